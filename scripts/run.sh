@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Sets everything up, builds hlmap, makes a small map file and shows hlmap at work on it.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/setup.sh"
+
+build="$root/build/release"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j2 --target hlmap
+hlmap="$build/src/hlmap"
+
+work="$root/build/sample"
+mkdir -p "$work"
+map="$work/sample.map"
+
+# A 64 x 48 map in the old layout, written byte by byte: the 52-byte header, then the cells
+# column by column, 12 bytes each. Cell (x, y) starts at 52 + (x * 48 + y) * 12.
+put() { printf "$2" | dd of="$map" bs=1 seek="$1" conv=notrunc status=none; }
+: >"$map"
+put 0 '\x40\x00\x30\x00\x0dQuiet Harbour'
+truncate -s $((52 + 64 * 48 * 12)) "$map"
+put $((52 + (0 * 48 + 0) * 12)) '\x01\x80\x05\x00\x23\x81\x00\x00\x00\x00\x07\x02'
+put $((52 + (1 * 48 + 0) * 12)) '\x01\x00\x05\x00\x10\x00\x83\x01\x00\x00\x03\x00'
+put $((52 + (63 * 48 + 47) * 12)) '\x02\x00\x00\x00\x05\x00\x00\x00\x00\x00\x07\x04'
+
+echo "== hlmap info $map"
+"$hlmap" info "$map"
+echo "== hlmap save-as (library 7 moves to library 6)"
+"$hlmap" save-as "$map" "$work/saved.map" --format data
+"$hlmap" info "$work/saved.map"
+echo "== hlmap convert-old (objects to library 0, FrontMark cleared)"
+cp "$map" "$work/old.map"
+"$hlmap" convert-old --format wil "$work/old.map"
+"$hlmap" info "$work/old.map"
+echo
+echo "hlmap is at $hlmap; 'hlmap --help' lists its commands."

@@ -1,0 +1,161 @@
+#include "map/MapFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <span>
+#include <vector>
+
+#include "util/BinaryFile.h"
+#include "util/LittleEndian.h"
+
+namespace hl {
+
+namespace {
+
+constexpr std::size_t kTitleOffset = 4;
+constexpr std::size_t kDateTimeOffset = 21;
+constexpr std::size_t kBitCountOffset = 29;
+constexpr std::uint8_t kLibrary7 = 7;
+constexpr std::uint8_t kLibrary6 = 6;
+constexpr int kLibrary7Shift = 9999;
+
+std::span<std::uint8_t> ColumnBytes(CellStorage::Column& column, int rows) {
+  return {reinterpret_cast<std::uint8_t*>(column.data()),
+          static_cast<std::size_t>(rows) * sizeof(TMapCell)};
+}
+
+std::span<const std::uint8_t> ColumnBytes(const CellStorage::Column& column, int rows) {
+  return {reinterpret_cast<const std::uint8_t*>(column.data()),
+          static_cast<std::size_t>(rows) * sizeof(TMapCell)};
+}
+
+bool FitsStorage(int width, int height) {
+  return width >= 0 && height >= 0 && width <= CellStorage::kSide &&
+         height <= CellStorage::kSide;
+}
+
+}  // namespace
+
+std::string TMapHeader::TitleText() const {
+  const std::size_t length = std::min<std::size_t>(Title[0], Title.size() - 1);
+  return std::string(reinterpret_cast<const char*>(Title.data() + 1), length);
+}
+
+std::array<std::uint8_t, kMapHeaderSize> EncodeMapHeader(int width, int height,
+                                                         std::uint8_t mapBitCount) {
+  // Bytes the format leaves open, the date included, are written as zero.
+  std::array<std::uint8_t, kMapHeaderSize> bytes{};
+  StoreLE<std::uint16_t>(bytes.data(), static_cast<std::uint16_t>(width));
+  StoreLE<std::uint16_t>(bytes.data() + 2, static_cast<std::uint16_t>(height));
+  constexpr std::size_t titleLength = sizeof(kMapTitle) - 1;
+  bytes[kTitleOffset] = static_cast<std::uint8_t>(titleLength);
+  std::memcpy(bytes.data() + kTitleOffset + 1, kMapTitle, titleLength);
+  bytes[kBitCountOffset] = mapBitCount;
+  return bytes;
+}
+
+TMapHeader DecodeMapHeader(const std::array<std::uint8_t, kMapHeaderSize>& bytes) {
+  TMapHeader h;
+  h.Width = LoadLE<std::uint16_t>(bytes.data());
+  h.Height = LoadLE<std::uint16_t>(bytes.data() + 2);
+  std::memcpy(h.Title.data(), bytes.data() + kTitleOffset, h.Title.size());
+  h.DateTime = LoadLE<double>(bytes.data() + kDateTimeOffset);
+  h.MapBitCount = bytes[kBitCountOffset];
+  return h;
+}
+
+bool LoadMap(MapDocument& doc, const std::string& fileName, TMapHeader* header) {
+  FileReader file;
+  if (!file.Open(fileName)) return false;
+
+  std::array<std::uint8_t, kMapHeaderSize> headerBytes{};
+  if (file.Read(headerBytes) != headerBytes.size() || file.Failed()) return false;
+  const TMapHeader h = DecodeMapHeader(headerBytes);
+  const int width = h.Width;
+  const int height = h.Height;
+  if (width == 0 || height == 0 || !FitsStorage(width, height)) return false;
+
+  // The cells are read into a storage of their own and only handed to the document once
+  // the read has gone through, so a failing file cannot leave a half-loaded map behind.
+  try {
+    CellStorage cells{CellStorage::ForOverwrite{}};
+    std::vector<std::span<std::uint8_t>> pieces;
+    pieces.reserve(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) pieces.push_back(ColumnBytes(cells.MutableColumn(x), height));
+    std::size_t got = file.ReadScatter(pieces);
+    if (file.Failed()) return false;
+    // Whatever the file did not supply is empty: the rows below the map, the columns right
+    // of it, and the cells a short file leaves out.
+    for (int x = 0; x < CellStorage::kSide; ++x) {
+      auto& column = cells.MutableColumn(x);
+      const std::size_t columnBytes = x < width ? pieces[x].size() : 0;
+      const std::size_t filled = std::min(got, columnBytes);
+      got -= filled;
+      auto* bytes = reinterpret_cast<std::uint8_t*>(column.data());
+      std::memset(bytes + filled, 0, CellStorage::kColumnBytes - filled);
+    }
+    doc.ReplaceCells(std::move(cells), width, height);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (header) *header = h;
+  return true;
+}
+
+int RemapLibrary7(MapDocument& doc) {
+  const int width = std::clamp(doc.MapWidth(), 0, CellStorage::kSide);
+  const int height = std::clamp(doc.MapHeight(), 0, CellStorage::kSide);
+  int kept = 0;
+  for (int x = 0; x < width; ++x) {
+    const CellStorage::Column& view = doc.Cells().ColumnAt(x);
+    const bool any = std::any_of(view.begin(), view.begin() + height,
+                                 [](const TMapCell& c) { return c.ObjectLib == kLibrary7; });
+    if (!any) continue;
+    CellStorage::Column& column = doc.WritableColumn(x);
+    for (int y = 0; y < height; ++y) {
+      TMapCell& c = column[y];
+      if (c.ObjectLib != kLibrary7) continue;
+      const int number = c.ObjectImage & kNumberBits;
+      const int mark = c.ObjectImage & kMarkBit;
+      if (number == 0) {
+        // No object: shifting would conjure up image 9998 of library 6 in an empty cell.
+        c.ObjectLib = kLibrary6;
+      } else if (number + kLibrary7Shift <= kNumberBits) {
+        c.ObjectImage = static_cast<std::uint16_t>((number + kLibrary7Shift) | mark);
+        c.ObjectLib = kLibrary6;
+      } else {
+        ++kept;
+      }
+    }
+  }
+  return kept;
+}
+
+bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
+             SaveMapReport* report) {
+  const int width = doc.MapWidth();
+  const int height = doc.MapHeight();
+  if (!FitsStorage(width, height)) return false;
+
+  SafeFileWriter file;
+  if (!file.Open(fileName, SafeFileWriter::OldTail::Keep)) return false;
+
+  int kept = 0;
+  try {
+    kept = RemapLibrary7(doc);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (report) report->KeptInLibrary7 = kept;
+
+  const auto headerBytes = EncodeMapHeader(width, height, mapBitCount);
+  std::vector<std::span<const std::uint8_t>> pieces;
+  pieces.reserve(static_cast<std::size_t>(width) + 1);
+  pieces.emplace_back(headerBytes);
+  for (int x = 0; x < width; ++x) pieces.push_back(ColumnBytes(doc.Cells().ColumnAt(x), height));
+  file.WriteGather(pieces);
+  return file.Commit();
+}
+
+}  // namespace hl

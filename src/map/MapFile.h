@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "map/MapDocument.h"
+
+namespace hl {
+
+inline constexpr std::size_t kMapHeaderSize = 52;
+inline constexpr char kMapTitle[] = "Quiet Harbour";
+inline constexpr std::uint8_t kBitCountData = 16;
+inline constexpr std::uint8_t kBitCountWil = 0;
+
+// The 52-byte map file header.
+struct TMapHeader {
+  std::uint16_t Width = 0;
+  std::uint16_t Height = 0;
+  std::array<std::uint8_t, 17> Title{};  // length byte, then up to 16 characters
+  double DateTime = 0.0;
+  std::uint8_t MapBitCount = 0;
+
+  // The characters the length byte announces, at most 16.
+  std::string TitleText() const;
+};
+
+std::array<std::uint8_t, kMapHeaderSize> EncodeMapHeader(int width, int height,
+                                                         std::uint8_t mapBitCount);
+TMapHeader DecodeMapHeader(const std::array<std::uint8_t, kMapHeaderSize>& bytes);
+
+// Reads a map file into the document. A file that cannot be used (missing, unreadable,
+// shorter than the header, zero or more than 1011 columns or rows, or failing while read)
+// leaves the document exactly as it was. A file shorter than its header promises loads with
+// the missing cells empty. On success the undo history is empty.
+bool LoadMap(MapDocument& doc, const std::string& fileName, TMapHeader* header = nullptr);
+
+struct SaveMapReport {
+  // Cells of object library 7 whose image number cannot be expressed in library 6; they are
+  // written as they are.
+  int KeptInLibrary7 = 0;
+};
+
+// Writes the document as a map file. Object library 7 is moved to library 6 in the document
+// itself first. The previous file is replaced only once the new content is complete; bytes
+// of a longer previous file past the new end are kept.
+bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
+             SaveMapReport* report = nullptr);
+
+// The library 7 to 6 move of the save, on the cells in use; returns the count of cells that
+// have to stay in library 7.
+int RemapLibrary7(MapDocument& doc);
+
+}  // namespace hl

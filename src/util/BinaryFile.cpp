@@ -1,0 +1,261 @@
+#include "util/BinaryFile.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+namespace hl {
+
+namespace {
+
+constexpr std::size_t kMaxIov = IOV_MAX;
+
+std::vector<iovec> ToIovecs(std::span<const std::span<std::uint8_t>> pieces) {
+  std::vector<iovec> iov;
+  iov.reserve(pieces.size());
+  for (auto p : pieces) {
+    if (!p.empty()) iov.push_back({p.data(), p.size()});
+  }
+  return iov;
+}
+
+std::vector<iovec> ToIovecs(std::span<const std::span<const std::uint8_t>> pieces) {
+  std::vector<iovec> iov;
+  iov.reserve(pieces.size());
+  for (auto p : pieces) {
+    // writev never writes through iov_base; the cast only satisfies its signature.
+    if (!p.empty()) iov.push_back({const_cast<std::uint8_t*>(p.data()), p.size()});
+  }
+  return iov;
+}
+
+// Drops the first n transferred bytes from the front of the vector list.
+void Advance(std::vector<iovec>& iov, std::size_t& first, std::size_t n) {
+  while (n > 0 && first < iov.size()) {
+    if (n >= iov[first].iov_len) {
+      n -= iov[first].iov_len;
+      ++first;
+    } else {
+      iov[first].iov_base = static_cast<std::uint8_t*>(iov[first].iov_base) + n;
+      iov[first].iov_len -= n;
+      n = 0;
+    }
+  }
+}
+
+std::string ParentDirectory(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+FileReader::~FileReader() { Close(); }
+
+bool FileReader::Open(const std::string& path) {
+  Close();
+  failed_ = false;
+  atEnd_ = false;
+  // Non-blocking only for the open itself, so that a FIFO without a writer cannot hang us.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  fd_ = fd;
+  size_ = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+  return true;
+}
+
+void FileReader::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  size_ = 0;
+}
+
+std::size_t FileReader::Read(std::span<std::uint8_t> buffer) {
+  std::span<std::uint8_t> piece[1] = {buffer};
+  return ReadScatter(piece);
+}
+
+std::size_t FileReader::ReadScatter(std::span<const std::span<std::uint8_t>> pieces) {
+  if (fd_ < 0 || failed_ || atEnd_) return 0;
+  std::vector<iovec> iov = ToIovecs(pieces);
+  std::size_t first = 0;
+  std::size_t total = 0;
+  while (first < iov.size()) {
+    const int count = static_cast<int>(std::min(kMaxIov, iov.size() - first));
+    const ssize_t got = ::readv(fd_, iov.data() + first, count);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      failed_ = true;
+      break;
+    }
+    if (got == 0) {
+      atEnd_ = true;
+      break;
+    }
+    total += static_cast<std::size_t>(got);
+    Advance(iov, first, static_cast<std::size_t>(got));
+  }
+  return total;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+SafeFileWriter::~SafeFileWriter() { Abandon(); }
+
+bool SafeFileWriter::Open(const std::string& path, OldTail tail) {
+  Abandon();
+  failed_ = false;
+  written_ = 0;
+  tail_ = tail;
+  target_ = path;
+  temp_.clear();
+  if (path.empty()) return false;
+
+  struct stat st {};
+  const bool exists = ::stat(path.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) return false;
+  if (exists && S_ISDIR(st.st_mode)) return false;
+
+  if (exists && !S_ISREG(st.st_mode)) {
+    // A device or pipe cannot be replaced by renaming; write to it as it is.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    return fd_ >= 0;
+  }
+
+  if (exists) {
+    // Replace the file a link points to, not the link.
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      target_ = real;
+      std::free(real);
+    }
+  }
+
+  const std::string dir = ParentDirectory(target_);
+  const std::string base = BaseName(target_);
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    temp_ = dir + "/." + base + ".hl" + std::to_string(::getpid()) + "-" +
+            std::to_string(counter++);
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) break;
+  }
+  if (fd_ < 0) {
+    temp_.clear();
+    return false;
+  }
+  if (exists) {
+    // The new file takes the place of the old one, so it takes its permissions too. Handing
+    // it to the old owner only works with the rights to do so; it is not worth failing over.
+    ::fchmod(fd_, st.st_mode & 07777);
+    [[maybe_unused]] int ignored = ::fchown(fd_, st.st_uid, st.st_gid);
+  }
+  return true;
+}
+
+bool SafeFileWriter::Write(std::span<const std::uint8_t> bytes) {
+  std::span<const std::uint8_t> piece[1] = {bytes};
+  return WriteGather(piece);
+}
+
+bool SafeFileWriter::WriteGather(std::span<const std::span<const std::uint8_t>> pieces) {
+  if (fd_ < 0) failed_ = true;
+  if (failed_) return false;
+  std::vector<iovec> iov = ToIovecs(pieces);
+  std::size_t first = 0;
+  while (first < iov.size()) {
+    const int count = static_cast<int>(std::min(kMaxIov, iov.size() - first));
+    const ssize_t put = ::writev(fd_, iov.data() + first, count);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      failed_ = true;
+      return false;
+    }
+    written_ += static_cast<std::uint64_t>(put);
+    Advance(iov, first, static_cast<std::size_t>(put));
+  }
+  return true;
+}
+
+bool SafeFileWriter::CopyOldTail() {
+  const int old = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (old < 0) return errno == ENOENT;  // nothing to keep
+  std::vector<std::uint8_t> buffer(1 << 16);
+  off_t offset = static_cast<off_t>(written_);
+  bool ok = true;
+  for (;;) {
+    const ssize_t got = ::pread(old, buffer.data(), buffer.size(), offset);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    const std::uint64_t before = written_;
+    if (!Write({buffer.data(), static_cast<std::size_t>(got)})) {
+      ok = false;
+      break;
+    }
+    offset += static_cast<off_t>(written_ - before);
+  }
+  ::close(old);
+  return ok;
+}
+
+bool SafeFileWriter::Commit() {
+  if (fd_ < 0 || failed_) {
+    Abandon();
+    return false;
+  }
+  if (!temp_.empty() && tail_ == OldTail::Keep && !CopyOldTail()) {
+    Abandon();
+    return false;
+  }
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) {
+    failed_ = true;
+    Abandon();
+    return false;
+  }
+  if (temp_.empty()) return true;
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    failed_ = true;
+    Abandon();
+    return false;
+  }
+  temp_.clear();
+  return true;
+}
+
+void SafeFileWriter::Abandon() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
+}
+
+}  // namespace hl

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace hl {
+
+// A file opened for reading that knows its size. Reads stop at the end of the file; an I/O
+// error is remembered and reported by Failed(), a short read at the end of the file is not.
+class FileReader {
+ public:
+  FileReader() = default;
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+  ~FileReader();
+
+  // False for a missing or unreadable file and for directories. Opening never blocks, even on
+  // a FIFO without a writer.
+  bool Open(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // Size in bytes as the file system reports it (0 for devices and pipes).
+  std::uint64_t Size() const { return size_; }
+
+  // Reads up to buffer.size() bytes; fewer only at the end of the file or on an error.
+  std::size_t Read(std::span<std::uint8_t> buffer);
+
+  // Fills the pieces in order with one system call where possible, so large record arrays
+  // land in place without a staging copy. Returns the bytes read in all.
+  std::size_t ReadScatter(std::span<const std::span<std::uint8_t>> pieces);
+
+  bool Failed() const { return failed_; }
+
+ private:
+  int fd_ = -1;
+  std::uint64_t size_ = 0;
+  bool failed_ = false;
+  bool atEnd_ = false;
+};
+
+// Writes a file so that a failure never damages what was there before: regular files are
+// written to a temporary file beside the target and renamed over it on Commit(); the old
+// file stays untouched until then. Devices and pipes are written in place.
+class SafeFileWriter {
+ public:
+  // What happens to the old file's bytes past the end of the new content: binary formats
+  // that are overwritten without shortening keep them, text formats replace the whole file.
+  enum class OldTail { Keep, Drop };
+
+  SafeFileWriter() = default;
+  SafeFileWriter(const SafeFileWriter&) = delete;
+  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+  ~SafeFileWriter();  // Abandons an uncommitted write: the target stays as it was.
+
+  bool Open(const std::string& path, OldTail tail);
+  bool Write(std::span<const std::uint8_t> bytes);
+  bool WriteGather(std::span<const std::span<const std::uint8_t>> pieces);
+  // Completes the file and puts it in place. False if anything failed since Open.
+  bool Commit();
+
+  bool Failed() const { return failed_; }
+  std::uint64_t Written() const { return written_; }
+
+ private:
+  void Abandon();
+  bool CopyOldTail();
+
+  int fd_ = -1;
+  std::string target_;
+  std::string temp_;  // empty when writing in place
+  OldTail tail_ = OldTail::Keep;
+  std::uint64_t written_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace hl

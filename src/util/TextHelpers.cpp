@@ -1,0 +1,67 @@
+#include "util/TextHelpers.h"
+
+#include <charconv>
+#include <cstdint>
+#include <limits>
+
+namespace hl {
+
+int StrToIntDefault(std::string_view text, int defaultValue) {
+  if (text.empty()) return defaultValue;
+  const char first = text.front();
+  const bool isDigit = first >= '0' && first <= '9';
+  if (!isDigit && first != '+' && first != '-') return defaultValue;
+
+  std::string_view digits = text;
+  bool negative = false;
+  if (first == '+' || first == '-') {
+    negative = first == '-';
+    digits.remove_prefix(1);
+  }
+  if (digits.empty()) return defaultValue;
+  // from_chars would accept a second sign after ours; only digits may follow.
+  if (digits.front() < '0' || digits.front() > '9') return defaultValue;
+
+  std::uint64_t magnitude = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+  if (ec != std::errc() || end != digits.data() + digits.size()) return defaultValue;
+
+  const std::uint64_t limit =
+      negative ? std::uint64_t{1} << 31 : std::uint64_t{std::numeric_limits<int>::max()};
+  if (magnitude > limit) return defaultValue;
+  if (negative) return static_cast<int>(-static_cast<std::int64_t>(magnitude));
+  return static_cast<int>(magnitude);
+}
+
+bool IsPathSeparator(char c) { return c == '/' || c == '\\' || c == ':'; }
+
+namespace {
+
+std::size_t NameStart(std::string_view path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    if (IsPathSeparator(path[i - 1])) return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string FileNameOnly(std::string_view path) {
+  const std::string_view name = path.substr(NameStart(path));
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return std::string(name);
+  const std::string_view extension = name.substr(dot);
+  // The cut is at the first place the extension text occurs, so "a.map.map" gives "a".
+  return std::string(name.substr(0, name.find(extension)));
+}
+
+TokenSplit NextToken(std::string_view text, std::string_view dividers) {
+  if (text.size() >= kNextTokenTextLimit) return {};
+  const std::size_t start = text.find_first_not_of(dividers);
+  if (start == std::string_view::npos) return {};
+  const std::size_t end = text.find_first_of(dividers, start);
+  if (end == std::string_view::npos) return {text.substr(start), {}};
+  return {text.substr(start, end - start), text.substr(end + 1)};
+}
+
+}  // namespace hl

@@ -1,0 +1,165 @@
+#include "cli/Hlmap.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "map/MapFile.h"
+
+namespace hl {
+namespace {
+
+struct Result {
+  int Code;
+  std::string Out;
+  std::string Err;
+};
+
+Result Hlmap(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int code = RunHlmap(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+class HlmapTest : public ::testing::Test {
+ protected:
+  std::string SaveSample(const std::string& name, std::uint8_t bitCount = kBitCountData) {
+    auto doc = std::make_unique<MapDocument>();
+    doc->SetMapSize(30, 20);
+    doc->SetCell(0, 0, TMapCell{0x8001, 2, 0x8003, 0x81, 1, 0, 0, 1, 4});
+    doc->SetCell(29, 19, TMapCell{0x8000, 0, 0x0004, 0, 0, 0, 0, 7, 0});
+    doc->SetCell(5, 5, TMapCell{0, 7, 0, 0, 0, 0, 0, 0, 0});
+    doc->SetCell(30, 0, TMapCell{1, 1, 1, 1, 1, 1, 1, 1, 1});  // outside the map
+    const std::string path = dir_.File(name);
+    EXPECT_TRUE(SaveMap(*doc, path, bitCount));
+    return path;
+  }
+  test::TempDir dir_;
+};
+
+TEST_F(HlmapTest, InfoCountsTheCellsInUse) {
+  const std::string path = SaveSample("a.map");
+  const Result r = Hlmap({"info", path});
+  EXPECT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Out,
+            "{\"width\":30,\"height\":20,\"title\":\"Quiet Harbour\",\"bitcount\":16,"
+            "\"cells\":{\"back\":1,\"middle\":2,\"object\":2,\"light\":1,\"door\":1,"
+            "\"backmark\":2,\"frontmark\":1}}\n");
+  EXPECT_EQ(r.Err, "");
+}
+
+TEST_F(HlmapTest, InfoEscapesTitleBytes) {
+  const std::string path = SaveSample("a.map", kBitCountWil);
+  auto bytes = test::ReadFileBytes(path);
+  const std::uint8_t title[] = {6, 'a', '"', '\\', 0x01, 0xFF, 0x7F};
+  std::copy(std::begin(title), std::end(title), bytes.begin() + 4);
+  test::WriteFileBytes(path, bytes);
+  const Result r = Hlmap({"info", path});
+  ASSERT_EQ(r.Code, 0);
+  EXPECT_NE(r.Out.find(R"("title":"a\"\\\u0001\u00FF\u007F","bitcount":0,)"), std::string::npos)
+      << r.Out;
+}
+
+TEST_F(HlmapTest, InfoFailsOnMapsThatDoNotLoad) {
+  test::WriteFileBytes(dir_.File("bad.map"), std::vector<std::uint8_t>(30, 0));
+  for (const std::string& path : {dir_.File("bad.map"), dir_.File("missing.map")}) {
+    const Result r = Hlmap({"info", path});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err.rfind("hlmap: ", 0), 0u) << r.Err;
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1);
+  }
+}
+
+TEST_F(HlmapTest, SaveAsWritesTheChosenFormatAndReportsLibrary7Leftovers) {
+  const std::string in = SaveSample("in.map");
+  auto doc = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*doc, in));
+  doc->SetCell(1, 1, TMapCell{0, 0, 30000, 0, 0, 0, 0, 7, 0});
+  ASSERT_TRUE(SaveMap(*doc, in, kBitCountData));
+
+  const std::string out = dir_.File("out.map");
+  const Result r = Hlmap({"save-as", in, out, "--format", "wil"});
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_NE(r.Err.find("1 cell of object library 7"), std::string::npos) << r.Err;
+  TMapHeader header;
+  ASSERT_TRUE(LoadMap(*doc, out, &header));
+  EXPECT_EQ(header.MapBitCount, 0);
+  EXPECT_EQ(doc->Cell(1, 1).ObjectLib, 7);
+
+  EXPECT_EQ(Hlmap({"save-as", in, out, "--format=data"}).Code, 0);
+  ASSERT_TRUE(LoadMap(*doc, out, &header));
+  EXPECT_EQ(header.MapBitCount, 16);
+}
+
+TEST_F(HlmapTest, SaveAsFailsWhenEitherSideFails) {
+  const std::string in = SaveSample("in.map");
+  EXPECT_EQ(Hlmap({"save-as", dir_.File("missing.map"), dir_.File("out.map")}).Code, 1);
+  EXPECT_FALSE(test::FileExists(dir_.File("out.map")));
+  const Result r = Hlmap({"save-as", in, dir_.File("no/such/dir.map")});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_EQ(r.Err.rfind("hlmap: ", 0), 0u);
+}
+
+TEST_F(HlmapTest, ConvertOldReportsEveryFileInOrder) {
+  const std::string a = SaveSample("a.map");
+  const std::string c = SaveSample("c.map");
+  const std::string missing = dir_.File("b.map");
+  const Result r = Hlmap({"convert-old", "--format", "wil", a, missing, c});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_EQ(r.Out, "converted " + a + "\nskipped " + missing + "\nconverted " + c +
+                       "\nConversion is complete!\n");
+  EXPECT_EQ(r.Err, "hlmap: 1 of 3 files were not converted\n");
+  const Result info = Hlmap({"info", c});
+  EXPECT_NE(info.Out.find("\"bitcount\":0,"), std::string::npos);
+  EXPECT_NE(info.Out.find("\"frontmark\":0}"), std::string::npos) << info.Out;
+
+  const Result ok = Hlmap({"convert-old", a});
+  EXPECT_EQ(ok.Code, 0);
+  EXPECT_EQ(ok.Err, "");
+}
+
+TEST_F(HlmapTest, UsageErrorsExitWithTwo) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {},
+           {"frobnicate"},
+           {"info"},
+           {"info", "a", "b"},
+           {"info", "--format", "wil", "a"},
+           {"save-as", "a"},
+           {"save-as", "a", "b", "--format"},
+           {"save-as", "a", "b", "--format", "png"},
+           {"save-as", "a", "b", "--colour", "x"},
+           {"convert-old"},
+       }) {
+    const Result r = Hlmap(args);
+    EXPECT_EQ(r.Code, 2) << (args.empty() ? "" : args[0]);
+    EXPECT_NE(r.Err.find("usage"), std::string::npos);
+    EXPECT_EQ(r.Out, "");
+  }
+}
+
+TEST_F(HlmapTest, HelpExplainsEveryCommand) {
+  const Result general = Hlmap({"--help"});
+  EXPECT_EQ(general.Code, 0);
+  for (const char* command : {"info", "save-as", "convert-old"}) {
+    EXPECT_NE(general.Out.find(std::string("hlmap ") + command), std::string::npos);
+    const Result one = Hlmap({command, "--help"});
+    EXPECT_EQ(one.Code, 0);
+    EXPECT_EQ(one.Out.rfind(std::string("usage: hlmap ") + command, 0), 0u) << one.Out;
+  }
+  EXPECT_NE(Hlmap({"save-as", "--help"}).Out.find("--format wil|data"), std::string::npos);
+}
+
+TEST_F(HlmapTest, DoubleDashLetsFileNamesStartWithADash) {
+  SaveSample("-odd.map");
+  const std::string cwdRelative = dir_.File("-odd.map");
+  EXPECT_EQ(Hlmap({"info", "--", cwdRelative}).Code, 0);
+}
+
+}  // namespace
+}  // namespace hl
