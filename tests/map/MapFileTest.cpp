@@ -1,7 +1,6 @@
 #include "map/MapFile.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -154,16 +153,6 @@ TEST_F(MapFileTest, RefusedFilesLeaveTheDocumentUntouched) {
   }
   d().PopUndo();
   EXPECT_EQ(d().Cell(10, 10), (TMapCell{1, 2, 3, 4, 5, 6, 7, 8, 9}));
-}
-
-TEST_F(MapFileTest, UnreadableFileLeavesTheDocumentUntouched) {
-  WriteFileBytes(dir_.File("a.map"), MapBytes(10, 10, 1200));
-  ::chmod(dir_.File("a.map").c_str(), 0);
-  d().SetLight(1, 1, 1);
-  // Root reads anything; the refusal itself is covered by the missing and folder cases.
-  if (LoadMap(d(), dir_.File("a.map"))) GTEST_SKIP() << "this user reads unreadable files";
-  EXPECT_EQ(d().Cell(1, 1).Light, 1);
-  EXPECT_EQ(d().MapWidth(), 200);
 }
 
 TEST_F(MapFileTest, SizesUpToTheWholeStorageRoundTrip) {
