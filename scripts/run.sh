@@ -1,14 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds hlmap, makes a small map file and shows hlmap at work on it.
-set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/setup.sh"
-
-build="$root/build/release"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DHL_WERROR=OFF -DHL_SANITIZE=OFF -DHL_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target hlmap
-hlmap="$build/src/hlmap"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+build_release hlmap
+hlmap="$release_build/src/hlmap"
 
 work="$root/build/sample"
 mkdir -p "$work"

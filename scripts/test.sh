@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, builds with AddressSanitizer, UndefinedBehaviorSanitizer and warnings as
 # errors, and runs every test.
-set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/setup.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \

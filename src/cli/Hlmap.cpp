@@ -37,7 +37,8 @@ constexpr std::string_view kFormatHelp =
     "                      MapBitCount 16, wil writes 0\n";
 
 int UsageError(std::ostream& err, std::string_view message, std::string_view usage) {
-  err << "hlmap: " << message << "\n" << "usage: " << usage << "\n"
+  err << "hlmap: " << message << "\n"
+      << "usage: " << usage << "\n"
       << "Try 'hlmap --help' for more information.\n";
   return 2;
 }
@@ -64,8 +65,7 @@ int RunInfo(const Invocation& inv, std::ostream& out, std::ostream& err) {
 
 void ReportKeptLibrary7(std::ostream& err, const std::string& path, int kept) {
   if (kept == 0) return;
-  err << "hlmap: " << path << ": " << kept
-      << (kept == 1 ? " cell" : " cells")
+  err << "hlmap: " << path << ": " << kept << (kept == 1 ? " cell" : " cells")
       << " of object library 7 cannot be expressed in library 6 and stay in library 7\n";
 }
 
@@ -87,9 +87,15 @@ int RunConvertOld(const Invocation& inv, std::ostream& out, std::ostream& err) {
   ConvertOldFiles(inv.Positional, BitCountOf(inv),
                   [&](const std::string& file, BatchOutcome outcome) {
                     switch (outcome) {
-                      case BatchOutcome::Converted: out << "converted " << file << "\n"; break;
-                      case BatchOutcome::Skipped: out << "skipped " << file << "\n"; break;
-                      case BatchOutcome::Failed: out << "failed " << file << "\n"; break;
+                      case BatchOutcome::Converted:
+                        out << "converted " << file << "\n";
+                        break;
+                      case BatchOutcome::Skipped:
+                        out << "skipped " << file << "\n";
+                        break;
+                      case BatchOutcome::Failed:
+                        out << "failed " << file << "\n";
+                        break;
                     }
                     if (outcome != BatchOutcome::Converted) ++notConverted;
                   });
@@ -103,28 +109,39 @@ int RunConvertOld(const Invocation& inv, std::ostream& out, std::ostream& err) {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
-      {"info", "hlmap info MAP",
+      {"info",
+       "hlmap info MAP",
        "Prints the size, title, bit count and content counts of a map file as one line of\n"
        "JSON. Cells are counted over the width x height in use.\n",
-       {}, 1, 1, RunInfo},
-      {"save-as", "hlmap save-as IN OUT [--format wil|data]",
+       {},
+       1,
+       1,
+       RunInfo},
+      {"save-as",
+       "hlmap save-as IN OUT [--format wil|data]",
        "Loads the map IN and saves it as OUT, the way the editor saves: object library 7\n"
        "moves to library 6. An existing OUT is replaced only once the new file is complete.\n",
-       {"--format"}, 2, 2, RunSaveAs},
-      {"convert-old", "hlmap convert-old [--format wil|data] FILE...",
+       {"--format"},
+       2,
+       2,
+       RunSaveAs},
+      {"convert-old",
+       "hlmap convert-old [--format wil|data] FILE...",
        "Converts maps of the older layout in place, in the given order: every object then\n"
        "refers to library 0 and FrontMark is cleared. Prints 'converted FILE', 'skipped FILE'\n"
        "(it did not load) or 'failed FILE' (it did not save) for each, then\n"
        "'Conversion is complete!'. Exits with 1 when any file was not converted.\n",
-       {"--format"}, 1, SIZE_MAX, RunConvertOld},
+       {"--format"},
+       1,
+       SIZE_MAX,
+       RunConvertOld},
   };
   return commands;
 }
 
 void PrintCommandHelp(const Command& c, std::ostream& out) {
   out << "usage: " << c.Synopsis << "\n\n" << c.Help;
-  if (std::find(c.ValueOptions.begin(), c.ValueOptions.end(), "--format") !=
-      c.ValueOptions.end()) {
+  if (std::find(c.ValueOptions.begin(), c.ValueOptions.end(), "--format") != c.ValueOptions.end()) {
     out << "\noptions:\n" << kFormatHelp;
   }
 }

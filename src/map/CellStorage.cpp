@@ -15,7 +15,9 @@ void CountAllocation() {
 
 }  // namespace
 
-void CellStorage::LimitColumnAllocations(int count) { allocationsLeft = count; }
+void CellStorage::LimitColumnAllocations(int count) {
+  allocationsLeft = count;
+}
 
 CellStorage::CellStorage() {
   for (auto& c : columns_) {

@@ -17,7 +17,7 @@ namespace hl {
 class MapDocument {
  public:
   static constexpr int kStorageSide = CellStorage::kSide;  // 1011
-  static constexpr int kAccessEnd = 999;  // getters and most setters accept 0..998
+  static constexpr int kAccessEnd = 999;                   // getters and most setters accept 0..998
   static constexpr int kMaxUndo = 10;
   static constexpr int kStartSize = 200;
 
@@ -78,7 +78,9 @@ class MapDocument {
   void SetRepaintHandler(std::function<void()> handler) { repaint_ = std::move(handler); }
 
  private:
-  static bool InAccess(int x, int y) { return x >= 0 && y >= 0 && x < kAccessEnd && y < kAccessEnd; }
+  static bool InAccess(int x, int y) {
+    return x >= 0 && y >= 0 && x < kAccessEnd && y < kAccessEnd;
+  }
   static bool InWideAccess(int x, int y) {
     return x >= 0 && y >= 0 && x <= kAccessEnd && y <= kAccessEnd;
   }

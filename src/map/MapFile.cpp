@@ -31,8 +31,7 @@ std::span<const std::uint8_t> ColumnBytes(const CellStorage::Column& column, int
 }
 
 bool FitsStorage(int width, int height) {
-  return width >= 0 && height >= 0 && width <= CellStorage::kSide &&
-         height <= CellStorage::kSide;
+  return width >= 0 && height >= 0 && width <= CellStorage::kSide && height <= CellStorage::kSide;
 }
 
 }  // namespace

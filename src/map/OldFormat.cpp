@@ -11,7 +11,9 @@ namespace hl {
 void ConvertOldCells(MapDocument& doc) {
   const int width = std::clamp(doc.MapWidth(), 0, CellStorage::kSide);
   const int height = std::clamp(doc.MapHeight(), 0, CellStorage::kSide);
-  auto needsChange = [](const TMapCell& c) { return c.ObjectLib != 0 || (c.ObjectImage & kMarkBit); };
+  auto needsChange = [](const TMapCell& c) {
+    return c.ObjectLib != 0 || (c.ObjectImage & kMarkBit);
+  };
   for (int x = 0; x < width; ++x) {
     const CellStorage::Column& view = doc.Cells().ColumnAt(x);
     if (std::none_of(view.begin(), view.begin() + height, needsChange)) continue;
@@ -33,8 +35,8 @@ bool ConvertOldFiles(std::span<const std::string> files, std::uint8_t mapBitCoun
       if (!scratch) scratch = std::make_unique<MapDocument>();
       if (LoadMap(*scratch, file)) {
         ConvertOldCells(*scratch);
-        outcome = SaveMap(*scratch, file, mapBitCount) ? BatchOutcome::Converted
-                                                       : BatchOutcome::Failed;
+        outcome =
+            SaveMap(*scratch, file, mapBitCount) ? BatchOutcome::Converted : BatchOutcome::Failed;
       }
     } catch (const std::bad_alloc&) {
       outcome = BatchOutcome::Failed;

@@ -67,7 +67,9 @@ std::string BaseName(const std::string& path) {
 
 // ---------------------------------------------------------------------------------------------
 
-FileReader::~FileReader() { Close(); }
+FileReader::~FileReader() {
+  Close();
+}
 
 bool FileReader::Open(const std::string& path) {
   Close();
@@ -124,7 +126,9 @@ std::size_t FileReader::ReadScatter(std::span<const std::span<std::uint8_t>> pie
 
 // ---------------------------------------------------------------------------------------------
 
-SafeFileWriter::~SafeFileWriter() { Abandon(); }
+SafeFileWriter::~SafeFileWriter() {
+  Abandon();
+}
 
 bool SafeFileWriter::Open(const std::string& path, OldTail tail) {
   Abandon();
@@ -158,8 +162,8 @@ bool SafeFileWriter::Open(const std::string& path, OldTail tail) {
   const std::string base = BaseName(target_);
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-    temp_ = dir + "/." + base + ".hl" + std::to_string(::getpid()) + "-" +
-            std::to_string(counter++);
+    temp_ =
+        dir + "/." + base + ".hl" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) break;
   }
@@ -214,12 +218,11 @@ bool SafeFileWriter::CopyOldTail() {
       break;
     }
     if (got == 0) break;
-    const std::uint64_t before = written_;
     if (!Write({buffer.data(), static_cast<std::size_t>(got)})) {
       ok = false;
       break;
     }
-    offset += static_cast<off_t>(written_ - before);
+    offset += got;
   }
   ::close(old);
   return ok;

@@ -15,15 +15,14 @@ static_assert(std::endian::native == std::endian::little,
               "raw record I/O assumes a little-endian host");
 
 template <typename T>
-  requires std::is_integral_v<T> || std::is_floating_point_v<T>
-T LoadLE(const std::uint8_t* p) {
+requires std::is_integral_v<T> || std::is_floating_point_v<T> T LoadLE(const std::uint8_t* p) {
   T v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
 
 template <typename T>
-  requires std::is_integral_v<T> || std::is_floating_point_v<T>
+requires std::is_integral_v<T> || std::is_floating_point_v<T>
 void StoreLE(std::uint8_t* p, T v) {
   std::memcpy(p, &v, sizeof v);
 }

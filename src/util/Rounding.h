@@ -33,6 +33,8 @@ inline int Round(double v) {
 }
 
 // Drops the fraction, towards zero. Cell positions in pixels use it.
-inline int Trunc(double v) { return detail::ClampToInt(std::trunc(v)); }
+inline int Trunc(double v) {
+  return detail::ClampToInt(std::trunc(v));
+}
 
 }  // namespace hl

@@ -33,7 +33,9 @@ int StrToIntDefault(std::string_view text, int defaultValue) {
   return static_cast<int>(magnitude);
 }
 
-bool IsPathSeparator(char c) { return c == '/' || c == '\\' || c == ':'; }
+bool IsPathSeparator(char c) {
+  return c == '/' || c == '\\' || c == ':';
+}
 
 namespace {
 

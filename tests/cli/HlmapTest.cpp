@@ -1,5 +1,3 @@
-#include "cli/Hlmap.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "cli/Hlmap.h"
 #include "map/MapFile.h"
 
 namespace hl {

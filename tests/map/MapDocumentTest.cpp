@@ -1,8 +1,8 @@
-#include "map/MapDocument.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include "map/MapDocument.h"
 
 namespace hl {
 namespace {

@@ -1,5 +1,3 @@
-#include "map/MapFile.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,6 +9,7 @@
 
 #include "FileSizeLimit.h"
 #include "TempDir.h"
+#include "map/MapFile.h"
 
 namespace hl {
 namespace {
@@ -54,9 +53,9 @@ TEST_F(MapFileTest, HeaderIsByteExact) {
   ASSERT_TRUE(SaveMap(d(), dir_.File("a.map"), kBitCountData));
   const auto bytes = ReadFileBytes(dir_.File("a.map"));
   ASSERT_EQ(bytes.size(), 480052u);
-  const std::uint8_t expected[52] = {200, 0, 200, 0, 13, 'Q', 'u', 'i', 'e', 't', ' ', 'H',
-                                     'a', 'r', 'b', 'o', 'u', 'r', 0, 0, 0, 0, 0, 0, 0, 0,
-                                     0, 0, 0, 16};
+  const std::uint8_t expected[52] = {200, 0,   200, 0,   13,  'Q', 'u', 'i', 'e', 't',
+                                     ' ', 'H', 'a', 'r', 'b', 'o', 'u', 'r', 0,   0,
+                                     0,   0,   0,   0,   0,   0,   0,   0,   0,   16};
   EXPECT_EQ(std::memcmp(bytes.data(), expected, 52), 0);
 
   ASSERT_TRUE(SaveMap(d(), dir_.File("w.map"), kBitCountWil));
@@ -117,8 +116,8 @@ TEST_F(MapFileTest, OverwritingKeepsTheLongerOldFileLength) {
   const auto now = ReadFileBytes(dir_.File("a.map"));
   ASSERT_EQ(now.size(), 480052u);
   // Past the new end the old bytes stand as the old file had them.
-  EXPECT_TRUE(std::equal(now.begin() + FullSize(100, 100), now.end(),
-                         old.begin() + FullSize(100, 100)));
+  EXPECT_TRUE(
+      std::equal(now.begin() + FullSize(100, 100), now.end(), old.begin() + FullSize(100, 100)));
   auto loaded = std::make_unique<MapDocument>();
   ASSERT_TRUE(LoadMap(*loaded, dir_.File("a.map")));
   EXPECT_EQ(loaded->MapWidth(), 100);

@@ -1,5 +1,3 @@
-#include "map/OldFormat.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,6 +8,7 @@
 #include "FileSizeLimit.h"
 #include "TempDir.h"
 #include "map/MapFile.h"
+#include "map/OldFormat.h"
 
 namespace hl {
 namespace {
@@ -53,9 +52,8 @@ TEST_F(OldFormatTest, BatchConvertsInOrderAndSkipsWhatDoesNotLoad) {
   const std::vector<std::string> files = {dir_.File("one.map"), dir_.File("two.map"),
                                           dir_.File("three.map")};
   std::vector<std::pair<std::string, BatchOutcome>> seen;
-  const bool all = ConvertOldFiles(files, kBitCountWil, [&](const std::string& f, BatchOutcome o) {
-    seen.emplace_back(f, o);
-  });
+  const bool all = ConvertOldFiles(
+      files, kBitCountWil, [&](const std::string& f, BatchOutcome o) { seen.emplace_back(f, o); });
   EXPECT_FALSE(all);
   ASSERT_EQ(seen.size(), 3u);
   EXPECT_EQ(seen[0], std::pair(files[0], BatchOutcome::Converted));

@@ -94,10 +94,18 @@ TEST_F(UndoTest, RestoresExactlyAfterManyInterleavedEdits) {
       for (int k = 0; k < 20; ++k) {
         const int x = anyCell(), y = anyCell();
         switch (rng() % 4) {
-          case 0: d().SetBackTileBlock(x & ~1, y & ~1, static_cast<int>(rng() % 3000)); break;
-          case 1: d().SetObject(x, y, static_cast<int>(rng() % (20 * 65535))); break;
-          case 2: d().SetMarks(x, y, static_cast<int>(rng() % 4)); break;
-          default: d().SetCell(x, y, TMapCell{1, 2, 3, 4, 5, 6, 7, 8, 9}); break;
+          case 0:
+            d().SetBackTileBlock(x & ~1, y & ~1, static_cast<int>(rng() % 3000));
+            break;
+          case 1:
+            d().SetObject(x, y, static_cast<int>(rng() % (20 * 65535)));
+            break;
+          case 2:
+            d().SetMarks(x, y, static_cast<int>(rng() % 4));
+            break;
+          default:
+            d().SetCell(x, y, TMapCell{1, 2, 3, 4, 5, 6, 7, 8, 9});
+            break;
         }
       }
     }

@@ -1,5 +1,3 @@
-#include "util/BinaryFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,7 @@
 
 #include "FileSizeLimit.h"
 #include "TempDir.h"
+#include "util/BinaryFile.h"
 
 namespace hl {
 namespace {
@@ -18,7 +17,9 @@ using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
 
-std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> Bytes(const std::string& s) {
+  return {s.begin(), s.end()};
+}
 
 class BinaryFileTest : public ::testing::Test {
  protected:
@@ -152,8 +153,7 @@ TEST_F(BinaryFileTest, ReadOnlyFolderRefusesTheSaveAndKeepsTheOldFile) {
   }
   const auto before = ReadFileBytes(file);
   SafeFileWriter w;
-  EXPECT_FALSE(w.Open(file, SafeFileWriter::OldTail::Keep) && w.Write(Bytes("new")) &&
-               w.Commit());
+  EXPECT_FALSE(w.Open(file, SafeFileWriter::OldTail::Keep) && w.Write(Bytes("new")) && w.Commit());
   ::chmod(dir_.Path().c_str(), 0755);
   EXPECT_EQ(ReadFileBytes(file), before);
 }

@@ -1,10 +1,9 @@
-#include "util/TextHelpers.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "util/Rounding.h"
+#include "util/TextHelpers.h"
 
 namespace hl {
 namespace {
@@ -20,8 +19,8 @@ TEST(StrToIntDefault, AcceptsWholeSignedDecimalNumbers) {
 }
 
 TEST(StrToIntDefault, FallsBackForAnythingElse) {
-  for (const char* text : {"", " 1", "1 ", "a1", "1a", "+", "-", "+-1", "--1", "1.5", "1e3",
-                           "0x10", "$10", "2147483648", "-2147483649", "99999999999999999999"}) {
+  for (const char* text : {"", " 1", "1 ", "a1", "1a", "+", "-", "+-1", "--1", "1.5", "1e3", "0x10",
+                           "$10", "2147483648", "-2147483649", "99999999999999999999"}) {
     EXPECT_EQ(StrToIntDefault(text, -7), -7) << '"' << text << '"';
   }
 }
@@ -90,7 +89,7 @@ TEST(Rounding, RoundsHalvesToEven) {
   EXPECT_EQ(Round(-2.5), -2);
   EXPECT_EQ(Round(2.4999), 2);
   EXPECT_EQ(Round(2.5001), 3);
-  EXPECT_EQ(Round(48 * 0.05), 2);   // 2.4000000000000004
+  EXPECT_EQ(Round(48 * 0.05), 2);  // 2.4000000000000004
   EXPECT_EQ(Round(32 * 0.75), 24);
 }
 
