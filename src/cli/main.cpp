@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <iostream>
 #include <new>
 #include <string>
@@ -6,6 +7,8 @@
 #include "cli/Hlmap.h"
 
 int main(int argc, char** argv) {
+  // Qt finds its image format plugins through the application object.
+  QCoreApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   try {
     return hl::RunHlmap(args, std::cout, std::cerr);

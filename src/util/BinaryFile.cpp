@@ -1,6 +1,8 @@
 #include "util/BinaryFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -122,6 +124,39 @@ std::size_t FileReader::ReadScatter(std::span<const std::span<std::uint8_t>> pie
     Advance(iov, first, static_cast<std::size_t>(got));
   }
   return total;
+}
+
+std::size_t FileReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) {
+  if (fd_ < 0) return 0;
+  std::size_t total = 0;
+  while (total < buffer.size()) {
+    const ssize_t got = ::pread(fd_, buffer.data() + total, buffer.size() - total,
+                                static_cast<off_t>(offset + total));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) failed_ = true;
+    if (got <= 0) break;
+    total += static_cast<std::size_t>(got);
+  }
+  return total;
+}
+
+std::optional<std::string> FindFileIgnoringCase(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) return path;
+  const std::string dir = ParentDirectory(path);
+  const std::string base = BaseName(path);
+  if (base.empty()) return std::nullopt;
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return std::nullopt;
+  std::optional<std::string> found;
+  while (const dirent* e = ::readdir(d)) {
+    if (::strcasecmp(e->d_name, base.c_str()) == 0) {
+      found = (path.find('/') == std::string::npos ? std::string() : dir + "/") + e->d_name;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -32,6 +33,10 @@ class FileReader {
   // land in place without a staging copy. Returns the bytes read in all.
   std::size_t ReadScatter(std::span<const std::span<std::uint8_t>> pieces);
 
+  // Reads up to buffer.size() bytes at offset without moving the stream position; returns
+  // the bytes read. Offsets past the end read nothing.
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer);
+
   bool Failed() const { return failed_; }
 
  private:
@@ -40,6 +45,11 @@ class FileReader {
   bool failed_ = false;
   bool atEnd_ = false;
 };
+
+// The file to open for `path`: the exact name when it exists, otherwise the one entry of the
+// same folder whose name matches it ignoring letter case (game data copied from other systems
+// comes in any case). Nothing when neither exists.
+std::optional<std::string> FindFileIgnoringCase(const std::string& path);
 
 // Writes a file so that a failure never damages what was there before: regular files are
 // written to a temporary file beside the target and renamed over it on Commit(); the old

@@ -57,6 +57,10 @@ std::string FileNameOnly(std::string_view path) {
   return std::string(name.substr(0, name.find(extension)));
 }
 
+std::string DirectoryPart(std::string_view path) {
+  return std::string(path.substr(0, NameStart(path)));
+}
+
 TokenSplit NextToken(std::string_view text, std::string_view dividers) {
   if (text.size() >= kNextTokenTextLimit) return {};
   const std::size_t start = text.find_first_not_of(dividers);

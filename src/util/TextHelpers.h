@@ -17,6 +17,9 @@ bool IsPathSeparator(char c);
 // (case-sensitive). "dir/a.map" -> "a", "a.b.c" -> "a.b", "noext" -> "noext".
 std::string FileNameOnly(std::string_view path);
 
+// Everything up to and including the last separator; empty for a bare name.
+std::string DirectoryPart(std::string_view path);
+
 struct TokenSplit {
   std::string_view Token;
   std::string_view Rest;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hl::cli {
+
+// What the words after a command name parsed into.
+struct Invocation {
+  std::vector<std::string> Positional;
+  std::map<std::string, std::string, std::less<>> Values;  // options with a value
+  std::set<std::string, std::less<>> Flags;                // options without one
+
+  bool Has(std::string_view flag) const { return Flags.contains(flag); }
+  std::string Value(std::string_view option, std::string fallback = {}) const {
+    auto it = Values.find(option);
+    return it == Values.end() ? fallback : it->second;
+  }
+};
+
+struct Option {
+  std::string_view Name;
+  std::vector<std::string_view> Choices;  // empty: a flag without value
+  std::string_view Help;
+};
+
+struct Command {
+  std::string_view Name;
+  std::string_view Synopsis;
+  std::string_view Help;
+  std::vector<Option> Options;
+  std::size_t MinArgs;
+  std::size_t MaxArgs;  // SIZE_MAX: any number
+  int (*Run)(const Invocation&, std::ostream& out, std::ostream& err);
+};
+
+// Prints "hlmap: MESSAGE" and gives the failure exit code.
+int Failure(std::ostream& err, const std::string& message);
+// Prints the message with the command's synopsis and gives the usage exit code.
+int UsageError(std::ostream& err, std::string_view message, std::string_view synopsis);
+
+// The library format option every command that saves a map takes.
+Option FormatOption();
+// MapBitCount for the --format option (data unless wil was chosen).
+std::uint8_t BitCountOf(const Invocation& inv);
+
+std::vector<Command> MapCommands();
+std::vector<Command> LibraryCommands();
+
+}  // namespace hl::cli

@@ -1,0 +1,102 @@
+#include "images/TFirImages.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "images/Decompress.h"
+#include "util/LittleEndian.h"
+#include "util/TextHelpers.h"
+
+namespace hl {
+
+namespace {
+constexpr int kImageCountOffset = 48;
+constexpr int kIndexOffsetOffset = 52;
+constexpr int kMethodOffset = 58;
+}  // namespace
+
+std::string TFirImages::DataFileName(const std::string& libraryName) {
+  return DirectoryPart(libraryName) + FileNameOnly(libraryName) + ".Data";
+}
+
+void TFirImages::Open() {
+  if (Initialized) return;
+  FileName = DataFileName(FileName);
+  const auto path = FindFileIgnoringCase(FileName);
+  if (!path || !file_.Open(*path)) return;
+  BitCount = 16;
+  if (file_.ReadAt(0, Header) != Header.size()) {
+    file_.Close();
+    return;
+  }
+  CompressionMethod = LoadLE<std::uint16_t>(Header.data() + kMethodOffset);
+  std::int64_t indexOffset = LoadLE<std::int32_t>(Header.data() + kIndexOffsetOffset);
+  if (indexOffset == 0) indexOffset = kHeaderSize;
+
+  // Each image has its entry in the index, which must lie in the file: that bounds what a
+  // damaged or hostile count can make us allocate.
+  const std::uint64_t size = file_.Size();
+  const std::uint64_t room =
+      indexOffset >= 0 && static_cast<std::uint64_t>(indexOffset) < size
+          ? (size - static_cast<std::uint64_t>(indexOffset)) / 4
+          : 0;
+  const std::int64_t stated = LoadLE<std::int32_t>(Header.data() + kImageCountOffset);
+  ImageCount = static_cast<int>(std::clamp<std::int64_t>(stated, 0, static_cast<std::int64_t>(room)));
+  AllocateImages(ImageCount);
+  LoadIndex(indexOffset < 0 ? size : static_cast<std::uint64_t>(indexOffset));
+  Initialized = true;
+}
+
+void TFirImages::LoadIndex(std::uint64_t indexOffset) {
+  positions_.clear();
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(ImageCount) * 4);
+  const std::size_t got = file_.ReadAt(indexOffset, bytes) / 4;
+  positions_.resize(got);
+  for (std::size_t i = 0; i < got; ++i) positions_[i] = LoadLE<std::int32_t>(bytes.data() + 4 * i);
+}
+
+std::optional<DecodedImage> TFirImages::ReadImage(std::int32_t position) {
+  if (position < 0) return std::nullopt;
+  std::array<std::uint8_t, kRecordHeaderSize> header{};
+  if (file_.ReadAt(static_cast<std::uint64_t>(position), header) != header.size()) return std::nullopt;
+  DecodedImage image;
+  image.Width = LoadLE<std::int16_t>(header.data());
+  image.Height = LoadLE<std::int16_t>(header.data() + 2);
+  image.PX = LoadLE<std::int16_t>(header.data() + 4);
+  image.PY = LoadLE<std::int16_t>(header.data() + 6);
+  const std::int32_t length = LoadLE<std::int32_t>(header.data() + 8);
+  image.BitsPerPixel = 16;
+  if (image.Width < 1 || image.Height < 1 || length < 0) return std::nullopt;
+  if (CompressionMethod < 0 || CompressionMethod > 4) return std::nullopt;  // no decoder for it
+  const std::int64_t pixels = static_cast<std::int64_t>(image.Width) * image.Height;
+  if (pixels > kMaxImagePixels) return std::nullopt;
+
+  const std::uint64_t dataAt = static_cast<std::uint64_t>(position) + kRecordHeaderSize;
+  if (dataAt + static_cast<std::uint64_t>(length) > file_.Size()) return std::nullopt;
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(length));
+  if (file_.ReadAt(dataAt, data) != data.size()) return std::nullopt;
+
+  const std::size_t rowBytes = image.RowBytes();
+  image.Rows.assign(rowBytes * static_cast<std::size_t>(image.Height), 0);
+  if (CompressionMethod == 0 || pixels < kSmallestCompressed) {
+    // Raw rows padded to 4 bytes. A compressed library hands tiny images through its
+    // decoder's buffer, which holds width x height x 2 bytes.
+    const std::size_t padded = static_cast<std::size_t>(RawRowBytes(image.Width));
+    const std::size_t limit = CompressionMethod == 0 ? padded * static_cast<std::size_t>(image.Height)
+                                                     : static_cast<std::size_t>(pixels) * 2;
+    const std::size_t available = std::min(data.size(), limit);
+    for (int y = 0; y < image.Height; ++y) {
+      const std::size_t from = padded * static_cast<std::size_t>(y);
+      if (from >= available) break;
+      std::memcpy(image.Rows.data() + rowBytes * static_cast<std::size_t>(y), data.data() + from,
+                  std::min(rowBytes, available - from));
+    }
+    return image;
+  }
+  // Compressed rows are unpadded, so the output is the picture row after row; what the
+  // stream does not produce stays black.
+  if (!Decompress(CompressionMethod, data, image.Rows)) return std::nullopt;
+  return image;
+}
+
+}  // namespace hl

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "images/DecodedImage.h"
+#include "images/TTexture.h"
+#include "util/BinaryFile.h"
+
+namespace hl {
+
+// One image index of a library: its drawing offset and whatever forms have been decoded.
+struct TImageEntry {
+  std::int16_t PX = 0;
+  std::int16_t PY = 0;
+  std::unique_ptr<QImage> Bitmap;
+  std::unique_ptr<TTexture> Texture;
+  std::uint32_t LastAccess = 0;
+};
+
+// A read-only image library. Images are decoded on first request, one at a time, and freed
+// again when nobody has asked for them for five minutes. Callers borrow what a getter returns
+// for the drawing call at hand only: the next request may sweep it away.
+class TGameImages {
+ public:
+  using Clock = std::function<std::uint32_t()>;
+  // Milliseconds of a monotonic clock, wrapping at 32 bits.
+  static std::uint32_t SystemMilliseconds();
+
+  static constexpr std::uint32_t kSweepIntervalMs = 5000;
+  static constexpr std::uint32_t kIdleLimitMs = 300000;
+
+  explicit TGameImages(Clock clock = &SystemMilliseconds);
+  TGameImages(const TGameImages&) = delete;
+  TGameImages& operator=(const TGameImages&) = delete;
+  virtual ~TGameImages();
+
+  std::uint32_t LastSweepTime;
+  std::string FileName;
+  int ImageCount = 0;
+  std::uint8_t BitCount = 8;
+  bool Initialized = false;
+  // Kept for the owner that sets it; every getter returns the form it names either way.
+  bool UseBitmaps = false;
+  std::vector<int> LoadedList;
+  std::vector<TImageEntry> Images;
+
+  const TTexture* GetTexture(int index);
+  const QImage* GetBitmap(int index);
+  const TTexture* GetTextureWithOffset(int index, int& px, int& py);
+  const QImage* GetBitmapWithOffset(int index, int& px, int& py);
+
+  virtual void Open() {}
+  // Both formats close alike: forget every image, the entries and the open file. The position
+  // list stays until the next Open refills it.
+  virtual void Close();
+  void FreeAllImages();
+
+  // How many image positions the index gave.
+  int PositionCount() const { return static_cast<int>(positions_.size()); }
+  std::int32_t Position(int index) const { return positions_[static_cast<std::size_t>(index)]; }
+
+  // The pixels of the record at `position`, or nothing when it cannot be read or decoded.
+  // The formats differ only here; both forms are made from what this returns.
+  virtual std::optional<DecodedImage> ReadImage(std::int32_t position);
+  // The colours of 8-bit images, for libraries that have them.
+  virtual const WilPalette* ImagePalette() const { return nullptr; }
+
+ protected:
+  // Fill the entry's form from the record at `position`, or leave it empty. May throw.
+  void DecodeBitmap(std::int32_t position, TImageEntry& entry);
+  void DecodeTexture(std::int32_t position, TImageEntry& entry);
+
+  // Entries for `count` images, all empty.
+  void AllocateImages(int count);
+
+  FileReader file_;
+  std::vector<std::int32_t> positions_;
+
+ private:
+  enum class Form { Bitmap, Texture };
+  TImageEntry* Request(int index, Form form);
+  void SweepIdle(int keep);
+  static void FreeForms(TImageEntry& entry);
+
+  Clock clock_;
+};
+
+}  // namespace hl
