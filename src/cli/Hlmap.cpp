@@ -1,6 +1,7 @@
 #include "cli/Hlmap.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -88,7 +89,8 @@ std::optional<int> Parse(const Command& c, std::span<const std::string> words, I
   bool optionsEnded = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i];
-    if (optionsEnded || w.size() < 2 || w[0] != '-') {
+    // A dash before a digit is a negative number, not an option.
+    if (optionsEnded || w.size() < 2 || w[0] != '-' || std::isdigit(static_cast<unsigned char>(w[1]))) {
       inv.Positional.push_back(w);
       continue;
     }
