@@ -48,11 +48,7 @@ void TFirImages::Open() {
 }
 
 void TFirImages::LoadIndex(std::uint64_t indexOffset) {
-  positions_.clear();
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(ImageCount) * 4);
-  const std::size_t got = file_.ReadAt(indexOffset, bytes) / 4;
-  positions_.resize(got);
-  for (std::size_t i = 0; i < got; ++i) positions_[i] = LoadLE<std::int32_t>(bytes.data() + 4 * i);
+  LoadPositions(file_, indexOffset, static_cast<std::size_t>(ImageCount));
 }
 
 std::optional<DecodedImage> TFirImages::ReadImage(std::int32_t position) {

@@ -1,14 +1,21 @@
 #include "images/TGameImages.h"
 
-#include <chrono>
+#include <time.h>
+
+#include <cstring>
+#include <bit>
 #include <exception>
+#include <utility>
 
 namespace hl {
 
 std::uint32_t TGameImages::SystemMilliseconds() {
-  const auto now = std::chrono::steady_clock::now().time_since_epoch();
-  return static_cast<std::uint32_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+  // The coarse clock is a few milliseconds fine and far cheaper to read than the precise
+  // one; every request reads it, and the idle rules count in seconds.
+  timespec ts{};
+  ::clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+                                    static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u);
 }
 
 TGameImages::TGameImages(Clock clock) : clock_(std::move(clock)) { LastSweepTime = clock_(); }
@@ -22,7 +29,7 @@ void TGameImages::DecodeBitmap(std::int32_t position, TImageEntry& entry) {
   if (!image) return;
   QImage bitmap = MakeBitmapForm(*image, ImagePalette());
   if (bitmap.isNull()) return;
-  entry.Bitmap = std::make_unique<QImage>(std::move(bitmap));
+  entry.Bitmap = std::make_unique<QImage>(std::move(bitmap)).release();
   entry.PX = image->PX;
   entry.PY = image->PY;
 }
@@ -30,19 +37,30 @@ void TGameImages::DecodeBitmap(std::int32_t position, TImageEntry& entry) {
 void TGameImages::DecodeTexture(std::int32_t position, TImageEntry& entry) {
   auto image = ReadImage(position);
   if (!image) return;
-  entry.Texture = std::make_unique<TTexture>(MakeTextureForm(*image, ImagePalette()));
+  entry.Texture = std::make_unique<TTexture>(MakeTextureForm(*image, ImagePalette())).release();
   entry.PX = image->PX;
   entry.PY = image->PY;
 }
 
 void TGameImages::AllocateImages(int count) {
-  Images.clear();
-  Images.resize(static_cast<std::size_t>(count));
+  FreeAllImages();
+  Images.Reset(static_cast<std::size_t>(count));
+}
+
+void TGameImages::LoadPositions(FileReader& file, std::uint64_t offset, std::size_t count) {
+  positions_.reset();
+  positionCount_ = 0;
+  if (count == 0) return;
+  // Read straight into the list: the index is stored as the little-endian int32 it is.
+  positions_ = std::make_unique_for_overwrite<std::int32_t[]>(count);
+  const std::size_t got = file.ReadAt(
+      offset, {reinterpret_cast<std::uint8_t*>(positions_.get()), count * sizeof(std::int32_t)});
+  positionCount_ = static_cast<int>(got / sizeof(std::int32_t));
 }
 
 void TGameImages::FreeForms(TImageEntry& entry) {
-  entry.Texture.reset();
-  entry.Bitmap.reset();
+  std::unique_ptr<TTexture>(std::exchange(entry.Texture, nullptr)).reset();
+  std::unique_ptr<QImage>(std::exchange(entry.Bitmap, nullptr)).reset();
 }
 
 TImageEntry* TGameImages::Request(int index, Form form) {
@@ -62,6 +80,9 @@ TImageEntry* TGameImages::Request(int index, Form form) {
     }
     if (index >= PositionCount()) return nullptr;
     const std::int32_t position = positions_[static_cast<std::size_t>(index)];
+    static_assert(std::endian::native == std::endian::little);
+    // Room in the list first: a form that exists must always stand in it.
+    LoadedList.reserve(LoadedList.size() + 1);
     if (form == Form::Bitmap) {
       DecodeBitmap(position, entry);
     } else {
@@ -92,12 +113,12 @@ void TGameImages::SweepIdle(int keep) {
 
 const TTexture* TGameImages::GetTexture(int index) {
   TImageEntry* e = Request(index, Form::Texture);
-  return e ? e->Texture.get() : nullptr;
+  return e ? e->Texture : nullptr;
 }
 
 const QImage* TGameImages::GetBitmap(int index) {
   TImageEntry* e = Request(index, Form::Bitmap);
-  return e ? e->Bitmap.get() : nullptr;
+  return e ? e->Bitmap : nullptr;
 }
 
 const TTexture* TGameImages::GetTextureWithOffset(int index, int& px, int& py) {
@@ -105,7 +126,7 @@ const TTexture* TGameImages::GetTextureWithOffset(int index, int& px, int& py) {
   if (!e) return nullptr;
   px = e->PX;
   py = e->PY;
-  return e->Texture.get();
+  return e->Texture;
 }
 
 const QImage* TGameImages::GetBitmapWithOffset(int index, int& px, int& py) {
@@ -113,20 +134,25 @@ const QImage* TGameImages::GetBitmapWithOffset(int index, int& px, int& py) {
   if (!e) return nullptr;
   px = e->PX;
   py = e->PY;
-  return e->Bitmap.get();
+  return e->Bitmap;
 }
 
 void TGameImages::FreeAllImages() {
-  for (TImageEntry& entry : Images) FreeForms(entry);
+  // Every entry that holds a form stands in LoadedList, so walking it frees them all without
+  // touching the untouched entries of a large library.
+  for (int index : LoadedList) {
+    if (index >= 0 && static_cast<std::size_t>(index) < Images.size()) {
+      FreeForms(Images[static_cast<std::size_t>(index)]);
+    }
+  }
   LoadedList.clear();
 }
 
 void TGameImages::Close() {
   if (!Initialized) return;
   Initialized = false;
-  LoadedList.clear();
-  Images.clear();
-  Images.shrink_to_fit();
+  FreeAllImages();
+  Images.Clear();
   ImageCount = 0;
   file_.Close();
 }

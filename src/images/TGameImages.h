@@ -11,16 +11,20 @@
 #include "images/DecodedImage.h"
 #include "images/TTexture.h"
 #include "util/BinaryFile.h"
+#include "util/ZeroedArray.h"
 
 namespace hl {
 
 // One image index of a library: its drawing offset and whatever forms have been decoded.
+// A plain record, so that the entries of a library of tens of thousands of images cost
+// nothing until used (see ZeroedArray). The library owns both forms: only TGameImages
+// creates and frees them.
 struct TImageEntry {
-  std::int16_t PX = 0;
-  std::int16_t PY = 0;
-  std::unique_ptr<QImage> Bitmap;
-  std::unique_ptr<TTexture> Texture;
-  std::uint32_t LastAccess = 0;
+  std::int16_t PX;
+  std::int16_t PY;
+  std::uint32_t LastAccess;
+  QImage* Bitmap;
+  TTexture* Texture;
 };
 
 // A read-only image library. Images are decoded on first request, one at a time, and freed
@@ -48,7 +52,7 @@ class TGameImages {
   // Kept for the owner that sets it; every getter returns the form it names either way.
   bool UseBitmaps = false;
   std::vector<int> LoadedList;
-  std::vector<TImageEntry> Images;
+  ZeroedArray<TImageEntry> Images;
 
   const TTexture* GetTexture(int index);
   const QImage* GetBitmap(int index);
@@ -62,8 +66,7 @@ class TGameImages {
   void FreeAllImages();
 
   // How many image positions the index gave.
-  int PositionCount() const { return static_cast<int>(positions_.size()); }
-  std::int32_t Position(int index) const { return positions_[static_cast<std::size_t>(index)]; }
+  int PositionCount() const { return positionCount_; }
 
   // The pixels of the record at `position`, or nothing when it cannot be read or decoded.
   // The formats differ only here; both forms are made from what this returns.
@@ -78,9 +81,11 @@ class TGameImages {
 
   // Entries for `count` images, all empty.
   void AllocateImages(int count);
+  // Reads up to `count` little-endian int32 positions at `offset` of `file`; an index cut
+  // short keeps the positions that are whole.
+  void LoadPositions(FileReader& file, std::uint64_t offset, std::size_t count);
 
   FileReader file_;
-  std::vector<std::int32_t> positions_;
 
  private:
   enum class Form { Bitmap, Texture };
@@ -89,6 +94,8 @@ class TGameImages {
   static void FreeForms(TImageEntry& entry);
 
   Clock clock_;
+  std::unique_ptr<std::int32_t[]> positions_;
+  int positionCount_ = 0;
 };
 
 }  // namespace hl

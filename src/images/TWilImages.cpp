@@ -68,7 +68,7 @@ bool TWilImages::LoadPalette() {
 }
 
 void TWilImages::LoadIndex(const std::string& indexName) {
-  positions_.clear();
+  LoadPositions(file_, 0, 0);
   const auto path = FindFileIgnoringCase(indexName);
   if (!path) return;
   FileReader index;
@@ -82,12 +82,9 @@ void TWilImages::LoadIndex(const std::string& indexName) {
   const std::uint64_t room = index.Size() > static_cast<std::uint64_t>(headerSize)
                                  ? (index.Size() - headerSize) / 4
                                  : 0;
-  const std::size_t count = static_cast<std::size_t>(std::clamp<std::int64_t>(
-      stated, 0, static_cast<std::int64_t>(room)));
-  std::vector<std::uint8_t> bytes(count * 4);
-  const std::size_t got = index.ReadAt(static_cast<std::uint64_t>(headerSize), bytes) / 4;
-  positions_.resize(got);
-  for (std::size_t i = 0; i < got; ++i) positions_[i] = LoadLE<std::int32_t>(bytes.data() + 4 * i);
+  const auto count = static_cast<std::size_t>(
+      std::clamp<std::int64_t>(stated, 0, static_cast<std::int64_t>(room)));
+  LoadPositions(index, static_cast<std::uint64_t>(headerSize), count);
 }
 
 std::optional<DecodedImage> TWilImages::ReadImage(std::int32_t position) {

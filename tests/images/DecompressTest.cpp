@@ -189,6 +189,7 @@ Bytes WithSize(std::int32_t size, const Bytes& stream) {
 // that cross the 8192-byte pieces and reach the whole window.
 TEST(Lzh, DecodesStreamsOfAnIndependentArchiver) {
   for (const char* name : {"text", "tiles565", "run5000", "longdist", "window", "tiny", "ramp",
+                           "tile96x64", "tile48x32",
                            "noisy"}) {
     const Bytes original = ReadFixture(std::string(name) + ".bin");
     const Bytes stream = ReadFixture(std::string(name) + ".lh5");
