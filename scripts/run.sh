@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up, builds hlmap, makes a small map file and shows hlmap at work on it.
+# Sets everything up, builds hlmap, makes a small map file and an image library and shows
+# hlmap at work on them.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build_release hlmap
 hlmap="$release_build/src/hlmap"
@@ -27,5 +28,18 @@ echo "== hlmap convert-old (objects to library 0, FrontMark cleared)"
 cp "$map" "$work/old.map"
 "$hlmap" convert-old --format wil "$work/old.map"
 "$hlmap" info "$work/old.map"
+
+# A 48 x 32 picture as a plain-text PPM, packed into an image library of each format.
+awk 'BEGIN { print "P3 48 32 255";
+             for (y = 0; y < 32; y++) for (x = 0; x < 48; x++)
+               print int(x * 255 / 47), int(y * 255 / 31), ((int(x / 6) + int(y / 6)) % 2) * 200 }' \
+  >"$work/tile.ppm"
+echo "== hlmap lib-pack / lib-info / lib-export"
+"$hlmap" lib-pack "$work/Tiles.Data" --data --method 3 "$work/tile.ppm" "$work/tile.ppm"
+"$hlmap" lib-info "$work/Tiles.Data"
+"$hlmap" lib-pack "$work/Tiles.wil" --wil --depth 8 "$work/tile.ppm"
+"$hlmap" lib-info "$work/Tiles.wil"
+"$hlmap" lib-export "$work/Tiles.Data" 0 "$work/tile0.png"
+echo "exported image 0 to $work/tile0.png"
 echo
 echo "hlmap is at $hlmap; 'hlmap --help' lists its commands."

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev liblhasa-dev
   qt6-base-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

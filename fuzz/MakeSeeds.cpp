@@ -1,0 +1,109 @@
+// Writes the seed corpora of the fuzz targets with the project's own library writers:
+// OUT/wil and OUT/data0 ... OUT/data4.
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "images/LibraryWriter.h"
+#include "images/TFirImages.h"
+#include "images/TWilImages.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Write(const std::filesystem::path& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<hl::LibraryImage> Images(int bits) {
+  std::vector<hl::LibraryImage> images;
+  const int sizes[][2] = {{8, 6}, {5, 3}, {2, 2}, {1, 5}, {3, 1}};
+  for (auto [w, h] : sizes) {
+    hl::LibraryImage image{w, h, 1, -2, {}};
+    for (int i = 0; i < w * h * bits / 8; ++i) {
+      image.Pixels.push_back(static_cast<std::uint8_t>(i < 8 ? 0x21 : i * 37 + w));
+    }
+    images.push_back(image);
+  }
+  return images;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: hl_fuzz_seeds OUT LH5_FIXTURE_DIR\n";
+    return 2;
+  }
+  const std::filesystem::path out = argv[1];
+  const std::filesystem::path work = out / "work";
+  std::filesystem::create_directories(work);
+  std::string error;
+
+  std::filesystem::create_directories(out / "wil");
+  int n = 0;
+  for (int bits : {8, 16, 24, 32}) {
+    for (bool older : {false, true}) {
+      hl::WilPalette palette{};
+      for (int i = 4; i < 1024; ++i) palette[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
+      const std::string wil = (work / "S.wil").string();
+      if (!hl::WriteWilLibrary(wil, {bits, older, palette}, Images(bits), &error)) {
+        std::cerr << error << "\n";
+        return 1;
+      }
+      const Bytes a = Read(wil), b = Read(hl::TWilImages::IndexFileName(wil));
+      Bytes seed(4);
+      const auto split = static_cast<std::uint32_t>(a.size());
+      std::memcpy(seed.data(), &split, 4);
+      seed.insert(seed.end(), a.begin(), a.end());
+      seed.insert(seed.end(), b.begin(), b.end());
+      Write(out / "wil" / ("seed" + std::to_string(n++)), seed);
+    }
+  }
+
+  auto images = Images(16);
+  images.erase(images.begin() + 3);  // 1 x 5 stays; the odd tiny ones do not suit compression
+  images.erase(images.begin() + 3);
+  for (int method = 0; method <= 3; ++method) {
+    const auto dir = out / ("data" + std::to_string(method));
+    std::filesystem::create_directories(dir);
+    const std::string path = (work / "S.Data").string();
+    if (!hl::WriteDataLibrary(path, method, images, &error)) {
+      std::cerr << error << "\n";
+      return 1;
+    }
+    Write(dir / "seed0", Read(path));
+  }
+
+  // Method 4: a tile compressed by an independent LHA archiver.
+  const Bytes pixels = Read(std::string(argv[2]) + "/tile48x32.bin");
+  const Bytes stream = Read(std::string(argv[2]) + "/tile48x32.lh5");
+  if (pixels.empty() || stream.empty()) return 1;
+  Bytes file(hl::TFirImages::kHeaderSize + 4 + 12 + 4, 0);
+  auto put32 = [&](std::size_t at, std::int32_t v) { std::memcpy(file.data() + at, &v, 4); };
+  auto put16 = [&](std::size_t at, std::int16_t v) { std::memcpy(file.data() + at, &v, 2); };
+  put32(48, 1);
+  put16(58, 4);
+  put32(60, 64);
+  put16(64, 48);
+  put16(66, 32);
+  put32(72, static_cast<std::int32_t>(4 + stream.size()));
+  put32(76, static_cast<std::int32_t>(pixels.size()));
+  file.insert(file.end(), stream.begin(), stream.end());
+  std::filesystem::create_directories(out / "data4");
+  Write(out / "data4" / "seed0", file);
+
+  std::filesystem::remove_all(work);
+  return 0;
+}
