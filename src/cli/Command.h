@@ -26,8 +26,10 @@ struct Invocation {
 
 struct Option {
   std::string_view Name;
-  std::vector<std::string_view> Choices;  // empty: a flag without value
+  std::vector<std::string_view> Choices;  // empty: a flag, unless FreeValue
   std::string_view Help;
+  bool FreeValue = false;                 // takes any value; the command checks it
+  std::string_view ValueName = {};        // shown in the help for a free value
 };
 
 struct Command {
@@ -52,5 +54,6 @@ std::uint8_t BitCountOf(const Invocation& inv);
 
 std::vector<Command> MapCommands();
 std::vector<Command> LibraryCommands();
+std::vector<Command> ViewCommands();
 
 }  // namespace hl::cli

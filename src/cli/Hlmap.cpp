@@ -46,6 +46,7 @@ const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = [] {
     std::vector<Command> all = cli::MapCommands();
     for (Command& c : cli::LibraryCommands()) all.push_back(std::move(c));
+    for (Command& c : cli::ViewCommands()) all.push_back(std::move(c));
     return all;
   }();
   return commands;
@@ -57,7 +58,10 @@ void PrintCommandHelp(const Command& c, std::ostream& out) {
   out << "\noptions:\n";
   for (const Option& o : c.Options) {
     std::string left = "  " + std::string(o.Name);
-    if (!o.Choices.empty()) {
+    if (o.FreeValue) {
+      left += ' ';
+      left += o.ValueName;
+    } else if (!o.Choices.empty()) {
       left += ' ';
       for (std::size_t i = 0; i < o.Choices.size(); ++i) {
         if (i > 0) left += '|';
@@ -109,7 +113,7 @@ std::optional<int> Parse(const Command& c, std::span<const std::string> words, I
       return cli::UsageError(err, "unknown option '" + name + "' for " + std::string(c.Name),
                              c.Synopsis);
     }
-    if (option->Choices.empty()) {
+    if (option->Choices.empty() && !option->FreeValue) {
       if (value) return cli::UsageError(err, "option '" + name + "' takes no value", c.Synopsis);
       inv.Flags.insert(name);
       continue;
@@ -120,8 +124,8 @@ std::optional<int> Parse(const Command& c, std::span<const std::string> words, I
       }
       value = words[++i];
     }
-    if (std::find(option->Choices.begin(), option->Choices.end(), *value) ==
-        option->Choices.end()) {
+    if (!option->FreeValue &&
+        std::find(option->Choices.begin(), option->Choices.end(), *value) == option->Choices.end()) {
       return cli::UsageError(err, "'" + *value + "' is not a choice of " + name, c.Synopsis);
     }
     inv.Values[name] = *value;

@@ -1,10 +1,12 @@
 #include <QImage>
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 
 #include "cli/Command.h"
+#include "images/DemoArt.h"
 #include "images/ImagePacking.h"
 #include "images/LibraryWriter.h"
 #include "images/TFirImages.h"
@@ -183,6 +185,31 @@ int RunLibPack(const Invocation& inv, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
+int RunDemoLibs(const Invocation& inv, std::ostream& out, std::ostream& err) {
+  const std::string dir = inv.Positional[0];
+  const std::string format = inv.Value("--format", "both");
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  const DemoArt art = DemoArt::Draw();
+  const std::pair<const char*, const std::vector<QImage>*> libraries[] = {
+      {"Tiles", &art.Tiles}, {"SmTiles", &art.SmTiles}, {"Objects", &art.Objects},
+      {"Objects2", &art.Objects2}};
+  for (const auto& [name, pictures] : libraries) {
+    std::vector<LibraryImage> images;
+    for (const QImage& picture : *pictures) images.push_back(ToLibraryImage(picture, 16, {}));
+    const std::string base = dir + "/" + name;
+    std::string error;
+    if (format != "wil" && !WriteDataLibrary(base + ".Data", 3, images, &error)) {
+      return Failure(err, error);
+    }
+    if (format != "data" && !WriteWilLibrary(base + ".wil", {16, true, {}}, images, &error)) {
+      return Failure(err, error);
+    }
+    out << name << ": " << images.size() << " images\n";
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::vector<Command> LibraryCommands() {
@@ -217,6 +244,14 @@ std::vector<Command> LibraryCommands() {
         {"--data", {}, "write a Data library"},
         {"--method", {"0", "1", "2", "3"}, "compression of a Data library (default 0)"}},
        2, SIZE_MAX, RunLibPack},
+      {"demo-libs", "hlmap demo-libs DIR [--format data|wil|both]",
+       "Draws the demo art set and writes it as image libraries in DIR: \"Tiles\" (four\n"
+       "ground groups with every transition the big-tile painter places), \"SmTiles\" (three\n"
+       "groups; images 57, 58 and 59 are the light, back-mark and front-mark signs),\n"
+       "\"Objects\" (trees, bushes, rocks, flowers) and \"Objects2\" (fences, houses, lamps,\n"
+       "wells). Data libraries use method 3, Wil libraries 16 bits per pixel.\n",
+       {{"--format", {"data", "wil", "both"}, "which library files to write (default both)"}},
+       1, 1, RunDemoLibs},
   };
 }
 

@@ -1,4 +1,7 @@
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <iostream>
 #include <new>
 #include <string>
@@ -7,8 +10,16 @@
 #include "cli/Hlmap.h"
 
 int main(int argc, char** argv) {
-  // Qt finds its image format plugins through the application object.
-  QCoreApplication app(argc, argv);
+  // hlmap draws text (door labels) and reads pictures, which need a GUI application, but it
+  // never opens a window.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    // Qt wants a private runtime folder and complains on every run without one.
+    const std::string runtime = "/tmp/hlmap-runtime-" + std::to_string(::getuid());
+    ::mkdir(runtime.c_str(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
+  }
+  QGuiApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   try {
     return hl::RunHlmap(args, std::cout, std::cerr);

@@ -1,0 +1,156 @@
+#include <QImage>
+#include <cctype>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "cli/Command.h"
+#include "images/BmpFile.h"
+#include "images/LibrarySet.h"
+#include "map/MapFile.h"
+#include "view/MapRenderer.h"
+
+namespace hl::cli {
+
+namespace {
+
+// "0.4", "1.4", "0.05", "2" as exact hundredths.
+std::optional<int> ParseZoom(const std::string& text) {
+  int whole = 0, fraction = 0, places = 0;
+  std::size_t i = 0;
+  if (text.empty()) return std::nullopt;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    if (i > 2) return std::nullopt;
+    whole = whole * 10 + (text[i] - '0');
+  }
+  if (i == 0) return std::nullopt;
+  if (i < text.size()) {
+    if (text[i++] != '.') return std::nullopt;
+    for (; i < text.size(); ++i, ++places) {
+      if (places == 2 || !std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+      fraction = fraction * 10 + (text[i] - '0');
+    }
+  }
+  if (places == 1) fraction *= 10;
+  const int z = whole * 100 + fraction;
+  if (z < kMinZoom || z > kMaxZoom) return std::nullopt;
+  return z;
+}
+
+// "800x593" or "40,20": two non-negative numbers around a separator.
+std::optional<std::pair<int, int>> ParsePair(const std::string& text, char separator) {
+  const auto at = text.find(separator);
+  if (at == std::string::npos) return std::nullopt;
+  auto number = [](const std::string& s) -> std::optional<int> {
+    if (s.empty() || s.size() > 6 || s.find_first_not_of("0123456789") != std::string::npos) {
+      return std::nullopt;
+    }
+    return std::stoi(s);
+  };
+  auto a = number(text.substr(0, at)), b = number(text.substr(at + 1));
+  if (!a || !b) return std::nullopt;
+  return std::pair{*a, *b};
+}
+
+struct Loaded {
+  std::unique_ptr<MapDocument> Doc = std::make_unique<MapDocument>();
+  LibrarySet Libraries;
+};
+
+std::unique_ptr<Loaded> LoadMapAndLibraries(const Invocation& inv, std::ostream& err, int* code) {
+  auto loaded = std::make_unique<Loaded>();
+  if (!LoadMap(*loaded->Doc, inv.Positional[0])) {
+    *code = Failure(err, "cannot load map '" + inv.Positional[0] + "'");
+    return nullptr;
+  }
+  const LibraryFormat format = inv.Value("--format") == "wil" ? LibraryFormat::Wil : LibraryFormat::Data;
+  loaded->Libraries.Open(format, inv.Value("--libs"));
+  return loaded;
+}
+
+constexpr std::string_view kRenderSynopsis =
+    "hlmap render MAP OUT.png [--format wil|data] [--libs DIR] [--zoom Z] [--size WxH] "
+    "[--scroll X,Y] [--hide back,middle,objects] [--marks] [--opaque-middle]";
+
+int RunRender(const Invocation& inv, std::ostream&, std::ostream& err) {
+  const auto zoom = ParseZoom(inv.Value("--zoom", "0.4"));
+  if (!zoom) return UsageError(err, "--zoom takes 0.05 to 2 with at most two decimals", kRenderSynopsis);
+  const auto size = ParsePair(inv.Value("--size", "800x593"), 'x');
+  if (!size || size->first < 1 || size->second < 1 || size->first > 16384 || size->second > 16384) {
+    return UsageError(err, "--size takes WIDTHxHEIGHT, each 1 to 16384", kRenderSynopsis);
+  }
+  const auto scroll = ParsePair(inv.Value("--scroll", "0,0"), ',');
+  if (!scroll) return UsageError(err, "--scroll takes X,Y in pixels", kRenderSynopsis);
+  ViewOptions options;
+  std::stringstream hidden(inv.Value("--hide"));
+  for (std::string layer; std::getline(hidden, layer, ',');) {
+    if (layer == "back") {
+      options.ShowBackgroundTile = false;
+    } else if (layer == "middle") {
+      options.ShowMiddleTile = false;
+    } else if (layer == "objects") {
+      options.ShowObject = false;
+    } else {
+      return UsageError(err, "--hide takes back, middle and objects", kRenderSynopsis);
+    }
+  }
+  options.ShowAttribMarks = inv.Has("--marks");
+  options.MiddleTransparent = !inv.Has("--opaque-middle");
+
+  int code = 0;
+  auto loaded = LoadMapAndLibraries(inv, err, &code);
+  if (!loaded) return code;
+  MapRenderer renderer(*loaded->Doc, loaded->Libraries);
+  renderer.SetZoom(*zoom);
+  renderer.SetOptions(options);
+  QImage picture(size->first, size->second, QImage::Format_RGB32);
+  if (picture.isNull()) return Failure(err, "out of memory for the picture");
+  const QPoint origin(scroll->first, scroll->second);
+  renderer.PaintMap(picture, origin, QRect(origin, picture.size()),
+                    {scroll->first, scroll->second, size->first, size->second});
+  if (!picture.save(QString::fromStdString(inv.Positional[1]), "PNG")) {
+    return Failure(err, "cannot write '" + inv.Positional[1] + "'");
+  }
+  return 0;
+}
+
+int RunExportBmp(const Invocation& inv, std::ostream&, std::ostream& err) {
+  int code = 0;
+  auto loaded = LoadMapAndLibraries(inv, err, &code);
+  if (!loaded) return code;
+  MapRenderer renderer(*loaded->Doc, loaded->Libraries);
+  const QImage overview = renderer.RenderOverview();
+  std::string error;
+  if (!WriteBmp24(inv.Positional[1], overview, &error)) return Failure(err, error);
+  return 0;
+}
+
+}  // namespace
+
+std::vector<Command> ViewCommands() {
+  const Option format{"--format", {"wil", "data"}, "library format (default data)"};
+  const Option libs{"--libs", {}, "folder of the image libraries (default: here)", true, "DIR"};
+  return {
+      {"render", kRenderSynopsis,
+       "Draws MAP as the editor's map view shows it after one full repaint, for a main\n"
+       "window of W x H pixels (default 800x593) at zoom Z (default 0.4), scrolled to pixel\n"
+       "X,Y (default 0,0), and writes that picture as a PNG. The layers and marks follow the\n"
+       "View menu as at start-up unless the flags say otherwise.\n",
+       {format, libs,
+        {"--zoom", {}, "zoom, 0.05 to 2", true, "Z"},
+        {"--size", {}, "main window size in pixels", true, "WxH"},
+        {"--scroll", {}, "scroll position in pixels", true, "X,Y"},
+        {"--hide", {}, "layers to leave out: back, middle, objects", true, "LAYERS"},
+        {"--marks", {}, "show the attribute marks (Show AttribMarks)"},
+        {"--opaque-middle", {}, "draw middle tiles opaque (Middle Transparent off)"}},
+       2, 2, RunRender},
+      {"export-bmp", "hlmap export-bmp MAP OUT.bmp [--format wil|data] [--libs DIR]",
+       "Writes the whole map at one eighth of full size (6 x 4 pixels a cell) as a 24-bit\n"
+       "BMP: big tiles, middle tiles and objects on white, no marks, as the editor's\n"
+       "\"Save To bmp\" does.\n",
+       {format, libs}, 2, 2, RunExportBmp},
+  };
+}
+
+}  // namespace hl::cli

@@ -1,0 +1,123 @@
+#include "images/Drawing.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace hl {
+
+namespace {
+
+// The stored colour of a pixel as 32 bits, the form in which black is compared.
+QImage As32(const QImage& image) {
+  return image.format() == QImage::Format_RGB32 ? image
+                                                : image.convertToFormat(QImage::Format_RGB32);
+}
+
+bool IsKey(QRgb pixel, QRgb key) { return (pixel & 0x00FFFFFFu) == (key & 0x00FFFFFFu); }
+
+// Alpha 0 where the pixel equals the key, fully opaque elsewhere.
+QImage Keyed(const QImage& rgb32, QRgb key) {
+  QImage out(rgb32.size(), QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < rgb32.height(); ++y) {
+    const auto* src = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
+    auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < rgb32.width(); ++x) dst[x] = IsKey(src[x], key) ? 0u : (src[x] | 0xFF000000u);
+  }
+  return out;
+}
+
+}  // namespace
+
+QImage ScaleNearest(const QImage& source, int width, int height) {
+  const QImage src = As32(source);
+  if (width == src.width() && height == src.height()) return src;
+  QImage out(width, height, QImage::Format_RGB32);
+  std::vector<int> columns(static_cast<std::size_t>(width));
+  for (int x = 0; x < width; ++x) {
+    columns[static_cast<std::size_t>(x)] =
+        static_cast<int>((2LL * x + 1) * src.width() / (2LL * width));
+  }
+  for (int y = 0; y < height; ++y) {
+    const int sy = static_cast<int>((2LL * y + 1) * src.height() / (2LL * height));
+    const auto* row = reinterpret_cast<const QRgb*>(src.constScanLine(sy));
+    auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < width; ++x) dst[x] = row[columns[static_cast<std::size_t>(x)]];
+  }
+  return out;
+}
+
+PreparedImage PrepareImage(const QImage& bitmap, ScaleFactor scale, bool keyed) {
+  PreparedImage p;
+  const int w = scale.Size(bitmap.width()), h = scale.Size(bitmap.height());
+  if (w <= 0 || h <= 0) return p;
+  QImage scaled = ScaleNearest(bitmap, w, h);
+  p.Keyed = keyed;
+  if (!keyed) {
+    p.Pixels = std::move(scaled);
+    return p;
+  }
+  p.Pixels = Keyed(scaled, qRgb(0, 0, 0));
+  p.RowRuns.reserve(static_cast<std::size_t>(h) + 1);
+  for (int y = 0; y < h; ++y) {
+    p.RowRuns.push_back(static_cast<std::uint32_t>(p.Runs.size()));
+    const auto* row = reinterpret_cast<const QRgb*>(p.Pixels.constScanLine(y));
+    int x = 0;
+    while (x < w) {
+      while (x < w && qAlpha(row[x]) == 0) ++x;
+      const int begin = x;
+      while (x < w && qAlpha(row[x]) != 0) ++x;
+      if (x > begin) {
+        p.Runs.push_back({static_cast<std::uint16_t>(begin), static_cast<std::uint16_t>(x)});
+      }
+    }
+  }
+  p.RowRuns.push_back(static_cast<std::uint32_t>(p.Runs.size()));
+  return p;
+}
+
+void BlitPrepared(QImage& target, int x, int y, const PreparedImage& image, const QRect& clip) {
+  if (image.Pixels.isNull()) return;
+  const QRect bounds = clip & target.rect() & QRect(x, y, image.Width(), image.Height());
+  if (bounds.isEmpty()) return;
+  const int left = bounds.left(), right = bounds.right() + 1;
+  for (int ty = bounds.top(); ty <= bounds.bottom(); ++ty) {
+    const int sy = ty - y;
+    const auto* src = reinterpret_cast<const QRgb*>(image.Pixels.constScanLine(sy));
+    auto* dst = reinterpret_cast<QRgb*>(target.scanLine(ty));
+    if (!image.Keyed) {
+      std::memcpy(dst + left, src + (left - x), static_cast<std::size_t>(right - left) * 4);
+      continue;
+    }
+    const auto* run = image.Runs.data() + image.RowRuns[static_cast<std::size_t>(sy)];
+    const auto* end = image.Runs.data() + image.RowRuns[static_cast<std::size_t>(sy) + 1];
+    for (; run != end; ++run) {
+      const int b = std::max(x + run->Begin, left), e = std::min(x + run->End, right);
+      if (b < e) std::memcpy(dst + b, src + (b - x), static_cast<std::size_t>(e - b) * 4);
+    }
+  }
+}
+
+void DrawScaled(QPainter& canvas, int x, int y, TGameImages& lib, int index, ScaleFactor scale) {
+  const QImage* bitmap = lib.GetBitmap(index);
+  if (!bitmap) return;
+  const int w = scale.Size(bitmap->width()), h = scale.Size(bitmap->height());
+  if (w <= 0 || h <= 0) return;
+  canvas.drawImage(x, y, ScaleNearest(*bitmap, w, h));
+}
+
+void DrawScaledTransparent(QPainter& canvas, int x, int y, TGameImages& lib, int index,
+                           ScaleFactor scale, bool topLeft) {
+  const QImage* bitmap = lib.GetBitmap(index);
+  if (!bitmap) return;
+  const int w = scale.Size(bitmap->width()), h = scale.Size(bitmap->height());
+  if (w <= 0 || h <= 0) return;
+  // One temporary image per call, scaled, then copied with black keyed out.
+  const QImage temporary = ScaleNearest(*bitmap, w, h);
+  DrawTransparent(canvas, x, topLeft ? y : y - h, qRgb(0, 0, 0), temporary);
+}
+
+void DrawTransparent(QPainter& target, int x, int y, QRgb key, const QImage& bitmap) {
+  target.drawImage(x, y, Keyed(As32(bitmap), key));
+}
+
+}  // namespace hl

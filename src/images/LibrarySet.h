@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "images/TGameImages.h"
+
+namespace hl {
+
+enum class LibraryFormat { Wil, Data };
+
+// The editor's image libraries: the tile library, the small-tile library and twenty object
+// library slots, named "Tiles", "SmTiles", "Objects", "Objects2" ... "Objects20".
+class LibrarySet {
+ public:
+  static constexpr int kObjectSlots = 20;
+
+  // Library base names; the format adds ".wil" or ".Data".
+  static std::string ObjectLibraryName(int slot);
+  // The slot an ObjectIndex names: ObjectIndex div 65535, slots outside 0..19 mean 0.
+  static int ObjectSlot(int objectIndex);
+
+  // Opens all 22 libraries of a format from `folder` (empty: the current directory). Missing
+  // files leave their library without images.
+  void Open(LibraryFormat format, const std::string& folder,
+            TGameImages::Clock clock = &TGameImages::SystemMilliseconds);
+
+  LibraryFormat Format() const { return format_; }
+  TGameImages& Tiles() { return *tiles_; }
+  TGameImages& SmTiles() { return *smTiles_; }
+  TGameImages& ObjectSlotLibrary(int slot) { return *objects_[static_cast<std::size_t>(slot)]; }
+  // The library of an ObjectIndex.
+  TGameImages& GetObjectLibrary(int objectIndex) { return ObjectSlotLibrary(ObjectSlot(objectIndex)); }
+
+ private:
+  std::unique_ptr<TGameImages> Make(const std::string& folder, const std::string& name,
+                                    const TGameImages::Clock& clock) const;
+
+  LibraryFormat format_ = LibraryFormat::Data;
+  std::unique_ptr<TGameImages> tiles_;
+  std::unique_ptr<TGameImages> smTiles_;
+  std::array<std::unique_ptr<TGameImages>, kObjectSlots> objects_;
+};
+
+}  // namespace hl

@@ -1,0 +1,261 @@
+#include "view/MapRenderer.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+
+namespace hl {
+
+namespace {
+
+constexpr int kLastCell = 999;
+constexpr int kMarkLight = 57;
+constexpr int kMarkBack = 58;
+constexpr int kMarkFront = 59;
+
+QString DoorLabel(int door, int offset) {
+  return QString("%1%2/%3").arg(door & 0x80 ? "Dx" : "D").arg(door & 0x7F).arg(offset);
+}
+
+void Fill(QImage& target, const QRect& rect, QRgb colour) {
+  const QRect r = rect & target.rect();
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(target.scanLine(y));
+    std::fill(row + r.left(), row + r.right() + 1, colour);
+  }
+}
+
+}  // namespace
+
+MapRenderer::MapRenderer(const MapDocument& doc, LibrarySet& libraries)
+    : doc_(doc), libraries_(libraries) {
+  cache_.SetScale(scale_);
+}
+
+void MapRenderer::SetZoom(int hundredths) {
+  zoom_ = hundredths;
+  scale_ = ZoomScale(hundredths);
+  cache_.SetScale(scale_);
+  textWidth_ = textHeight_ = 0;
+}
+
+QSize MapRenderer::Surface() const { return SurfaceSize(doc_.MapWidth(), doc_.MapHeight(), zoom_); }
+
+MapRenderer::Range MapRenderer::VisibleRange(const ViewFrame& frame) const {
+  const QSize surface = Surface();
+  const int z = zoom_;
+  // The visible window, from the scroll position and the main window's outer size...
+  const int sx = static_cast<int>(TruncDiv(1LL * (frame.ScrollX / kCellWidth) * 100, z));
+  const int sy = static_cast<int>(TruncDiv(1LL * (frame.ScrollY / kCellHeight) * 100, z));
+  const int spanX = static_cast<int>(RoundDiv(1LL * (frame.WindowWidth / kCellWidth) * 100, z));
+  const int spanY = static_cast<int>(RoundDiv(1LL * (frame.WindowHeight / kCellHeight) * 100, z));
+  // ...within the loops over the surface, with their margins.
+  const int lastColumn = static_cast<int>(TruncDiv(1LL * (surface.width() / kCellWidth) * 100, z)) + 2;
+  const int lastRow = static_cast<int>(TruncDiv(1LL * (surface.height() / kCellHeight) * 100, z)) + 2;
+  Range r;
+  r.X0 = std::max(0, sx - 1);
+  r.X1 = std::min({kLastCell, sx + spanX, lastColumn});
+  r.Y0 = std::max(0, sy - 1);
+  r.Y1 = std::min({kLastCell, sy + spanY, lastRow});
+  r.ObjectY1 = std::min({kLastCell, sy + spanY, lastRow + 8});
+  r.ObjectY0 = r.Y0;
+  return r;
+}
+
+void MapRenderer::PaintMap(QImage& target, QPoint origin, QRect area, const ViewFrame& frame) {
+  Paint(target, origin, area, frame, false);
+}
+
+void MapRenderer::RedrawArea(QImage& target, QPoint origin, QRect area, const ViewFrame& frame) {
+  Paint(target, origin, area, frame, true);
+}
+
+void MapRenderer::Paint(QImage& target, QPoint origin, QRect area, const ViewFrame& frame,
+                        bool narrow) {
+  const QSize surfaceSize = Surface();
+  const QRect surface(QPoint(0, 0), surfaceSize);
+  const QRect clip = area.translated(-origin) & target.rect();
+  if (clip.isEmpty()) return;
+  Fill(target, clip, kOutsideColour);
+  const QRect onSurface = clip & surface.translated(-origin);
+  if (onSurface.isEmpty()) return;
+  Fill(target, onSurface, kSurfaceColour);
+
+  Range r = VisibleRange(frame);
+  if (narrow) r = NarrowTo(r, onSurface.translated(origin));
+  DrawPasses(target, origin, onSurface, r, true, options_.ShowBackgroundTile,
+             options_.ShowMiddleTile, options_.ShowObject, options_.MiddleTransparent);
+
+  // The border closes the right and bottom edges of the map.
+  const int right = surfaceSize.width() - 1 - origin.x();
+  const int bottom = surfaceSize.height() - 1 - origin.y();
+  Fill(target, QRect(QPoint(-origin.x(), bottom), QPoint(right, bottom)) & onSurface, 0xFF000000u);
+  Fill(target, QRect(QPoint(right, -origin.y()), QPoint(right, bottom)) & onSurface, 0xFF000000u);
+}
+
+void MapRenderer::DrawPasses(QImage& target, QPoint origin, const QRect& clip, const Range& r,
+                             bool marks, bool showBack, bool showMiddle, bool showObjects,
+                             bool middleKeyed) {
+  const int ox = origin.x(), oy = origin.y();
+  if (showBack) {
+    auto& tiles = cache_.For(libraries_.Tiles());
+    for (int y = r.Y0 + (r.Y0 & 1); y <= r.Y1; y += 2) {
+      const int top = CellTop(y) - oy;
+      for (int x = r.X0 + (r.X0 & 1); x <= r.X1; x += 2) {
+        const int n = doc_.GetBackTile(x, y);
+        if (n < 0) continue;
+        if (const PreparedImage* image = tiles.Get(n, false)) {
+          BlitPrepared(target, CellLeft(x) - ox, top, *image, clip);
+        }
+      }
+    }
+  }
+  if (showMiddle) {
+    auto& small = cache_.For(libraries_.SmTiles());
+    for (int y = r.Y0; y <= r.Y1; ++y) {
+      const int top = CellTop(y) - oy;
+      for (int x = r.X0; x <= r.X1; ++x) {
+        const int n = doc_.GetMiddleTile(x, y);
+        if (n < 0) continue;
+        if (const PreparedImage* image = small.Get(n, middleKeyed)) {
+          BlitPrepared(target, CellLeft(x) - ox, top, *image, clip);
+        }
+      }
+    }
+  }
+  if (showObjects) {
+    std::array<PreparedImageCache::Library*, LibrarySet::kObjectSlots> objects{};
+    for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
+      objects[static_cast<std::size_t>(slot)] = &cache_.For(libraries_.ObjectSlotLibrary(slot));
+    }
+    for (int y = std::max(r.Y0, r.ObjectY0); y <= r.ObjectY1; ++y) {
+      const int bottom = CellTop(y + 1) - oy;
+      for (int x = r.X0; x <= r.X1; ++x) {
+        const int i = doc_.GetObject(x, y);
+        if (i < 0) continue;
+        auto* lib = objects[static_cast<std::size_t>(LibrarySet::ObjectSlot(i))];
+        if (const PreparedImage* image = lib->Get(i % 65535, true)) {
+          BlitPrepared(target, CellLeft(x) - ox, bottom - image->Height(), *image, clip);
+        }
+      }
+    }
+  }
+  if (marks) DrawMarks(target, origin, clip, r);
+}
+
+void MapRenderer::DrawMarks(QImage& target, QPoint origin, const QRect& clip, const Range& r) {
+  auto& small = cache_.For(libraries_.SmTiles());
+  QPainter painter;
+  const QFontMetrics metrics(font_);
+  auto text = [&](int left, int top, const QString& s) {
+    if (!painter.isActive()) {
+      painter.begin(&target);
+      painter.setClipRect(clip);
+      painter.setFont(font_);
+      painter.setPen(textColour_);
+    }
+    const QRect box(left, top, metrics.horizontalAdvance(s) + 1, metrics.height());
+    NoteTextReach(box.width(), box.height());
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, s);
+  };
+  auto image = [&](int left, int top, int index) {
+    if (const PreparedImage* p = small.Get(index, true)) BlitPrepared(target, left, top, *p, clip);
+  };
+  const bool doorLabels = zoom_ >= 90;
+  for (int y = r.Y0; y <= r.Y1; ++y) {
+    const int top = CellTop(y) - origin.y();
+    for (int x = r.X0; x <= r.X1; ++x) {
+      int offset = 0, door = 0, light = 0;
+      if (!doc_.GetLightAndDoor(x, y, offset, door, light)) continue;
+      const int left = CellLeft(x) - origin.x();
+      if (options_.ShowAttribMarks) {
+        if (doc_.GetBackTileRaw(x, y) & kMarkBit) image(left, top, kMarkBack);
+        if (doc_.HasFrontMark(x, y)) image(left, top, kMarkFront);
+        if (doc_.GetAniFrame(x, y) > 0) text(left, top, QStringLiteral("*"));
+      }
+      if (light > 0) image(left, top, kMarkLight);
+      if (door > 0 && doorLabels) text(left, top, DoorLabel(door, offset));
+    }
+  }
+}
+
+void MapRenderer::NoteTextReach(int width, int height) {
+  textWidth_ = std::max(textWidth_, width);
+  textHeight_ = std::max(textHeight_, height);
+}
+
+MapRenderer::Reach MapRenderer::CurrentReach() {
+  Reach reach;
+  auto widen = [&](const PreparedImageCache::Library& lib) {
+    reach.Right = std::max(reach.Right, lib.MaxWidth());
+    reach.Down = std::max(reach.Down, lib.MaxHeight());
+  };
+  widen(cache_.For(libraries_.Tiles()));
+  widen(cache_.For(libraries_.SmTiles()));
+  for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
+    const auto& lib = cache_.For(libraries_.ObjectSlotLibrary(slot));
+    reach.Right = std::max(reach.Right, lib.MaxWidth());
+    reach.Up = std::max(reach.Up, lib.MaxHeight());
+  }
+  reach.Right = std::max(reach.Right, textWidth_);
+  reach.Down = std::max(reach.Down, textHeight_);
+  return reach;
+}
+
+MapRenderer::Range MapRenderer::NarrowTo(Range r, const QRect& area) {
+  const Reach reach = CurrentReach();
+  // Cell indexes around a surface pixel, one cell wide of the truncations either way.
+  auto column = [&](long long px) {
+    return static_cast<int>(TruncDiv(std::max(0LL, px) * scale_.Den, 1LL * kCellWidth * scale_.Num));
+  };
+  auto row = [&](long long px) {
+    return static_cast<int>(TruncDiv(std::max(0LL, px) * scale_.Den, 1LL * kCellHeight * scale_.Num));
+  };
+  r.X0 = std::max(r.X0, column(area.left() - reach.Right) - 1);
+  r.X1 = std::min(r.X1, column(area.right()) + 1);
+  const int objectY0 = std::max(r.Y0, row(area.top()) - 2);
+  r.ObjectY1 = std::min(r.ObjectY1, row(1LL * area.bottom() + reach.Up) + 1);
+  r.Y0 = std::max(r.Y0, row(area.top() - reach.Down) - 1);
+  r.Y1 = std::min(r.Y1, row(area.bottom()) + 1);
+  // The object pass starts at Y0 as well; rows above objectY0 cannot reach the area.
+  r.ObjectY0 = objectY0;
+  return r;
+}
+
+QRect MapRenderer::ChangedArea(int x, int y, int w, int h) {
+  // The changed cells' own images are prepared first, so that the widening knows them.
+  for (int cy = y; cy <= y + h; ++cy) {
+    for (int cx = x; cx <= x + w; ++cx) {
+      cache_.For(libraries_.Tiles()).Get(doc_.GetBackTile(cx, cy), false);
+      cache_.For(libraries_.SmTiles()).Get(doc_.GetMiddleTile(cx, cy), options_.MiddleTransparent);
+      const int i = doc_.GetObject(cx, cy);
+      if (i >= 0) cache_.For(libraries_.GetObjectLibrary(i)).Get(i % 65535, true);
+    }
+  }
+  const Reach reach = CurrentReach();
+  const int right = CellLeft(x + w + 1) + reach.Right;
+  const int bottom = CellTop(y + h + 1) + reach.Down;
+  return QRect(QPoint(CellLeft(x), CellTop(y) - reach.Up), QPoint(right, bottom));
+}
+
+QImage MapRenderer::RenderOverview() {
+  // One eighth, whatever the zoom; the cache follows and is set back afterwards.
+  const ScaleFactor keep = scale_;
+  scale_ = {1, 8};
+  cache_.SetScale(scale_);
+  const int width = static_cast<int>(TruncDiv(1LL * doc_.MapWidth() * kCellWidth, 8));
+  const int height = static_cast<int>(TruncDiv(1LL * doc_.MapHeight() * kCellHeight, 8));
+  QImage out(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+  if (!out.isNull()) {
+    out.fill(kSurfaceColour);
+    const int last = std::min(kLastCell, 1010);
+    Range r{0, std::min(doc_.MapWidth() - 1, last), 0, std::min(doc_.MapHeight() - 1, last), 0, 0};
+    r.ObjectY1 = r.Y1;
+    DrawPasses(out, QPoint(0, 0), out.rect(), r, false, true, true, true, true);
+  }
+  scale_ = keep;
+  cache_.SetScale(scale_);
+  return out;
+}
+
+}  // namespace hl

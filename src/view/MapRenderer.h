@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <array>
+
+#include "images/LibrarySet.h"
+#include "map/MapDocument.h"
+#include "view/PreparedImageCache.h"
+#include "view/ViewGeometry.h"
+
+namespace hl {
+
+// The five check items of the View menu, as at start-up.
+struct ViewOptions {
+  bool ShowBackgroundTile = true;
+  bool ShowMiddleTile = true;
+  bool ShowObject = true;
+  bool ShowAttribMarks = false;
+  bool MiddleTransparent = true;
+};
+
+// Where the view looks: the scroll position over the surface and the outer size of the main
+// window, which decide the visible window of cells.
+struct ViewFrame {
+  int ScrollX = 0;
+  int ScrollY = 0;
+  int WindowWidth = 800;
+  int WindowHeight = 593;
+};
+
+// Draws a map layer by layer: big tiles, middle tiles, objects standing on their cells, then
+// marks, lights and door labels, and the border. It paints into an image that holds a
+// rectangle of the surface (the map at the current zoom); the map view keeps such an image
+// of its visible area, and hlmap writes one to a file. Images are copied from a cache of
+// scaled, keyed pixels, so the result equals drawing each image with the library drawing
+// operations in the same order, at a fraction of the cost.
+class MapRenderer {
+ public:
+  static constexpr QRgb kSurfaceColour = 0xFFFFFFFFu;  // the white surface
+  static constexpr QRgb kOutsideColour = 0xFF707070u;  // beyond the surface
+
+  MapRenderer(const MapDocument& doc, LibrarySet& libraries);
+
+  void SetZoom(int hundredths);
+  int Zoom() const { return zoom_; }
+  void SetOptions(const ViewOptions& options) { options_ = options; }
+  const ViewOptions& Options() const { return options_; }
+  void SetFont(const QFont& font) { font_ = font; }
+  void SetTextColour(QColor colour) { textColour_ = colour; }
+  // Forget every prepared image (after the libraries changed).
+  void ClearCache() { cache_.Clear(); }
+
+  QSize Surface() const;
+  int CellLeft(int x) const { return scale_.Position(1LL * x * kCellWidth); }
+  int CellTop(int y) const { return scale_.Position(1LL * y * kCellHeight); }
+
+  // A full repaint of the surface rectangle `area` into `target`, whose top-left pixel shows
+  // surface pixel `origin`. Only pixels inside `area` change.
+  void PaintMap(QImage& target, QPoint origin, QRect area, const ViewFrame& frame);
+
+  // The same pixels as PaintMap over `area`, visiting only the cells whose images can reach
+  // it. Valid once a PaintMap at this zoom has shown the cells around the area (their images
+  // are then known) and every change since went through ChangedArea.
+  void RedrawArea(QImage& target, QPoint origin, QRect area, const ViewFrame& frame);
+
+  // The surface rectangle whose pixels may change when cells x .. x + w, y .. y + h change:
+  // their own cells widened by the largest image and text drawn so far, so that re-rendering
+  // it with PaintMap shows what a full repaint would.
+  QRect ChangedArea(int x, int y, int w, int h);
+
+  // The whole map at one eighth (6 x 4 pixels a cell): all three layers, no marks, on white.
+  QImage RenderOverview();
+
+ private:
+  struct Range {
+    int X0, X1, Y0, Y1, ObjectY0, ObjectY1;  // inclusive
+  };
+  void DrawPasses(QImage& target, QPoint origin, const QRect& clip, const Range& r, bool marks,
+                  bool showBack, bool showMiddle, bool showObjects, bool middleKeyed);
+  void DrawMarks(QImage& target, QPoint origin, const QRect& clip, const Range& r);
+  Range VisibleRange(const ViewFrame& frame) const;
+  Range NarrowTo(Range r, const QRect& area);
+  void Paint(QImage& target, QPoint origin, QRect area, const ViewFrame& frame, bool narrow);
+  struct Reach {
+    int Right = 0, Down = 0, Up = 0;
+  };
+  Reach CurrentReach();
+  void NoteTextReach(int width, int height);
+
+  const MapDocument& doc_;
+  LibrarySet& libraries_;
+  PreparedImageCache cache_;
+  int zoom_ = kStartZoom;
+  ScaleFactor scale_ = ZoomScale(kStartZoom);
+  ViewOptions options_;
+  QFont font_;
+  QColor textColour_ = Qt::black;
+  int textWidth_ = 0;
+  int textHeight_ = 0;
+};
+
+}  // namespace hl

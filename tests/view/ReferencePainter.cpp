@@ -1,0 +1,96 @@
+#include "ReferencePainter.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "images/Drawing.h"
+#include "view/ViewGeometry.h"
+
+namespace hl::test {
+
+void ReferencePaintMap(QImage& target, QPoint origin, const MapDocument& doc, LibrarySet& libs,
+                       int zoom, const ViewOptions& options, const ViewFrame& frame,
+                       const QFont& font) {
+  const ScaleFactor scale = ZoomScale(zoom);
+  const QSize surface = SurfaceSize(doc.MapWidth(), doc.MapHeight(), zoom);
+  target.fill(MapRenderer::kOutsideColour);
+  QPainter p(&target);
+  p.translate(-origin);
+  p.fillRect(QRect(QPoint(0, 0), surface), QColor::fromRgb(MapRenderer::kSurfaceColour));
+  p.setClipRect(QRect(QPoint(0, 0), surface));
+
+  // Exact decimal arithmetic: (pixels div 48) / Zoom with Zoom in hundredths.
+  auto trunc = [&](int cells) { return static_cast<int>(TruncDiv(100LL * cells, zoom)); };
+  auto round = [&](int cells) { return static_cast<int>(RoundDiv(100LL * cells, zoom)); };
+  const int sx = trunc(frame.ScrollX / 48), sy = trunc(frame.ScrollY / 32);
+  const int spanX = round(frame.WindowWidth / 48), spanY = round(frame.WindowHeight / 32);
+  auto visible = [&](int x, int y) {
+    return x >= 0 && x <= 999 && y >= 0 && y <= 999 && x >= sx - 1 && x <= sx + spanX &&
+           y >= sy - 1 && y <= sy + spanY;
+  };
+  const int lastRow = trunc(surface.height() / 32) + 2;
+  const int lastColumn = trunc(surface.width() / 48) + 2;
+  auto left = [&](int x) { return scale.Position(48LL * x); };
+  auto top = [&](int y) { return scale.Position(32LL * y); };
+
+  if (options.ShowBackgroundTile) {
+    for (int y = 0; y <= lastRow; ++y) {
+      for (int x = 0; x <= lastColumn; ++x) {
+        if (!visible(x, y) || x % 2 || y % 2) continue;
+        const int n = doc.GetBackTile(x, y);
+        if (n >= 0) DrawScaled(p, left(x), top(y), libs.Tiles(), n, scale);
+      }
+    }
+  }
+  if (options.ShowMiddleTile) {
+    for (int y = 0; y <= lastRow; ++y) {
+      for (int x = 0; x <= lastColumn; ++x) {
+        if (!visible(x, y)) continue;
+        const int n = doc.GetMiddleTile(x, y);
+        if (n < 0) continue;
+        if (options.MiddleTransparent) {
+          DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), n, scale, true);
+        } else {
+          DrawScaled(p, left(x), top(y), libs.SmTiles(), n, scale);
+        }
+      }
+    }
+  }
+  if (options.ShowObject) {
+    for (int y = 0; y <= lastRow + 8; ++y) {
+      for (int x = 0; x <= lastColumn; ++x) {
+        if (!visible(x, y)) continue;
+        const int i = doc.GetObject(x, y);
+        if (i >= 0) DrawScaledTransparent(p, left(x), top(y + 1), libs.GetObjectLibrary(i), i % 65535, scale, false);
+      }
+    }
+  }
+  p.setFont(font);
+  p.setPen(Qt::black);
+  const QFontMetrics metrics(font);
+  auto text = [&](int x, int y, const QString& s) {
+    p.drawText(QRect(x, y, metrics.horizontalAdvance(s) + 1, metrics.height()),
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, s);
+  };
+  for (int y = 0; y <= lastRow; ++y) {
+    for (int x = 0; x <= lastColumn; ++x) {
+      if (!visible(x, y)) continue;
+      int offset = 0, door = 0, light = 0;
+      if (!doc.GetLightAndDoor(x, y, offset, door, light)) continue;
+      if (options.ShowAttribMarks) {
+        if (doc.GetBackTileRaw(x, y) & 0x8000) DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 58, scale, true);
+        if (doc.HasFrontMark(x, y)) DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 59, scale, true);
+        if (doc.GetAniFrame(x, y) > 0) text(left(x), top(y), "*");
+      }
+      if (light > 0) DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 57, scale, true);
+      if (door > 0 && zoom >= 90) {
+        text(left(x), top(y), QString("%1%2/%3").arg(door & 0x80 ? "Dx" : "D").arg(door & 0x7F).arg(offset));
+      }
+    }
+  }
+  p.setPen(Qt::black);
+  p.drawLine(0, surface.height() - 1, surface.width() - 1, surface.height() - 1);
+  p.drawLine(surface.width() - 1, surface.height() - 1, surface.width() - 1, 0);
+}
+
+}  // namespace hl::test

@@ -1,0 +1,182 @@
+#include "view/MapRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "ReferencePainter.h"
+#include "TempDir.h"
+#include "TestLibraries.h"
+
+namespace hl {
+namespace {
+
+using test::Drawn;
+
+class RendererTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::WriteTestLibraries(dir_.Path());
+    libs_.Open(LibraryFormat::Data, dir_.Path());
+    ASSERT_EQ(libs_.Tiles().ImageCount, 10);
+  }
+  QImage Render(int zoom, ViewFrame frame = {}, ViewOptions options = {}) {
+    MapRenderer r(*doc_, libs_);
+    r.SetZoom(zoom);
+    r.SetOptions(options);
+    QImage image(frame.WindowWidth, frame.WindowHeight, QImage::Format_RGB32);
+    const QPoint origin(frame.ScrollX, frame.ScrollY);
+    r.PaintMap(image, origin, QRect(origin, image.size()), frame);
+    return image;
+  }
+  QImage Reference(int zoom, ViewFrame frame = {}, ViewOptions options = {}) {
+    QImage image(frame.WindowWidth, frame.WindowHeight, QImage::Format_RGB32);
+    test::ReferencePaintMap(image, QPoint(frame.ScrollX, frame.ScrollY), *doc_, libs_, zoom,
+                            options, frame, QFont());
+    return image;
+  }
+  void FillRandomly(unsigned seed) {
+    std::mt19937 rng(seed);
+    for (int x = 0; x < 60; ++x) {
+      for (int y = 0; y < 60; ++y) {
+        const auto r = static_cast<unsigned>(rng());
+        TMapCell c{};
+        if (x % 2 == 0 && y % 2 == 0 && r % 4) c.BackTile = static_cast<std::uint16_t>(r % 10 + 1);
+        if (r % 3 == 0) c.MiddleTile = static_cast<std::uint16_t>(rng() % 60 + 1);
+        if (r % 5 == 0) c.ObjectImage = static_cast<std::uint16_t>(rng() % 3 + 1);
+        if (r % 7 == 0) c.Light = 2;
+        if (r % 11 == 0) c.Door = static_cast<std::uint8_t>(rng() % 256), c.DoorOffset = 3;
+        if (r % 13 == 0) c.BackTile |= 0x8000, c.ObjectImage |= 0x8000, c.AniFrame = 2;
+        doc_->SetCell(x, y, c);
+      }
+    }
+  }
+  test::TempDir dir_;
+  LibrarySet libs_;
+  std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
+};
+
+TEST_F(RendererTest, BigTilesStandOnEvenCellsOnly) {
+  doc_->SetBackTile(2, 4, 3 + 1);
+  doc_->SetBackTile(3, 4, 5 + 1);
+  const QImage image = Render(100);
+  EXPECT_EQ(image.pixel(96, 128), Drawn(test::TileColour(3)));
+  EXPECT_EQ(image.pixel(96 + 95, 128 + 63), Drawn(test::TileColour(3)));
+  EXPECT_EQ(image.pixel(95, 128), MapRenderer::kSurfaceColour);
+  EXPECT_EQ(image.pixel(96 + 96, 128), MapRenderer::kSurfaceColour);  // (3, 4) is not drawn
+}
+
+TEST_F(RendererTest, ObjectsStandOnTheBottomEdgeOfTheirCell) {
+  doc_->SetObject(5, 5, 0 + 1);  // 80 pixels high
+  const QImage image = Render(50);
+  // Zoom 0.5: 40 pixels high, bottom edge Trunc(6 x 32 x 0.5) = 96, so rows 56 to 95.
+  const int x = 5 * 24 + 3;
+  EXPECT_EQ(image.pixel(x, 56), Drawn(test::ObjectColour(0)));
+  EXPECT_EQ(image.pixel(x, 95), Drawn(test::ObjectColour(0)));
+  EXPECT_EQ(image.pixel(x, 55), MapRenderer::kSurfaceColour);
+  EXPECT_EQ(image.pixel(x, 96), MapRenderer::kSurfaceColour);
+}
+
+TEST_F(RendererTest, LightsAndDoorLabelsShowWhateverTheViewMenuSays) {
+  doc_->SetLight(1, 1, 2);
+  doc_->SetCell(4, 2, TMapCell{0, 0, 0, 5, 0, 0, 0, 0, 0});
+  ViewOptions none{false, false, false, false, false};
+  auto darkPixels = [](const QImage& image, QRect box) {
+    int n = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+      for (int x = box.left(); x <= box.right(); ++x) n += qGray(image.pixel(x, y)) < 128;
+    }
+    return n;
+  };
+  const QImage at1 = Render(100, {}, none);
+  EXPECT_EQ(at1.pixel(48 + 10, 32 + 10), Drawn(test::SmallColour(57)));
+  EXPECT_GT(darkPixels(at1, QRect(4 * 48, 2 * 32, 48, 32)), 5);  // "D5/0"
+  const QImage at85 = Render(85, {}, none);
+  EXPECT_EQ(darkPixels(at85, QRect(4 * 40, 2 * 27, 40, 27)), 0);
+  // The border lines close the map even so.
+  EXPECT_EQ(Render(100, {0, 0, 9700, 593}, none).pixel(200 * 48, 100), qRgb(0, 0, 0));
+}
+
+TEST_F(RendererTest, KeyingComparesTheFullColour) {
+  doc_->SetBackTile(0, 0, 1);
+  doc_->SetMiddleTile(0, 0, 5 + 1);  // 0x0001 everywhere: drawn
+  doc_->SetMiddleTile(2, 0, 6 + 1);  // black left half: keyed out
+  doc_->SetBackTile(2, 0, 2);
+  const QImage image = Render(100);
+  EXPECT_EQ(image.pixel(10, 10), Drawn(0x0001));
+  EXPECT_NE(Drawn(0x0001), qRgb(0, 0, 0));
+  EXPECT_EQ(image.pixel(2 * 48 + 5, 10), Drawn(test::TileColour(1)));
+  EXPECT_EQ(image.pixel(2 * 48 + 30, 10), Drawn(test::SmallColour(6)));
+}
+
+TEST_F(RendererTest, TinyImagesVanishAtSmallZooms) {
+  doc_->SetObject(3, 3, 2 + 1);  // 1 pixel high: Round(0.25) = 0
+  const QImage image = Render(25);
+  const QRect cell(3 * 12, 3 * 8, 12, 8);
+  for (int y = cell.top() - 2; y <= cell.bottom(); ++y) {
+    for (int x = cell.left(); x <= cell.right(); ++x) {
+      ASSERT_EQ(image.pixel(x, y), MapRenderer::kSurfaceColour);
+    }
+  }
+}
+
+TEST_F(RendererTest, ContentBeyondAShrunkMapIsDrawnWithinTheLoops) {
+  doc_->SetMapSize(10, 10);
+  doc_->SetObject(0, 12, 1 + 1);  // 200 pixels high, standing below the map
+  const QImage image = Render(100);
+  EXPECT_EQ(image.pixel(10, 250), Drawn(test::ObjectColour(1)));
+  EXPECT_EQ(image.pixel(10, 330), MapRenderer::kOutsideColour);  // the surface ends at 321
+}
+
+TEST_F(RendererTest, MatchesThePlainPainterAtEveryZoom) {
+  FillRandomly(1);
+  for (int zoom : {5, 15, 25, 40, 60, 85, 100, 140, 200}) {
+    for (ViewOptions options : {ViewOptions{}, ViewOptions{true, true, true, true, false},
+                                ViewOptions{false, true, true, true, true}}) {
+      const ViewFrame frame{zoom * 3, zoom * 2, 640, 480};
+      ASSERT_EQ(Render(zoom, frame, options), Reference(zoom, frame, options)) << "zoom " << zoom;
+    }
+  }
+}
+
+TEST_F(RendererTest, PartialRedrawShowsWhatAFullRepaintShows) {
+  FillRandomly(2);
+  const int zoom = 100;
+  const ViewFrame frame{96, 64, 900, 700};
+  MapRenderer r(*doc_, libs_);
+  r.SetZoom(zoom);
+  QImage image(frame.WindowWidth, frame.WindowHeight, QImage::Format_RGB32);
+  const QPoint origin(frame.ScrollX, frame.ScrollY);
+  r.PaintMap(image, origin, QRect(origin, image.size()), frame);
+
+  std::mt19937 rng(9);
+  for (int step = 0; step < 40; ++step) {
+    const int x = 2 + static_cast<int>(rng() % 16), y = 2 + static_cast<int>(rng() % 16);
+    switch (step % 4) {
+      case 0: doc_->SetBackTileBlock(x & ~1, y & ~1, static_cast<int>(rng() % 11)); break;
+      case 1: doc_->SetMiddleTile(x, y, static_cast<int>(rng() % 61)); break;
+      case 2: doc_->SetObject(x, y, static_cast<int>(rng() % 4)); break;
+      default: doc_->SetCell(x, y, TMapCell{}); break;
+    }
+    r.RedrawArea(image, origin, r.ChangedArea(x & ~1, y & ~1, 1, 1), frame);
+    ASSERT_EQ(image, Render(zoom, frame)) << "step " << step;
+  }
+}
+
+TEST_F(RendererTest, OverviewIsOneEighthWithAllLayersOnWhite) {
+  doc_->SetBackTile(0, 0, 1);
+  doc_->SetObject(4, 4, 1);
+  MapRenderer r(*doc_, libs_);
+  r.SetOptions({false, false, false, true, true});
+  const QImage overview = r.RenderOverview();
+  EXPECT_EQ(overview.size(), QSize(1200, 800));
+  EXPECT_EQ(overview.pixel(3, 3), Drawn(test::TileColour(0)));
+  // The 80-pixel object: 10 pixels standing on (5 x 32) div 8 = 20.
+  EXPECT_EQ(overview.pixel(4 * 6 + 1, 19), Drawn(test::ObjectColour(0)));
+  EXPECT_EQ(overview.pixel(4 * 6 + 1, 10), Drawn(test::ObjectColour(0)));
+  EXPECT_EQ(overview.pixel(4 * 6 + 1, 9), MapRenderer::kSurfaceColour);
+}
+
+}  // namespace
+}  // namespace hl
