@@ -9,6 +9,7 @@ packages=(
   zlib1g-dev liblhasa-dev
   qt6-base-dev
   clang libclang-rt-14-dev
+  fonts-dejavu-core
 )
 
 missing=()

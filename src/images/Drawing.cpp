@@ -26,6 +26,13 @@ QImage Keyed(const QImage& rgb32, QRgb key) {
   return out;
 }
 
+void Finish(PreparedImage& p) {
+  p.Data = reinterpret_cast<const QRgb*>(p.Pixels.constBits());
+  p.W = p.Pixels.width();
+  p.H = p.Pixels.height();
+  p.Stride = p.Pixels.bytesPerLine() / 4;
+}
+
 }  // namespace
 
 QImage ScaleNearest(const QImage& source, int width, int height) {
@@ -54,6 +61,7 @@ PreparedImage PrepareImage(const QImage& bitmap, ScaleFactor scale, bool keyed) 
   p.Keyed = keyed;
   if (!keyed) {
     p.Pixels = std::move(scaled);
+    Finish(p);
     return p;
   }
   p.Pixels = Keyed(scaled, qRgb(0, 0, 0));
@@ -72,29 +80,25 @@ PreparedImage PrepareImage(const QImage& bitmap, ScaleFactor scale, bool keyed) 
     }
   }
   p.RowRuns.push_back(static_cast<std::uint32_t>(p.Runs.size()));
+  Finish(p);
   return p;
+}
+
+BlitTarget BlitTarget::Of(QImage& image, const QRect& clip) {
+  BlitTarget t;
+  const QRect r = clip & image.rect();
+  t.Bits = reinterpret_cast<QRgb*>(image.bits());
+  t.Stride = image.bytesPerLine() / 4;
+  t.Left = r.left();
+  t.Top = r.top();
+  t.Right = r.left() + r.width();
+  t.Bottom = r.top() + r.height();
+  return t;
 }
 
 void BlitPrepared(QImage& target, int x, int y, const PreparedImage& image, const QRect& clip) {
   if (image.Pixels.isNull()) return;
-  const QRect bounds = clip & target.rect() & QRect(x, y, image.Width(), image.Height());
-  if (bounds.isEmpty()) return;
-  const int left = bounds.left(), right = bounds.right() + 1;
-  for (int ty = bounds.top(); ty <= bounds.bottom(); ++ty) {
-    const int sy = ty - y;
-    const auto* src = reinterpret_cast<const QRgb*>(image.Pixels.constScanLine(sy));
-    auto* dst = reinterpret_cast<QRgb*>(target.scanLine(ty));
-    if (!image.Keyed) {
-      std::memcpy(dst + left, src + (left - x), static_cast<std::size_t>(right - left) * 4);
-      continue;
-    }
-    const auto* run = image.Runs.data() + image.RowRuns[static_cast<std::size_t>(sy)];
-    const auto* end = image.Runs.data() + image.RowRuns[static_cast<std::size_t>(sy) + 1];
-    for (; run != end; ++run) {
-      const int b = std::max(x + run->Begin, left), e = std::min(x + run->End, right);
-      if (b < e) std::memcpy(dst + b, src + (b - x), static_cast<std::size_t>(e - b) * 4);
-    }
-  }
+  Blit(BlitTarget::Of(target, clip), x, y, image);
 }
 
 void DrawScaled(QPainter& canvas, int x, int y, TGameImages& lib, int index, ScaleFactor scale) {

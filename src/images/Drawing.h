@@ -37,9 +37,51 @@ struct PreparedImage {
   std::vector<Run> Runs;
   std::vector<std::uint32_t> RowRuns;  // Runs of row y: [RowRuns[y], RowRuns[y + 1])
 
-  int Width() const { return Pixels.width(); }
-  int Height() const { return Pixels.height(); }
+  // Cached from Pixels for the copy loops: Qt's accessors cost more than small copies.
+  const QRgb* Data = nullptr;
+  int W = 0;
+  int H = 0;
+  std::ptrdiff_t Stride = 0;  // in pixels
+
+  int Width() const { return W; }
+  int Height() const { return H; }
 };
+
+// Where BlitPrepared copies to: the pixels of a Format_RGB32 image and the rectangle of it
+// that may change (right and bottom exclusive).
+struct BlitTarget {
+  QRgb* Bits = nullptr;
+  std::ptrdiff_t Stride = 0;
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+
+  static BlitTarget Of(QImage& image, const QRect& clip);
+};
+
+// Copies a prepared image with its top-left at (x, y): the same pixels as QPainter::drawImage
+// of image.Pixels clipped to the target's rectangle, without a painter.
+inline void Blit(const BlitTarget& t, int x, int y, const PreparedImage& image) {
+  const int left = x > t.Left ? x : t.Left;
+  const int right = x + image.W < t.Right ? x + image.W : t.Right;
+  const int top = y > t.Top ? y : t.Top;
+  const int bottom = y + image.H < t.Bottom ? y + image.H : t.Bottom;
+  if (left >= right || top >= bottom) return;
+  for (int ty = top; ty < bottom; ++ty) {
+    const std::ptrdiff_t sy = ty - y;
+    const QRgb* src = image.Data + sy * image.Stride - x;
+    QRgb* dst = t.Bits + ty * t.Stride;
+    if (!image.Keyed) {
+      for (int tx = left; tx < right; ++tx) dst[tx] = src[tx];
+      continue;
+    }
+    const auto* run = image.Runs.data() + image.RowRuns[static_cast<std::size_t>(sy)];
+    const auto* end = image.Runs.data() + image.RowRuns[static_cast<std::size_t>(sy) + 1];
+    for (; run != end; ++run) {
+      const int b = x + run->Begin > left ? x + run->Begin : left;
+      const int e = x + run->End < right ? x + run->End : right;
+      for (int tx = b; tx < e; ++tx) dst[tx] = src[tx];
+    }
+  }
+}
 
 // Nearest-neighbour scaling: every target pixel takes the source pixel under its centre, so
 // whole rows and columns are repeated or dropped and colours never blend.
@@ -49,9 +91,7 @@ QImage ScaleNearest(const QImage& source, int width, int height);
 // out by comparing the 32-bit colour exactly: the 16-bit pixel 0x0001 is drawn.
 PreparedImage PrepareImage(const QImage& bitmap, ScaleFactor scale, bool keyed);
 
-// Copies a prepared image into `target` (Format_RGB32) with its top-left at (x, y), touching
-// only pixels inside `clip` (target coordinates). The same pixels as QPainter::drawImage of
-// image.Pixels, without a painter.
+// Blit into an image, touching only pixels inside `clip` (target coordinates).
 void BlitPrepared(QImage& target, int x, int y, const PreparedImage& image, const QRect& clip);
 
 // The library drawing operations, one painter call each, nothing kept between calls.

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <vector>
 
 namespace hl {
 
@@ -97,29 +98,35 @@ void MapRenderer::DrawPasses(QImage& target, QPoint origin, const QRect& clip, c
                              bool marks, bool showBack, bool showMiddle, bool showObjects,
                              bool middleKeyed) {
   const int ox = origin.x(), oy = origin.y();
+  const BlitTarget t = BlitTarget::Of(target, clip);
+  // The cell accessors read nothing beyond column and row 998; neither do these loops.
+  const int x1 = std::min(r.X1, MapDocument::kAccessEnd - 1);
+  const int y1 = std::min(r.Y1, MapDocument::kAccessEnd - 1);
+  const int objectY1 = std::min(r.ObjectY1, MapDocument::kAccessEnd - 1);
+  std::vector<int> left(static_cast<std::size_t>(std::max(0, x1 - r.X0 + 1)));
+  for (int x = r.X0; x <= x1; ++x) left[static_cast<std::size_t>(x - r.X0)] = CellLeft(x) - ox;
+  auto cellLeft = [&](int x) { return left[static_cast<std::size_t>(x - r.X0)]; };
+  const CellStorage& cells = doc_.Cells();
+
   if (showBack) {
     auto& tiles = cache_.For(libraries_.Tiles());
-    for (int y = r.Y0 + (r.Y0 & 1); y <= r.Y1; y += 2) {
+    for (int y = r.Y0 + (r.Y0 & 1); y <= y1; y += 2) {
       const int top = CellTop(y) - oy;
-      for (int x = r.X0 + (r.X0 & 1); x <= r.X1; x += 2) {
-        const int n = doc_.GetBackTile(x, y);
+      for (int x = r.X0 + (r.X0 & 1); x <= x1; x += 2) {
+        const int n = (cells.At(x, y).BackTile & kNumberBits) - 1;
         if (n < 0) continue;
-        if (const PreparedImage* image = tiles.Get(n, false)) {
-          BlitPrepared(target, CellLeft(x) - ox, top, *image, clip);
-        }
+        if (const PreparedImage* image = tiles.Get(n, false)) Blit(t, cellLeft(x), top, *image);
       }
     }
   }
   if (showMiddle) {
     auto& small = cache_.For(libraries_.SmTiles());
-    for (int y = r.Y0; y <= r.Y1; ++y) {
+    for (int y = r.Y0; y <= y1; ++y) {
       const int top = CellTop(y) - oy;
-      for (int x = r.X0; x <= r.X1; ++x) {
-        const int n = doc_.GetMiddleTile(x, y);
+      for (int x = r.X0; x <= x1; ++x) {
+        const int n = cells.At(x, y).MiddleTile - 1;
         if (n < 0) continue;
-        if (const PreparedImage* image = small.Get(n, middleKeyed)) {
-          BlitPrepared(target, CellLeft(x) - ox, top, *image, clip);
-        }
+        if (const PreparedImage* image = small.Get(n, middleKeyed)) Blit(t, cellLeft(x), top, *image);
       }
     }
   }
@@ -128,14 +135,15 @@ void MapRenderer::DrawPasses(QImage& target, QPoint origin, const QRect& clip, c
     for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
       objects[static_cast<std::size_t>(slot)] = &cache_.For(libraries_.ObjectSlotLibrary(slot));
     }
-    for (int y = std::max(r.Y0, r.ObjectY0); y <= r.ObjectY1; ++y) {
+    for (int y = std::max(r.Y0, r.ObjectY0); y <= objectY1; ++y) {
       const int bottom = CellTop(y + 1) - oy;
-      for (int x = r.X0; x <= r.X1; ++x) {
-        const int i = doc_.GetObject(x, y);
+      for (int x = r.X0; x <= x1; ++x) {
+        const TMapCell& c = cells.At(x, y);
+        const int i = c.ObjectLib * 65535 + (c.ObjectImage & kNumberBits) - 1;
         if (i < 0) continue;
         auto* lib = objects[static_cast<std::size_t>(LibrarySet::ObjectSlot(i))];
         if (const PreparedImage* image = lib->Get(i % 65535, true)) {
-          BlitPrepared(target, CellLeft(x) - ox, bottom - image->Height(), *image, clip);
+          Blit(t, cellLeft(x), bottom - image->Height(), *image);
         }
       }
     }

@@ -1,0 +1,126 @@
+// Full repaints of a 1920 x 1080 main window over a crowded 999 x 999 map of the demo art,
+// beside filling the same image once and beside the plain one-call-per-image painter.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <filesystem>
+#include <memory>
+#include <random>
+
+#include "../tests/view/ReferencePainter.h"
+#include "images/DemoArt.h"
+#include "images/ImagePacking.h"
+#include "images/LibraryWriter.h"
+#include "view/MapRenderer.h"
+
+namespace {
+
+constexpr int kWidth = 1920, kHeight = 1080;
+
+struct Scene {
+  std::string Folder = "/tmp/hl_bench_view_" + std::to_string(::getpid());
+  hl::LibrarySet Libraries;
+  std::unique_ptr<hl::MapDocument> Doc = std::make_unique<hl::MapDocument>();
+
+  Scene() {
+    std::filesystem::create_directories(Folder);
+    const hl::DemoArt art = hl::DemoArt::Draw();
+    auto write = [&](const char* name, const std::vector<QImage>& pictures) {
+      std::vector<hl::LibraryImage> images;
+      for (const QImage& p : pictures) images.push_back(hl::ToLibraryImage(p, 16, {}));
+      std::string error;
+      if (!hl::WriteDataLibrary(Folder + "/" + name + ".Data", 3, images, &error)) std::abort();
+    };
+    write("Tiles", art.Tiles);
+    write("SmTiles", art.SmTiles);
+    write("Objects", art.Objects);
+    Libraries.Open(hl::LibraryFormat::Data, Folder);
+
+    // Every even cell a big tile, every cell a middle tile and an object 48 pixels wide.
+    std::vector<int> narrow;
+    for (int i = 0; i < static_cast<int>(art.Objects.size()); ++i) {
+      if (art.Objects[static_cast<std::size_t>(i)].width() == 48) narrow.push_back(i);
+    }
+    std::mt19937 rng(7);
+    Doc->SetMapSize(999, 999);
+    for (int x = 0; x < 999; ++x) {
+      auto& column = Doc->WritableColumn(x);
+      for (int y = 0; y < 999; ++y) {
+        hl::TMapCell& c = column[static_cast<std::size_t>(y)];
+        c = hl::TMapCell{};
+        if (x % 2 == 0 && y % 2 == 0) c.BackTile = static_cast<std::uint16_t>(rng() % 4 * 50 + rng() % 5 + 1);
+        c.MiddleTile = static_cast<std::uint16_t>(rng() % 3 * 60 + rng() % 8 + 1);
+        c.ObjectImage = static_cast<std::uint16_t>(narrow[rng() % narrow.size()] + 1);
+      }
+    }
+  }
+  ~Scene() { std::filesystem::remove_all(Folder); }
+};
+
+Scene& TheScene() {
+  static Scene scene;
+  return scene;
+}
+
+hl::ViewFrame MiddleOf(int zoom) {
+  const QSize surface = hl::SurfaceSize(999, 999, zoom);
+  return {std::max(0, (surface.width() - kWidth) / 2), std::max(0, (surface.height() - kHeight) / 2),
+          kWidth, kHeight};
+}
+
+void BM_FillYardstick(benchmark::State& state) {
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  for (auto _ : state) {
+    image.fill(0xFFFFFFFFu);
+    benchmark::DoNotOptimize(image.bits());
+  }
+}
+BENCHMARK(BM_FillYardstick)->Unit(benchmark::kMillisecond);
+
+void BM_FullRepaint(benchmark::State& state) {
+  Scene& scene = TheScene();
+  const int zoom = static_cast<int>(state.range(0));
+  hl::MapRenderer renderer(*scene.Doc, scene.Libraries);
+  renderer.SetZoom(zoom);
+  const hl::ViewFrame frame = MiddleOf(zoom);
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  const QPoint origin(frame.ScrollX, frame.ScrollY);
+  renderer.PaintMap(image, origin, QRect(origin, image.size()), frame);  // images prepared once
+  for (auto _ : state) {
+    renderer.PaintMap(image, origin, QRect(origin, image.size()), frame);
+    benchmark::DoNotOptimize(image.bits());
+  }
+}
+BENCHMARK(BM_FullRepaint)->ArgName("zoom")->Arg(40)->Arg(100)->Arg(200)->Arg(5)->Unit(benchmark::kMillisecond);
+
+void BM_NaiveRepaint(benchmark::State& state) {
+  Scene& scene = TheScene();
+  const int zoom = static_cast<int>(state.range(0));
+  const hl::ViewFrame frame = MiddleOf(zoom);
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  for (auto _ : state) {
+    hl::test::ReferencePaintMap(image, QPoint(frame.ScrollX, frame.ScrollY), *scene.Doc,
+                                scene.Libraries, zoom, {}, frame, QFont());
+    benchmark::DoNotOptimize(image.bits());
+  }
+}
+BENCHMARK(BM_NaiveRepaint)->ArgName("zoom")->Arg(40)->Unit(benchmark::kMillisecond);
+
+void BM_Overview(benchmark::State& state) {
+  Scene& scene = TheScene();
+  hl::MapRenderer renderer(*scene.Doc, scene.Libraries);
+  for (auto _ : state) benchmark::DoNotOptimize(renderer.RenderOverview().bits());
+}
+BENCHMARK(BM_Overview)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
