@@ -1,11 +1,11 @@
-#include <QGuiApplication>
+#include <QApplication>
 #include <gtest/gtest.h>
 
-// Drawing text and reading pictures need a GUI application; the offscreen platform gives one
+// Drawing text and reading pictures and the map view need an application; the offscreen platform gives one
 // without a display.
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

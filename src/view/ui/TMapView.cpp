@@ -1,0 +1,125 @@
+#include "view/ui/TMapView.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+
+namespace hl {
+
+TMapView::TMapView(const MapDocument& doc, LibrarySet& libraries, QWidget* parent)
+    : QAbstractScrollArea(parent), doc_(doc), renderer_(doc, libraries) {
+  setObjectName("MainScroll");
+  viewport()->setObjectName("MapPaint");
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  renderer_.SetFont(font());
+  renderer_.SetTextColour(palette().color(QPalette::WindowText));
+  SizeView();
+}
+
+void TMapView::SetZoom(int hundredths) {
+  renderer_.SetZoom(hundredths);
+  SizeView();
+  const QSize step = ScrollStep(hundredths);
+  horizontalScrollBar()->setSingleStep(step.width());
+  verticalScrollBar()->setSingleStep(step.height());
+  Repaint();
+  emit ZoomChanged(hundredths);
+}
+
+void TMapView::ZoomInClick() { SetZoom(ZoomOutStep(Zoom())); }
+void TMapView::ZoomOutClick() { SetZoom(ZoomInStep(Zoom())); }
+QString TMapView::ZoomLabelText() const { return QString::fromStdString(ZoomLabel(Zoom())); }
+
+void TMapView::SetOptions(const ViewOptions& options) {
+  renderer_.SetOptions(options);
+  Repaint();
+}
+
+void TMapView::SizeView() {
+  const QSize surface = renderer_.Surface();
+  const QSize view = viewport()->size();
+  horizontalScrollBar()->setRange(0, std::max(0, surface.width() - view.width()));
+  verticalScrollBar()->setRange(0, std::max(0, surface.height() - view.height()));
+  horizontalScrollBar()->setPageStep(view.width());
+  verticalScrollBar()->setPageStep(view.height());
+  Repaint();
+}
+
+void TMapView::Repaint() {
+  stale_ = true;
+  viewport()->update();
+}
+
+QPoint TMapView::ScrollPosition() const {
+  return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+ViewFrame TMapView::Frame() const {
+  // The visible window of cells follows the main window's outer size.
+  const QSize outer = window()->frameGeometry().size();
+  const QPoint scroll = ScrollPosition();
+  return {scroll.x(), scroll.y(), outer.width(), outer.height()};
+}
+
+void TMapView::EnsureBacking() {
+  const QPoint origin = ScrollPosition();
+  if (!stale_ && backing_.size() == viewport()->size() && backingOrigin_ == origin) return;
+  if (backing_.size() != viewport()->size()) {
+    backing_ = QImage(viewport()->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  }
+  backingOrigin_ = origin;
+  renderer_.PaintMap(backing_, origin, QRect(origin, backing_.size()), Frame());
+  stale_ = false;
+  hover_.reset();  // a repaint wipes the outline
+}
+
+const QImage& TMapView::Backing() {
+  EnsureBacking();
+  return backing_;
+}
+
+void TMapView::paintEvent(QPaintEvent* event) {
+  EnsureBacking();
+  QPainter painter(viewport());
+  painter.drawImage(event->rect(), backing_, event->rect());
+}
+
+void TMapView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  SizeView();
+}
+
+void TMapView::scrollContentsBy(int, int) { Repaint(); }
+
+void TMapView::RedrawCells(int x, int y, int w, int h) {
+  if (stale_) return;  // the next paint draws everything anyway
+  const std::optional<Hover> hover = hover_;
+  if (hover) XorHover(*hover);
+  const QRect area = renderer_.ChangedArea(x, y, w, h);
+  renderer_.RedrawArea(backing_, backingOrigin_, area, Frame());
+  if (hover) XorHover(*hover);
+  viewport()->update(area.translated(-backingOrigin_));
+}
+
+void TMapView::RedrawCellObject(int x, int y) { RedrawCells(x, y, 0, 0); }
+
+void TMapView::XorHover(const Hover& hover) {
+  for (const QRect& r : HoverRectangles(hover.X, hover.Y, ZoomScale(Zoom()), hover.PlacingSets, footprint_)) {
+    const QRect inView = r.translated(-backingOrigin_);
+    XorFocusRect(backing_, inView);
+    viewport()->update(inView);
+  }
+}
+
+void TMapView::DrawHover(int x, int y, bool placingSets) {
+  EnsureBacking();
+  const Hover hover{x, y, placingSets};
+  XorHover(hover);
+  if (hover_ && hover_->X == x && hover_->Y == y && hover_->PlacingSets == placingSets) {
+    hover_.reset();
+  } else {
+    hover_ = hover;
+  }
+}
+
+}  // namespace hl

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <optional>
+
+#include "images/LibrarySet.h"
+#include "map/MapDocument.h"
+#include "view/HoverOutline.h"
+#include "view/MapRenderer.h"
+
+namespace hl {
+
+// The map view: the scroll box MainScroll over the paint surface MapPaint, which is as large
+// as the whole map at the current zoom. It keeps an image of the visible part of the surface
+// that the renderer fills; edits redraw only the rectangle they change, with the same pixels
+// a full repaint would give.
+class TMapView : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  TMapView(const MapDocument& doc, LibrarySet& libraries, QWidget* parent = nullptr);
+
+  int Zoom() const { return renderer_.Zoom(); }
+  void SetZoom(int hundredths);
+  // Button "Out" (control ZoomIn) and button "In" (control ZoomOut).
+  void ZoomInClick();
+  void ZoomOutClick();
+  QString ZoomLabelText() const;
+
+  const ViewOptions& Options() const { return renderer_.Options(); }
+  void SetOptions(const ViewOptions& options);
+
+  // The surface follows the map size at the current zoom.
+  void SizeView();
+  // Everything is drawn afresh on the next paint.
+  void Repaint();
+  // After cells x .. x + w, y .. y + h changed.
+  void RedrawCells(int x, int y, int w, int h);
+  void RedrawCellObject(int x, int y);
+
+  // Inverts the hover outline of cell (x, y); a second call at the same place removes it.
+  void DrawHover(int x, int y, bool placingSets);
+  bool HoverShown() const { return hover_.has_value(); }
+  SetFootprint& Footprint() { return footprint_; }
+
+  MapRenderer& Renderer() { return renderer_; }
+  // The visible part of the surface as last drawn.
+  const QImage& Backing();
+  QPoint ScrollPosition() const;
+
+ signals:
+  void ZoomChanged(int hundredths);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  struct Hover {
+    int X, Y;
+    bool PlacingSets;
+  };
+  ViewFrame Frame() const;
+  void EnsureBacking();
+  void XorHover(const Hover& hover);
+
+  const MapDocument& doc_;
+  MapRenderer renderer_;
+  QImage backing_;
+  QPoint backingOrigin_;
+  bool stale_ = true;
+  std::optional<Hover> hover_;
+  SetFootprint footprint_;
+};
+
+}  // namespace hl
