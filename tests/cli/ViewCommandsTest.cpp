@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <memory>
+#include <sstream>
+
+#include "TempDir.h"
+#include "cli/Hlmap.h"
+#include "map/MapFile.h"
+#include "util/LittleEndian.h"
+#include "view/MapRenderer.h"
+#include "view/TestLibraries.h"
+
+namespace hl {
+namespace {
+
+struct Result {
+  int Code;
+  std::string Out;
+  std::string Err;
+};
+
+Result Hlmap(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int code = RunHlmap(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+class ViewCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::WriteTestLibraries(dir_.Path());
+    auto doc = std::make_unique<MapDocument>();
+    doc->SetBackTile(2, 4, 4);
+    doc->SetLight(1, 1, 1);
+    doc->SetObject(8, 8, 1);
+    ASSERT_TRUE(SaveMap(*doc, dir_.File("m.map"), kBitCountData));
+  }
+  test::TempDir dir_;
+};
+
+TEST_F(ViewCommandsTest, RenderDrawsWhatTheViewShows) {
+  const Result r = Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--libs", dir_.Path(),
+                          "--zoom", "1", "--size", "400x300", "--scroll", "48,32"});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  QImage png(QString::fromStdString(dir_.File("a.png")));
+  ASSERT_EQ(png.size(), QSize(400, 300));
+  EXPECT_EQ(png.pixel(96 - 48, 128 - 32), test::Drawn(test::TileColour(3)));
+  EXPECT_EQ(png.pixel(5, 5), test::Drawn(test::SmallColour(57)));  // the light of (1, 1)
+
+  ASSERT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("b.png"), "--libs", dir_.Path(),
+                   "--zoom", "1", "--hide", "back,objects"}).Code, 0);
+  QImage hidden(QString::fromStdString(dir_.File("b.png")));
+  EXPECT_EQ(hidden.size(), QSize(800, 593));
+  EXPECT_EQ(hidden.pixel(96, 128), MapRenderer::kSurfaceColour);
+  EXPECT_EQ(hidden.pixel(48 + 5, 32 + 5), test::Drawn(test::SmallColour(57)));
+}
+
+TEST_F(ViewCommandsTest, RenderRefusesBadOptions) {
+  for (const char* zoom : {"0.04", "2.01", "1.234", "x", ".5", "3"}) {
+    EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--zoom", zoom}).Code, 2) << zoom;
+  }
+  EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--size", "0x5"}).Code, 2);
+  EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--scroll", "-1,0"}).Code, 2);
+  EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--hide", "sky"}).Code, 2);
+  EXPECT_EQ(Hlmap({"render", dir_.File("none.map"), dir_.File("a.png")}).Code, 1);
+  EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--zoom", "0.05"}).Code, 0);
+}
+
+TEST_F(ViewCommandsTest, ExportWritesAnEighthSizeBmp) {
+  ASSERT_EQ(Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("map.bmp"), "--libs", dir_.Path()}).Code, 0);
+  const auto bytes = test::ReadFileBytes(dir_.File("map.bmp"));
+  ASSERT_GE(bytes.size(), 54u);
+  EXPECT_EQ(bytes[0], 'B');
+  EXPECT_EQ(LoadLE<std::int32_t>(bytes.data() + 18), 1200);
+  EXPECT_EQ(LoadLE<std::int32_t>(bytes.data() + 22), 800);
+  EXPECT_EQ(LoadLE<std::uint16_t>(bytes.data() + 28), 24);
+  EXPECT_EQ(bytes.size(), 54u + 1200 * 3 * 800);
+  // Qt's own BMP reader sees the same picture.
+  QImage bmp(QString::fromStdString(dir_.File("map.bmp")));
+  ASSERT_EQ(bmp.size(), QSize(1200, 800));
+  EXPECT_EQ(bmp.pixel(2 * 6 + 1, 4 * 4 + 1), test::Drawn(test::TileColour(3)));
+  EXPECT_EQ(bmp.pixel(1199, 799), qRgb(255, 255, 255));
+
+  const Result full = Hlmap({"export-bmp", dir_.File("m.map"), "/dev/full", "--libs", dir_.Path()});
+  EXPECT_EQ(full.Code, 1);
+  EXPECT_EQ(full.Err.rfind("hlmap: ", 0), 0u);
+}
+
+TEST_F(ViewCommandsTest, DemoLibsWritesEveryLibraryInBothFormats) {
+  const Result r = Hlmap({"demo-libs", dir_.File("demo")});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  for (const char* lib : {"Tiles", "SmTiles", "Objects", "Objects2"}) {
+    for (const char* ext : {".Data", ".wil"}) {
+      const Result info = Hlmap({"lib-info", dir_.File("demo/") + lib + ext});
+      EXPECT_EQ(info.Code, 0) << lib << ext;
+    }
+  }
+  EXPECT_NE(Hlmap({"lib-info", dir_.File("demo/Tiles.Data")}).Out.find("\"images\":200"), std::string::npos);
+  EXPECT_NE(Hlmap({"lib-info", dir_.File("demo/SmTiles.wil")}).Out.find("\"images\":180"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace hl
