@@ -62,7 +62,9 @@ const TileStreams& Tile(const benchmark::State& state) {
   return tiles[static_cast<std::size_t>(state.range(0))];
 }
 
-void TileArgs(benchmark::internal::Benchmark* b) { b->ArgName("tile96x64_0_tile48x32_1")->Arg(0)->Arg(1); }
+void TileArgs(benchmark::internal::Benchmark* b) {
+  b->ArgName("tile96x64_0_tile48x32_1")->Arg(0)->Arg(1);
+}
 
 void BM_MemcpyTile(benchmark::State& state) {
   const TileStreams& t = Tile(state);
@@ -163,7 +165,8 @@ struct BigLibraries {
   BigLibraries() {
     std::vector<hl::LibraryImage> images(kManyImages);
     for (int i = 0; i < kManyImages; ++i) {
-      images[static_cast<std::size_t>(i)] = {2, 3, 0, 0, Bytes(2 * 3 * 2, static_cast<std::uint8_t>(i))};
+      images[static_cast<std::size_t>(i)] = {2, 3, 0, 0,
+                                             Bytes(2 * 3 * 2, static_cast<std::uint8_t>(i))};
     }
     std::string error;
     if (!hl::WriteDataLibrary(Data, 0, images, &error)) std::abort();

@@ -49,7 +49,8 @@ struct Scene {
       for (int y = 0; y < 999; ++y) {
         hl::TMapCell& c = column[static_cast<std::size_t>(y)];
         c = hl::TMapCell{};
-        if (x % 2 == 0 && y % 2 == 0) c.BackTile = static_cast<std::uint16_t>(rng() % 4 * 50 + rng() % 5 + 1);
+        if (x % 2 == 0 && y % 2 == 0)
+          c.BackTile = static_cast<std::uint16_t>(rng() % 4 * 50 + rng() % 5 + 1);
         c.MiddleTile = static_cast<std::uint16_t>(rng() % 3 * 60 + rng() % 8 + 1);
         c.ObjectImage = static_cast<std::uint16_t>(narrow[rng() % narrow.size()] + 1);
       }
@@ -65,8 +66,8 @@ Scene& TheScene() {
 
 hl::ViewFrame MiddleOf(int zoom) {
   const QSize surface = hl::SurfaceSize(999, 999, zoom);
-  return {std::max(0, (surface.width() - kWidth) / 2), std::max(0, (surface.height() - kHeight) / 2),
-          kWidth, kHeight};
+  return {std::max(0, (surface.width() - kWidth) / 2),
+          std::max(0, (surface.height() - kHeight) / 2), kWidth, kHeight};
 }
 
 void BM_FillYardstick(benchmark::State& state) {
@@ -92,7 +93,13 @@ void BM_FullRepaint(benchmark::State& state) {
     benchmark::DoNotOptimize(image.bits());
   }
 }
-BENCHMARK(BM_FullRepaint)->ArgName("zoom")->Arg(40)->Arg(100)->Arg(200)->Arg(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRepaint)
+    ->ArgName("zoom")
+    ->Arg(40)
+    ->Arg(100)
+    ->Arg(200)
+    ->Arg(5)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_NaiveRepaint(benchmark::State& state) {
   Scene& scene = TheScene();

@@ -22,8 +22,9 @@ Bytes Read(const std::string& path) {
 }
 
 void Write(const std::filesystem::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<hl::LibraryImage> Images(int bits) {
@@ -56,7 +57,8 @@ int main(int argc, char** argv) {
   for (int bits : {8, 16, 24, 32}) {
     for (bool older : {false, true}) {
       hl::WilPalette palette{};
-      for (int i = 4; i < 1024; ++i) palette[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
+      for (int i = 4; i < 1024; ++i)
+        palette[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
       const std::string wil = (work / "S.wil").string();
       if (!hl::WriteWilLibrary(wil, {bits, older, palette}, Images(bits), &error)) {
         std::cerr << error << "\n";

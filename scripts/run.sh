@@ -41,5 +41,11 @@ echo "== hlmap lib-pack / lib-info / lib-export"
 "$hlmap" lib-info "$work/Tiles.wil"
 "$hlmap" lib-export "$work/Tiles.Data" 0 "$work/tile0.png"
 echo "exported image 0 to $work/tile0.png"
+
+echo "== hlmap demo-libs / render / export-bmp"
+"$hlmap" demo-libs "$work/demo"
+"$hlmap" render "$map" "$work/sample.png" --libs "$work/demo" --zoom 1 --size 800x600
+"$hlmap" export-bmp "$map" "$work/sample.bmp" --libs "$work/demo"
+echo "rendered the sample map with the demo art to $work/sample.png and $work/sample.bmp"
 echo
 echo "hlmap is at $hlmap; 'hlmap --help' lists its commands."

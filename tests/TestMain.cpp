@@ -1,8 +1,9 @@
-#include <QApplication>
 #include <gtest/gtest.h>
 
-// Drawing text and reading pictures and the map view need an application; the offscreen platform gives one
-// without a display.
+#include <QApplication>
+
+// Drawing text and reading pictures and the map view need an application; the offscreen platform
+// gives one without a display.
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);

@@ -28,8 +28,8 @@ struct Option {
   std::string_view Name;
   std::vector<std::string_view> Choices;  // empty: a flag, unless FreeValue
   std::string_view Help;
-  bool FreeValue = false;                 // takes any value; the command checks it
-  std::string_view ValueName = {};        // shown in the help for a free value
+  bool FreeValue = false;           // takes any value; the command checks it
+  std::string_view ValueName = {};  // shown in the help for a free value
 };
 
 struct Command {

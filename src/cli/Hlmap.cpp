@@ -26,7 +26,8 @@ int UsageError(std::ostream& err, std::string_view message, std::string_view syn
 }
 
 Option FormatOption() {
-  return {"--format", {"wil", "data"},
+  return {"--format",
+          {"wil", "data"},
           "library format: data (default, MapBitCount 16) or wil (MapBitCount 0)"};
 }
 
@@ -94,7 +95,8 @@ std::optional<int> Parse(const Command& c, std::span<const std::string> words, I
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i];
     // A dash before a digit is a negative number, not an option.
-    if (optionsEnded || w.size() < 2 || w[0] != '-' || std::isdigit(static_cast<unsigned char>(w[1]))) {
+    if (optionsEnded || w.size() < 2 || w[0] != '-' ||
+        std::isdigit(static_cast<unsigned char>(w[1]))) {
       inv.Positional.push_back(w);
       continue;
     }
@@ -124,8 +126,8 @@ std::optional<int> Parse(const Command& c, std::span<const std::string> words, I
       }
       value = words[++i];
     }
-    if (!option->FreeValue &&
-        std::find(option->Choices.begin(), option->Choices.end(), *value) == option->Choices.end()) {
+    if (!option->FreeValue && std::find(option->Choices.begin(), option->Choices.end(), *value) ==
+                                  option->Choices.end()) {
       return cli::UsageError(err, "'" + *value + "' is not a choice of " + name, c.Synopsis);
     }
     inv.Values[name] = *value;

@@ -89,16 +89,20 @@ std::vector<std::uint8_t> RawExport(const QImage& image, int bits) {
       bytes.insert(bytes.end(), row, row + 2 * image.width());
       continue;
     }
-    for (int x = 0; x < image.width(); ++x) bytes.insert(bytes.end(), row + step * x, row + step * x + 3);
+    for (int x = 0; x < image.width(); ++x)
+      bytes.insert(bytes.end(), row + step * x, row + step * x + 3);
   }
   return bytes;
 }
 
 int BitsOfForm(const QImage& image) {
   switch (image.format()) {
-    case QImage::Format_BGR888: return 24;
-    case QImage::Format_RGB32: return 32;
-    default: return 16;
+    case QImage::Format_BGR888:
+      return 24;
+    case QImage::Format_RGB32:
+      return 32;
+    default:
+      return 16;
   }
 }
 
@@ -158,7 +162,8 @@ int RunLibPack(const Invocation& inv, std::ostream& out, std::ostream& err) {
   constexpr std::string_view synopsis = "hlmap lib-pack OUT (--wil ... | --data ...) IMAGE...";
   const bool wil = inv.Has("--wil"), data = inv.Has("--data");
   if (wil == data) return UsageError(err, "give exactly one of --wil and --data", synopsis);
-  if (wil && !inv.Value("--method").empty()) return UsageError(err, "--method is for --data", synopsis);
+  if (wil && !inv.Value("--method").empty())
+    return UsageError(err, "--method is for --data", synopsis);
   if (data && (!inv.Value("--depth").empty() || inv.Has("--older"))) {
     return UsageError(err, "--depth and --older are for --wil", synopsis);
   }
@@ -175,8 +180,9 @@ int RunLibPack(const Invocation& inv, std::ostream& out, std::ostream& err) {
   for (const QImage& picture : pictures) images.push_back(ToLibraryImage(picture, bits, palette));
 
   std::string error;
-  const bool ok = wil ? WriteWilLibrary(outPath, {bits, inv.Has("--older"), palette}, images, &error)
-                      : WriteDataLibrary(outPath, std::stoi(inv.Value("--method", "0")), images, &error);
+  const bool ok =
+      wil ? WriteWilLibrary(outPath, {bits, inv.Has("--older"), palette}, images, &error)
+          : WriteDataLibrary(outPath, std::stoi(inv.Value("--method", "0")), images, &error);
   if (!ok) return Failure(err, error);
   out << "packed " << images.size() << (images.size() == 1 ? " image" : " images") << " into "
       << (wil ? outPath + " and " + TWilImages::IndexFileName(outPath)
@@ -192,7 +198,9 @@ int RunDemoLibs(const Invocation& inv, std::ostream& out, std::ostream& err) {
   std::filesystem::create_directories(dir, ec);
   const DemoArt art = DemoArt::Draw();
   const std::pair<const char*, const std::vector<QImage>*> libraries[] = {
-      {"Tiles", &art.Tiles}, {"SmTiles", &art.SmTiles}, {"Objects", &art.Objects},
+      {"Tiles", &art.Tiles},
+      {"SmTiles", &art.SmTiles},
+      {"Objects", &art.Objects},
       {"Objects2", &art.Objects2}};
   for (const auto& [name, pictures] : libraries) {
     std::vector<LibraryImage> images;
@@ -215,12 +223,17 @@ int RunDemoLibs(const Invocation& inv, std::ostream& out, std::ostream& err) {
 std::vector<Command> LibraryCommands() {
   const Option format{"--format", {"wil", "data"}, "library format (default: from the extension)"};
   return {
-      {"lib-info", "hlmap lib-info LIB [--format wil|data]",
+      {"lib-info",
+       "hlmap lib-info LIB [--format wil|data]",
        "Prints what the header and index of an image library say, as one line of JSON:\n"
        "images, bit count, layout (Wil) or compression method (Data), and the number of\n"
        "positions in the index. The format comes from the extension unless given.\n",
-       {format}, 1, 1, RunLibInfo},
-      {"lib-export", "hlmap lib-export LIB INDEX OUT [--raw] [--texture] [--format wil|data]",
+       {format},
+       1,
+       1,
+       RunLibInfo},
+      {"lib-export",
+       "hlmap lib-export LIB INDEX OUT [--raw] [--texture] [--format wil|data]",
        "Writes image INDEX of a library as a PNG: its bitmap form, as the editor draws it,\n"
        "or its texture form (transparent where the pixel is 0). With --raw the file holds\n"
        "int32 width, height and bits per pixel (16, 24 or 32; the texture is 16), then the\n"
@@ -230,7 +243,9 @@ std::vector<Command> LibraryCommands() {
        {format,
         {"--raw", {}, "write the raw pixel file instead of a PNG"},
         {"--texture", {}, "export the texture form"}},
-       3, 3, RunLibExport},
+       3,
+       3,
+       RunLibExport},
       {"lib-pack",
        "hlmap lib-pack OUT (--wil [--depth 8|16|24|32] [--older] | --data [--method 0|1|2|3]) "
        "IMAGE...",
@@ -243,15 +258,20 @@ std::vector<Command> LibraryCommands() {
         {"--older", {}, "the older Wil layout"},
         {"--data", {}, "write a Data library"},
         {"--method", {"0", "1", "2", "3"}, "compression of a Data library (default 0)"}},
-       2, SIZE_MAX, RunLibPack},
-      {"demo-libs", "hlmap demo-libs DIR [--format data|wil|both]",
+       2,
+       SIZE_MAX,
+       RunLibPack},
+      {"demo-libs",
+       "hlmap demo-libs DIR [--format data|wil|both]",
        "Draws the demo art set and writes it as image libraries in DIR: \"Tiles\" (four\n"
        "ground groups with every transition the big-tile painter places), \"SmTiles\" (three\n"
        "groups; images 57, 58 and 59 are the light, back-mark and front-mark signs),\n"
        "\"Objects\" (trees, bushes, rocks, flowers) and \"Objects2\" (fences, houses, lamps,\n"
        "wells). Data libraries use method 3, Wil libraries 16 bits per pixel.\n",
        {{"--format", {"data", "wil", "both"}, "which library files to write (default both)"}},
-       1, 1, RunDemoLibs},
+       1,
+       1,
+       RunDemoLibs},
   };
 }
 

@@ -41,14 +41,21 @@ int RunSaveAs(const Invocation& inv, std::ostream&, std::ostream& err) {
 
 int RunConvertOld(const Invocation& inv, std::ostream& out, std::ostream& err) {
   int notConverted = 0;
-  ConvertOldFiles(inv.Positional, BitCountOf(inv), [&](const std::string& file, BatchOutcome outcome) {
-    switch (outcome) {
-      case BatchOutcome::Converted: out << "converted " << file << "\n"; break;
-      case BatchOutcome::Skipped: out << "skipped " << file << "\n"; break;
-      case BatchOutcome::Failed: out << "failed " << file << "\n"; break;
-    }
-    if (outcome != BatchOutcome::Converted) ++notConverted;
-  });
+  ConvertOldFiles(inv.Positional, BitCountOf(inv),
+                  [&](const std::string& file, BatchOutcome outcome) {
+                    switch (outcome) {
+                      case BatchOutcome::Converted:
+                        out << "converted " << file << "\n";
+                        break;
+                      case BatchOutcome::Skipped:
+                        out << "skipped " << file << "\n";
+                        break;
+                      case BatchOutcome::Failed:
+                        out << "failed " << file << "\n";
+                        break;
+                    }
+                    if (outcome != BatchOutcome::Converted) ++notConverted;
+                  });
   out << "Conversion is complete!\n";
   if (notConverted > 0) {
     return Failure(err, std::to_string(notConverted) + " of " +
@@ -61,20 +68,32 @@ int RunConvertOld(const Invocation& inv, std::ostream& out, std::ostream& err) {
 
 std::vector<Command> MapCommands() {
   return {
-      {"info", "hlmap info MAP",
+      {"info",
+       "hlmap info MAP",
        "Prints the size, title, bit count and content counts of a map file as one line of\n"
        "JSON. Cells are counted over the width x height in use.\n",
-       {}, 1, 1, RunInfo},
-      {"save-as", "hlmap save-as IN OUT [--format wil|data]",
+       {},
+       1,
+       1,
+       RunInfo},
+      {"save-as",
+       "hlmap save-as IN OUT [--format wil|data]",
        "Loads the map IN and saves it as OUT, the way the editor saves: object library 7\n"
        "moves to library 6. An existing OUT is replaced only once the new file is complete.\n",
-       {FormatOption()}, 2, 2, RunSaveAs},
-      {"convert-old", "hlmap convert-old [--format wil|data] FILE...",
+       {FormatOption()},
+       2,
+       2,
+       RunSaveAs},
+      {"convert-old",
+       "hlmap convert-old [--format wil|data] FILE...",
        "Converts maps of the older layout in place, in the given order: every object then\n"
        "refers to library 0 and FrontMark is cleared. Prints 'converted FILE', 'skipped FILE'\n"
        "(it did not load) or 'failed FILE' (it did not save) for each, then\n"
        "'Conversion is complete!'. Exits with 1 when any file was not converted.\n",
-       {FormatOption()}, 1, SIZE_MAX, RunConvertOld},
+       {FormatOption()},
+       1,
+       SIZE_MAX,
+       RunConvertOld},
   };
 }
 

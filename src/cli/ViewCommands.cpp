@@ -64,7 +64,8 @@ std::unique_ptr<Loaded> LoadMapAndLibraries(const Invocation& inv, std::ostream&
     *code = Failure(err, "cannot load map '" + inv.Positional[0] + "'");
     return nullptr;
   }
-  const LibraryFormat format = inv.Value("--format") == "wil" ? LibraryFormat::Wil : LibraryFormat::Data;
+  const LibraryFormat format =
+      inv.Value("--format") == "wil" ? LibraryFormat::Wil : LibraryFormat::Data;
   loaded->Libraries.Open(format, inv.Value("--libs"));
   return loaded;
 }
@@ -75,7 +76,8 @@ constexpr std::string_view kRenderSynopsis =
 
 int RunRender(const Invocation& inv, std::ostream&, std::ostream& err) {
   const auto zoom = ParseZoom(inv.Value("--zoom", "0.4"));
-  if (!zoom) return UsageError(err, "--zoom takes 0.05 to 2 with at most two decimals", kRenderSynopsis);
+  if (!zoom)
+    return UsageError(err, "--zoom takes 0.05 to 2 with at most two decimals", kRenderSynopsis);
   const auto size = ParsePair(inv.Value("--size", "800x593"), 'x');
   if (!size || size->first < 1 || size->second < 1 || size->first > 16384 || size->second > 16384) {
     return UsageError(err, "--size takes WIDTHxHEIGHT, each 1 to 16384", kRenderSynopsis);
@@ -132,24 +134,32 @@ std::vector<Command> ViewCommands() {
   const Option format{"--format", {"wil", "data"}, "library format (default data)"};
   const Option libs{"--libs", {}, "folder of the image libraries (default: here)", true, "DIR"};
   return {
-      {"render", kRenderSynopsis,
+      {"render",
+       kRenderSynopsis,
        "Draws MAP as the editor's map view shows it after one full repaint, for a main\n"
        "window of W x H pixels (default 800x593) at zoom Z (default 0.4), scrolled to pixel\n"
        "X,Y (default 0,0), and writes that picture as a PNG. The layers and marks follow the\n"
        "View menu as at start-up unless the flags say otherwise.\n",
-       {format, libs,
+       {format,
+        libs,
         {"--zoom", {}, "zoom, 0.05 to 2", true, "Z"},
         {"--size", {}, "main window size in pixels", true, "WxH"},
         {"--scroll", {}, "scroll position in pixels", true, "X,Y"},
         {"--hide", {}, "layers to leave out: back, middle, objects", true, "LAYERS"},
         {"--marks", {}, "show the attribute marks (Show AttribMarks)"},
         {"--opaque-middle", {}, "draw middle tiles opaque (Middle Transparent off)"}},
-       2, 2, RunRender},
-      {"export-bmp", "hlmap export-bmp MAP OUT.bmp [--format wil|data] [--libs DIR]",
+       2,
+       2,
+       RunRender},
+      {"export-bmp",
+       "hlmap export-bmp MAP OUT.bmp [--format wil|data] [--libs DIR]",
        "Writes the whole map at one eighth of full size (6 x 4 pixels a cell) as a 24-bit\n"
        "BMP: big tiles, middle tiles and objects on white, no marks, as the editor's\n"
        "\"Save To bmp\" does.\n",
-       {format, libs}, 2, 2, RunExportBmp},
+       {format, libs},
+       2,
+       2,
+       RunExportBmp},
   };
 }
 

@@ -42,7 +42,8 @@ bool WriteBmp24(const std::string& path, const QImage& image, std::string* error
     const std::uint32_t n = std::min(kRowsPerWrite, height - done);
     rows.assign(static_cast<std::size_t>(rowBytes) * n, 0);
     for (std::uint32_t k = 0; k < n; ++k) {
-      const auto* src = reinterpret_cast<const QRgb*>(rgb.constScanLine(static_cast<int>(height - 1 - done - k)));
+      const auto* src =
+          reinterpret_cast<const QRgb*>(rgb.constScanLine(static_cast<int>(height - 1 - done - k)));
       std::uint8_t* dst = rows.data() + static_cast<std::size_t>(rowBytes) * k;
       for (std::uint32_t x = 0; x < width; ++x) {
         dst[3 * x] = static_cast<std::uint8_t>(qBlue(src[x]));

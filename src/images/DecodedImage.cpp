@@ -11,7 +11,8 @@ namespace {
 
 std::uint16_t TexturePaletteColour(const std::uint8_t* e) {
   if (LoadLE<std::uint32_t>(e) == 0) return 0;
-  const int b = std::max(e[0] & 0xF8, 8), g = std::max(e[1] & 0xFC, 8), r = std::max(e[2] & 0xF8, 8);
+  const int b = std::max(e[0] & 0xF8, 8), g = std::max(e[1] & 0xFC, 8),
+            r = std::max(e[2] & 0xF8, 8);
   return static_cast<std::uint16_t>(r << 8 | g << 3 | b >> 3);
 }
 
@@ -81,16 +82,25 @@ TTexture MakeTextureForm(const DecodedImage& image, const WilPalette* palette) {
   TTexture t;
   t.SetSize(image.Width, image.Height);
   if (image.BitsPerPixel == 8 && !palette) return t;
-  const auto lut = image.BitsPerPixel == 8 ? PaletteTo565(*palette, true)
-                                           : std::array<std::uint16_t, 256>{};
+  const auto lut =
+      image.BitsPerPixel == 8 ? PaletteTo565(*palette, true) : std::array<std::uint16_t, 256>{};
   for (int y = 0; y < image.Height; ++y) {
     std::uint8_t* dst = t.ScanLine(y);
     switch (image.BitsPerPixel) {
-      case 8: PaletteRowTo565(image.Row(y), image.Width, lut, dst); break;
-      case 16: std::memcpy(dst, image.Row(y), image.RowBytes()); break;
-      case 24: TrueColourRowTo565(image.Row(y), image.Width, 3, dst); break;
-      case 32: TrueColourRowTo565(image.Row(y), image.Width, 4, dst); break;
-      default: break;
+      case 8:
+        PaletteRowTo565(image.Row(y), image.Width, lut, dst);
+        break;
+      case 16:
+        std::memcpy(dst, image.Row(y), image.RowBytes());
+        break;
+      case 24:
+        TrueColourRowTo565(image.Row(y), image.Width, 3, dst);
+        break;
+      case 32:
+        TrueColourRowTo565(image.Row(y), image.Width, 4, dst);
+        break;
+      default:
+        break;
     }
   }
   return t;

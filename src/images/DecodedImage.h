@@ -26,7 +26,9 @@ struct DecodedImage {
   std::size_t RowBytes() const {
     return static_cast<std::size_t>(Width) * static_cast<std::size_t>(BitsPerPixel / 8);
   }
-  const std::uint8_t* Row(int y) const { return Rows.data() + RowBytes() * static_cast<std::size_t>(y); }
+  const std::uint8_t* Row(int y) const {
+    return Rows.data() + RowBytes() * static_cast<std::size_t>(y);
+  }
 };
 
 // Largest pixel count a library image may have: far above any tile or object (a 4096 x 4096

@@ -25,8 +25,7 @@ std::optional<std::size_t> DecodeChunkedLz(std::span<const std::uint8_t> in,
                                            std::span<std::uint8_t> out);
 
 // Method 4: the decoded size as int32, then an LZH (-lh5-) bit stream.
-std::optional<std::size_t> DecodeLzh(std::span<const std::uint8_t> in,
-                                     std::span<std::uint8_t> out);
+std::optional<std::size_t> DecodeLzh(std::span<const std::uint8_t> in, std::span<std::uint8_t> out);
 
 // The -lh5- bit stream alone, decoding `size` bytes (or as many as `out` holds).
 std::optional<std::size_t> DecodeLh5Stream(std::span<const std::uint8_t> in, std::size_t size,

@@ -45,7 +45,7 @@ struct Ground {
 
 constexpr Ground kEarth{qRgb(104, 84, 62), qRgb(80, 64, 46), 10, 7};
 constexpr Ground kGroundGroups[DemoArt::kTileGroups] = {
-    {qRgb(72, 132, 52), qRgb(44, 92, 34), 14, 11},     // grass
+    {qRgb(72, 132, 52), qRgb(44, 92, 34), 14, 11},      // grass
     {qRgb(204, 180, 122), qRgb(160, 132, 84), 10, 23},  // sand
     {qRgb(52, 104, 168), qRgb(196, 220, 236), 8, 37},   // water, with foam at its edge
     {qRgb(138, 138, 132), qRgb(84, 84, 80), 12, 41},    // stone
@@ -62,7 +62,8 @@ QRgb GroundPixel(const Ground& g, int group, int x, int y, int variant) {
       if (Hash(x / 2, y / 2, g.Seed + variant) % 61 == 0) c = Shade(g.Base, -45);
       break;
     case 2:  // ripples, seamless over the tile's width
-      if (std::abs(static_cast<int>(4 * std::sin((x + 8 * variant) * 2 * kPi / 48.0)) + (y % 16) - 8) < 1) {
+      if (std::abs(static_cast<int>(4 * std::sin((x + 8 * variant) * 2 * kPi / 48.0)) + (y % 16) -
+                   8) < 1) {
         c = Shade(g.Base, 50);
       }
       break;
@@ -77,7 +78,9 @@ QRgb GroundPixel(const Ground& g, int group, int x, int y, int variant) {
   return c;
 }
 
-QRgb EarthPixel(int x, int y) { return Shade(kEarth.Base, Noise(x, y, kEarth.Seed, kEarth.Grain)); }
+QRgb EarthPixel(int x, int y) {
+  return Shade(kEarth.Base, Noise(x, y, kEarth.Seed, kEarth.Grain));
+}
 
 // Where the ground of a transition covers the tile. Boundaries meet the tile's edges at their
 // midpoints, so that neighbouring pieces join; the value is negative inside, and its size
@@ -92,41 +95,80 @@ double Wobble(double t, double length, int phase) {
   return (phase % 2 ? -2.5 : 2.5) * std::sin(t * 2 * kPi / length);
 }
 
-double Full(double, double, double, double, int) { return -100; }
-double CornerBR(double u, double v, double w, double h, int) { return Ellipse(u, v, w, h, w, h); }
-double CornerBL(double u, double v, double w, double h, int) { return Ellipse(u, v, 0, h, w, h); }
-double CornerTR(double u, double v, double w, double h, int) { return Ellipse(u, v, w, 0, w, h); }
-double CornerTL(double u, double v, double w, double h, int) { return Ellipse(u, v, 0, 0, w, h); }
-double NotTL(double u, double v, double w, double h, int) { return -Ellipse(u, v, 0, 0, w, h); }
-double NotTR(double u, double v, double w, double h, int) { return -Ellipse(u, v, w, 0, w, h); }
-double NotBL(double u, double v, double w, double h, int) { return -Ellipse(u, v, 0, h, w, h); }
-double NotBR(double u, double v, double w, double h, int) { return -Ellipse(u, v, w, h, w, h); }
-double Bottom(double u, double v, double w, double h, int p) { return h / 2 + Wobble(u, w, p) - v; }
-double Top(double u, double v, double w, double h, int p) { return v - (h / 2 + Wobble(u, w, p)); }
-double Right(double u, double v, double w, double h, int p) { return w / 2 + Wobble(v, h, p) - u; }
-double Left(double u, double v, double w, double h, int p) { return u - (w / 2 + Wobble(v, h, p)); }
+double Full(double, double, double, double, int) {
+  return -100;
+}
+double CornerBR(double u, double v, double w, double h, int) {
+  return Ellipse(u, v, w, h, w, h);
+}
+double CornerBL(double u, double v, double w, double h, int) {
+  return Ellipse(u, v, 0, h, w, h);
+}
+double CornerTR(double u, double v, double w, double h, int) {
+  return Ellipse(u, v, w, 0, w, h);
+}
+double CornerTL(double u, double v, double w, double h, int) {
+  return Ellipse(u, v, 0, 0, w, h);
+}
+double NotTL(double u, double v, double w, double h, int) {
+  return -Ellipse(u, v, 0, 0, w, h);
+}
+double NotTR(double u, double v, double w, double h, int) {
+  return -Ellipse(u, v, w, 0, w, h);
+}
+double NotBL(double u, double v, double w, double h, int) {
+  return -Ellipse(u, v, 0, h, w, h);
+}
+double NotBR(double u, double v, double w, double h, int) {
+  return -Ellipse(u, v, w, h, w, h);
+}
+double Bottom(double u, double v, double w, double h, int p) {
+  return h / 2 + Wobble(u, w, p) - v;
+}
+double Top(double u, double v, double w, double h, int p) {
+  return v - (h / 2 + Wobble(u, w, p));
+}
+double Right(double u, double v, double w, double h, int p) {
+  return w / 2 + Wobble(v, h, p) - u;
+}
+double Left(double u, double v, double w, double h, int p) {
+  return u - (w / 2 + Wobble(v, h, p));
+}
 
 // The coverage of each big-tile variant; variants that painting never places repeat a full
 // tile.
 Coverage BigTileCoverage(int variant) {
   switch (variant) {
-    case 5: return CornerBR;
-    case 6: return CornerBL;
-    case 7: return CornerTR;
-    case 8: return CornerTL;
-    case 10: return NotTL;
-    case 11: return NotTR;
-    case 12: return NotBL;
-    case 13: return NotBR;
+    case 5:
+      return CornerBR;
+    case 6:
+      return CornerBL;
+    case 7:
+      return CornerTR;
+    case 8:
+      return CornerTL;
+    case 10:
+      return NotTL;
+    case 11:
+      return NotTR;
+    case 12:
+      return NotBL;
+    case 13:
+      return NotBR;
     case 15:
-    case 16: return Bottom;
+    case 16:
+      return Bottom;
     case 17:
-    case 18: return Top;
+    case 18:
+      return Top;
     case 20:
-    case 22: return Right;
+    case 22:
+      return Right;
     case 21:
-    case 23: return Left;
-    default: return Full;
+    case 23:
+      return Left;
+    default:
+      return Full;
   }
 }
 
@@ -158,26 +200,39 @@ QImage BigTile(int group, int variant) {
 // ---- small tiles ------------------------------------------------------------------------
 
 constexpr Ground kSmallGroups[DemoArt::kSmallTileGroups] = {
-    {qRgb(150, 112, 70), qRgb(112, 80, 48), 12, 53},   // dirt path
-    {qRgb(120, 150, 60), qRgb(88, 112, 40), 12, 59},   // moss with flowers
+    {qRgb(150, 112, 70), qRgb(112, 80, 48), 12, 53},     // dirt path
+    {qRgb(120, 150, 60), qRgb(88, 112, 40), 12, 59},     // moss with flowers
     {qRgb(160, 156, 150), qRgb(110, 108, 104), 18, 61},  // gravel
 };
 
 Coverage SmallPieceCoverage(int piece) {
   switch (piece) {
-    case 1: return Bottom;    // north of a full cell
-    case 2: return CornerBL;  // north-east
-    case 3: return Left;      // east
-    case 4: return CornerTL;  // south-east
-    case 5: return Top;       // south
-    case 6: return CornerTR;  // south-west
-    case 7: return Right;     // west
-    case 8: return CornerBR;  // north-west
-    case 9: return NotBL;
-    case 10: return NotTL;
-    case 11: return NotTR;
-    case 12: return NotBR;
-    default: return Full;
+    case 1:
+      return Bottom;  // north of a full cell
+    case 2:
+      return CornerBL;  // north-east
+    case 3:
+      return Left;  // east
+    case 4:
+      return CornerTL;  // south-east
+    case 5:
+      return Top;  // south
+    case 6:
+      return CornerTR;  // south-west
+    case 7:
+      return Right;  // west
+    case 8:
+      return CornerBR;  // north-west
+    case 9:
+      return NotBL;
+    case 10:
+      return NotTL;
+    case 11:
+      return NotTR;
+    case 12:
+      return NotBR;
+    default:
+      return Full;
   }
 }
 
@@ -248,7 +303,8 @@ QImage MarkImage(int which) {
 // ---- objects ----------------------------------------------------------------------------
 
 QColor Vary(QColor c, int seed, int amount) {
-  const int d = static_cast<int>(Hash(static_cast<std::uint32_t>(seed), 1, 99) % (2 * amount + 1)) - amount;
+  const int d =
+      static_cast<int>(Hash(static_cast<std::uint32_t>(seed), 1, 99) % (2 * amount + 1)) - amount;
   return QColor(std::clamp(c.red() + d, 8, 255), std::clamp(c.green() + d, 8, 255),
                 std::clamp(c.blue() + d / 2, 8, 255));
 }
@@ -281,12 +337,16 @@ QImage Broadleaf(int h, int seed) {
   p.fillRect(w / 2 - 4, trunkTop, 8, h - trunkTop, QColor(110, 76, 44));
   const QColor leaf = Vary(QColor(64, 136, 44), seed, 22);
   for (int i = 0; i < 7; ++i) {
-    const int r = w / 4 + static_cast<int>(Hash(i, seed, 5) % static_cast<std::uint32_t>(w / 8 + 1));
-    const int cx = w / 2 + static_cast<int>(Hash(i, seed, 6) % static_cast<std::uint32_t>(w / 2 + 1)) - w / 4;
-    const int cy = trunkTop - r / 2 - static_cast<int>(Hash(i, seed, 7) % static_cast<std::uint32_t>(h / 3 + 1));
+    const int r =
+        w / 4 + static_cast<int>(Hash(i, seed, 5) % static_cast<std::uint32_t>(w / 8 + 1));
+    const int cx =
+        w / 2 + static_cast<int>(Hash(i, seed, 6) % static_cast<std::uint32_t>(w / 2 + 1)) - w / 4;
+    const int cy = trunkTop - r / 2 -
+                   static_cast<int>(Hash(i, seed, 7) % static_cast<std::uint32_t>(h / 3 + 1));
     p.setPen(leaf.darker(130));
     p.setBrush(i % 3 ? leaf : leaf.lighter(120));
-    p.drawEllipse(QPoint(cx, std::max(r, cy)), std::min(r, w / 2 - 1), std::min(r, w / 2 - 1) * 4 / 5);
+    p.drawEllipse(QPoint(cx, std::max(r, cy)), std::min(r, w / 2 - 1),
+                  std::min(r, w / 2 - 1) * 4 / 5);
   }
   return img;
 }
@@ -304,7 +364,8 @@ QImage Bush(int w, int h, int seed) {
   if (seed % 3 == 0) {  // berries
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(210, 40, 50));
-    for (int i = 0; i < 6; ++i) p.drawEllipse(QPoint(6 + i * (w - 12) / 5, h / 2 + (i % 2) * 4), 2, 2);
+    for (int i = 0; i < 6; ++i)
+      p.drawEllipse(QPoint(6 + i * (w - 12) / 5, h / 2 + (i % 2) * 4), 2, 2);
   }
   return img;
 }
@@ -332,9 +393,11 @@ QImage Rock(int w, int h, int seed) {
 QImage Flowers(int seed) {
   QImage img = Blank(48, 32);
   QPainter p(&img);
-  const QColor petals[] = {QColor(240, 80, 80), QColor(250, 220, 60), QColor(180, 90, 230), QColor(250, 250, 250)};
+  const QColor petals[] = {QColor(240, 80, 80), QColor(250, 220, 60), QColor(180, 90, 230),
+                           QColor(250, 250, 250)};
   for (int i = 0; i < 6; ++i) {
-    const int x = 6 + static_cast<int>(Hash(i, seed, 3) % 36), y = 10 + static_cast<int>(Hash(i, seed, 4) % 18);
+    const int x = 6 + static_cast<int>(Hash(i, seed, 3) % 36),
+              y = 10 + static_cast<int>(Hash(i, seed, 4) % 18);
     p.setPen(QColor(60, 130, 50));
     p.drawLine(x, y, x, 31);
     p.setPen(Qt::NoPen);
@@ -368,7 +431,8 @@ QImage House(int w, int h, int seed) {
   QPainter p(&img);
   const int wallTop = h * 2 / 5;
   const QColor wall = Vary(QColor(200, 180, 140), seed, 20);
-  const QColor roof = seed % 2 ? Vary(QColor(160, 60, 44), seed, 20) : Vary(QColor(70, 80, 120), seed, 16);
+  const QColor roof =
+      seed % 2 ? Vary(QColor(160, 60, 44), seed, 20) : Vary(QColor(70, 80, 120), seed, 16);
   p.setPen(wall.darker(150));
   p.setBrush(wall);
   p.drawRect(4, wallTop, w - 9, h - wallTop - 1);
@@ -437,7 +501,8 @@ QImage Signpost(int seed) {
   p.fillRect(22, 16, 5, 48, QColor(110, 76, 44));
   p.setPen(QColor(80, 56, 30));
   p.setBrush(Vary(QColor(176, 140, 90), seed, 10));
-  p.drawPolygon(QPolygon({QPoint(6, 8), QPoint(38, 8), QPoint(46, 16), QPoint(38, 24), QPoint(6, 24)}));
+  p.drawPolygon(
+      QPolygon({QPoint(6, 8), QPoint(38, 8), QPoint(46, 16), QPoint(38, 24), QPoint(6, 24)}));
   return img;
 }
 
@@ -470,7 +535,8 @@ DemoArt DemoArt::Draw() {
   for (int i = 0; i < 16; ++i) art.Objects.push_back(Conifer(64 + i * 9, i));
   for (int i = 0; i < 16; ++i) art.Objects.push_back(Broadleaf(60 + i * 9, i + 40));
   for (int i = 0; i < 10; ++i) art.Objects.push_back(Bush(48, 28 + (i % 3) * 8, i));
-  for (int i = 0; i < 10; ++i) art.Objects.push_back(Rock(i % 3 == 2 ? 96 : 48, 20 + (i % 4) * 8, i + 7));
+  for (int i = 0; i < 10; ++i)
+    art.Objects.push_back(Rock(i % 3 == 2 ? 96 : 48, 20 + (i % 4) * 8, i + 7));
   for (int i = 0; i < 8; ++i) art.Objects.push_back(Flowers(i));
 
   // Objects2: what people build.

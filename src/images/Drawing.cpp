@@ -13,7 +13,9 @@ QImage As32(const QImage& image) {
                                                 : image.convertToFormat(QImage::Format_RGB32);
 }
 
-bool IsKey(QRgb pixel, QRgb key) { return (pixel & 0x00FFFFFFu) == (key & 0x00FFFFFFu); }
+bool IsKey(QRgb pixel, QRgb key) {
+  return (pixel & 0x00FFFFFFu) == (key & 0x00FFFFFFu);
+}
 
 // Alpha 0 where the pixel equals the key, fully opaque elsewhere.
 QImage Keyed(const QImage& rgb32, QRgb key) {
@@ -21,7 +23,8 @@ QImage Keyed(const QImage& rgb32, QRgb key) {
   for (int y = 0; y < rgb32.height(); ++y) {
     const auto* src = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
     auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < rgb32.width(); ++x) dst[x] = IsKey(src[x], key) ? 0u : (src[x] | 0xFF000000u);
+    for (int x = 0; x < rgb32.width(); ++x)
+      dst[x] = IsKey(src[x], key) ? 0u : (src[x] | 0xFF000000u);
   }
   return out;
 }

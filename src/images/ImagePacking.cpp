@@ -11,9 +11,13 @@ namespace {
 constexpr int kCubeR = 6, kCubeG = 7, kCubeB = 6;
 
 // The colour a pixel is stored as, black for transparent pixels.
-QRgb Opaque(QRgb p) { return qAlpha(p) < 128 ? qRgb(0, 0, 0) : (p | 0xFF000000u); }
+QRgb Opaque(QRgb p) {
+  return qAlpha(p) < 128 ? qRgb(0, 0, 0) : (p | 0xFF000000u);
+}
 
-bool IsBlack(QRgb p) { return (p & 0x00FFFFFFu) == 0; }
+bool IsBlack(QRgb p) {
+  return (p & 0x00FFFFFFu) == 0;
+}
 
 void SetEntry(WilPalette& palette, int index, QRgb c) {
   palette[4 * index] = static_cast<std::uint8_t>(qBlue(c));
@@ -21,7 +25,6 @@ void SetEntry(WilPalette& palette, int index, QRgb c) {
   palette[4 * index + 2] = static_cast<std::uint8_t>(qRed(c));
   palette[4 * index + 3] = 0;
 }
-
 
 std::uint8_t NearestIndex(QRgb c, const WilPalette& palette) {
   if (IsBlack(c)) return 0;

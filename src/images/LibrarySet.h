@@ -31,7 +31,9 @@ class LibrarySet {
   TGameImages& SmTiles() { return *smTiles_; }
   TGameImages& ObjectSlotLibrary(int slot) { return *objects_[static_cast<std::size_t>(slot)]; }
   // The library of an ObjectIndex.
-  TGameImages& GetObjectLibrary(int objectIndex) { return ObjectSlotLibrary(ObjectSlot(objectIndex)); }
+  TGameImages& GetObjectLibrary(int objectIndex) {
+    return ObjectSlotLibrary(ObjectSlot(objectIndex));
+  }
 
  private:
   std::unique_ptr<TGameImages> Make(const std::string& folder, const std::string& name,

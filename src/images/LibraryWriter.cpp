@@ -60,7 +60,8 @@ bool CheckImage(const LibraryImage& image, std::size_t index, int bytesPerPixel,
   const std::size_t expected = static_cast<std::size_t>(image.Width) *
                                static_cast<std::size_t>(image.Height) *
                                static_cast<std::size_t>(bytesPerPixel);
-  if (image.Pixels.size() != expected) return Fail(error, which + " has the wrong number of pixel bytes");
+  if (image.Pixels.size() != expected)
+    return Fail(error, which + " has the wrong number of pixel bytes");
   return true;
 }
 
@@ -129,12 +130,13 @@ bool WriteWilLibrary(const std::string& path, const WilWriteOptions& options,
 
 bool WriteDataLibrary(const std::string& path, int method, std::span<const LibraryImage> images,
                       std::string* error) {
-  if (method < 0 || method > 3) return Fail(error, "Data libraries are written with methods 0 to 3");
+  if (method < 0 || method > 3)
+    return Fail(error, "Data libraries are written with methods 0 to 3");
   for (std::size_t i = 0; i < images.size(); ++i) {
     if (!CheckImage(images[i], i, 2, error)) return false;
     const LibraryImage& image = images[i];
-    const bool tiny = static_cast<std::int64_t>(image.Width) * image.Height <
-                      TFirImages::kSmallestCompressed;
+    const bool tiny =
+        static_cast<std::int64_t>(image.Width) * image.Height < TFirImages::kSmallestCompressed;
     // A tiny image in a compressed library passes through a buffer of width x height x 2
     // bytes, too small for its padded rows when the width is odd and there are two rows.
     if (method != 0 && tiny && image.Width % 2 == 1 && image.Height > 1) {
@@ -156,7 +158,8 @@ bool WriteDataLibrary(const std::string& path, int method, std::span<const Libra
   for (std::size_t i = 0; i < images.size(); ++i) {
     const LibraryImage& image = images[i];
     if (!FitsPositions(data.Size(), error)) return false;
-    StoreLE<std::int32_t>(data.Data().data() + indexAt + 4 * i, static_cast<std::int32_t>(data.Size()));
+    StoreLE<std::int32_t>(data.Data().data() + indexAt + 4 * i,
+                          static_cast<std::int32_t>(data.Size()));
     const std::size_t rowBytes = static_cast<std::size_t>(image.Width) * 2;
     std::vector<std::uint8_t> payload;
     if (method == 0 ||

@@ -21,8 +21,8 @@ struct LibraryImage {
 };
 
 struct WilWriteOptions {
-  int BitCount = 8;     // 8, 16, 24 or 32
-  bool Older = false;   // the older layout; 16-bit libraries always get it
+  int BitCount = 8;      // 8, 16, 24 or 32
+  bool Older = false;    // the older layout; 16-bit libraries always get it
   WilPalette Palette{};  // used by 8-bit images; entry 0 must be all zero in the older layout
 };
 

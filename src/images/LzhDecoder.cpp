@@ -40,7 +40,9 @@ class BitReader {
       count_ += 8;
     }
   }
-  std::uint32_t Peek(int n) const { return n == 0 ? 0 : static_cast<std::uint32_t>(buf_ >> (64 - n)); }
+  std::uint32_t Peek(int n) const {
+    return n == 0 ? 0 : static_cast<std::uint32_t>(buf_ >> (64 - n));
+  }
   void Skip(int n) {
     buf_ <<= n;
     count_ -= n;
@@ -226,8 +228,9 @@ class Lh5Decoder {
         lengths[i++] = static_cast<std::uint8_t>(c - 2);
         continue;
       }
-      const int zeros = c == 0 ? 1 : c == 1 ? static_cast<int>(bits_.Get(4)) + 3
-                                            : static_cast<int>(bits_.Get(9)) + 20;
+      const int zeros = c == 0   ? 1
+                        : c == 1 ? static_cast<int>(bits_.Get(4)) + 3
+                                 : static_cast<int>(bits_.Get(9)) + 20;
       if (i + zeros > kNC) throw InvalidStream{};
       i += zeros;  // already zero
     }

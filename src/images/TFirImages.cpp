@@ -36,12 +36,12 @@ void TFirImages::Open() {
   // Each image has its entry in the index, which must lie in the file: that bounds what a
   // damaged or hostile count can make us allocate.
   const std::uint64_t size = file_.Size();
-  const std::uint64_t room =
-      indexOffset >= 0 && static_cast<std::uint64_t>(indexOffset) < size
-          ? (size - static_cast<std::uint64_t>(indexOffset)) / 4
-          : 0;
+  const std::uint64_t room = indexOffset >= 0 && static_cast<std::uint64_t>(indexOffset) < size
+                                 ? (size - static_cast<std::uint64_t>(indexOffset)) / 4
+                                 : 0;
   const std::int64_t stated = LoadLE<std::int32_t>(Header.data() + kImageCountOffset);
-  ImageCount = static_cast<int>(std::clamp<std::int64_t>(stated, 0, static_cast<std::int64_t>(room)));
+  ImageCount =
+      static_cast<int>(std::clamp<std::int64_t>(stated, 0, static_cast<std::int64_t>(room)));
   AllocateImages(ImageCount);
   LoadIndex(indexOffset < 0 ? size : static_cast<std::uint64_t>(indexOffset));
   Initialized = true;
@@ -54,7 +54,8 @@ void TFirImages::LoadIndex(std::uint64_t indexOffset) {
 std::optional<DecodedImage> TFirImages::ReadImage(std::int32_t position) {
   if (position < 0) return std::nullopt;
   std::array<std::uint8_t, kRecordHeaderSize> header{};
-  if (file_.ReadAt(static_cast<std::uint64_t>(position), header) != header.size()) return std::nullopt;
+  if (file_.ReadAt(static_cast<std::uint64_t>(position), header) != header.size())
+    return std::nullopt;
   DecodedImage image;
   image.Width = LoadLE<std::int16_t>(header.data());
   image.Height = LoadLE<std::int16_t>(header.data() + 2);
@@ -78,8 +79,9 @@ std::optional<DecodedImage> TFirImages::ReadImage(std::int32_t position) {
     // Raw rows padded to 4 bytes. A compressed library hands tiny images through its
     // decoder's buffer, which holds width x height x 2 bytes.
     const std::size_t padded = static_cast<std::size_t>(RawRowBytes(image.Width));
-    const std::size_t limit = CompressionMethod == 0 ? padded * static_cast<std::size_t>(image.Height)
-                                                     : static_cast<std::size_t>(pixels) * 2;
+    const std::size_t limit = CompressionMethod == 0
+                                  ? padded * static_cast<std::size_t>(image.Height)
+                                  : static_cast<std::size_t>(pixels) * 2;
     const std::size_t available = std::min(data.size(), limit);
     for (int y = 0; y < image.Height; ++y) {
       const std::size_t from = padded * static_cast<std::size_t>(y);

@@ -2,8 +2,8 @@
 
 #include <time.h>
 
-#include <cstring>
 #include <bit>
+#include <cstring>
 #include <exception>
 #include <utility>
 
@@ -18,11 +18,17 @@ std::uint32_t TGameImages::SystemMilliseconds() {
                                     static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u);
 }
 
-TGameImages::TGameImages(Clock clock) : clock_(std::move(clock)) { LastSweepTime = clock_(); }
+TGameImages::TGameImages(Clock clock) : clock_(std::move(clock)) {
+  LastSweepTime = clock_();
+}
 
-TGameImages::~TGameImages() { Close(); }
+TGameImages::~TGameImages() {
+  Close();
+}
 
-std::optional<DecodedImage> TGameImages::ReadImage(std::int32_t) { return std::nullopt; }
+std::optional<DecodedImage> TGameImages::ReadImage(std::int32_t) {
+  return std::nullopt;
+}
 
 void TGameImages::DecodeBitmap(std::int32_t position, TImageEntry& entry) {
   auto image = ReadImage(position);

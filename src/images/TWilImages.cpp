@@ -19,10 +19,14 @@ constexpr int kSmallestImageHeader = 8;
 
 int BitCountFromColours(std::int32_t colours) {
   switch (colours) {
-    case 256: return 8;
-    case 65536: return 16;
-    case 16777216: return 24;
-    default: return 32;
+    case 256:
+      return 8;
+    case 65536:
+      return 16;
+    case 16777216:
+      return 24;
+    default:
+      return 32;
   }
 }
 
@@ -54,8 +58,8 @@ void TWilImages::Open() {
   const std::uint64_t paletteEnd = (OlderLayout ? kOlderHeaderSize : kNewerHeaderSize) + 1024;
   const std::uint64_t room = file_.Size() > paletteEnd ? file_.Size() - paletteEnd : 0;
   const std::int64_t stated = LoadLE<std::int32_t>(Header.data() + kImageCountOffset);
-  ImageCount = static_cast<int>(std::clamp<std::int64_t>(
-      stated, 0, static_cast<std::int64_t>(room / kSmallestImageHeader)));
+  ImageCount = static_cast<int>(
+      std::clamp<std::int64_t>(stated, 0, static_cast<std::int64_t>(room / kSmallestImageHeader)));
   AllocateImages(ImageCount);
 
   LoadIndex(IndexFileName(FileName));
@@ -75,13 +79,13 @@ void TWilImages::LoadIndex(const std::string& indexName) {
   if (!index.Open(*path)) return;
   const int headerSize = OlderLayout ? kOlderIndexHeader : kNewerIndexHeader;
   std::array<std::uint8_t, kNewerIndexHeader> header{};
-  if (index.ReadAt(0, std::span(header).first(headerSize)) != static_cast<std::size_t>(headerSize)) {
+  if (index.ReadAt(0, std::span(header).first(headerSize)) !=
+      static_cast<std::size_t>(headerSize)) {
     return;
   }
   const std::int32_t stated = LoadLE<std::int32_t>(header.data() + kIndexCountOffset);
-  const std::uint64_t room = index.Size() > static_cast<std::uint64_t>(headerSize)
-                                 ? (index.Size() - headerSize) / 4
-                                 : 0;
+  const std::uint64_t room =
+      index.Size() > static_cast<std::uint64_t>(headerSize) ? (index.Size() - headerSize) / 4 : 0;
   const auto count = static_cast<std::size_t>(
       std::clamp<std::int64_t>(stated, 0, static_cast<std::int64_t>(room)));
   LoadPositions(index, static_cast<std::uint64_t>(headerSize), count);

@@ -31,11 +31,13 @@ std::optional<std::size_t> DecodeWordRle(std::span<const std::uint8_t> in,
     if (i + 2 >= words) return std::nullopt;  // a marker without its value and count
     const std::uint16_t value = word(i + 1);
     const std::size_t count = std::min<std::size_t>(word(i + 2), outWords - produced);
-    const std::uint8_t lo = static_cast<std::uint8_t>(value), hi = static_cast<std::uint8_t>(value >> 8);
+    const std::uint8_t lo = static_cast<std::uint8_t>(value),
+                       hi = static_cast<std::uint8_t>(value >> 8);
     if (lo == hi) {
       std::memset(dst + 2 * produced, lo, count * 2);
     } else {
-      for (std::size_t k = 0; k < count; ++k) StoreLE<std::uint16_t>(dst + 2 * (produced + k), value);
+      for (std::size_t k = 0; k < count; ++k)
+        StoreLE<std::uint16_t>(dst + 2 * (produced + k), value);
     }
     produced += count;
     i += 3;

@@ -2,8 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <limits.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>

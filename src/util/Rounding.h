@@ -39,7 +39,9 @@ inline int Trunc(double v) {
 
 // The same two roundings of the exact quotient a / b (b > 0) in integers, for geometry whose
 // factors are exact decimals: Trunc(15 x 48 x 1.4) must be 1008, which a double misses.
-inline long long TruncDiv(long long a, long long b) { return a / b; }
+inline long long TruncDiv(long long a, long long b) {
+  return a / b;
+}
 inline long long RoundDiv(long long a, long long b) {
   long long q = a / b, r = a % b;
   if (r < 0) {

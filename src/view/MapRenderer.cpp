@@ -40,7 +40,9 @@ void MapRenderer::SetZoom(int hundredths) {
   textWidth_ = textHeight_ = 0;
 }
 
-QSize MapRenderer::Surface() const { return SurfaceSize(doc_.MapWidth(), doc_.MapHeight(), zoom_); }
+QSize MapRenderer::Surface() const {
+  return SurfaceSize(doc_.MapWidth(), doc_.MapHeight(), zoom_);
+}
 
 MapRenderer::Range MapRenderer::VisibleRange(const ViewFrame& frame) const {
   const QSize surface = Surface();
@@ -51,8 +53,10 @@ MapRenderer::Range MapRenderer::VisibleRange(const ViewFrame& frame) const {
   const int spanX = static_cast<int>(RoundDiv(1LL * (frame.WindowWidth / kCellWidth) * 100, z));
   const int spanY = static_cast<int>(RoundDiv(1LL * (frame.WindowHeight / kCellHeight) * 100, z));
   // ...within the loops over the surface, with their margins.
-  const int lastColumn = static_cast<int>(TruncDiv(1LL * (surface.width() / kCellWidth) * 100, z)) + 2;
-  const int lastRow = static_cast<int>(TruncDiv(1LL * (surface.height() / kCellHeight) * 100, z)) + 2;
+  const int lastColumn =
+      static_cast<int>(TruncDiv(1LL * (surface.width() / kCellWidth) * 100, z)) + 2;
+  const int lastRow =
+      static_cast<int>(TruncDiv(1LL * (surface.height() / kCellHeight) * 100, z)) + 2;
   Range r;
   r.X0 = std::max(0, sx - 1);
   r.X1 = std::min({kLastCell, sx + spanX, lastColumn});
@@ -126,7 +130,8 @@ void MapRenderer::DrawPasses(QImage& target, QPoint origin, const QRect& clip, c
       for (int x = r.X0; x <= x1; ++x) {
         const int n = cells.At(x, y).MiddleTile - 1;
         if (n < 0) continue;
-        if (const PreparedImage* image = small.Get(n, middleKeyed)) Blit(t, cellLeft(x), top, *image);
+        if (const PreparedImage* image = small.Get(n, middleKeyed))
+          Blit(t, cellLeft(x), top, *image);
       }
     }
   }
@@ -214,10 +219,12 @@ MapRenderer::Range MapRenderer::NarrowTo(Range r, const QRect& area) {
   const Reach reach = CurrentReach();
   // Cell indexes around a surface pixel, one cell wide of the truncations either way.
   auto column = [&](long long px) {
-    return static_cast<int>(TruncDiv(std::max(0LL, px) * scale_.Den, 1LL * kCellWidth * scale_.Num));
+    return static_cast<int>(
+        TruncDiv(std::max(0LL, px) * scale_.Den, 1LL * kCellWidth * scale_.Num));
   };
   auto row = [&](long long px) {
-    return static_cast<int>(TruncDiv(std::max(0LL, px) * scale_.Den, 1LL * kCellHeight * scale_.Num));
+    return static_cast<int>(
+        TruncDiv(std::max(0LL, px) * scale_.Den, 1LL * kCellHeight * scale_.Num));
   };
   r.X0 = std::max(r.X0, column(area.left() - reach.Right) - 1);
   r.X1 = std::min(r.X1, column(area.right()) + 1);

@@ -22,7 +22,9 @@ int ZoomInStep(int z) {
   return z + 5;
 }
 
-std::string ZoomLabel(int z) { return "100:" + std::to_string(z); }
+std::string ZoomLabel(int z) {
+  return "100:" + std::to_string(z);
+}
 
 QSize SurfaceSize(int mapWidth, int mapHeight, int z) {
   return {static_cast<int>(RoundDiv(1LL * mapWidth * kCellWidth * z, 100)) + 1,

@@ -20,7 +20,9 @@ int ZoomInStep(int hundredths);
 // "100:40" at zoom 0.4.
 std::string ZoomLabel(int hundredths);
 
-inline ScaleFactor ZoomScale(int hundredths) { return {hundredths, 100}; }
+inline ScaleFactor ZoomScale(int hundredths) {
+  return {hundredths, 100};
+}
 
 // The surface that holds the whole map at a zoom, one pixel wider and higher for the border.
 QSize SurfaceSize(int mapWidth, int mapHeight, int hundredths);

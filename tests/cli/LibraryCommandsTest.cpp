@@ -58,15 +58,21 @@ TEST_F(LibraryCommandsTest, PackThenDescribeEveryKindOfLibrary) {
   ASSERT_EQ(r.Code, 0) << r.Err;
   EXPECT_EQ(r.Out, "packed 2 images into " + dir_.File("Lib.Data") + "\n");
   r = Hlmap({"lib-info", dir_.File("Lib.Data")});
-  EXPECT_EQ(r.Out, "{\"format\":\"data\",\"images\":2,\"bitcount\":16,\"compression\":3,\"positions\":2}\n");
+  EXPECT_EQ(
+      r.Out,
+      "{\"format\":\"data\",\"images\":2,\"bitcount\":16,\"compression\":3,\"positions\":2}\n");
 
   ASSERT_EQ(Pack({"--wil", "--depth", "24"}).Code, 0);
   r = Hlmap({"lib-info", dir_.File("Lib.x"), "--format", "wil"});
-  EXPECT_EQ(r.Out, "{\"format\":\"wil\",\"images\":2,\"bitcount\":24,\"layout\":\"newer\",\"positions\":2}\n");
+  EXPECT_EQ(
+      r.Out,
+      "{\"format\":\"wil\",\"images\":2,\"bitcount\":24,\"layout\":\"newer\",\"positions\":2}\n");
   ASSERT_EQ(Pack({"--wil", "--older"}).Code, 0);
   std::filesystem::rename(dir_.File("Lib.x"), dir_.File("Lib.WIL"));
   r = Hlmap({"lib-info", dir_.File("Lib.WIL")});
-  EXPECT_EQ(r.Out, "{\"format\":\"wil\",\"images\":2,\"bitcount\":8,\"layout\":\"older\",\"positions\":2}\n");
+  EXPECT_EQ(
+      r.Out,
+      "{\"format\":\"wil\",\"images\":2,\"bitcount\":8,\"layout\":\"older\",\"positions\":2}\n");
 }
 
 TEST_F(LibraryCommandsTest, InfoFailsClearly) {
@@ -81,7 +87,8 @@ TEST_F(LibraryCommandsTest, InfoFailsClearly) {
 TEST_F(LibraryCommandsTest, RawExportOfEachForm) {
   ASSERT_EQ(Pack({"--wil", "--depth", "32"}).Code, 0);
   const std::string lib = dir_.File("Lib.x");
-  ASSERT_EQ(Hlmap({"lib-export", lib, "0", dir_.File("a.raw"), "--raw", "--format", "wil"}).Code, 0);
+  ASSERT_EQ(Hlmap({"lib-export", lib, "0", dir_.File("a.raw"), "--raw", "--format", "wil"}).Code,
+            0);
   auto raw = test::ReadFileBytes(dir_.File("a.raw"));
   ASSERT_EQ(raw.size(), 12u + 6 * 3 * 3);
   EXPECT_EQ(LoadLE<std::int32_t>(raw.data()), 6);
@@ -93,7 +100,10 @@ TEST_F(LibraryCommandsTest, RawExportOfEachForm) {
   EXPECT_EQ(p[1], 160);
   EXPECT_EQ(p[2], 200);
 
-  ASSERT_EQ(Hlmap({"lib-export", lib, "1", dir_.File("t.raw"), "--raw", "--texture", "--format=wil"}).Code, 0);
+  ASSERT_EQ(
+      Hlmap({"lib-export", lib, "1", dir_.File("t.raw"), "--raw", "--texture", "--format=wil"})
+          .Code,
+      0);
   raw = test::ReadFileBytes(dir_.File("t.raw"));
   ASSERT_EQ(raw.size(), 12u + 5 * 2 * 2);
   EXPECT_EQ(LoadLE<std::int32_t>(raw.data() + 8), 16);
@@ -103,7 +113,9 @@ TEST_F(LibraryCommandsTest, RawExportOfEachForm) {
 
 TEST_F(LibraryCommandsTest, PaletteImagesExportAtTheirPaddedWidth) {
   ASSERT_EQ(Pack({"--wil", "--depth", "8"}).Code, 0);
-  ASSERT_EQ(Hlmap({"lib-export", dir_.File("Lib.x"), "1", dir_.File("e.png"), "--format", "wil"}).Code, 0);
+  ASSERT_EQ(
+      Hlmap({"lib-export", dir_.File("Lib.x"), "1", dir_.File("e.png"), "--format", "wil"}).Code,
+      0);
   QImage png(QString::fromStdString(dir_.File("e.png")));
   EXPECT_EQ(png.width(), 8);
   EXPECT_EQ(png.height(), 2);

@@ -49,7 +49,9 @@ TEST_F(ViewCommandsTest, RenderDrawsWhatTheViewShows) {
   EXPECT_EQ(png.pixel(5, 5), test::Drawn(test::SmallColour(57)));  // the light of (1, 1)
 
   ASSERT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("b.png"), "--libs", dir_.Path(),
-                   "--zoom", "1", "--hide", "back,objects"}).Code, 0);
+                   "--zoom", "1", "--hide", "back,objects"})
+                .Code,
+            0);
   QImage hidden(QString::fromStdString(dir_.File("b.png")));
   EXPECT_EQ(hidden.size(), QSize(800, 593));
   EXPECT_EQ(hidden.pixel(96, 128), MapRenderer::kSurfaceColour);
@@ -58,7 +60,8 @@ TEST_F(ViewCommandsTest, RenderDrawsWhatTheViewShows) {
 
 TEST_F(ViewCommandsTest, RenderRefusesBadOptions) {
   for (const char* zoom : {"0.04", "2.01", "1.234", "x", ".5", "3"}) {
-    EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--zoom", zoom}).Code, 2) << zoom;
+    EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--zoom", zoom}).Code, 2)
+        << zoom;
   }
   EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--size", "0x5"}).Code, 2);
   EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--scroll", "-1,0"}).Code, 2);
@@ -68,7 +71,9 @@ TEST_F(ViewCommandsTest, RenderRefusesBadOptions) {
 }
 
 TEST_F(ViewCommandsTest, ExportWritesAnEighthSizeBmp) {
-  ASSERT_EQ(Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("map.bmp"), "--libs", dir_.Path()}).Code, 0);
+  ASSERT_EQ(
+      Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("map.bmp"), "--libs", dir_.Path()}).Code,
+      0);
   const auto bytes = test::ReadFileBytes(dir_.File("map.bmp"));
   ASSERT_GE(bytes.size(), 54u);
   EXPECT_EQ(bytes[0], 'B');
@@ -96,8 +101,10 @@ TEST_F(ViewCommandsTest, DemoLibsWritesEveryLibraryInBothFormats) {
       EXPECT_EQ(info.Code, 0) << lib << ext;
     }
   }
-  EXPECT_NE(Hlmap({"lib-info", dir_.File("demo/Tiles.Data")}).Out.find("\"images\":200"), std::string::npos);
-  EXPECT_NE(Hlmap({"lib-info", dir_.File("demo/SmTiles.wil")}).Out.find("\"images\":180"), std::string::npos);
+  EXPECT_NE(Hlmap({"lib-info", dir_.File("demo/Tiles.Data")}).Out.find("\"images\":200"),
+            std::string::npos);
+  EXPECT_NE(Hlmap({"lib-info", dir_.File("demo/SmTiles.wil")}).Out.find("\"images\":180"),
+            std::string::npos);
 }
 
 }  // namespace

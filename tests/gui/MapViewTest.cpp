@@ -1,5 +1,3 @@
-#include "view/ui/TMapView.h"
-
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
@@ -7,6 +5,7 @@
 
 #include "TempDir.h"
 #include "view/TestLibraries.h"
+#include "view/ui/TMapView.h"
 
 namespace hl {
 namespace {
@@ -26,8 +25,9 @@ class MapViewTest : public ::testing::Test {
     const QImage& backing = view_->Backing();
     QImage image(backing.size(), QImage::Format_RGB32);
     const QPoint origin = view_->ScrollPosition();
-    r.PaintMap(image, origin, QRect(origin, image.size()),
-               {origin.x(), origin.y(), view_->frameGeometry().width(), view_->frameGeometry().height()});
+    r.PaintMap(
+        image, origin, QRect(origin, image.size()),
+        {origin.x(), origin.y(), view_->frameGeometry().width(), view_->frameGeometry().height()});
     return image;
   }
   test::TempDir dir_;
@@ -53,7 +53,7 @@ TEST_F(MapViewTest, ZoomButtonsStepAndResizeTheSurface) {
   EXPECT_EQ(view_->Zoom(), 60);
   EXPECT_EQ(view_->horizontalScrollBar()->singleStep(), 115);  // Round(115.2)
   EXPECT_EQ(view_->verticalScrollBar()->singleStep(), 77);     // Round(76.8)
-  view_->ZoomInClick();  // "Out"
+  view_->ZoomInClick();                                        // "Out"
   view_->ZoomInClick();
   EXPECT_EQ(view_->Zoom(), 20);
   EXPECT_EQ(view_->ZoomLabelText(), "100:20");

@@ -39,7 +39,8 @@ class DataLibraryTest : public ::testing::Test {
   std::int32_t PositionOf(const std::string& path, int index) {
     return LoadLE<std::int32_t>(ReadFileBytes(path).data() + 60 + 4 * index);
   }
-  static void ExpectSamePixels(const LibraryImage& want, const QImage* bitmap, const TTexture* texture) {
+  static void ExpectSamePixels(const LibraryImage& want, const QImage* bitmap,
+                               const TTexture* texture) {
     ASSERT_NE(bitmap, nullptr);
     ASSERT_NE(texture, nullptr);
     ASSERT_EQ(bitmap->width(), want.Width);
@@ -80,7 +81,8 @@ TEST_F(DataLibraryTest, EveryMethodReadsBackAsWritten) {
 }
 
 TEST_F(DataLibraryTest, TinyImagesAreStoredRawInCompressedLibraries) {
-  const std::string path = Write(2, {test::PatternImage(2, 2, 16, 1), test::PatternImage(1, 5, 16, 2)});
+  const std::string path =
+      Write(2, {test::PatternImage(2, 2, 16, 1), test::PatternImage(1, 5, 16, 2)});
   const auto bytes = ReadFileBytes(path);
   // 2 x 2: raw padded rows, 8 bytes; 1 x 5: a zlib stream (0x78 first).
   EXPECT_EQ(LoadLE<std::int32_t>(bytes.data() + PositionOf(path, 0) + 8), 8);
@@ -142,7 +144,8 @@ TEST_F(DataLibraryTest, OpenNamesTheDataFileAndFindsItInAnyCase) {
 }
 
 TEST_F(DataLibraryTest, UnknownMethodsGiveNoImage) {
-  const std::string path = Write(0, {test::PatternImage(4, 4, 16, 1), test::PatternImage(2, 2, 16, 2)});
+  const std::string path =
+      Write(0, {test::PatternImage(4, 4, 16, 1), test::PatternImage(2, 2, 16, 2)});
   Patch(path, 58, {7, 0});
   auto lib = Open(path);
   EXPECT_EQ(lib->GetBitmap(0), nullptr);
@@ -170,9 +173,11 @@ TEST_F(DataLibraryTest, RawDataLongerThanItsSurfaceReadsOnlyWhatFits) {
 }
 
 TEST_F(DataLibraryTest, DamagedRecordsGiveNoImage) {
-  const std::string path = Write(3, {test::PatternImage(8, 8, 16, 1), test::PatternImage(8, 8, 16, 2),
-                                     test::PatternImage(8, 8, 16, 3), test::PatternImage(8, 8, 16, 4)});
-  Patch(path, static_cast<std::size_t>(PositionOf(path, 0)) + 8, {0xFF, 0xFF, 0xFF, 0xFF});  // L < 0
+  const std::string path =
+      Write(3, {test::PatternImage(8, 8, 16, 1), test::PatternImage(8, 8, 16, 2),
+                test::PatternImage(8, 8, 16, 3), test::PatternImage(8, 8, 16, 4)});
+  Patch(path, static_cast<std::size_t>(PositionOf(path, 0)) + 8,
+        {0xFF, 0xFF, 0xFF, 0xFF});                                           // L < 0
   Patch(path, static_cast<std::size_t>(PositionOf(path, 1)), {0x00, 0x00});  // width 0
   Patch(path, 60 + 8, {0x00, 0x00, 0x00, 0x40});  // position far past the end
   auto bytes = ReadFileBytes(path);

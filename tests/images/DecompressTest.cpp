@@ -1,5 +1,3 @@
-#include "images/Decompress.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "images/Compress.h"
+#include "images/Decompress.h"
 
 namespace hl {
 namespace {
@@ -189,8 +188,7 @@ Bytes WithSize(std::int32_t size, const Bytes& stream) {
 // that cross the 8192-byte pieces and reach the whole window.
 TEST(Lzh, DecodesStreamsOfAnIndependentArchiver) {
   for (const char* name : {"text", "tiles565", "run5000", "longdist", "window", "tiny", "ramp",
-                           "tile96x64", "tile48x32",
-                           "noisy"}) {
+                           "tile96x64", "tile48x32", "noisy"}) {
     const Bytes original = ReadFixture(std::string(name) + ".bin");
     const Bytes stream = ReadFixture(std::string(name) + ".lh5");
     ASSERT_FALSE(original.empty()) << name;
@@ -198,7 +196,8 @@ TEST(Lzh, DecodesStreamsOfAnIndependentArchiver) {
     EXPECT_EQ(Decode(4, WithSize(size, stream), original.size()), original) << name;
     // A smaller decoded size or a smaller buffer stops early with the same bytes.
     const Bytes head(original.begin(), original.begin() + original.size() / 3);
-    EXPECT_EQ(Decode(4, WithSize(static_cast<std::int32_t>(head.size()), stream), original.size()), head);
+    EXPECT_EQ(Decode(4, WithSize(static_cast<std::int32_t>(head.size()), stream), original.size()),
+              head);
     EXPECT_EQ(Decode(4, WithSize(size, stream), head.size()), head) << name;
   }
 }

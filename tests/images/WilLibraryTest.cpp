@@ -128,7 +128,7 @@ TEST_F(WilLibraryTest, PaletteImagesKeepTheirPaddingColumns) {
 
 TEST_F(WilLibraryTest, TransparencyComesOnlyFromAllZeroPaletteEntries) {
   palette_[4 * 3 + 0] = palette_[4 * 3 + 1] = palette_[4 * 3 + 2] = 0;
-  palette_[4 * 3 + 3] = 1;  // (0, 0, 0, 1): opaque black
+  palette_[4 * 3 + 3] = 1;                   // (0, 0, 0, 1): opaque black
   std::fill_n(palette_.begin() + 16, 4, 0);  // entry 4 all zero
   LibraryImage image{4, 1, 0, 0, {0, 3, 4, 9}};
   auto lib = Open(Write(8, true, {image}));
@@ -150,7 +150,8 @@ TEST_F(WilLibraryTest, LayoutTest) {
   auto lib16 = Open(path16);
   EXPECT_TRUE(lib16->OlderLayout);
   ASSERT_NE(lib16->GetBitmap(0), nullptr);
-  EXPECT_EQ(test::Pixel565(*lib16->GetBitmap(0), 5, 3), LoadLE<std::uint16_t>(image16.Pixels.data() + 46));
+  EXPECT_EQ(test::Pixel565(*lib16->GetBitmap(0), 5, 3),
+            LoadLE<std::uint16_t>(image16.Pixels.data() + 46));
 
   // An older 8-bit file whose first palette entry is not zero is taken for the newer layout.
   const std::string path8 = Write(8, true, {test::PatternImage(4, 4, 8, 1)}, "Eight.wil");
@@ -188,8 +189,8 @@ TEST_F(WilLibraryTest, FilesAreFoundInAnyLetterCase) {
 }
 
 TEST_F(WilLibraryTest, MissingOrShortIndexLimitsThePositions) {
-  const std::string path = Write(16, true, {test::PatternImage(2, 2, 16, 1),
-                                            test::PatternImage(2, 2, 16, 2)});
+  const std::string path =
+      Write(16, true, {test::PatternImage(2, 2, 16, 1), test::PatternImage(2, 2, 16, 2)});
   auto wix = ReadFileBytes(dir_.File("Lib.WIX"));
   wix.resize(48 + 6);  // one whole position and half of the next
   WriteFileBytes(dir_.File("Lib.WIX"), wix);
@@ -219,9 +220,9 @@ TEST_F(WilLibraryTest, CountsAreBoundedByWhatTheFilesHold) {
 }
 
 TEST_F(WilLibraryTest, DamagedRecordsGiveNoImage) {
-  const std::string path = Write(16, true, {test::PatternImage(4, 4, 16, 1),
-                                            test::PatternImage(4, 4, 16, 2),
-                                            test::PatternImage(4, 4, 16, 3)});
+  const std::string path = Write(16, true,
+                                 {test::PatternImage(4, 4, 16, 1), test::PatternImage(4, 4, 16, 2),
+                                  test::PatternImage(4, 4, 16, 3)});
   const std::size_t first = 56 + 1024;
   const std::size_t record = 8 + 4 * 4 * 2;
   // Both sizes negative: a positive product, still no image.

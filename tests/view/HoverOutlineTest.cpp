@@ -1,9 +1,8 @@
-#include "view/HoverOutline.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "view/HoverOutline.h"
 #include "view/ViewGeometry.h"
 
 namespace hl {
@@ -45,7 +44,8 @@ TEST(HoverOutline, SecondDrawRemovesTheOutline) {
     for (int x = 0; x < 40; ++x) image.setPixel(x, y, qRgb(x * 6, y * 8, 77));
   }
   const QImage before = image.copy();
-  for (QRect r : {QRect(3, 4, 10, 7), QRect(35, 25, 10, 10), QRect(5, 5, 1, 1), QRect(0, 0, 2, 2)}) {
+  for (QRect r :
+       {QRect(3, 4, 10, 7), QRect(35, 25, 10, 10), QRect(5, 5, 1, 1), QRect(0, 0, 2, 2)}) {
     XorFocusRect(image, r);
     EXPECT_NE(image, before);
     XorFocusRect(image, r);

@@ -61,7 +61,9 @@ void ReferencePaintMap(QImage& target, QPoint origin, const MapDocument& doc, Li
       for (int x = 0; x <= lastColumn; ++x) {
         if (!visible(x, y)) continue;
         const int i = doc.GetObject(x, y);
-        if (i >= 0) DrawScaledTransparent(p, left(x), top(y + 1), libs.GetObjectLibrary(i), i % 65535, scale, false);
+        if (i >= 0)
+          DrawScaledTransparent(p, left(x), top(y + 1), libs.GetObjectLibrary(i), i % 65535, scale,
+                                false);
       }
     }
   }
@@ -78,13 +80,16 @@ void ReferencePaintMap(QImage& target, QPoint origin, const MapDocument& doc, Li
       int offset = 0, door = 0, light = 0;
       if (!doc.GetLightAndDoor(x, y, offset, door, light)) continue;
       if (options.ShowAttribMarks) {
-        if (doc.GetBackTileRaw(x, y) & 0x8000) DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 58, scale, true);
-        if (doc.HasFrontMark(x, y)) DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 59, scale, true);
+        if (doc.GetBackTileRaw(x, y) & 0x8000)
+          DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 58, scale, true);
+        if (doc.HasFrontMark(x, y))
+          DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 59, scale, true);
         if (doc.GetAniFrame(x, y) > 0) text(left(x), top(y), "*");
       }
       if (light > 0) DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 57, scale, true);
       if (door > 0 && zoom >= 90) {
-        text(left(x), top(y), QString("%1%2/%3").arg(door & 0x80 ? "Dx" : "D").arg(door & 0x7F).arg(offset));
+        text(left(x), top(y),
+             QString("%1%2/%3").arg(door & 0x80 ? "Dx" : "D").arg(door & 0x7F).arg(offset));
       }
     }
   }

@@ -1,5 +1,3 @@
-#include "view/MapRenderer.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +6,7 @@
 #include "ReferencePainter.h"
 #include "TempDir.h"
 #include "TestLibraries.h"
+#include "view/MapRenderer.h"
 
 namespace hl {
 namespace {
@@ -154,10 +153,18 @@ TEST_F(RendererTest, PartialRedrawShowsWhatAFullRepaintShows) {
   for (int step = 0; step < 40; ++step) {
     const int x = 2 + static_cast<int>(rng() % 16), y = 2 + static_cast<int>(rng() % 16);
     switch (step % 4) {
-      case 0: doc_->SetBackTileBlock(x & ~1, y & ~1, static_cast<int>(rng() % 11)); break;
-      case 1: doc_->SetMiddleTile(x, y, static_cast<int>(rng() % 61)); break;
-      case 2: doc_->SetObject(x, y, static_cast<int>(rng() % 4)); break;
-      default: doc_->SetCell(x, y, TMapCell{}); break;
+      case 0:
+        doc_->SetBackTileBlock(x & ~1, y & ~1, static_cast<int>(rng() % 11));
+        break;
+      case 1:
+        doc_->SetMiddleTile(x, y, static_cast<int>(rng() % 61));
+        break;
+      case 2:
+        doc_->SetObject(x, y, static_cast<int>(rng() % 4));
+        break;
+      default:
+        doc_->SetCell(x, y, TMapCell{});
+        break;
     }
     r.RedrawArea(image, origin, r.ChangedArea(x & ~1, y & ~1, 1, 1), frame);
     ASSERT_EQ(image, Render(zoom, frame)) << "step " << step;

@@ -19,9 +19,15 @@ LibraryImage Solid(int w, int h, std::uint16_t colour) {
 
 }  // namespace
 
-std::uint16_t TileColour(int n) { return static_cast<std::uint16_t>(0x8000 | (n + 1) << 5); }
-std::uint16_t SmallColour(int n) { return static_cast<std::uint16_t>(0x0400 | (n + 2) << 6 | 0x10); }
-std::uint16_t ObjectColour(int n) { return static_cast<std::uint16_t>(0xF800 | (n + 3)); }
+std::uint16_t TileColour(int n) {
+  return static_cast<std::uint16_t>(0x8000 | (n + 1) << 5);
+}
+std::uint16_t SmallColour(int n) {
+  return static_cast<std::uint16_t>(0x0400 | (n + 2) << 6 | 0x10);
+}
+std::uint16_t ObjectColour(int n) {
+  return static_cast<std::uint16_t>(0xF800 | (n + 3));
+}
 
 QRgb Drawn(std::uint16_t v) {
   const int r = v >> 11, g = v >> 5 & 0x3F, b = v & 0x1F;

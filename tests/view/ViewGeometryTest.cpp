@@ -1,10 +1,9 @@
-#include "view/ViewGeometry.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "images/Drawing.h"
+#include "view/ViewGeometry.h"
 
 namespace hl {
 namespace {
@@ -16,7 +15,8 @@ std::vector<int> Steps(int from, int (*step)(int), int n) {
 }
 
 TEST(Zoom, ButtonStepsAreExactDecimals) {
-  EXPECT_EQ(Steps(40, ZoomInStep, 9), (std::vector<int>{60, 80, 100, 120, 140, 160, 180, 200, 200}));
+  EXPECT_EQ(Steps(40, ZoomInStep, 9),
+            (std::vector<int>{60, 80, 100, 120, 140, 160, 180, 200, 200}));
   EXPECT_EQ(Steps(40, ZoomOutStep, 5), (std::vector<int>{20, 15, 10, 5, 5}));
   EXPECT_EQ(ZoomOutStep(25), 20);
   EXPECT_EQ(Steps(15, ZoomInStep, 2), (std::vector<int>{20, 40}));

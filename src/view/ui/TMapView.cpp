@@ -1,7 +1,7 @@
 #include "view/ui/TMapView.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 
 namespace hl {
@@ -26,9 +26,15 @@ void TMapView::SetZoom(int hundredths) {
   emit ZoomChanged(hundredths);
 }
 
-void TMapView::ZoomInClick() { SetZoom(ZoomOutStep(Zoom())); }
-void TMapView::ZoomOutClick() { SetZoom(ZoomInStep(Zoom())); }
-QString TMapView::ZoomLabelText() const { return QString::fromStdString(ZoomLabel(Zoom())); }
+void TMapView::ZoomInClick() {
+  SetZoom(ZoomOutStep(Zoom()));
+}
+void TMapView::ZoomOutClick() {
+  SetZoom(ZoomInStep(Zoom()));
+}
+QString TMapView::ZoomLabelText() const {
+  return QString::fromStdString(ZoomLabel(Zoom()));
+}
 
 void TMapView::SetOptions(const ViewOptions& options) {
   renderer_.SetOptions(options);
@@ -89,7 +95,9 @@ void TMapView::resizeEvent(QResizeEvent* event) {
   SizeView();
 }
 
-void TMapView::scrollContentsBy(int, int) { Repaint(); }
+void TMapView::scrollContentsBy(int, int) {
+  Repaint();
+}
 
 void TMapView::RedrawCells(int x, int y, int w, int h) {
   if (stale_) return;  // the next paint draws everything anyway
@@ -101,10 +109,13 @@ void TMapView::RedrawCells(int x, int y, int w, int h) {
   viewport()->update(area.translated(-backingOrigin_));
 }
 
-void TMapView::RedrawCellObject(int x, int y) { RedrawCells(x, y, 0, 0); }
+void TMapView::RedrawCellObject(int x, int y) {
+  RedrawCells(x, y, 0, 0);
+}
 
 void TMapView::XorHover(const Hover& hover) {
-  for (const QRect& r : HoverRectangles(hover.X, hover.Y, ZoomScale(Zoom()), hover.PlacingSets, footprint_)) {
+  for (const QRect& r :
+       HoverRectangles(hover.X, hover.Y, ZoomScale(Zoom()), hover.PlacingSets, footprint_)) {
     const QRect inView = r.translated(-backingOrigin_);
     XorFocusRect(backing_, inView);
     viewport()->update(inView);
