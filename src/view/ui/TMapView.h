@@ -43,6 +43,8 @@ class TMapView : public QAbstractScrollArea {
   void DrawHover(int x, int y, bool placingSets);
   bool HoverShown() const { return hover_.has_value(); }
   SetFootprint& Footprint() { return footprint_; }
+  // The outline of the object set chosen for placing; an empty list clears it.
+  void SetFootprintFromSet(std::span<const FootprintCell> cells) { footprint_.SetFromSet(cells); }
 
   MapRenderer& Renderer() { return renderer_; }
   // The visible part of the surface as last drawn.
