@@ -55,6 +55,7 @@ int RunConvertOld(const Invocation& inv, std::ostream& out, std::ostream& err) {
                         break;
                     }
                     if (outcome != BatchOutcome::Converted) ++notConverted;
+                    return true;
                   });
   out << "Conversion is complete!\n";
   if (notConverted > 0) {

@@ -141,6 +141,7 @@ void MapDocument::ReplaceCells(CellStorage&& cells, int width, int height) {
 }
 
 void MapDocument::PushUndo() {
+  redo_.clear();  // a new edit ends what could be redone
   if (undoCount_ == kMaxUndo) DropOldestUndo();
   // Copying a storage copies its column table only; the slot already exists.
   (*undo_)[(undoFirst_ + undoCount_) % kMaxUndo] = cells_;
@@ -150,9 +151,25 @@ void MapDocument::PushUndo() {
 void MapDocument::PopUndo() {
   if (undoCount_ == 0) return;
   auto& newest = (*undo_)[(undoFirst_ + undoCount_ - 1) % kMaxUndo];
+  // Redo is a convenience: without memory for it, undo still works.
+  try {
+    redo_.push_back(cells_);
+  } catch (const std::bad_alloc&) {
+    redo_.clear();
+  }
   cells_ = std::move(*newest);
   newest.reset();
   --undoCount_;
+  if (repaint_) repaint_();
+}
+
+void MapDocument::Redo() {
+  if (redo_.empty()) return;
+  if (undoCount_ == kMaxUndo) DropOldestUndo();
+  (*undo_)[(undoFirst_ + undoCount_) % kMaxUndo] = std::move(cells_);
+  ++undoCount_;
+  cells_ = std::move(redo_.back());
+  redo_.pop_back();
   if (repaint_) repaint_();
 }
 
@@ -164,6 +181,7 @@ void MapDocument::DropOldestUndo() {
 }
 
 void MapDocument::ClearUndo() {
+  redo_.clear();
   while (undoCount_ > 0) DropOldestUndo();
   undoFirst_ = 0;
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "map/CellStorage.h"
 #include "map/TMapCell.h"
@@ -66,10 +67,14 @@ class MapDocument {
 
   // Remembers the cells as they are now; the eleventh state pushes out the oldest.
   void PushUndo();
-  // Brings back the most recent remembered cells; the size stays as it is.
+  // Brings back the most recent remembered cells; the size stays as it is. The cells it
+  // replaces can be brought back by Redo until the next PushUndo.
   void PopUndo();
+  void Redo();
+  void ClearRedo() { redo_.clear(); }
   void ClearUndo();
   int UndoCount() const { return undoCount_; }
+  int RedoCount() const { return static_cast<int>(redo_.size()); }
   // Memory that the history holds beyond the live storage: its column tables and the
   // columns that no longer belong to the live cells.
   std::size_t UndoMemoryBytes() const;
@@ -96,6 +101,7 @@ class MapDocument {
   std::unique_ptr<std::array<std::optional<CellStorage>, kMaxUndo>> undo_;
   int undoFirst_ = 0;
   int undoCount_ = 0;
+  std::vector<CellStorage> redo_;  // newest last; sharing columns costs little
   std::function<void()> repaint_;
 };
 

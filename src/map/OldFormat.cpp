@@ -26,7 +26,7 @@ void ConvertOldCells(MapDocument& doc) {
 }
 
 bool ConvertOldFiles(std::span<const std::string> files, std::uint8_t mapBitCount,
-                     const std::function<void(const std::string&, BatchOutcome)>& progress) {
+                     const std::function<bool(const std::string&, BatchOutcome)>& progress) {
   bool allConverted = true;
   std::unique_ptr<MapDocument> scratch;
   for (const std::string& file : files) {
@@ -42,7 +42,7 @@ bool ConvertOldFiles(std::span<const std::string> files, std::uint8_t mapBitCoun
       outcome = BatchOutcome::Failed;
     }
     if (outcome != BatchOutcome::Converted) allConverted = false;
-    if (progress) progress(file, outcome);
+    if (progress && !progress(file, outcome)) return false;
   }
   return allConverted;
 }

@@ -17,8 +17,9 @@ enum class BatchOutcome { Converted, Skipped, Failed };
 
 // Converts each file in place, in the given order: Skipped when it does not load, Failed when
 // it does not save. The work happens in a document of its own, so the map being edited is
-// never touched. Returns true when every file was converted.
+// never touched. `progress` hears of every file and may stop the batch by returning false.
+// Returns true when every file was converted.
 bool ConvertOldFiles(std::span<const std::string> files, std::uint8_t mapBitCount,
-                     const std::function<void(const std::string&, BatchOutcome)>& progress);
+                     const std::function<bool(const std::string&, BatchOutcome)>& progress);
 
 }  // namespace hl

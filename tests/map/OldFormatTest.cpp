@@ -53,7 +53,10 @@ TEST_F(OldFormatTest, BatchConvertsInOrderAndSkipsWhatDoesNotLoad) {
                                           dir_.File("three.map")};
   std::vector<std::pair<std::string, BatchOutcome>> seen;
   const bool all = ConvertOldFiles(
-      files, kBitCountWil, [&](const std::string& f, BatchOutcome o) { seen.emplace_back(f, o); });
+      files, kBitCountWil, [&](const std::string& f, BatchOutcome o) {
+        seen.emplace_back(f, o);
+        return true;
+      });
   EXPECT_FALSE(all);
   ASSERT_EQ(seen.size(), 3u);
   EXPECT_EQ(seen[0], std::pair(files[0], BatchOutcome::Converted));
@@ -73,6 +76,20 @@ TEST_F(OldFormatTest, BatchConvertsInOrderAndSkipsWhatDoesNotLoad) {
   }
 }
 
+TEST_F(OldFormatTest, BatchStopsWhenAskedBetweenFiles) {
+  WriteOldMap("a.map", 3);
+  WriteOldMap("b.map", 3);
+  const auto before = test::ReadFileBytes(dir_.File("b.map"));
+  const std::vector<std::string> files = {dir_.File("a.map"), dir_.File("b.map")};
+  int heard = 0;
+  EXPECT_FALSE(ConvertOldFiles(files, kBitCountData, [&](const std::string&, BatchOutcome) {
+    ++heard;
+    return false;
+  }));
+  EXPECT_EQ(heard, 1);
+  EXPECT_EQ(test::ReadFileBytes(dir_.File("b.map")), before);
+}
+
 TEST_F(OldFormatTest, BatchReportsFilesThatDoNotSaveAndKeepsThem) {
   WriteOldMap("a.map", 1);
   const auto before = test::ReadFileBytes(dir_.File("a.map"));
@@ -82,7 +99,10 @@ TEST_F(OldFormatTest, BatchReportsFilesThatDoNotSaveAndKeepsThem) {
   {
     test::FileSizeLimit limit(1000);  // the map needs 2,452 bytes
     all = ConvertOldFiles(files, kBitCountData,
-                          [&](const std::string&, BatchOutcome o) { outcome = o; });
+                          [&](const std::string&, BatchOutcome o) {
+                            outcome = o;
+                            return true;
+                          });
   }
   EXPECT_FALSE(all);
   EXPECT_EQ(outcome, BatchOutcome::Failed);
