@@ -1,0 +1,200 @@
+#include "app/MainCommands.h"
+
+#include <algorithm>
+
+#include "map/MapFile.h"
+#include "map/MapShift.h"
+#include "map/OldFormat.h"
+#include "util/TextHelpers.h"
+
+namespace hl {
+
+namespace {
+
+constexpr char kUseSegmentTool[] = "Use Segment Tool";
+constexpr char kSaveQuestion[] = "Would you like to save ?";
+constexpr char kConversionComplete[] = "Conversion is complete!";
+constexpr char kOverviewFile[] = "map.bmp";
+// Batches larger than this show progress and can be stopped between files.
+constexpr std::size_t kQuietBatch = 3;
+
+}  // namespace
+
+MainCommands::MainCommands(MapDocument& doc, Questions& questions, MainWindowHooks& window,
+                           std::uint8_t mapBitCount)
+    : doc_(doc), questions_(questions), window_(window), mapBitCount_(mapBitCount) {}
+
+bool MainCommands::RefuseInSegmentMode() {
+  if (!segmentMode_) return false;
+  questions_.Inform(kUseSegmentTool);
+  return true;
+}
+
+bool MainCommands::QuerySave() {
+  if (!modified_) return true;
+  switch (questions_.AskYesNoCancel(kSaveQuestion)) {
+    case Questions::Reply::Cancel:
+      return false;
+    case Questions::Reply::No:
+      return true;
+    case Questions::Reply::Yes:
+      // The user wants the map kept: without a save, whatever asked must not go on.
+      return SaveAs1Click();
+  }
+  return false;
+}
+
+void MainCommands::Open1Click() {
+  if (!QuerySave() || RefuseInSegmentMode()) return;
+  const auto name = questions_.OpenMapName();
+  if (!name) return;
+  if (!LoadMap(doc_, *name)) {
+    questions_.Inform("The map \"" + *name + "\" could not be opened.");
+    return;
+  }
+  mapFileName_ = *name;
+  modified_ = false;
+  window_.SetNameLabel(FileNameOnly(*name));
+  window_.SizeView();
+  window_.Repaint();
+}
+
+bool MainCommands::SaveAs1Click() {
+  const auto name = questions_.SaveMapName(mapFileName_);
+  if (!name) return false;
+  SaveMapReport report;
+  if (!SaveMap(doc_, *name, mapBitCount_, &report)) {
+    questions_.Inform("The map could not be saved as \"" + *name + "\".");
+    return false;
+  }
+  mapFileName_ = *name;
+  window_.SetNameLabel(FileNameOnly(*name));
+  modified_ = false;
+  if (report.KeptInLibrary7 > 0) {
+    questions_.Inform(std::to_string(report.KeptInLibrary7) +
+                      " objects of library 7 cannot be moved to library 6 and were saved in "
+                      "library 7.");
+  }
+  return true;
+}
+
+void MainCommands::Save1Click() {
+  if (RefuseInSegmentMode()) return;
+  SaveAs1Click();
+}
+
+bool MainCommands::AskMapSize(int* width, int* height) {
+  const auto texts = questions_.MapSizeTexts();
+  if (!texts) return false;
+  auto side = [](const std::string& text) {
+    const int v = StrToIntDefault(text, 1);
+    return v < 0 ? 1 : std::min(v, kMaxMapSide);  // a typed 0 stays 0
+  };
+  *width = side(texts->first);
+  *height = side(texts->second);
+  return true;
+}
+
+void MainCommands::New1Click() {
+  if (!QuerySave() || RefuseInSegmentMode()) return;
+  int width = 0, height = 0;
+  if (!AskMapSize(&width, &height)) return;
+  doc_.SetMapSize(width, height);
+  doc_.ClearMap();
+  doc_.ClearRedo();
+  mapFileName_.clear();  // the new map is no longer that file
+  window_.SetNameLabel("Untitled.map");
+  window_.SizeView();
+  window_.Repaint();
+}
+
+void MainCommands::Resize1Click() {
+  int width = 0, height = 0;
+  if (!AskMapSize(&width, &height)) return;
+  doc_.SetMapSize(width, height);
+  modified_ = true;
+  window_.SizeView();
+  window_.Repaint();
+}
+
+void MainCommands::MapScroll1Click() {
+  doc_.PushUndo();
+  const auto [x, y] = questions_.ShiftTexts();
+  ShiftMap(doc_, StrToIntDefault(x, 0), StrToIntDefault(y, 0));
+  modified_ = true;
+  window_.Repaint();
+}
+
+void MainCommands::OpenOldFormatFile1Click() {
+  if (!QuerySave() || RefuseInSegmentMode()) return;
+  const auto name = questions_.OpenMapName();
+  if (!name) return;
+  if (!LoadMap(doc_, *name)) {
+    questions_.Inform("The map \"" + *name + "\" could not be opened.");
+    return;
+  }
+  mapFileName_ = *name;
+  window_.SetNameLabel(FileNameOnly(*name));
+  window_.SizeView();
+  ConvertOldCells(doc_);
+  // The imported map differs from its file until it is saved in the current layout.
+  modified_ = true;
+  window_.Repaint();
+}
+
+void MainCommands::OldFromatBatchConvert1Click() {
+  const std::vector<std::string> files = questions_.OpenMapNames();
+  if (files.empty()) return;
+  int converted = 0, skipped = 0, failed = 0;
+  const bool showProgress = files.size() > kQuietBatch;
+  bool stopped = false;
+  if (showProgress) questions_.Progress("Converting maps", 0, static_cast<int>(files.size()));
+  ConvertOldFiles(files, mapBitCount_, [&](const std::string&, BatchOutcome outcome) {
+    switch (outcome) {
+      case BatchOutcome::Converted: ++converted; break;
+      case BatchOutcome::Skipped: ++skipped; break;
+      case BatchOutcome::Failed: ++failed; break;
+    }
+    if (!showProgress) return true;
+    stopped = !questions_.Progress("Converting maps", converted + skipped + failed,
+                                   static_cast<int>(files.size()));
+    return !stopped;
+  });
+  const std::string counts = std::to_string(converted) + " converted, " + std::to_string(skipped) +
+                             " skipped, " + std::to_string(failed) + " failed.";
+  if (stopped) {
+    questions_.Inform("Conversion stopped: " + counts);
+  } else {
+    questions_.Inform(std::string(kConversionComplete) + "\n" + counts);
+  }
+}
+
+void MainCommands::SaveToBitmap1Click() {
+  std::string error;
+  if (!window_.ExportOverview(kOverviewFile, &error)) {
+    questions_.Inform("map.bmp could not be written: " + error);
+  }
+}
+
+void MainCommands::Undo() {
+  if (doc_.UndoCount() == 0) return;
+  doc_.PopUndo();
+  modified_ = true;
+  window_.Repaint();
+}
+
+void MainCommands::Redo() {
+  if (doc_.RedoCount() == 0) return;
+  doc_.Redo();
+  modified_ = true;
+  window_.Repaint();
+}
+
+std::string MainCommands::NameLabelText() const {
+  const std::string unsaved = modified_ ? "Unsaved" : "";
+  if (modified_) return unsaved + FileNameOnly(mapFileName_);
+  if (!mapFileName_.empty()) return FileNameOnly(mapFileName_);
+  return "Unnamed";
+}
+
+}  // namespace hl

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "map/MapDocument.h"
+#include "util/Questions.h"
+
+namespace hl {
+
+// What the commands need of the main window: the view, the name label and the picture export.
+class MainWindowHooks {
+ public:
+  virtual ~MainWindowHooks() = default;
+  virtual void SizeView() = 0;
+  virtual void Repaint() = 0;
+  virtual void SetNameLabel(const std::string& text) = 0;
+  // Writes the one-eighth picture of the map; false with a reason on failure.
+  virtual bool ExportOverview(const std::string& path, std::string* error) = 0;
+};
+
+// The document state of the main window (file name, modified flag, segment mode, format) and
+// the File and map-wide commands that work on it. No windows here: every question goes through
+// Questions and every visible effect through MainWindowHooks, so each command runs headless.
+class MainCommands {
+ public:
+  static constexpr int kMaxMapSide = 999;
+
+  MainCommands(MapDocument& doc, Questions& questions, MainWindowHooks& window,
+               std::uint8_t mapBitCount);
+
+  std::uint8_t MapBitCount() const { return mapBitCount_; }
+  const std::string& MapFileName() const { return mapFileName_; }
+  bool Modified() const { return modified_; }
+  void SetModified(bool modified) { modified_ = modified; }
+  bool SegmentMode() const { return segmentMode_; }
+  void SetSegmentMode(bool on) { segmentMode_ = on; }
+
+  // The save question before anything that would drop the map; false: stop what you do.
+  bool QuerySave();
+  void Open1Click();
+  void Save1Click();
+  // True when the map was saved.
+  bool SaveAs1Click();
+  void New1Click();
+  void Resize1Click();
+  void MapScroll1Click();
+  void OpenOldFormatFile1Click();
+  void OldFromatBatchConvert1Click();
+  void SaveToBitmap1Click();
+  void Undo();
+  void Redo();
+  bool FormCloseQuery() { return QuerySave(); }
+  // What the name label shows, refreshed every second.
+  std::string NameLabelText() const;
+
+ private:
+  // The size dialog's numbers: unreadable text counts as 1, negatives become 1 and anything
+  // above the caption's 999 becomes 999. Nothing when the dialog was closed.
+  bool AskMapSize(int* width, int* height);
+  bool RefuseInSegmentMode();
+
+  MapDocument& doc_;
+  Questions& questions_;
+  MainWindowHooks& window_;
+  std::uint8_t mapBitCount_;
+  std::string mapFileName_;
+  bool modified_ = false;
+  bool segmentMode_ = false;
+};
+
+}  // namespace hl

@@ -1,0 +1,277 @@
+#include "app/MainCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ScriptedQuestions.h"
+#include "TempDir.h"
+#include "map/MapFile.h"
+
+namespace hl {
+namespace {
+
+using Reply = Questions::Reply;
+
+class MainCommandsTest : public ::testing::Test {
+ protected:
+  std::string SavedMap(const std::string& name, int lightAtOrigin) {
+    auto doc = std::make_unique<MapDocument>();
+    doc->SetMapSize(30, 20);
+    doc->SetLight(0, 0, lightAtOrigin);
+    EXPECT_TRUE(SaveMap(*doc, dir_.File(name), kBitCountData));
+    return dir_.File(name);
+  }
+  test::TempDir dir_;
+  std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
+  test::ScriptedQuestions q_;
+  test::RecordingWindow window_;
+  MainCommands c_{*doc_, q_, window_, kBitCountData};
+};
+
+TEST_F(MainCommandsTest, QuerySaveAsksOnlyWhenModified) {
+  EXPECT_TRUE(c_.QuerySave());
+  EXPECT_TRUE(q_.Asked.empty());
+  c_.SetModified(true);
+  q_.Replies = {Reply::No, Reply::Cancel};
+  EXPECT_TRUE(c_.QuerySave());
+  EXPECT_FALSE(c_.QuerySave());
+  EXPECT_EQ(q_.Asked, (std::vector<std::string>{"Would you like to save ?", "Would you like to save ?"}));
+}
+
+TEST_F(MainCommandsTest, YesWithoutASaveStopsTheCommand) {
+  c_.SetModified(true);
+  q_.Replies = {Reply::Yes};  // then the save dialog is cancelled
+  EXPECT_FALSE(c_.FormCloseQuery());
+  q_.Replies = {Reply::Yes};
+  q_.SaveNames = {dir_.File("no/such/folder.map")};
+  EXPECT_FALSE(c_.FormCloseQuery());
+  EXPECT_TRUE(c_.Modified());
+  q_.Replies = {Reply::Yes};
+  q_.SaveNames = {dir_.File("kept.map")};
+  EXPECT_TRUE(c_.FormCloseQuery());
+  EXPECT_FALSE(c_.Modified());
+  EXPECT_TRUE(test::FileExists(dir_.File("kept.map")));
+}
+
+TEST_F(MainCommandsTest, OpenLoadsOrSaysWhyNot) {
+  const std::string good = SavedMap("good.map", 3);
+  doc_->SetLight(5, 5, 1);
+  q_.OpenNames = {dir_.File("missing.map")};
+  c_.Open1Click();
+  EXPECT_EQ(q_.Messages.size(), 1u);
+  EXPECT_EQ(doc_->Cell(5, 5).Light, 1);
+  EXPECT_EQ(doc_->MapWidth(), 200);
+
+  c_.SetModified(true);
+  q_.Replies = {Reply::No};
+  q_.OpenNames = {good};
+  c_.Open1Click();
+  EXPECT_EQ(doc_->MapWidth(), 30);
+  EXPECT_EQ(c_.MapFileName(), good);
+  EXPECT_FALSE(c_.Modified());
+  EXPECT_EQ(window_.Label, "good");
+  EXPECT_EQ(c_.NameLabelText(), "good");
+}
+
+TEST_F(MainCommandsTest, SaveWritesTheChosenFormatAndStartsAtTheCurrentName) {
+  test::ScriptedQuestions wilQ;
+  MainCommands wil(*doc_, wilQ, window_, kBitCountWil);
+  wilQ.SaveNames = {dir_.File("w.map")};
+  EXPECT_TRUE(wil.SaveAs1Click());
+  TMapHeader header;
+  auto other = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*other, dir_.File("w.map"), &header));
+  EXPECT_EQ(header.MapBitCount, 0);
+
+  q_.SaveNames = {dir_.File("d.map"), dir_.File("d2.map")};
+  c_.Save1Click();
+  ASSERT_TRUE(LoadMap(*other, dir_.File("d.map"), &header));
+  EXPECT_EQ(header.MapBitCount, 16);
+  c_.Save1Click();
+  EXPECT_EQ(q_.SaveStartedAt, (std::vector<std::string>{"", dir_.File("d.map")}));
+
+  q_.SaveNames = {"/dev/full"};
+  c_.SetModified(true);
+  EXPECT_FALSE(c_.SaveAs1Click());
+  EXPECT_TRUE(c_.Modified());
+  EXPECT_EQ(c_.MapFileName(), dir_.File("d2.map"));
+  EXPECT_FALSE(q_.Messages.empty());
+}
+
+TEST_F(MainCommandsTest, SegmentModeRefusesWhatWouldDropTheSegments) {
+  c_.SetSegmentMode(true);
+  c_.New1Click();
+  c_.Open1Click();
+  c_.OpenOldFormatFile1Click();
+  c_.Save1Click();
+  EXPECT_EQ(q_.Asked, std::vector<std::string>(4, "Use Segment Tool"));
+  q_.Asked.clear();
+  c_.SaveAs1Click();
+  c_.Resize1Click();
+  c_.MapScroll1Click();
+  c_.OldFromatBatchConvert1Click();
+  EXPECT_EQ(q_.Asked, (std::vector<std::string>{"save dialog", "Map Size (999 x 999)", "ScrollMap",
+                                                "open dialog"}));
+}
+
+TEST_F(MainCommandsTest, NewReadsTheSizeDialog) {
+  struct Case {
+    std::string W, H;
+    int Width, Height;
+  };
+  for (const Case& k : {Case{"20", "20", 20, 20}, Case{"-5", "abc", 1, 1}, Case{"0", "7", 0, 7},
+                        Case{"5000", "999", 999, 999}}) {
+    doc_->SetLight(3, 3, 2);
+    q_.SizeTexts = {std::pair{k.W, k.H}};
+    c_.New1Click();
+    EXPECT_EQ(doc_->MapWidth(), k.Width) << k.W;
+    EXPECT_EQ(doc_->MapHeight(), k.Height) << k.H;
+    EXPECT_EQ(doc_->Cell(3, 3).Light, 0);
+    EXPECT_EQ(window_.Label, "Untitled.map");
+  }
+  doc_->SetLight(3, 3, 2);
+  c_.New1Click();  // "Close": nothing happens
+  EXPECT_EQ(doc_->Cell(3, 3).Light, 2);
+}
+
+TEST_F(MainCommandsTest, NewForgetsTheFileName) {
+  q_.OpenNames = {SavedMap("a.map", 1)};
+  c_.Open1Click();
+  q_.SizeTexts = {std::pair{std::string("10"), std::string("10")}};
+  c_.New1Click();
+  EXPECT_EQ(c_.MapFileName(), "");
+  EXPECT_EQ(c_.NameLabelText(), "Unnamed");
+}
+
+TEST_F(MainCommandsTest, ResizeKeepsTheOuterCellsAndMarksTheMapModified) {
+  doc_->SetLight(150, 150, 4);
+  q_.SizeTexts = {std::pair{std::string("100"), std::string("100")},
+                  std::pair{std::string("200"), std::string("200")}};
+  c_.Resize1Click();
+  EXPECT_EQ(doc_->MapWidth(), 100);
+  EXPECT_TRUE(c_.Modified());
+  c_.Resize1Click();
+  EXPECT_EQ(doc_->Cell(150, 150).Light, 4);
+}
+
+TEST_F(MainCommandsTest, MapScrollCasesAndTheirUndo) {
+  auto reset = [&] {
+    doc_->ClearMap();
+    for (int i = 0; i < 1000; ++i) {
+      doc_->SetCell(0, i, TMapCell{1, 0, 0, 0, 0, 0, 0, 0, 0});
+      doc_->SetCell(3, i, TMapCell{3, 0, 0, 0, 0, 0, 0, 0, 0});
+      doc_->SetCell(999, i, TMapCell{9, 0, 0, 0, 0, 0, 0, 0, 0});
+      doc_->SetCell(i, 999, TMapCell{7, 0, 0, 0, 0, 0, 0, 0, 0});
+    }
+  };
+  reset();
+  q_.Shifts = {{"2", "0"}};
+  c_.MapScroll1Click();
+  EXPECT_EQ(doc_->Cell(0, 5).BackTile, 0);
+  EXPECT_EQ(doc_->Cell(1, 5).BackTile, 0);
+  EXPECT_EQ(doc_->Cell(2, 5).BackTile, 1);
+  EXPECT_EQ(doc_->Cell(50, 999).BackTile, 0);  // row 999 emptied by the dy = 0 branch
+  EXPECT_TRUE(c_.Modified());
+
+  reset();
+  q_.Shifts = {{"-3", ""}};
+  c_.MapScroll1Click();
+  EXPECT_EQ(doc_->Cell(0, 5).BackTile, 3);
+  for (int x = 996; x <= 999; ++x) EXPECT_EQ(doc_->Cell(x, 5).BackTile, 0) << x;
+
+  reset();
+  q_.Shifts = {{"", ""}};  // both boxes empty: dx = dy = 0
+  c_.MapScroll1Click();
+  EXPECT_EQ(doc_->Cell(0, 5).BackTile, 1);
+  EXPECT_EQ(doc_->Cell(999, 5).BackTile, 0);
+  EXPECT_EQ(doc_->Cell(5, 999).BackTile, 0);
+  EXPECT_EQ(doc_->Cell(3, 998).BackTile, 3);
+
+  reset();
+  q_.Shifts = {{"1000", "0"}};
+  c_.MapScroll1Click();
+  for (int x : {0, 3, 500, 999}) EXPECT_EQ(doc_->Cell(x, 10), TMapCell{}) << x;
+  c_.Undo();
+  EXPECT_EQ(doc_->Cell(3, 10).BackTile, 3);
+  EXPECT_EQ(doc_->Cell(999, 10).BackTile, 9);
+}
+
+TEST_F(MainCommandsTest, HugeShiftsNeitherOverflowNorCrash) {
+  doc_->SetCell(10, 10, TMapCell{5, 0, 0, 0, 0, 0, 0, 0, 0});
+  q_.Shifts = {{"-2147483648", "2147483647"}};
+  c_.MapScroll1Click();
+  EXPECT_EQ(doc_->Cell(10, 10), TMapCell{});
+}
+
+TEST_F(MainCommandsTest, UndoAndRedo) {
+  c_.Undo();  // empty history: nothing
+  EXPECT_FALSE(c_.Modified());
+  EXPECT_EQ(window_.Repaints, 0);
+  doc_->PushUndo();
+  doc_->SetLight(1, 1, 3);
+  c_.Undo();
+  EXPECT_EQ(doc_->Cell(1, 1).Light, 0);
+  EXPECT_TRUE(c_.Modified());
+  c_.Redo();
+  EXPECT_EQ(doc_->Cell(1, 1).Light, 3);
+  c_.Undo();
+  doc_->PushUndo();  // a new edit ends the redo
+  doc_->SetLight(2, 2, 1);
+  c_.Redo();
+  EXPECT_EQ(doc_->Cell(1, 1).Light, 0);
+  EXPECT_EQ(doc_->Cell(2, 2).Light, 1);
+}
+
+TEST_F(MainCommandsTest, OldFormatImportMarksTheMapModified) {
+  const std::string old = SavedMap("old.map", 1);
+  q_.OpenNames = {old};
+  c_.OpenOldFormatFile1Click();
+  EXPECT_TRUE(c_.Modified());
+  EXPECT_EQ(c_.NameLabelText(), "Unsavedold");
+  EXPECT_EQ(doc_->MapWidth(), 30);
+}
+
+TEST_F(MainCommandsTest, BatchLeavesTheMapAloneAndCounts) {
+  doc_->SetLight(4, 4, 2);
+  doc_->PushUndo();
+  c_.SetModified(true);
+  std::vector<std::string> files = {SavedMap("a.map", 1), dir_.File("none.map"), SavedMap("b.map", 1)};
+  q_.OpenNameLists = {files};
+  c_.OldFromatBatchConvert1Click();
+  EXPECT_EQ(q_.Messages.back(), "Conversion is complete!\n2 converted, 1 skipped, 0 failed.");
+  EXPECT_EQ(q_.ProgressCalls, 0);
+  EXPECT_EQ(doc_->Cell(4, 4).Light, 2);
+  EXPECT_EQ(doc_->UndoCount(), 1);
+  EXPECT_TRUE(c_.Modified());
+
+  files.push_back(SavedMap("c.map", 1));
+  files.push_back(SavedMap("d.map", 1));
+  q_.OpenNameLists = {files};
+  q_.StopProgressAfter = 1;  // the start goes on; stop after the first file
+  c_.OldFromatBatchConvert1Click();
+  EXPECT_EQ(q_.Messages.back(), "Conversion stopped: 1 converted, 0 skipped, 0 failed.");
+
+  q_.Messages.clear();
+  c_.OldFromatBatchConvert1Click();  // the dialog cancelled: no message
+  EXPECT_TRUE(q_.Messages.empty());
+}
+
+TEST_F(MainCommandsTest, ExportFailureIsReported) {
+  c_.SaveToBitmap1Click();
+  EXPECT_EQ(window_.Exports, std::vector<std::string>{"map.bmp"});
+  EXPECT_TRUE(q_.Messages.empty());
+  window_.ExportSucceeds = false;
+  c_.SaveToBitmap1Click();
+  ASSERT_EQ(q_.Messages.size(), 1u);
+  EXPECT_NE(q_.Messages[0].find("disk full"), std::string::npos);
+}
+
+TEST_F(MainCommandsTest, NameLabel) {
+  EXPECT_EQ(c_.NameLabelText(), "Unnamed");
+  c_.SetModified(true);
+  EXPECT_EQ(c_.NameLabelText(), "Unsaved");
+}
+
+}  // namespace
+}  // namespace hl
