@@ -46,15 +46,22 @@ bool MainCommands::QuerySave() {
 
 void MainCommands::Open1Click() {
   if (!QuerySave() || RefuseInSegmentMode()) return;
-  const auto name = questions_.OpenMapName();
-  if (!name) return;
-  if (!LoadMap(doc_, *name)) {
-    questions_.Inform("The map \"" + *name + "\" could not be opened.");
+  if (const auto name = questions_.OpenMapName()) Load(*name);
+}
+
+void MainCommands::OpenNamed(const std::string& name) {
+  if (!QuerySave() || RefuseInSegmentMode()) return;
+  Load(name);
+}
+
+void MainCommands::Load(const std::string& name) {
+  if (!LoadMap(doc_, name)) {
+    questions_.Inform("The map \"" + name + "\" could not be opened.");
     return;
   }
-  mapFileName_ = *name;
+  mapFileName_ = name;
   modified_ = false;
-  window_.SetNameLabel(FileNameOnly(*name));
+  window_.SetNameLabel(FileNameOnly(name));
   window_.SizeView();
   window_.Repaint();
 }

@@ -39,6 +39,8 @@ class MainCommands {
   // The save question before anything that would drop the map; false: stop what you do.
   bool QuerySave();
   void Open1Click();
+  // Open without the dialog (a recent file): the same save question and refusals.
+  void OpenNamed(const std::string& name);
   void Save1Click();
   // True when the map was saved.
   bool SaveAs1Click();
@@ -59,6 +61,7 @@ class MainCommands {
   // above the caption's 999 becomes 999. Nothing when the dialog was closed.
   bool AskMapSize(int* width, int* height);
   bool RefuseInSegmentMode();
+  void Load(const std::string& name);
 
   MapDocument& doc_;
   Questions& questions_;

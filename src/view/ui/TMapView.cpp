@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace hl {
 
@@ -11,6 +12,7 @@ TMapView::TMapView(const MapDocument& doc, LibrarySet& libraries, QWidget* paren
   setObjectName("MainScroll");
   viewport()->setObjectName("MapPaint");
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setMouseTracking(true);
   renderer_.SetFont(font());
   renderer_.SetTextColour(palette().color(QPalette::WindowText));
   SizeView();
@@ -131,6 +133,50 @@ void TMapView::DrawHover(int x, int y, bool placingSets) {
   } else {
     hover_ = hover;
   }
+}
+
+}  // namespace hl
+
+namespace hl {
+
+QPoint TMapView::CellAt(QPoint p) const {
+  const QPoint s = ScrollPosition() + p;
+  const long long z = Zoom();
+  return {static_cast<int>(TruncDiv(100LL * s.x(), kCellWidth * z)),
+          static_cast<int>(TruncDiv(100LL * s.y(), kCellHeight * z))};
+}
+
+void TMapView::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint cell = CellAt(event->position().toPoint());
+  emit CellUnderMouse(cell.x(), cell.y());
+  QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void TMapView::wheelEvent(QWheelEvent* event) {
+  const int steps = event->angleDelta().y() / 120;
+  if (event->modifiers() & Qt::ControlModifier) {
+    if (steps == 0) return;
+    const QPoint at = event->position().toPoint();
+    // The surface point under the pointer, in hundredths of a pixel at zoom 1, stays put.
+    const QPoint before = ScrollPosition() + at;
+    const int oldZoom = Zoom();
+    int zoom = oldZoom;
+    for (int i = 0; i < std::abs(steps); ++i) zoom = steps > 0 ? ZoomInStep(zoom) : ZoomOutStep(zoom);
+    if (zoom == oldZoom) return;
+    SetZoom(zoom);
+    horizontalScrollBar()->setValue(static_cast<int>(1LL * before.x() * zoom / oldZoom) - at.x());
+    verticalScrollBar()->setValue(static_cast<int>(1LL * before.y() * zoom / oldZoom) - at.y());
+    event->accept();
+    return;
+  }
+  if (event->modifiers() & Qt::ShiftModifier) {
+    const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() -
+                                    delta / 120 * horizontalScrollBar()->singleStep());
+    event->accept();
+    return;
+  }
+  QAbstractScrollArea::wheelEvent(event);
 }
 
 }  // namespace hl

@@ -53,11 +53,16 @@ class TMapView : public QAbstractScrollArea {
 
  signals:
   void ZoomChanged(int hundredths);
+  // The cell under the mouse pointer, as it moves.
+  void CellUnderMouse(int x, int y);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  // Shift turns the wheel sideways; Ctrl zooms in the buttons' steps around the pointer.
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   struct Hover {
@@ -67,6 +72,7 @@ class TMapView : public QAbstractScrollArea {
   ViewFrame Frame() const;
   void EnsureBacking();
   void XorHover(const Hover& hover);
+  QPoint CellAt(QPoint viewportPixel) const;
 
   const MapDocument& doc_;
   MapRenderer renderer_;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPointer>
+#include <QProgressDialog>
+#include <QWidget>
+
+#include "util/Questions.h"
+
+namespace hl {
+
+// The questions answered by real dialogs over the main window.
+class QtQuestions : public Questions {
+ public:
+  explicit QtQuestions(QWidget* parent) : parent_(parent) {}
+
+  Reply AskYesNoCancel(const std::string& text) override;
+  void Inform(const std::string& text) override;
+  std::optional<std::string> OpenMapName() override;
+  std::vector<std::string> OpenMapNames() override;
+  std::optional<std::string> SaveMapName(const std::string& current) override;
+  std::optional<std::pair<std::string, std::string>> MapSizeTexts() override;
+  std::pair<std::string, std::string> ShiftTexts() override;
+  bool Progress(const std::string& what, int done, int total) override;
+  void Beep() override;
+
+ private:
+  QWidget* parent_;
+  QPointer<QProgressDialog> progress_;
+};
+
+}  // namespace hl

@@ -1,0 +1,299 @@
+#include "app/TFrmMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/Dialogs.h"
+#include "images/BmpFile.h"
+#include "util/TextHelpers.h"
+
+namespace hl {
+
+namespace {
+
+constexpr int kToolBarHeight = 31;
+constexpr int kRecentFiles = 8;
+
+QAction* Item(QMenu* menu, const char* objectName, const QString& caption) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(objectName);
+  return action;
+}
+
+}  // namespace
+
+TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Questions* questions)
+    : doc_(std::make_unique<MapDocument>()) {
+  setObjectName("FrmMain");
+  setWindowTitle(QString(kCaption) + (mapBitCount != 0 ? " (True Color Map)" : " (Grand Map)"));
+  resize(800, 593);
+
+  libraries_.Open(mapBitCount == 16 ? LibraryFormat::Data : LibraryFormat::Wil, libraryFolder);
+  if (!questions) {
+    ownQuestions_ = std::make_unique<QtQuestions>(this);
+    questions = ownQuestions_.get();
+  }
+  MainWindowHooks& hooks = *this;
+  commands_ = std::make_unique<MainCommands>(*doc_, *questions, hooks, mapBitCount);
+  startDir_ = QDir::currentPath().toStdString();
+
+  MainScroll = new TMapView(*doc_, libraries_, this);
+  setCentralWidget(MainScroll);
+  doc_->SetRepaintHandler([this] { MainScroll->Repaint(); });
+  connect(MainScroll, &TMapView::ZoomChanged, this, [this](int) {
+    Label1->setText(MainScroll->ZoomLabelText());
+    UpdateStatus();
+  });
+  connect(MainScroll, &TMapView::CellUnderMouse, this, [this](int x, int y) {
+    statusCell_->setText(QString("Cell %1, %2").arg(x).arg(y));
+  });
+
+  CreateMenus();
+  CreateToolBar();
+  statusSize_ = new QLabel(this);
+  statusZoom_ = new QLabel(this);
+  statusCell_ = new QLabel(this);
+  statusBar()->addWidget(statusSize_);
+  statusBar()->addWidget(statusZoom_);
+  statusBar()->addWidget(statusCell_);
+
+  doc_->ClearMap();
+  SetNameLabel("Untitled.map");
+  SizeView();
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  connect(Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);
+  Timer1->start(1000);
+
+  // The window sees every key before its controls do.
+  qApp->installEventFilter(this);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+TFrmMain::~TFrmMain() { qApp->removeEventFilter(this); }
+
+void TFrmMain::CreateMenus() {
+  QMenu* file = menuBar()->addMenu("File(F)");
+  connect(Item(file, "New1", "New"), &QAction::triggered, this, [this] { commands_->New1Click(); });
+  connect(Item(file, "Resize1", "Resize"), &QAction::triggered, this, [this] { commands_->Resize1Click(); });
+  QAction* open = Item(file, "Open1", "Open(&O)");
+  open->setShortcut(QKeySequence::Open);
+  connect(open, &QAction::triggered, this, [this] {
+    commands_->Open1Click();
+    RememberRecent(commands_->MapFileName());
+  });
+  recentMenu_ = file->addMenu("Recent Files");
+  recentMenu_->setObjectName("RecentFiles");
+  RebuildRecentMenu();
+  connect(Item(file, "OpenOldFormatFile1", "Open Old Format"), &QAction::triggered, this,
+          [this] { commands_->OpenOldFormatFile1Click(); });
+  QAction* save = Item(file, "Save1", "Save");
+  save->setShortcut(QKeySequence("Ctrl+S"));
+  connect(save, &QAction::triggered, this, [this] {
+    commands_->Save1Click();
+    RememberRecent(commands_->MapFileName());
+  });
+  QAction* saveAs = Item(file, "SaveAs1", "SaveAs");
+  saveAs->setShortcut(QKeySequence("Ctrl+Shift+S"));
+  connect(saveAs, &QAction::triggered, this, [this] {
+    commands_->SaveAs1Click();
+    RememberRecent(commands_->MapFileName());
+  });
+  connect(Item(file, "OldFromatBatchConvert1", "Old Format Batch Convert"), &QAction::triggered, this,
+          [this] { commands_->OldFromatBatchConvert1Click(); });
+  connect(Item(file, "SaveToBitmap1", "Save To bmp"), &QAction::triggered, this,
+          [this] { commands_->SaveToBitmap1Click(); });
+  connect(Item(file, "Exit1", "Exit"), &QAction::triggered, this, &QWidget::close);
+  findChild<QAction*>("New1")->setShortcut(QKeySequence("Ctrl+N"));
+
+  // Opening the Tools menu itself does nothing.
+  QMenu* tools = menuBar()->addMenu("Tools(&T)");
+  tools->setObjectName("Tools1");
+  connect(Item(tools, "MapScroll1", "Map Scroll"), &QAction::triggered, this,
+          [this] { commands_->MapScroll1Click(); });
+
+  QMenu* view = menuBar()->addMenu("View(&V)");
+  auto check = [&](const char* name, const char* caption, bool on) {
+    QAction* a = Item(view, name, caption);
+    a->setCheckable(true);
+    a->setChecked(on);
+    // The handler inverts the item itself; Qt's own toggle is kept out of the way.
+    connect(a, &QAction::triggered, this, [this, a](bool) { ShowBackgroundTile1Click(a); });
+    return a;
+  };
+  ShowBackgroundTile1 = check("ShowBackgroundTile1", "Show Background Tiles", true);
+  ShowMiddleTile1 = check("ShowMiddleTile1", "Show Middle Tiles", true);
+  ShowObject1 = check("ShowObject1", "Show Objects", true);
+  ShowAttribMarks1 = check("ShowAttribMarks1", "Show AttribMarks", false);
+  MiddleTransparent1 = check("MiddleTransparent1", "Middle Transparent", true);
+
+  QMenu* help = menuBar()->addMenu("Help(&H)");
+  connect(Item(help, "Version", "Version(&A)"), &QAction::triggered, this, [this] {
+    TfrmAbout about(this);
+    about.exec();
+  });
+}
+
+void TFrmMain::ShowBackgroundTile1Click(QAction*) {
+  // QAction has already inverted the check mark; the view takes all five as they now stand.
+  MainScroll->SetOptions({ShowBackgroundTile1->isChecked(), ShowMiddleTile1->isChecked(),
+                          ShowObject1->isChecked(), ShowAttribMarks1->isChecked(),
+                          MiddleTransparent1->isChecked()});
+}
+
+void TFrmMain::CreateToolBar() {
+  QToolBar* bar = addToolBar("Tools");
+  bar->setObjectName("Panel1");
+  bar->setMovable(false);
+  bar->setFixedHeight(kToolBarHeight);
+  layerButtons_ = new QActionGroup(this);
+  layerButtons_->setExclusive(true);
+  const struct {
+    const char* Name;
+    const char* Caption;
+    int Mode;
+  } layers[] = {{"SpeedButton1", "Big", 0}, {"SpeedButton2", "Small", 1}, {"SpeedButton3", "All", 2},
+                {"SpeedButton6", "1", 3},   {"SpeedButton4", "2", 4},     {"SpeedButton5", "3", 5}};
+  for (const auto& l : layers) {
+    QAction* a = bar->addAction(l.Caption);
+    a->setObjectName(l.Name);
+    a->setCheckable(true);
+    layerButtons_->addAction(a);
+    const int mode = l.Mode;
+    connect(a, &QAction::triggered, this, [this, mode] { layerMode_ = mode; });
+  }
+  bar->addSeparator();
+  auto* cords = new QLabel("Mouse Cords:", bar);
+  cords->setObjectName("Label2");
+  bar->addWidget(cords);
+  LbXY = new QLabel(bar);
+  LbXY->setObjectName("LbXY");
+  LbXY->setMinimumWidth(70);
+  bar->addWidget(LbXY);
+  QAction* out = bar->addAction("Out");
+  out->setObjectName("ZoomIn");
+  connect(out, &QAction::triggered, this, [this] { MainScroll->ZoomInClick(); });
+  QAction* in = bar->addAction("In");
+  in->setObjectName("ZoomOut");
+  connect(in, &QAction::triggered, this, [this] { MainScroll->ZoomOutClick(); });
+  Label1 = new QLabel(MainScroll->ZoomLabelText(), bar);
+  Label1->setObjectName("Label1");
+  bar->addWidget(Label1);
+  LbMapName = new QLabel(bar);
+  LbMapName->setObjectName("LbMapName");
+  LbMapName->setFixedWidth(160);
+  LbMapName->setAlignment(Qt::AlignCenter);
+  bar->addWidget(LbMapName);
+  for (const auto& [name, caption] : {std::pair{"BtnLeftSeg", "L"}, std::pair{"BtnUpSeg", "U"},
+                                      std::pair{"BtnDownSeg", "D"}, std::pair{"BtnRightSeg", "R"}}) {
+    // The segment buttons move the loaded window in segment mode; outside it they do nothing.
+    bar->addAction(caption)->setObjectName(name);
+  }
+}
+
+void TFrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  // FormShow: the "Small" button is down at start.
+  findChild<QAction*>("SpeedButton2")->setChecked(true);
+  layerMode_ = 1;
+}
+
+void TFrmMain::Timer1Timer() {
+  LbMapName->setText(QString::fromStdString(commands_->NameLabelText()));
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event) {
+  if (commands_->FormCloseQuery()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && isActiveWindow()) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const auto mods = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if ((key->key() == Qt::Key_Z && mods == Qt::ControlModifier) ||
+        (key->key() == Qt::Key_F11 && mods == Qt::ControlModifier)) {
+      commands_->Undo();
+      return true;
+    }
+    if ((key->key() == Qt::Key_Y && mods == Qt::ControlModifier) ||
+        (key->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier))) {
+      commands_->Redo();
+      return true;
+    }
+    if (key->key() == Qt::Key_F5 && mods == Qt::NoModifier) {
+      MainScroll->Repaint();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TFrmMain::SizeView() {
+  MainScroll->SizeView();
+  UpdateStatus();
+}
+
+void TFrmMain::Repaint() {
+  MainScroll->Repaint();
+  UpdateStatus();
+}
+
+void TFrmMain::SetNameLabel(const std::string& text) {
+  LbMapName->setText(QString::fromStdString(text));
+}
+
+bool TFrmMain::ExportOverview(const std::string& path, std::string* error) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const QImage overview = MainScroll->Renderer().RenderOverview();
+  const bool ok = WriteBmp24(path, overview, error);
+  QApplication::restoreOverrideCursor();
+  return ok;
+}
+
+void TFrmMain::UpdateStatus() {
+  if (!statusSize_) return;
+  statusSize_->setText(QString("Map %1 x %2").arg(doc_->MapWidth()).arg(doc_->MapHeight()));
+  statusZoom_->setText(QString("Zoom %1%").arg(MainScroll->Zoom()));
+}
+
+void TFrmMain::RememberRecent(const std::string& file) {
+  if (file.empty()) return;
+  QSettings settings("Harbourlight", "harbourlight");
+  QStringList recent = settings.value("recentFiles").toStringList();
+  recent.removeAll(QString::fromStdString(file));
+  recent.prepend(QString::fromStdString(file));
+  while (recent.size() > kRecentFiles) recent.removeLast();
+  settings.setValue("recentFiles", recent);
+  RebuildRecentMenu();
+}
+
+void TFrmMain::RebuildRecentMenu() {
+  recentMenu_->clear();
+  const QStringList recent = QSettings("Harbourlight", "harbourlight").value("recentFiles").toStringList();
+  for (const QString& file : recent) {
+    connect(recentMenu_->addAction(QString::fromStdString(FileNameOnly(file.toStdString())) + "  " + file),
+            &QAction::triggered, this, [this, file] {
+              commands_->OpenNamed(file.toStdString());
+              RememberRecent(commands_->MapFileName());
+            });
+  }
+  recentMenu_->setEnabled(!recent.isEmpty());
+}
+
+}  // namespace hl

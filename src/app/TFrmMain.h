@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QAction>
+#include <QActionGroup>
+#include <QLabel>
+#include <QMainWindow>
+#include <QTimer>
+#include <QToolButton>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/MainCommands.h"
+#include "app/QtQuestions.h"
+#include "images/LibrarySet.h"
+#include "map/MapDocument.h"
+#include "view/ui/TMapView.h"
+
+namespace hl {
+
+// The main window: owns the map document with its history, the image libraries and the map
+// view; its menus, toolbar, keys and timer call the commands of MainCommands.
+class TFrmMain : public QMainWindow, private MainWindowHooks {
+  Q_OBJECT
+
+ public:
+  static constexpr char kCaption[] = "Harbourlight 16bit Map Editor";
+
+  // `mapBitCount` is the format chosen at start-up (16 Data, 0 Wil); libraries are opened from
+  // `libraryFolder` (empty: the current directory). Questions go to real dialogs unless a test
+  // passes its own.
+  TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder = {},
+           Questions* questions = nullptr);
+  ~TFrmMain() override;
+
+  MapDocument& Document() { return *doc_; }
+  LibrarySet& Libraries() { return libraries_; }
+  MainCommands& Commands() { return *commands_; }
+  TMapView* MapView() { return MainScroll; }
+  int LayerMode() const { return layerMode_; }
+  const std::string& StartDir() const { return startDir_; }
+
+  // The name-label timer's work, also callable by tests without waiting.
+  void Timer1Timer();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // MainWindowHooks
+  void SizeView() override;
+  void Repaint() override;
+  void SetNameLabel(const std::string& text) override;
+  bool ExportOverview(const std::string& path, std::string* error) override;
+
+  void CreateMenus();
+  void CreateToolBar();
+  void ShowBackgroundTile1Click(QAction* item);
+  void UpdateStatus();
+  void RememberRecent(const std::string& file);
+  void RebuildRecentMenu();
+
+  std::unique_ptr<MapDocument> doc_;
+  LibrarySet libraries_;
+  std::unique_ptr<QtQuestions> ownQuestions_;
+  std::unique_ptr<MainCommands> commands_;
+  std::string startDir_;
+  int layerMode_ = 1;
+
+  TMapView* MainScroll = nullptr;
+  QLabel* LbXY = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* LbMapName = nullptr;
+  QLabel* statusSize_ = nullptr;
+  QLabel* statusZoom_ = nullptr;
+  QLabel* statusCell_ = nullptr;
+  QTimer* Timer1 = nullptr;
+  QActionGroup* layerButtons_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  QAction* ShowBackgroundTile1 = nullptr;
+  QAction* ShowMiddleTile1 = nullptr;
+  QAction* ShowObject1 = nullptr;
+  QAction* ShowAttribMarks1 = nullptr;
+  QAction* MiddleTransparent1 = nullptr;
+  bool shown_ = false;
+};
+
+}  // namespace hl

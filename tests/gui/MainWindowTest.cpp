@@ -1,0 +1,138 @@
+#include "app/TFrmMain.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QTest>
+#include <memory>
+
+#include "TempDir.h"
+#include "app/Dialogs.h"
+#include "app/ScriptedQuestions.h"
+#include "images/TFirImages.h"
+#include "images/TWilImages.h"
+#include "view/TestLibraries.h"
+
+namespace hl {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { test::WriteTestLibraries(dir_.Path()); }
+  std::unique_ptr<TFrmMain> Make(std::uint8_t bits) {
+    auto w = std::make_unique<TFrmMain>(bits, dir_.Path(), &q_);
+    w->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->activateWindow();
+    QApplication::setActiveWindow(w.get());
+    return w;
+  }
+  QStringList MenuCaptions(TFrmMain& w) {
+    QStringList captions;
+    for (QAction* menu : w.menuBar()->actions()) {
+      captions << menu->text();
+      for (QAction* item : menu->menu()->actions()) {
+        if (!item->isSeparator()) captions << "  " + item->text();
+      }
+    }
+    return captions;
+  }
+  test::TempDir dir_;
+  test::ScriptedQuestions q_;
+};
+
+TEST_F(MainWindowTest, CaptionsAndLibrariesFollowTheChosenFormat) {
+  auto data = Make(16);
+  EXPECT_EQ(data->windowTitle(), "Harbourlight 16bit Map Editor (True Color Map)");
+  EXPECT_NE(dynamic_cast<TFirImages*>(&data->Libraries().Tiles()), nullptr);
+  EXPECT_EQ(data->Libraries().Tiles().ImageCount, 10);
+  EXPECT_EQ(data->Libraries().ObjectSlotLibrary(19).FileName, dir_.File("Objects20.Data"));
+  EXPECT_EQ(&data->Libraries().GetObjectLibrary(20 * 65535 + 3), &data->Libraries().ObjectSlotLibrary(0));
+  auto wil = Make(0);
+  EXPECT_EQ(wil->windowTitle(), "Harbourlight 16bit Map Editor (Grand Map)");
+  EXPECT_EQ(wil->Libraries().ObjectSlotLibrary(1).FileName, dir_.File("Objects2.wil"));
+  EXPECT_NE(dynamic_cast<TWilImages*>(&wil->Libraries().SmTiles()), nullptr);
+}
+
+TEST_F(MainWindowTest, StartUpState) {
+  auto w = Make(16);
+  EXPECT_EQ(w->size(), QSize(800, 593));
+  EXPECT_EQ(w->LayerMode(), 1);
+  EXPECT_TRUE(w->findChild<QAction*>("SpeedButton2")->isChecked());
+  EXPECT_EQ(w->findChild<QLabel*>("Label1")->text(), "100:40");
+  EXPECT_EQ(w->findChild<QLabel*>("LbMapName")->text(), "Untitled.map");
+  w->Timer1Timer();
+  EXPECT_EQ(w->findChild<QLabel*>("LbMapName")->text(), "Unnamed");
+  EXPECT_EQ(w->Document().MapWidth(), 200);
+  EXPECT_TRUE(w->findChild<QAction*>("ShowBackgroundTile1")->isChecked());
+  EXPECT_FALSE(w->findChild<QAction*>("ShowAttribMarks1")->isChecked());
+  for (const char* name : {"SpeedButton1", "SpeedButton3", "SpeedButton6", "SpeedButton4",
+                           "SpeedButton5", "ZoomIn", "ZoomOut", "BtnLeftSeg", "BtnRightSeg"}) {
+    EXPECT_NE(w->findChild<QAction*>(name), nullptr) << name;
+  }
+  EXPECT_EQ(w->findChild<QAction*>("SpeedButton6")->text(), "1");
+  EXPECT_EQ(w->findChild<QAction*>("ZoomIn")->text(), "Out");
+  const QStringList menus = MenuCaptions(*w);
+  for (const char* caption : {"File(F)", "  New", "  Resize", "  Open(&O)", "  Open Old Format",
+                              "  Save", "  SaveAs", "  Old Format Batch Convert", "  Save To bmp",
+                              "  Exit", "Tools(&T)", "  Map Scroll", "View(&V)",
+                              "  Show Background Tiles", "  Middle Transparent", "Help(&H)",
+                              "  Version(&A)"}) {
+    EXPECT_TRUE(menus.contains(caption)) << caption;
+  }
+}
+
+TEST_F(MainWindowTest, KeysUndoRedoAndRepaint) {
+  auto w = Make(16);
+  QTest::keyClick(w.get(), Qt::Key_Z, Qt::ControlModifier);  // empty history: nothing
+  EXPECT_FALSE(w->Commands().Modified());
+  w->Document().PushUndo();
+  w->Document().SetLight(1, 1, 2);
+  QTest::keyClick(w->MapView()->viewport(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(w->Document().Cell(1, 1).Light, 0);
+  QTest::keyClick(w->MapView()->viewport(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(w->Document().Cell(1, 1).Light, 2);
+  QTest::keyClick(w.get(), Qt::Key_F11, Qt::ControlModifier);
+  EXPECT_EQ(w->Document().Cell(1, 1).Light, 0);
+  QTest::keyClick(w.get(), Qt::Key_Z);  // Z alone does nothing
+  EXPECT_EQ(w->Document().UndoCount(), 0);
+}
+
+TEST_F(MainWindowTest, ViewItemsInvertAndRepaint) {
+  auto w = Make(16);
+  w->Document().SetBackTile(0, 0, 1);
+  w->MapView()->SetZoom(100);
+  EXPECT_EQ(w->MapView()->Backing().pixel(5, 5), test::Drawn(test::TileColour(0)));
+  w->findChild<QAction*>("ShowBackgroundTile1")->trigger();
+  EXPECT_FALSE(w->MapView()->Options().ShowBackgroundTile);
+  EXPECT_EQ(w->MapView()->Backing().pixel(5, 5), MapRenderer::kSurfaceColour);
+  w->findChild<QAction*>("ShowAttribMarks1")->trigger();
+  EXPECT_TRUE(w->MapView()->Options().ShowAttribMarks);
+}
+
+TEST_F(MainWindowTest, YesThenCancelKeepsTheWindowOpen) {
+  auto w = Make(16);
+  w->Commands().SetModified(true);
+  q_.Replies = {Questions::Reply::Yes};  // and the save dialog is cancelled
+  EXPECT_FALSE(w->close());
+  EXPECT_TRUE(w->isVisible());
+  q_.Replies = {Questions::Reply::No};
+  EXPECT_TRUE(w->close());
+}
+
+TEST_F(MainWindowTest, RealDialogsAnswer) {
+  TfrmBitCount format;
+  EXPECT_EQ(format.MapBitCount(), 16);
+  format.SelectWil->setChecked(true);
+  EXPECT_EQ(format.MapBitCount(), 0);
+  TFrmMapSize size;
+  EXPECT_EQ(size.windowTitle(), "Map Size (999 x 999)");
+  EXPECT_EQ(size.EdWidth->text(), "20");
+  TFrmScrollMap shift;
+  EXPECT_EQ(shift.windowTitle(), "ScrollMap");
+  EXPECT_NE(shift.findChild<QLineEdit*>("EdY"), nullptr);
+}
+
+}  // namespace
+}  // namespace hl
