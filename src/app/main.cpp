@@ -1,9 +1,19 @@
 #include <QApplication>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
 
 #include "app/Dialogs.h"
 #include "app/TFrmMain.h"
 
 int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    // Qt wants a private runtime folder and complains at every start without one.
+    const std::string runtime = "/tmp/harbourlight-runtime-" + std::to_string(::getuid());
+    ::mkdir(runtime.c_str(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(hl::TFrmMain::kCaption);
   // The format is asked once, before any library is opened; closing the box counts as Ok.
