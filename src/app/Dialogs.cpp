@@ -31,7 +31,9 @@ TfrmBitCount::TfrmBitCount(QWidget* parent) : QDialog(parent) {
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-std::uint8_t TfrmBitCount::MapBitCount() const { return SelectWil->isChecked() ? 0 : 16; }
+std::uint8_t TfrmBitCount::MapBitCount() const {
+  return SelectWil->isChecked() ? 0 : 16;
+}
 
 TFrmMapSize::TFrmMapSize(QWidget* parent) : QDialog(parent) {
   setObjectName("FrmMapSize");

@@ -158,9 +158,15 @@ void MainCommands::OldFromatBatchConvert1Click() {
   if (showProgress) questions_.Progress("Converting maps", 0, static_cast<int>(files.size()));
   ConvertOldFiles(files, mapBitCount_, [&](const std::string&, BatchOutcome outcome) {
     switch (outcome) {
-      case BatchOutcome::Converted: ++converted; break;
-      case BatchOutcome::Skipped: ++skipped; break;
-      case BatchOutcome::Failed: ++failed; break;
+      case BatchOutcome::Converted:
+        ++converted;
+        break;
+      case BatchOutcome::Skipped:
+        ++skipped;
+        break;
+      case BatchOutcome::Failed:
+        ++failed;
+        break;
     }
     if (!showProgress) return true;
     stopped = !questions_.Progress("Converting maps", converted + skipped + failed,

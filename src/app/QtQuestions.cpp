@@ -25,9 +25,12 @@ QFileDialog* MapDialog(QWidget* parent, QFileDialog::AcceptMode mode) {
 }  // namespace
 
 Questions::Reply QtQuestions::AskYesNoCancel(const std::string& text) {
-  const auto button = QMessageBox::warning(parent_, kTitle, QString::fromStdString(text),
-                                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-  return button == QMessageBox::Yes ? Reply::Yes : button == QMessageBox::No ? Reply::No : Reply::Cancel;
+  const auto button =
+      QMessageBox::warning(parent_, kTitle, QString::fromStdString(text),
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  return button == QMessageBox::Yes  ? Reply::Yes
+         : button == QMessageBox::No ? Reply::No
+                                     : Reply::Cancel;
 }
 
 void QtQuestions::Inform(const std::string& text) {
@@ -87,6 +90,8 @@ bool QtQuestions::Progress(const std::string& what, int done, int total) {
   return goOn;
 }
 
-void QtQuestions::Beep() { QApplication::beep(); }
+void QtQuestions::Beep() {
+  QApplication::beep();
+}
 
 }  // namespace hl

@@ -51,9 +51,8 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
     Label1->setText(MainScroll->ZoomLabelText());
     UpdateStatus();
   });
-  connect(MainScroll, &TMapView::CellUnderMouse, this, [this](int x, int y) {
-    statusCell_->setText(QString("Cell %1, %2").arg(x).arg(y));
-  });
+  connect(MainScroll, &TMapView::CellUnderMouse, this,
+          [this](int x, int y) { statusCell_->setText(QString("Cell %1, %2").arg(x).arg(y)); });
 
   CreateMenus();
   CreateToolBar();
@@ -80,12 +79,18 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   }
 }
 
-TFrmMain::~TFrmMain() { qApp->removeEventFilter(this); }
+TFrmMain::~TFrmMain() {
+  qApp->removeEventFilter(this);
+  // The view draws from the document and the libraries, which are members and go before the
+  // window's child widgets would: the view goes first.
+  std::unique_ptr<QWidget> view(takeCentralWidget());
+}
 
 void TFrmMain::CreateMenus() {
   QMenu* file = menuBar()->addMenu("File(F)");
   connect(Item(file, "New1", "New"), &QAction::triggered, this, [this] { commands_->New1Click(); });
-  connect(Item(file, "Resize1", "Resize"), &QAction::triggered, this, [this] { commands_->Resize1Click(); });
+  connect(Item(file, "Resize1", "Resize"), &QAction::triggered, this,
+          [this] { commands_->Resize1Click(); });
   QAction* open = Item(file, "Open1", "Open(&O)");
   open->setShortcut(QKeySequence::Open);
   connect(open, &QAction::triggered, this, [this] {
@@ -109,8 +114,8 @@ void TFrmMain::CreateMenus() {
     commands_->SaveAs1Click();
     RememberRecent(commands_->MapFileName());
   });
-  connect(Item(file, "OldFromatBatchConvert1", "Old Format Batch Convert"), &QAction::triggered, this,
-          [this] { commands_->OldFromatBatchConvert1Click(); });
+  connect(Item(file, "OldFromatBatchConvert1", "Old Format Batch Convert"), &QAction::triggered,
+          this, [this] { commands_->OldFromatBatchConvert1Click(); });
   connect(Item(file, "SaveToBitmap1", "Save To bmp"), &QAction::triggered, this,
           [this] { commands_->SaveToBitmap1Click(); });
   connect(Item(file, "Exit1", "Exit"), &QAction::triggered, this, &QWidget::close);
@@ -162,8 +167,9 @@ void TFrmMain::CreateToolBar() {
     const char* Name;
     const char* Caption;
     int Mode;
-  } layers[] = {{"SpeedButton1", "Big", 0}, {"SpeedButton2", "Small", 1}, {"SpeedButton3", "All", 2},
-                {"SpeedButton6", "1", 3},   {"SpeedButton4", "2", 4},     {"SpeedButton5", "3", 5}};
+  } layers[] = {{"SpeedButton1", "Big", 0}, {"SpeedButton2", "Small", 1},
+                {"SpeedButton3", "All", 2}, {"SpeedButton6", "1", 3},
+                {"SpeedButton4", "2", 4},   {"SpeedButton5", "3", 5}};
   for (const auto& l : layers) {
     QAction* a = bar->addAction(l.Caption);
     a->setObjectName(l.Name);
@@ -194,8 +200,9 @@ void TFrmMain::CreateToolBar() {
   LbMapName->setFixedWidth(160);
   LbMapName->setAlignment(Qt::AlignCenter);
   bar->addWidget(LbMapName);
-  for (const auto& [name, caption] : {std::pair{"BtnLeftSeg", "L"}, std::pair{"BtnUpSeg", "U"},
-                                      std::pair{"BtnDownSeg", "D"}, std::pair{"BtnRightSeg", "R"}}) {
+  for (const auto& [name, caption] :
+       {std::pair{"BtnLeftSeg", "L"}, std::pair{"BtnUpSeg", "U"}, std::pair{"BtnDownSeg", "D"},
+        std::pair{"BtnRightSeg", "R"}}) {
     // The segment buttons move the loaded window in segment mode; outside it they do nothing.
     bar->addAction(caption)->setObjectName(name);
   }
@@ -225,7 +232,8 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
 bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && isActiveWindow()) {
     auto* key = static_cast<QKeyEvent*>(event);
-    const auto mods = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    const auto mods =
+        key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
     if ((key->key() == Qt::Key_Z && mods == Qt::ControlModifier) ||
         (key->key() == Qt::Key_F11 && mods == Qt::ControlModifier)) {
       commands_->Undo();
@@ -285,9 +293,11 @@ void TFrmMain::RememberRecent(const std::string& file) {
 
 void TFrmMain::RebuildRecentMenu() {
   recentMenu_->clear();
-  const QStringList recent = QSettings("Harbourlight", "harbourlight").value("recentFiles").toStringList();
+  const QStringList recent =
+      QSettings("Harbourlight", "harbourlight").value("recentFiles").toStringList();
   for (const QString& file : recent) {
-    connect(recentMenu_->addAction(QString::fromStdString(FileNameOnly(file.toStdString())) + "  " + file),
+    connect(recentMenu_->addAction(QString::fromStdString(FileNameOnly(file.toStdString())) + "  " +
+                                   file),
             &QAction::triggered, this, [this, file] {
               commands_->OpenNamed(file.toStdString());
               RememberRecent(commands_->MapFileName());

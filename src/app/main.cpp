@@ -1,7 +1,7 @@
-#include <QApplication>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <string>
 
 #include "app/Dialogs.h"

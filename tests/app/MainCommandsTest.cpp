@@ -1,11 +1,10 @@
-#include "app/MainCommands.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "ScriptedQuestions.h"
 #include "TempDir.h"
+#include "app/MainCommands.h"
 #include "map/MapFile.h"
 
 namespace hl {
@@ -36,7 +35,8 @@ TEST_F(MainCommandsTest, QuerySaveAsksOnlyWhenModified) {
   q_.Replies = {Reply::No, Reply::Cancel};
   EXPECT_TRUE(c_.QuerySave());
   EXPECT_FALSE(c_.QuerySave());
-  EXPECT_EQ(q_.Asked, (std::vector<std::string>{"Would you like to save ?", "Would you like to save ?"}));
+  EXPECT_EQ(q_.Asked,
+            (std::vector<std::string>{"Would you like to save ?", "Would you like to save ?"}));
 }
 
 TEST_F(MainCommandsTest, YesWithoutASaveStopsTheCommand) {
@@ -236,7 +236,8 @@ TEST_F(MainCommandsTest, BatchLeavesTheMapAloneAndCounts) {
   doc_->SetLight(4, 4, 2);
   doc_->PushUndo();
   c_.SetModified(true);
-  std::vector<std::string> files = {SavedMap("a.map", 1), dir_.File("none.map"), SavedMap("b.map", 1)};
+  std::vector<std::string> files = {SavedMap("a.map", 1), dir_.File("none.map"),
+                                    SavedMap("b.map", 1)};
   q_.OpenNameLists = {files};
   c_.OldFromatBatchConvert1Click();
   EXPECT_EQ(q_.Messages.back(), "Conversion is complete!\n2 converted, 1 skipped, 0 failed.");

@@ -1,15 +1,17 @@
-#include "app/TFrmMain.h"
-
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "TempDir.h"
 #include "app/Dialogs.h"
 #include "app/ScriptedQuestions.h"
+#include "app/TFrmMain.h"
 #include "images/TFirImages.h"
 #include "images/TWilImages.h"
 #include "view/TestLibraries.h"
@@ -48,7 +50,8 @@ TEST_F(MainWindowTest, CaptionsAndLibrariesFollowTheChosenFormat) {
   EXPECT_NE(dynamic_cast<TFirImages*>(&data->Libraries().Tiles()), nullptr);
   EXPECT_EQ(data->Libraries().Tiles().ImageCount, 10);
   EXPECT_EQ(data->Libraries().ObjectSlotLibrary(19).FileName, dir_.File("Objects20.Data"));
-  EXPECT_EQ(&data->Libraries().GetObjectLibrary(20 * 65535 + 3), &data->Libraries().ObjectSlotLibrary(0));
+  EXPECT_EQ(&data->Libraries().GetObjectLibrary(20 * 65535 + 3),
+            &data->Libraries().ObjectSlotLibrary(0));
   auto wil = Make(0);
   EXPECT_EQ(wil->windowTitle(), "Harbourlight 16bit Map Editor (Grand Map)");
   EXPECT_EQ(wil->Libraries().ObjectSlotLibrary(1).FileName, dir_.File("Objects2.wil"));
@@ -74,11 +77,11 @@ TEST_F(MainWindowTest, StartUpState) {
   EXPECT_EQ(w->findChild<QAction*>("SpeedButton6")->text(), "1");
   EXPECT_EQ(w->findChild<QAction*>("ZoomIn")->text(), "Out");
   const QStringList menus = MenuCaptions(*w);
-  for (const char* caption : {"File(F)", "  New", "  Resize", "  Open(&O)", "  Open Old Format",
-                              "  Save", "  SaveAs", "  Old Format Batch Convert", "  Save To bmp",
-                              "  Exit", "Tools(&T)", "  Map Scroll", "View(&V)",
-                              "  Show Background Tiles", "  Middle Transparent", "Help(&H)",
-                              "  Version(&A)"}) {
+  for (const char* caption :
+       {"File(F)", "  New", "  Resize", "  Open(&O)", "  Open Old Format", "  Save", "  SaveAs",
+        "  Old Format Batch Convert", "  Save To bmp", "  Exit", "Tools(&T)", "  Map Scroll",
+        "View(&V)", "  Show Background Tiles", "  Middle Transparent", "Help(&H)",
+        "  Version(&A)"}) {
     EXPECT_TRUE(menus.contains(caption)) << caption;
   }
 }
@@ -132,6 +135,39 @@ TEST_F(MainWindowTest, RealDialogsAnswer) {
   TFrmScrollMap shift;
   EXPECT_EQ(shift.windowTitle(), "ScrollMap");
   EXPECT_NE(shift.findChild<QLineEdit*>("EdY"), nullptr);
+}
+
+// Answers the next modal dialog as soon as it is shown.
+template <typename Answer>
+void WhenDialogShows(Answer answer) {
+  QTimer::singleShot(0, [answer] {
+    if (QWidget* modal = QApplication::activeModalWidget()) answer(modal);
+  });
+}
+
+TEST_F(MainWindowTest, RealDialogsDrivenThroughTheQuestions) {
+  QWidget parent;
+  QtQuestions questions(&parent);
+  WhenDialogShows([](QWidget* d) {
+    d->findChild<QLineEdit*>("EdWidth")->setText("5000");
+    d->findChild<QLineEdit*>("EdHeight")->setText("-5");
+    d->findChild<QPushButton*>("BtnOk")->click();
+  });
+  EXPECT_EQ(questions.MapSizeTexts(), (std::pair<std::string, std::string>{"5000", "-5"}));
+  WhenDialogShows([](QWidget* d) { d->findChild<QPushButton*>("BtnClose")->click(); });
+  EXPECT_EQ(questions.MapSizeTexts(), std::nullopt);
+  WhenDialogShows([](QWidget* d) {
+    d->findChild<QLineEdit*>("EdX")->setText("3");
+    static_cast<QDialog*>(d)->reject();  // closed with its close box: the numbers still count
+  });
+  EXPECT_EQ(questions.ShiftTexts(), (std::pair<std::string, std::string>{"3", ""}));
+  WhenDialogShows([](QWidget* d) {
+    auto* box = qobject_cast<QMessageBox*>(d);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Would you like to save ?");
+    box->button(QMessageBox::No)->click();
+  });
+  EXPECT_EQ(questions.AskYesNoCancel("Would you like to save ?"), Questions::Reply::No);
 }
 
 }  // namespace

@@ -52,11 +52,10 @@ TEST_F(OldFormatTest, BatchConvertsInOrderAndSkipsWhatDoesNotLoad) {
   const std::vector<std::string> files = {dir_.File("one.map"), dir_.File("two.map"),
                                           dir_.File("three.map")};
   std::vector<std::pair<std::string, BatchOutcome>> seen;
-  const bool all = ConvertOldFiles(
-      files, kBitCountWil, [&](const std::string& f, BatchOutcome o) {
-        seen.emplace_back(f, o);
-        return true;
-      });
+  const bool all = ConvertOldFiles(files, kBitCountWil, [&](const std::string& f, BatchOutcome o) {
+    seen.emplace_back(f, o);
+    return true;
+  });
   EXPECT_FALSE(all);
   ASSERT_EQ(seen.size(), 3u);
   EXPECT_EQ(seen[0], std::pair(files[0], BatchOutcome::Converted));
@@ -98,11 +97,10 @@ TEST_F(OldFormatTest, BatchReportsFilesThatDoNotSaveAndKeepsThem) {
   bool all = true;
   {
     test::FileSizeLimit limit(1000);  // the map needs 2,452 bytes
-    all = ConvertOldFiles(files, kBitCountData,
-                          [&](const std::string&, BatchOutcome o) {
-                            outcome = o;
-                            return true;
-                          });
+    all = ConvertOldFiles(files, kBitCountData, [&](const std::string&, BatchOutcome o) {
+      outcome = o;
+      return true;
+    });
   }
   EXPECT_FALSE(all);
   EXPECT_EQ(outcome, BatchOutcome::Failed);

@@ -161,7 +161,8 @@ void TMapView::wheelEvent(QWheelEvent* event) {
     const QPoint before = ScrollPosition() + at;
     const int oldZoom = Zoom();
     int zoom = oldZoom;
-    for (int i = 0; i < std::abs(steps); ++i) zoom = steps > 0 ? ZoomInStep(zoom) : ZoomOutStep(zoom);
+    for (int i = 0; i < std::abs(steps); ++i)
+      zoom = steps > 0 ? ZoomInStep(zoom) : ZoomOutStep(zoom);
     if (zoom == oldZoom) return;
     SetZoom(zoom);
     horizontalScrollBar()->setValue(static_cast<int>(1LL * before.x() * zoom / oldZoom) - at.x());
@@ -170,7 +171,8 @@ void TMapView::wheelEvent(QWheelEvent* event) {
     return;
   }
   if (event->modifiers() & Qt::ShiftModifier) {
-    const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    const int delta =
+        event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
     horizontalScrollBar()->setValue(horizontalScrollBar()->value() -
                                     delta / 120 * horizontalScrollBar()->singleStep());
     event->accept();
