@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -31,6 +32,12 @@ void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
+}
+
+void PatchFile(const std::string& path, std::size_t at, std::initializer_list<std::uint8_t> bytes) {
+  auto data = ReadFileBytes(path);
+  std::copy(bytes.begin(), bytes.end(), data.begin() + static_cast<std::ptrdiff_t>(at));
+  WriteFileBytes(path, data);
 }
 
 bool FileExists(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ class TempDir {
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 bool FileExists(const std::string& path);
+// Overwrites bytes of a file in place, from offset `at`.
+void PatchFile(const std::string& path, std::size_t at, std::initializer_list<std::uint8_t> bytes);
 std::vector<std::string> ListDirectory(const std::string& path);
 
 }  // namespace hl::test

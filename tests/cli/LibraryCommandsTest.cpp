@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "RunHlmap.h"
 #include "TempDir.h"
 #include "cli/Hlmap.h"
 #include "images/TFirImages.h"
@@ -13,17 +14,8 @@
 namespace hl {
 namespace {
 
-struct Result {
-  int Code;
-  std::string Out;
-  std::string Err;
-};
-
-Result Hlmap(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int code = RunHlmap(args, out, err);
-  return {code, out.str(), err.str()};
-}
+using Result = test::HlmapResult;
+using test::Hlmap;
 
 class LibraryCommandsTest : public ::testing::Test {
  protected:

@@ -31,10 +31,8 @@ class DataLibraryTest : public ::testing::Test {
     lib->Open();
     return lib;
   }
-  void Patch(const std::string& path, std::size_t at, std::initializer_list<std::uint8_t> bytes) {
-    auto data = ReadFileBytes(path);
-    std::copy(bytes.begin(), bytes.end(), data.begin() + static_cast<std::ptrdiff_t>(at));
-    WriteFileBytes(path, data);
+  static void Patch(const std::string& path, std::size_t at, std::initializer_list<std::uint8_t> bytes) {
+    test::PatchFile(path, at, bytes);
   }
   std::int32_t PositionOf(const std::string& path, int index) {
     return LoadLE<std::int32_t>(ReadFileBytes(path).data() + 60 + 4 * index);
