@@ -1,0 +1,43 @@
+#pragma once
+
+#include "map/MapDocument.h"
+#include "tools/RedrawSink.h"
+#include "tools/ToolRandom.h"
+
+namespace hl {
+
+// Painting the background layer with big tiles of one 50-tile group: blocks with automatic
+// edge and corner transitions, single tiles by hand, and flood fills. All positions are cell
+// coordinates; big tiles lie on even cells, two apart.
+class BigTilePainter {
+ public:
+  BigTilePainter(MapDocument& doc, RedrawSink& redraw, ToolRandom& random, int group)
+      : doc_(doc), redraw_(redraw), random_(random), group_(group) {}
+
+  // A 2 x 2 block of big tiles at (x, y), multiples of 4, and the transitions around it.
+  void PaintBigBlock(int x, int y);
+  // One tile chosen by hand (`currentTile`, -1 for none) at the even cell of (x, y); with Alt
+  // the tile is removed. BackMark stays either way.
+  void PlaceSingleTile(int x, int y, bool alt, int currentTile);
+  // Fills the region of full tiles of `startGroup` (-1: empty cells) around (x, y), even.
+  void FillBigTiles(int x, int y, int startGroup);
+
+  static int Priority(int variant);
+
+ private:
+  int Tile(int x, int y) const { return doc_.GetBackTile(x, y); }
+  int Variant(int x, int y) const;
+  bool HoldsGroup(int x, int y) const;
+  void SetVariant(int x, int y, int variant);
+  void PlaceVariant(int x, int y, int variant);
+  void InteriorRule(int cx, int cy);
+  void TransitionRules(int cx, int cy);
+  void InnerCorners(int cx, int cy);
+
+  MapDocument& doc_;
+  RedrawSink& redraw_;
+  ToolRandom& random_;
+  int group_;
+};
+
+}  // namespace hl
