@@ -1,0 +1,89 @@
+#include "tools/ToolDispatch.h"
+
+#include "tools/BigTilePainter.h"
+#include "tools/SmallTilePainter.h"
+#include "util/Rounding.h"
+
+namespace hl {
+
+namespace {
+int DownTo(int v, int step) { return v - v % step; }
+}  // namespace
+
+int ToolDispatch::CellX(long long px, int zoom) {
+  return static_cast<int>(TruncDiv(100 * px, 48LL * zoom));
+}
+
+int ToolDispatch::CellY(long long py, int zoom) {
+  return static_cast<int>(TruncDiv(100 * py, 32LL * zoom));
+}
+
+void ToolDispatch::Press(long long px, long long py, int zoom, MouseButton button,
+                         const MouseState& held) {
+  feedback_.EraseHover();
+  PressAt(CellX(px, zoom), CellY(py, zoom), button, held);
+}
+
+void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& held) {
+  // The eraser ("3"), the mark brush ("2") and the mark fill ("1") come with their tools.
+  if (state_.LayerMode == 5 || state_.LayerMode == 4) return;
+  if (button != MouseButton::Left) return;
+
+  auto edit = [&](auto&& routine) {
+    doc_.PushUndo();
+    routine();
+    feedback_.SetModified();
+  };
+  if (state_.ToolMode == 0) {
+    BigTilePainter painter(doc_, redraw_, random_, state_.BigTileGroup);
+    switch (state_.LayerMode) {
+      case 0:
+        edit([&] { painter.PaintBigBlock(DownTo(x, 4), DownTo(y, 4)); });
+        break;
+      case 1:
+        edit([&] { painter.PlaceSingleTile(x, y, held.Alt, state_.CurrentTile); });
+        break;
+      case 2:
+        edit([&] {
+          const int ex = DownTo(x, 2), ey = DownTo(y, 2);
+          const int t = doc_.GetBackTile(ex, ey);
+          state_.FillStartGroup = t < 0 ? -1 : t / 50;
+          painter.FillBigTiles(ex, ey, state_.FillStartGroup);
+        });
+        break;
+      default:
+        break;
+    }
+  } else if (state_.ToolMode == 1 && state_.LayerMode == 0) {
+    edit([&] { SmallTilePainter(doc_, redraw_, random_, state_.SmallTileGroup).PaintSmallTile(x, y); });
+  }
+  // Objects, sets, lights and doors come with their tools.
+}
+
+void ToolDispatch::Move(long long px, long long py, int zoom, const MouseState& held) {
+  feedback_.EraseHover();
+  int x = CellX(px, zoom), y = CellY(py, zoom);
+  if (state_.LayerMode == 4) return;  // the mark brush shows neither label nor outline
+  if (state_.LayerMode != 5) {
+    if (state_.ToolMode == 0 && state_.LayerMode == 0) {
+      // The block under the mouse: its rounded cell is also what the label and outline show.
+      x = DownTo(x, 4);
+      y = DownTo(y, 4);
+      if (held.Left && held.Ctrl) PressAt(x, y, MouseButton::Left, held);
+    } else if (state_.ToolMode == 0 && state_.LayerMode == 1) {
+      if (held.Left && (held.Ctrl || held.Alt)) PressAt(x, y, MouseButton::Left, held);
+    } else if (state_.ToolMode == 1 && state_.LayerMode == 0) {
+      if (held.Left && held.Ctrl) {
+        doc_.PushUndo();
+        SmallTilePainter(doc_, redraw_, random_, state_.SmallTileGroup).PaintSmallTile(x, y);
+        feedback_.SetModified();
+      }
+    }
+  }
+  const int wx = x + (state_.SegmentMode ? state_.SegOriginX : 0);
+  const int wy = y + (state_.SegmentMode ? state_.SegOriginY : 0);
+  feedback_.SetCoordinateLabel(std::to_string(wx) + " : " + std::to_string(wy));
+  feedback_.ShowHover(x, y);
+}
+
+}  // namespace hl

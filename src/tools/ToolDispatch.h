@@ -1,0 +1,62 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "map/MapDocument.h"
+#include "tools/RedrawSink.h"
+#include "tools/ToolRandom.h"
+#include "tools/ToolState.h"
+
+namespace hl {
+
+// The keys and buttons held during a mouse event. Meta counts as Alt where the window manager
+// takes Alt-clicks for itself.
+struct MouseState {
+  bool Shift = false;
+  bool Alt = false;
+  bool Ctrl = false;
+  bool Left = false;
+  bool Right = false;
+  bool Middle = false;
+};
+
+enum class MouseButton { Left = 0, Right = 1, Middle = 2 };
+
+// What the dispatch shows besides the map: the hover outline and the coordinate label.
+class DispatchFeedback {
+ public:
+  virtual ~DispatchFeedback() = default;
+  virtual void EraseHover() = 0;
+  virtual void ShowHover(int x, int y) = 0;
+  virtual void SetCoordinateLabel(const std::string& text) = 0;
+  virtual void SetModified() = 0;
+};
+
+// Turns presses and drags on the map view into tool routines: which routine runs, whether an
+// undo snapshot is taken first and whether the map is marked modified. The view's pixels come
+// in whole (no 16-bit cut), and the zoom in exact hundredths.
+class ToolDispatch {
+ public:
+  ToolDispatch(MapDocument& doc, ToolState& state, RedrawSink& redraw, ToolRandom& random,
+               DispatchFeedback& feedback)
+      : doc_(doc), state_(state), redraw_(redraw), random_(random), feedback_(feedback) {}
+
+  // The cell under a surface pixel: Trunc(X / 48 / Zoom), Trunc(Y / 32 / Zoom).
+  static int CellX(long long px, int zoom);
+  static int CellY(long long py, int zoom);
+
+  void Press(long long px, long long py, int zoom, MouseButton button, const MouseState& held);
+  void Move(long long px, long long py, int zoom, const MouseState& held);
+
+ private:
+  void PressAt(int x, int y, MouseButton button, const MouseState& held);
+
+  MapDocument& doc_;
+  ToolState& state_;
+  RedrawSink& redraw_;
+  ToolRandom& random_;
+  DispatchFeedback& feedback_;
+};
+
+}  // namespace hl

@@ -1,0 +1,155 @@
+#include "tools/ToolDispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace hl {
+namespace {
+
+struct Feedback : DispatchFeedback {
+  std::vector<std::string> Events;
+  int Modified = 0;
+  void EraseHover() override { Events.push_back("erase"); }
+  void ShowHover(int x, int y) override { Events.push_back("hover " + std::to_string(x) + "," + std::to_string(y)); }
+  void SetCoordinateLabel(const std::string& text) override { Events.push_back("label " + text); }
+  void SetModified() override { ++Modified; }
+};
+
+class ToolDispatchTest : public ::testing::Test {
+ protected:
+  // The pixel of the middle of cell (x, y) at zoom 1.
+  void PressCell(int x, int y, MouseButton button = MouseButton::Left, MouseState held = {true}) {
+    dispatch_.Press(x * 48 + 20, y * 32 + 10, 100, button, held);
+  }
+  std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
+  ToolState state_;
+  NoRedraw redraw_;
+  ToolRandom random_{5};
+  Feedback feedback_;
+  ToolDispatch dispatch_{*doc_, state_, redraw_, random_, feedback_};
+};
+
+TEST_F(ToolDispatchTest, PixelsBecomeCellsExactly) {
+  EXPECT_EQ(ToolDispatch::CellX(100, 40), 5);
+  EXPECT_EQ(ToolDispatch::CellY(50, 40), 3);
+  EXPECT_EQ(ToolDispatch::CellX(15 * 48 * 14 / 10, 140), 15);  // 1008 at zoom 1.4
+  // At zoom 2 column 700 lies beyond 65,535 pixels and is still column 700.
+  EXPECT_EQ(ToolDispatch::CellX(700 * 96 + 30, 200), 700);
+  state_.LayerMode = 1;
+  state_.CurrentTile = 7;
+  dispatch_.Press(700 * 96 + 30, 10, 200, MouseButton::Left, {false, false, false, true});
+  EXPECT_EQ(doc_->GetBackTile(700, 0), 7);
+}
+
+TEST_F(ToolDispatchTest, BigTileRowsTakeUndoAndSetModified) {
+  state_.LayerMode = 0;
+  state_.BigTileGroup = 2;
+  PressCell(9, 6);
+  EXPECT_EQ(doc_->GetBackTile(8, 4) / 50, 2);  // rounded down to multiples of 4
+  EXPECT_EQ(doc_->UndoCount(), 1);
+  EXPECT_EQ(feedback_.Modified, 1);
+
+  state_.LayerMode = 2;  // fill from an empty even cell
+  state_.BigTileGroup = 3;
+  doc_->SetMapSize(20, 20);
+  PressCell(1, 19);
+  EXPECT_EQ(state_.FillStartGroup, -1);
+  EXPECT_EQ(doc_->GetBackTile(0, 18) / 50, 3);
+  EXPECT_EQ(doc_->UndoCount(), 2);
+  EXPECT_EQ(feedback_.Modified, 2);
+
+  state_.LayerMode = 3;  // "1": the mark fill, not wired yet: nothing at all
+  PressCell(3, 3);
+  EXPECT_EQ(doc_->UndoCount(), 2);
+  EXPECT_EQ(feedback_.Modified, 2);
+}
+
+TEST_F(ToolDispatchTest, OnlyTheLeftButtonPaints) {
+  state_.LayerMode = 0;
+  PressCell(4, 4, MouseButton::Right, {false, false, false, false, true});
+  PressCell(4, 4, MouseButton::Middle, {false, false, false, false, false, true});
+  EXPECT_EQ(doc_->UndoCount(), 0);
+  EXPECT_EQ(doc_->GetBackTile(4, 4), -1);
+  EXPECT_EQ(feedback_.Modified, 0);
+}
+
+TEST_F(ToolDispatchTest, SmallTilesPaintOnlyWithTheBigLayer) {
+  state_.ToolMode = 1;
+  state_.LayerMode = 1;  // "Small" (the start-up layer): a left press does nothing
+  PressCell(10, 10);
+  EXPECT_EQ(doc_->GetMiddleTile(10, 10), -1);
+  EXPECT_EQ(doc_->UndoCount(), 0);
+  state_.LayerMode = 0;
+  state_.SmallTileGroup = 1;
+  PressCell(10, 10);
+  EXPECT_GE(doc_->GetMiddleTile(10, 10), 60);
+  EXPECT_EQ(doc_->UndoCount(), 1);
+  EXPECT_EQ(feedback_.Modified, 1);
+}
+
+TEST_F(ToolDispatchTest, ObjectAndOtherToolsAreNotWiredYet) {
+  for (int tool : {2, 3, 4, 5, 6}) {
+    state_.ToolMode = tool;
+    state_.LayerMode = 0;
+    PressCell(2, 2);
+  }
+  EXPECT_EQ(doc_->UndoCount(), 0);
+  EXPECT_EQ(feedback_.Modified, 0);
+}
+
+TEST_F(ToolDispatchTest, DragsShowTheRoundedBlockAndRepaintWithCtrl) {
+  state_.LayerMode = 0;
+  dispatch_.Move(5 * 48 + 1, 6 * 32 + 1, 100, {});
+  dispatch_.Move(7 * 48 + 1, 6 * 32 + 1, 100, {});
+  EXPECT_EQ(feedback_.Events, (std::vector<std::string>{"erase", "label 4 : 4", "hover 4,4", "erase",
+                                                        "label 4 : 4", "hover 4,4"}));
+  dispatch_.Move(9 * 48, 9 * 32, 100, {false, false, false, true});  // Left without Ctrl
+  EXPECT_EQ(doc_->UndoCount(), 0);
+  dispatch_.Move(9 * 48, 9 * 32, 100, {false, false, true, true});
+  dispatch_.Move(13 * 48, 9 * 32, 100, {false, false, true, true});
+  EXPECT_EQ(doc_->UndoCount(), 2);  // one snapshot per movement
+  EXPECT_EQ(doc_->GetBackTile(12, 8) / 50, 0);
+  EXPECT_GE(doc_->GetBackTile(12, 8), 0);
+}
+
+TEST_F(ToolDispatchTest, SingleTileDragsWithCtrlOrAltAndMarkBrushShowsNothing) {
+  state_.LayerMode = 1;
+  state_.CurrentTile = 3;
+  dispatch_.Move(4 * 48, 4 * 32, 100, {false, false, true, true});
+  EXPECT_EQ(doc_->GetBackTile(4, 4), 3);
+  dispatch_.Move(4 * 48, 4 * 32, 100, {false, true, false, true});  // Alt removes
+  EXPECT_EQ(doc_->GetBackTile(4, 4), -1);
+  EXPECT_EQ(doc_->UndoCount(), 2);
+
+  feedback_.Events.clear();
+  state_.LayerMode = 4;
+  dispatch_.Move(4 * 48, 4 * 32, 100, {false, false, false, true});
+  EXPECT_EQ(feedback_.Events, std::vector<std::string>{"erase"});
+}
+
+TEST_F(ToolDispatchTest, SegmentModeLabelsWorldCoordinates) {
+  state_.SegmentMode = true;
+  state_.SegOriginX = 400;
+  state_.SegOriginY = 80;
+  dispatch_.Move(3 * 48, 2 * 32, 100, {});
+  EXPECT_EQ(feedback_.Events[1], "label 403 : 82");
+}
+
+TEST(ToolState, RefusesWhatTheCellsCannotStore) {
+  ToolState s;
+  EXPECT_TRUE(s.SetBigTileGroup(654));
+  EXPECT_FALSE(s.SetBigTileGroup(655));
+  EXPECT_FALSE(s.SetBigTileGroup(-1));
+  EXPECT_EQ(s.BigTileGroup, 654);
+  EXPECT_TRUE(s.SetSmallTileGroup(1091));
+  EXPECT_FALSE(s.SetSmallTileGroup(1092));
+  EXPECT_TRUE(s.SetCurrentTile(-1));
+  EXPECT_TRUE(s.SetCurrentTile(32766));
+  EXPECT_FALSE(s.SetCurrentTile(32767));
+}
+
+}  // namespace
+}  // namespace hl
