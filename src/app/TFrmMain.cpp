@@ -53,6 +53,10 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   });
   connect(MainScroll, &TMapView::CellUnderMouse, this,
           [this](int x, int y) { statusCell_->setText(QString("Cell %1, %2").arg(x).arg(y)); });
+  DispatchFeedback& feedback = *this;
+  dispatch_ = std::make_unique<ToolDispatch>(*doc_, tools_, *MainScroll, random_, feedback);
+  connect(MainScroll, &TMapView::MousePressed, this, &TFrmMain::MapPaintMouseDown);
+  connect(MainScroll, &TMapView::MouseMoved, this, &TFrmMain::MapPaintMouseMove);
 
   CreateMenus();
   CreateToolBar();
@@ -124,6 +128,27 @@ void TFrmMain::CreateMenus() {
   // Opening the Tools menu itself does nothing.
   QMenu* tools = menuBar()->addMenu("Tools(&T)");
   tools->setObjectName("Tools1");
+  // DrawObject1Click: six radio items; clicking the checked one unchecks it, and each sets
+  // ToolMode. None is checked at start while ToolMode is 0.
+  auto* toolItems = new QActionGroup(this);
+  toolItems->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+  const struct {
+    const char* Name;
+    const char* Caption;
+    int Mode;
+  } toolModes[] = {{"DrawBigTile1", "Draw Big Tiles", 0},
+                   {"DrawObject1", "Draw Objects", 3},
+                   {"DrawObjectTileSet1", "Draw Objects In Set  Tiles", 4},
+                   {"DrawSmTile1", "Draw SM Tiles", 1},
+                   {"SetLightEffect1", "Set Light Effect", 5},
+                   {"UpdateDoor1", "Update Doors", 6}};
+  for (const auto& t : toolModes) {
+    QAction* a = Item(tools, t.Name, t.Caption);
+    a->setCheckable(true);
+    toolItems->addAction(a);
+    const int mode = t.Mode;
+    connect(a, &QAction::triggered, this, [this, mode] { tools_.ToolMode = mode; });
+  }
   connect(Item(tools, "MapScroll1", "Map Scroll"), &QAction::triggered, this,
           [this] { commands_->MapScroll1Click(); });
 
@@ -176,7 +201,7 @@ void TFrmMain::CreateToolBar() {
     a->setCheckable(true);
     layerButtons_->addAction(a);
     const int mode = l.Mode;
-    connect(a, &QAction::triggered, this, [this, mode] { layerMode_ = mode; });
+    connect(a, &QAction::triggered, this, [this, mode] { tools_.LayerMode = mode; });
   }
   bar->addSeparator();
   auto* cords = new QLabel("Mouse Cords:", bar);
@@ -214,7 +239,7 @@ void TFrmMain::showEvent(QShowEvent* event) {
   shown_ = true;
   // FormShow: the "Small" button is down at start.
   findChild<QAction*>("SpeedButton2")->setChecked(true);
-  layerMode_ = 1;
+  tools_.LayerMode = 1;
 }
 
 void TFrmMain::Timer1Timer() {
@@ -273,6 +298,46 @@ bool TFrmMain::ExportOverview(const std::string& path, std::string* error) {
   QApplication::restoreOverrideCursor();
   return ok;
 }
+
+namespace {
+
+MouseState Held(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+  MouseState m;
+  m.Shift = modifiers & Qt::ShiftModifier;
+  // Window managers often keep Alt-clicks for themselves; Meta does the same here.
+  m.Alt = (modifiers & Qt::AltModifier) || (modifiers & Qt::MetaModifier);
+  m.Ctrl = modifiers & Qt::ControlModifier;
+  m.Left = buttons & Qt::LeftButton;
+  m.Right = buttons & Qt::RightButton;
+  m.Middle = buttons & Qt::MiddleButton;
+  return m;
+}
+
+}  // namespace
+
+void TFrmMain::MapPaintMouseDown(QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
+                                 Qt::KeyboardModifiers modifiers) {
+  const MouseButton which = button == Qt::RightButton    ? MouseButton::Right
+                            : button == Qt::MiddleButton ? MouseButton::Middle
+                                                         : MouseButton::Left;
+  dispatch_->Press(at.x(), at.y(), MainScroll->Zoom(), which, Held(held, modifiers));
+}
+
+void TFrmMain::MapPaintMouseMove(QPoint at, Qt::MouseButtons held, Qt::KeyboardModifiers modifiers) {
+  dispatch_->Move(at.x(), at.y(), MainScroll->Zoom(), Held(held, modifiers));
+}
+
+void TFrmMain::EraseHover() { MainScroll->EraseHover(); }
+
+void TFrmMain::ShowHover(int x, int y) {
+  MainScroll->DrawHover(x, y, tools_.ToolMode == 4 && tools_.LayerMode != 5);
+}
+
+void TFrmMain::SetCoordinateLabel(const std::string& text) {
+  LbXY->setText(QString::fromStdString(text));
+}
+
+void TFrmMain::SetModified() { commands_->SetModified(true); }
 
 void TFrmMain::UpdateStatus() {
   if (!statusSize_) return;

@@ -14,13 +14,16 @@
 #include "app/QtQuestions.h"
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
+#include "tools/ToolDispatch.h"
+#include "tools/ToolRandom.h"
+#include "tools/ToolState.h"
 #include "view/ui/TMapView.h"
 
 namespace hl {
 
 // The main window: owns the map document with its history, the image libraries and the map
 // view; its menus, toolbar, keys and timer call the commands of MainCommands.
-class TFrmMain : public QMainWindow, private MainWindowHooks {
+class TFrmMain : public QMainWindow, private MainWindowHooks, private DispatchFeedback {
   Q_OBJECT
 
  public:
@@ -37,7 +40,13 @@ class TFrmMain : public QMainWindow, private MainWindowHooks {
   LibrarySet& Libraries() { return libraries_; }
   MainCommands& Commands() { return *commands_; }
   TMapView* MapView() { return MainScroll; }
-  int LayerMode() const { return layerMode_; }
+  int LayerMode() const { return tools_.LayerMode; }
+  ToolState& Tools() { return tools_; }
+
+  // The map view's mouse, turned into the tool dispatch.
+  void MapPaintMouseDown(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
+                         Qt::KeyboardModifiers modifiers);
+  void MapPaintMouseMove(QPoint surfacePixel, Qt::MouseButtons held, Qt::KeyboardModifiers modifiers);
   const std::string& StartDir() const { return startDir_; }
 
   // The name-label timer's work, also callable by tests without waiting.
@@ -54,6 +63,11 @@ class TFrmMain : public QMainWindow, private MainWindowHooks {
   void Repaint() override;
   void SetNameLabel(const std::string& text) override;
   bool ExportOverview(const std::string& path, std::string* error) override;
+  // DispatchFeedback
+  void EraseHover() override;
+  void ShowHover(int x, int y) override;
+  void SetCoordinateLabel(const std::string& text) override;
+  void SetModified() override;
 
   void CreateMenus();
   void CreateToolBar();
@@ -67,7 +81,9 @@ class TFrmMain : public QMainWindow, private MainWindowHooks {
   std::unique_ptr<QtQuestions> ownQuestions_;
   std::unique_ptr<MainCommands> commands_;
   std::string startDir_;
-  int layerMode_ = 1;
+  ToolState tools_;
+  ToolRandom random_;
+  std::unique_ptr<ToolDispatch> dispatch_;
 
   TMapView* MainScroll = nullptr;
   QLabel* LbXY = nullptr;

@@ -137,6 +137,45 @@ TEST_F(MainWindowTest, RealDialogsAnswer) {
   EXPECT_NE(shift.findChild<QLineEdit*>("EdY"), nullptr);
 }
 
+TEST_F(MainWindowTest, MousePaintsThroughTheDispatch) {
+  auto w = Make(16);
+  w->MapView()->SetZoom(100);
+  w->findChild<QAction*>("SpeedButton1")->trigger();  // "Big"
+  EXPECT_EQ(w->LayerMode(), 0);
+  QWidget* surface = w->MapView()->viewport();
+  QTest::mouseMove(surface, QPoint(5 * 48 + 3, 6 * 32 + 3));
+  EXPECT_EQ(w->findChild<QLabel*>("LbXY")->text(), "4 : 4");
+  EXPECT_TRUE(w->MapView()->HoverShown());
+  QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, QPoint(5 * 48 + 3, 6 * 32 + 3));
+  EXPECT_EQ(w->Document().GetBackTile(4, 4) / 50, 0);
+  EXPECT_GE(w->Document().GetBackTile(4, 4), 0);
+  EXPECT_TRUE(w->Commands().Modified());
+  EXPECT_EQ(w->Document().UndoCount(), 1);
+  EXPECT_FALSE(w->MapView()->HoverShown());  // the press erased it and does not redraw it
+  // What the view shows equals a full repaint.
+  const QImage shown = w->MapView()->Backing().copy();
+  w->MapView()->Repaint();
+  EXPECT_EQ(w->MapView()->Backing(), shown);
+}
+
+TEST_F(MainWindowTest, ToolsMenuItemsSetTheToolAndCanBeUnchecked) {
+  auto w = Make(16);
+  for (const char* name : {"DrawBigTile1", "DrawObject1", "DrawObjectTileSet1", "DrawSmTile1",
+                           "SetLightEffect1", "UpdateDoor1"}) {
+    EXPECT_FALSE(w->findChild<QAction*>(name)->isChecked()) << name;
+  }
+  QAction* small = w->findChild<QAction*>("DrawSmTile1");
+  small->trigger();
+  EXPECT_EQ(w->Tools().ToolMode, 1);
+  EXPECT_TRUE(small->isChecked());
+  w->findChild<QAction*>("UpdateDoor1")->trigger();
+  EXPECT_EQ(w->Tools().ToolMode, 6);
+  EXPECT_FALSE(small->isChecked());
+  w->findChild<QAction*>("UpdateDoor1")->trigger();
+  EXPECT_FALSE(w->findChild<QAction*>("UpdateDoor1")->isChecked());
+  EXPECT_EQ(w->Tools().ToolMode, 6);
+}
+
 // Answers the next modal dialog as soon as it is shown.
 template <typename Answer>
 void WhenDialogShows(Answer answer) {

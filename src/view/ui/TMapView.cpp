@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QMouseEvent>
 #include <QWheelEvent>
 
 namespace hl {
@@ -55,6 +56,7 @@ void TMapView::SizeView() {
 
 void TMapView::Repaint() {
   stale_ = true;
+  pending_ = QRect();
   viewport()->update();
 }
 
@@ -78,16 +80,30 @@ void TMapView::EnsureBacking() {
   backingOrigin_ = origin;
   renderer_.PaintMap(backing_, origin, QRect(origin, backing_.size()), Frame());
   stale_ = false;
+  pending_ = QRect();
   hover_.reset();  // a repaint wipes the outline
+}
+
+void TMapView::FlushPending() {
+  if (pending_.isNull()) return;
+  const QRect area = pending_ & QRect(backingOrigin_, backing_.size());
+  pending_ = QRect();
+  if (area.isEmpty()) return;
+  const std::optional<Hover> hover = hover_;
+  if (hover) XorHover(*hover);
+  renderer_.RedrawArea(backing_, backingOrigin_, area, Frame());
+  if (hover) XorHover(*hover);
 }
 
 const QImage& TMapView::Backing() {
   EnsureBacking();
+  FlushPending();
   return backing_;
 }
 
 void TMapView::paintEvent(QPaintEvent* event) {
   EnsureBacking();
+  FlushPending();
   QPainter painter(viewport());
   painter.drawImage(event->rect(), backing_, event->rect());
 }
@@ -103,11 +119,8 @@ void TMapView::scrollContentsBy(int, int) {
 
 void TMapView::RedrawCells(int x, int y, int w, int h) {
   if (stale_) return;  // the next paint draws everything anyway
-  const std::optional<Hover> hover = hover_;
-  if (hover) XorHover(*hover);
   const QRect area = renderer_.ChangedArea(x, y, w, h);
-  renderer_.RedrawArea(backing_, backingOrigin_, area, Frame());
-  if (hover) XorHover(*hover);
+  pending_ |= area;
   viewport()->update(area.translated(-backingOrigin_));
 }
 
@@ -124,8 +137,13 @@ void TMapView::XorHover(const Hover& hover) {
   }
 }
 
+void TMapView::EraseHover() {
+  if (hover_) DrawHover(hover_->X, hover_->Y, hover_->PlacingSets);
+}
+
 void TMapView::DrawHover(int x, int y, bool placingSets) {
   EnsureBacking();
+  FlushPending();
   const Hover hover{x, y, placingSets};
   XorHover(hover);
   if (hover_ && hover_->X == x && hover_->Y == y && hover_->PlacingSets == placingSets) {
@@ -147,9 +165,15 @@ QPoint TMapView::CellAt(QPoint p) const {
 }
 
 void TMapView::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint cell = CellAt(event->position().toPoint());
+  const QPoint at = event->position().toPoint();
+  const QPoint cell = CellAt(at);
   emit CellUnderMouse(cell.x(), cell.y());
-  QAbstractScrollArea::mouseMoveEvent(event);
+  emit MouseMoved(ScrollPosition() + at, event->buttons(), event->modifiers());
+}
+
+void TMapView::mousePressEvent(QMouseEvent* event) {
+  emit MousePressed(ScrollPosition() + event->position().toPoint(), event->button(), event->buttons(),
+                    event->modifiers());
 }
 
 void TMapView::wheelEvent(QWheelEvent* event) {

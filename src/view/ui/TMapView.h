@@ -7,6 +7,7 @@
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
 #include "view/HoverOutline.h"
+#include "tools/RedrawSink.h"
 #include "view/MapRenderer.h"
 
 namespace hl {
@@ -15,7 +16,7 @@ namespace hl {
 // as the whole map at the current zoom. It keeps an image of the visible part of the surface
 // that the renderer fills; edits redraw only the rectangle they change, with the same pixels
 // a full repaint would give.
-class TMapView : public QAbstractScrollArea {
+class TMapView : public QAbstractScrollArea, public RedrawSink {
   Q_OBJECT
 
  public:
@@ -35,13 +36,16 @@ class TMapView : public QAbstractScrollArea {
   void SizeView();
   // Everything is drawn afresh on the next paint.
   void Repaint();
-  // After cells x .. x + w, y .. y + h changed.
-  void RedrawCells(int x, int y, int w, int h);
-  void RedrawCellObject(int x, int y);
+  // After cells x .. x + w, y .. y + h changed. The areas are gathered and drawn together at
+  // the next paint, so a fill of thousands of cells costs one redraw.
+  void RedrawCells(int x, int y, int w, int h) override;
+  void RedrawCellObject(int x, int y) override;
 
   // Inverts the hover outline of cell (x, y); a second call at the same place removes it.
   void DrawHover(int x, int y, bool placingSets);
   bool HoverShown() const { return hover_.has_value(); }
+  // Removes the outline where it is, if it is shown.
+  void EraseHover();
   SetFootprint& Footprint() { return footprint_; }
   // The outline of the object set chosen for placing; an empty list clears it.
   void SetFootprintFromSet(std::span<const FootprintCell> cells) { footprint_.SetFromSet(cells); }
@@ -53,6 +57,10 @@ class TMapView : public QAbstractScrollArea {
 
  signals:
   void ZoomChanged(int hundredths);
+  // Mouse events with the pixel on the whole surface (not the visible part).
+  void MousePressed(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
+                    Qt::KeyboardModifiers modifiers);
+  void MouseMoved(QPoint surfacePixel, Qt::MouseButtons held, Qt::KeyboardModifiers modifiers);
   // The cell under the mouse pointer, as it moves.
   void CellUnderMouse(int x, int y);
 
@@ -61,6 +69,7 @@ class TMapView : public QAbstractScrollArea {
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   // Shift turns the wheel sideways; Ctrl zooms in the buttons' steps around the pointer.
   void wheelEvent(QWheelEvent* event) override;
 
@@ -71,6 +80,7 @@ class TMapView : public QAbstractScrollArea {
   };
   ViewFrame Frame() const;
   void EnsureBacking();
+  void FlushPending();
   void XorHover(const Hover& hover);
   QPoint CellAt(QPoint viewportPixel) const;
 
@@ -80,6 +90,7 @@ class TMapView : public QAbstractScrollArea {
   QPoint backingOrigin_;
   bool stale_ = true;
   std::optional<Hover> hover_;
+  QRect pending_;  // surface area changed since the backing image was last brought up to date
   SetFootprint footprint_;
 };
 
