@@ -55,5 +55,6 @@ std::uint8_t BitCountOf(const Invocation& inv);
 std::vector<Command> MapCommands();
 std::vector<Command> LibraryCommands();
 std::vector<Command> ViewCommands();
+std::vector<Command> ApplyCommands();
 
 }  // namespace hl::cli

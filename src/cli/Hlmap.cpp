@@ -48,6 +48,7 @@ const std::vector<Command>& Commands() {
     std::vector<Command> all = cli::MapCommands();
     for (Command& c : cli::LibraryCommands()) all.push_back(std::move(c));
     for (Command& c : cli::ViewCommands()) all.push_back(std::move(c));
+    for (Command& c : cli::ApplyCommands()) all.push_back(std::move(c));
     return all;
   }();
   return commands;

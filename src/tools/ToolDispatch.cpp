@@ -20,8 +20,12 @@ int ToolDispatch::CellY(long long py, int zoom) {
 
 void ToolDispatch::Press(long long px, long long py, int zoom, MouseButton button,
                          const MouseState& held) {
+  PressCell(CellX(px, zoom), CellY(py, zoom), button, held);
+}
+
+void ToolDispatch::PressCell(int x, int y, MouseButton button, const MouseState& held) {
   feedback_.EraseHover();
-  PressAt(CellX(px, zoom), CellY(py, zoom), button, held);
+  PressAt(x, y, button, held);
 }
 
 void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& held) {
@@ -61,8 +65,11 @@ void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& h
 }
 
 void ToolDispatch::Move(long long px, long long py, int zoom, const MouseState& held) {
+  MoveCell(CellX(px, zoom), CellY(py, zoom), held);
+}
+
+void ToolDispatch::MoveCell(int x, int y, const MouseState& held) {
   feedback_.EraseHover();
-  int x = CellX(px, zoom), y = CellY(py, zoom);
   if (state_.LayerMode == 4) return;  // the mark brush shows neither label nor outline
   if (state_.LayerMode != 5) {
     if (state_.ToolMode == 0 && state_.LayerMode == 0) {

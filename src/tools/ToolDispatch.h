@@ -48,6 +48,9 @@ class ToolDispatch {
 
   void Press(long long px, long long py, int zoom, MouseButton button, const MouseState& held);
   void Move(long long px, long long py, int zoom, const MouseState& held);
+  // The same on a cell, for scripts.
+  void PressCell(int x, int y, MouseButton button, const MouseState& held);
+  void MoveCell(int x, int y, const MouseState& held);
 
  private:
   void PressAt(int x, int y, MouseButton button, const MouseState& held);

@@ -1,0 +1,215 @@
+#include "app/EditScript.h"
+
+#include <sstream>
+#include <vector>
+
+#include "util/TextHelpers.h"
+
+namespace hl {
+
+namespace {
+
+std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+// A whole decimal number, or nothing.
+std::optional<int> Number(const std::string& word) {
+  constexpr int kNone = -2147483647 - 1;
+  const int v = StrToIntDefault(word, kNone);
+  if (v == kNone && word != "-2147483648") return std::nullopt;
+  return v;
+}
+
+// "0.4" or "1.25" as hundredths within the zoom buttons' range.
+std::optional<int> Zoom(const std::string& word) {
+  const auto dot = word.find('.');
+  const std::string whole = word.substr(0, dot);
+  std::string fraction = dot == std::string::npos ? "" : word.substr(dot + 1);
+  if (whole.empty() || fraction.size() > 2 || whole.size() > 1) return std::nullopt;
+  if (whole.find_first_not_of("0123456789") != std::string::npos ||
+      fraction.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  fraction.resize(2, '0');
+  const int z = std::stoi(whole) * 100 + std::stoi(fraction);
+  if (z < 5 || z > 200) return std::nullopt;
+  return z;
+}
+
+}  // namespace
+
+// Questions of the map-wide commands, answered by the script's own words.
+class EditScript::Answers : public Questions {
+ public:
+  explicit Answers(EditScript& script) : s_(script) {}
+  Reply AskYesNoCancel(const std::string&) override { return Reply::No; }
+  void Inform(const std::string&) override {}
+  std::optional<std::string> OpenMapName() override { return std::nullopt; }
+  std::vector<std::string> OpenMapNames() override { return {}; }
+  std::optional<std::string> SaveMapName(const std::string&) override { return std::nullopt; }
+  std::optional<std::pair<std::string, std::string>> MapSizeTexts() override {
+    if (s_.pendingSizes_.empty()) return std::nullopt;
+    auto v = s_.pendingSizes_.front();
+    s_.pendingSizes_.pop_front();
+    return v;
+  }
+  std::pair<std::string, std::string> ShiftTexts() override {
+    if (s_.pendingShifts_.empty()) return {};
+    auto v = s_.pendingShifts_.front();
+    s_.pendingShifts_.pop_front();
+    return v;
+  }
+  bool Progress(const std::string&, int, int) override { return true; }
+  void Beep() override {}
+
+ private:
+  EditScript& s_;
+};
+
+// A script has no window: hover, label and repaints go nowhere, the modified flag is moot.
+struct EditScript::Hooks : MainWindowHooks, DispatchFeedback, NoRedraw {
+  void SizeView() override {}
+  void Repaint() override {}
+  void SetNameLabel(const std::string&) override {}
+  bool ExportOverview(const std::string&, std::string* error) override {
+    *error = "no export from a script";
+    return false;
+  }
+  void EraseHover() override {}
+  void ShowHover(int, int) override {}
+  void SetCoordinateLabel(const std::string&) override {}
+  void SetModified() override {}
+};
+
+EditScript::EditScript(MapDocument& doc, std::uint8_t mapBitCount, std::uint32_t seed,
+                       const SelectionLimits& limits)
+    : doc_(doc), limits_(limits), random_(seed), hooks_(std::make_unique<Hooks>()),
+      answers_(std::make_unique<Answers>(*this)) {
+  // As in the editor once its window is shown.
+  tools_.LayerMode = 1;
+  dispatch_ = std::make_unique<ToolDispatch>(doc_, tools_, *hooks_, random_, *hooks_);
+  commands_ = std::make_unique<MainCommands>(doc_, *answers_, *hooks_, mapBitCount);
+}
+
+EditScript::~EditScript() = default;
+
+std::optional<ScriptError> EditScript::Run(std::istream& script) {
+  int lineNumber = 0;
+  for (std::string line; std::getline(script, line);) {
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const auto first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#') continue;
+    if (auto error = RunLine(line)) return ScriptError{lineNumber, *error};
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> EditScript::RunLine(const std::string& line) {
+  const std::vector<std::string> w = Words(line);
+  const std::string& command = w[0];
+  auto numberAt = [&](std::size_t i) -> std::optional<int> {
+    return i < w.size() ? Number(w[i]) : std::nullopt;
+  };
+  auto exactly = [&](std::size_t n) { return w.size() == n + 1; };
+
+  if (command == "tool") {
+    const auto n = numberAt(1);
+    if (!exactly(1) || !n || *n < 0 || *n > 6) return "expected: tool N (0 to 6)";
+    tools_.ToolMode = *n;
+  } else if (command == "layer") {
+    const auto n = numberAt(1);
+    if (!exactly(1) || !n || *n < 0 || *n > 5) return "expected: layer N (0 to 5)";
+    tools_.LayerMode = *n;
+  } else if (command == "zoom") {
+    const auto z = exactly(1) ? Zoom(w[1]) : std::nullopt;
+    if (!z) return "expected: zoom Z (0.05 to 2, at most two decimals)";
+    zoom_ = *z;
+  } else if (command == "big-group") {
+    const auto g = numberAt(1);
+    if (!exactly(1) || !g || *g >= limits_.BigTileGroups || !tools_.SetBigTileGroup(*g)) {
+      return "expected: big-group G (0 to " + std::to_string(limits_.BigTileGroups - 1) + ")";
+    }
+  } else if (command == "small-group") {
+    const auto g = numberAt(1);
+    if (!exactly(1) || !g || *g >= limits_.SmallTileGroups || !tools_.SetSmallTileGroup(*g)) {
+      return "expected: small-group G (0 to " + std::to_string(limits_.SmallTileGroups - 1) + ")";
+    }
+  } else if (command == "tile") {
+    const auto t = numberAt(1);
+    if (!exactly(1) || !t || *t >= limits_.Tiles || !tools_.SetCurrentTile(*t)) {
+      return "expected: tile T (-1 to " + std::to_string(limits_.Tiles - 1) + ")";
+    }
+  } else if (command == "object") {
+    const auto i = numberAt(1);
+    if (!exactly(1) || !i || *i < -1) return "expected: object N (an ObjectIndex, or -1)";
+    if (*i >= 0) {
+      const int slot = *i / 65535, image = *i % 65535;
+      const int images = slot < 20 ? limits_.ObjectImages[slot] : 0;
+      if (slot >= 20 || image > 0x7FFE || (images >= 0 && image >= images)) {
+        return "expected: object N naming an image of an object library";
+      }
+    }
+    objectSelection_ = *i;
+  } else if (command == "press" || command == "press-px" || command == "drag") {
+    const auto a = numberAt(1), b = numberAt(2);
+    if (!a || !b || *a < 0 || *b < 0) return "expected: " + command + " X Y [buttons and keys]";
+    MouseState held;
+    std::optional<MouseButton> pressed;
+    for (std::size_t i = 3; i < w.size(); ++i) {
+      const std::string& word = w[i];
+      if (word == "left" || word == "right" || word == "middle") {
+        const bool left = word == "left", right = word == "right";
+        if (!pressed) pressed = left ? MouseButton::Left : right ? MouseButton::Right : MouseButton::Middle;
+        if (left) held.Left = true;
+        if (right) held.Right = true;
+        if (!left && !right) held.Middle = true;
+      } else if (word == "shift") {
+        held.Shift = true;
+      } else if (word == "ctrl") {
+        held.Ctrl = true;
+      } else if (word == "alt") {
+        held.Alt = true;
+      } else {
+        return "expected: left, right, middle, shift, ctrl or alt, not '" + word + "'";
+      }
+    }
+    if (command == "drag") {
+      dispatch_->MoveCell(*a, *b, held);
+    } else {
+      if (!pressed) {
+        pressed = MouseButton::Left;
+        held.Left = true;
+      }
+      if (command == "press") {
+        dispatch_->PressCell(*a, *b, *pressed, held);
+      } else {
+        dispatch_->Press(*a, *b, zoom_, *pressed, held);
+      }
+    }
+  } else if (command == "answer-light" || command == "answer-door") {
+    return "no tool asks for lights or doors yet, so '" + command + "' would stay unused";
+  } else if (command == "scroll") {
+    if (!exactly(2)) return "expected: scroll DX DY";
+    pendingShifts_.emplace_back(w[1], w[2]);
+    commands_->MapScroll1Click();
+  } else if (command == "resize") {
+    if (!exactly(2)) return "expected: resize W H";
+    pendingSizes_.emplace_back(w[1], w[2]);
+    commands_->Resize1Click();
+  } else if (command == "undo") {
+    if (!exactly(0)) return "expected: undo";
+    commands_->Undo();
+  } else if (command == "set" || command == "move-object" || command == "delete-object") {
+    return "'" + command + "' comes with the object tools, which this editor does not have yet";
+  } else {
+    return "unknown command '" + command + "'";
+  }
+  return std::nullopt;
+}
+
+}  // namespace hl

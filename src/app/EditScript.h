@@ -1,0 +1,68 @@
+#pragma once
+
+#include <deque>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/MainCommands.h"
+#include "map/MapDocument.h"
+#include "tools/ToolDispatch.h"
+#include "tools/ToolRandom.h"
+#include "tools/ToolState.h"
+
+namespace hl {
+
+// What the selections of a script may name: the sizes of the libraries found, or with none
+// found, what the cell fields can store.
+struct SelectionLimits {
+  int BigTileGroups = ToolState::kMaxBigTileGroup + 1;
+  int SmallTileGroups = ToolState::kMaxSmallTileGroup + 1;
+  int Tiles = ToolState::kMaxTile + 1;
+  // Images of each object library (20 slots); a negative count means "any that fits a cell".
+  int ObjectImages[20] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                          -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+};
+
+struct ScriptError {
+  int Line;
+  std::string Message;
+};
+
+// Runs an edit script: one command a line, driving the same dispatch as the map view's mouse
+// (tool, layer, zoom, selections, press, press-px, drag) and the map-wide commands (scroll,
+// resize, undo). Blank lines and lines starting with # are skipped. Stops at the first line
+// it cannot run and says why.
+class EditScript {
+ public:
+  EditScript(MapDocument& doc, std::uint8_t mapBitCount, std::uint32_t seed,
+             const SelectionLimits& limits);
+  ~EditScript();
+
+  std::optional<ScriptError> Run(std::istream& script);
+
+  const ToolState& Tools() const { return tools_; }
+  // The object picker's selection (an ObjectIndex, -1 for none), kept for the object tools.
+  int ObjectSelection() const { return objectSelection_; }
+
+ private:
+  class Answers;
+  std::optional<std::string> RunLine(const std::string& line);
+
+  MapDocument& doc_;
+  SelectionLimits limits_;
+  ToolState tools_;
+  ToolRandom random_;
+  int zoom_ = 40;
+  int objectSelection_ = -1;
+  std::deque<std::pair<std::string, std::string>> pendingSizes_;
+  std::deque<std::pair<std::string, std::string>> pendingShifts_;
+  struct Hooks;
+  std::unique_ptr<Hooks> hooks_;
+  std::unique_ptr<Answers> answers_;
+  std::unique_ptr<ToolDispatch> dispatch_;
+  std::unique_ptr<MainCommands> commands_;
+};
+
+}  // namespace hl

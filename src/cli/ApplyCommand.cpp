@@ -1,0 +1,115 @@
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <ostream>
+#include <random>
+
+#include "app/EditScript.h"
+#include "cli/Command.h"
+#include "images/LibrarySet.h"
+#include "map/MapFile.h"
+
+namespace hl::cli {
+
+namespace {
+
+constexpr std::string_view kSynopsis =
+    "hlmap apply MAP|new:WxH OUT [--format wil|data] [--libs DIR] [--seed N] [--script FILE]";
+
+// What the pickers would offer with the libraries found; no library found leaves the limits of
+// the cell fields.
+SelectionLimits LimitsOf(LibrarySet& libs) {
+  SelectionLimits limits;
+  if (libs.Tiles().ImageCount > 0) {
+    limits.Tiles = libs.Tiles().ImageCount;
+    limits.BigTileGroups = (libs.Tiles().ImageCount + 49) / 50;
+  }
+  if (libs.SmTiles().ImageCount > 0) limits.SmallTileGroups = (libs.SmTiles().ImageCount + 59) / 60;
+  bool anyObjects = false;
+  for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
+    anyObjects = anyObjects || libs.ObjectSlotLibrary(slot).ImageCount > 0;
+  }
+  if (anyObjects) {
+    for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
+      limits.ObjectImages[slot] = libs.ObjectSlotLibrary(slot).ImageCount;
+    }
+  }
+  return limits;
+}
+
+int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
+  const std::string& source = inv.Positional[0];
+  auto doc = std::make_unique<MapDocument>();
+  if (source.rfind("new:", 0) == 0) {
+    const std::string size = source.substr(4);
+    const auto x = size.find('x');
+    int w = 0, h = 0;
+    try {
+      w = x == std::string::npos ? 0 : std::stoi(size.substr(0, x));
+      h = x == std::string::npos ? 0 : std::stoi(size.substr(x + 1));
+    } catch (const std::exception&) {
+      w = h = 0;
+    }
+    if (w < 1 || h < 1 || w > 999 || h > 999) {
+      return UsageError(err, "new:WxH takes sizes 1 to 999", kSynopsis);
+    }
+    doc->SetMapSize(w, h);
+  } else if (!LoadMap(*doc, source)) {
+    return Failure(err, "cannot load map '" + source + "'");
+  }
+
+  std::uint32_t seed = std::random_device{}();
+  if (const std::string s = inv.Value("--seed"); !s.empty()) {
+    if (s.find_first_not_of("0123456789") != std::string::npos || s.size() > 9) {
+      return UsageError(err, "--seed takes a number", kSynopsis);
+    }
+    seed = static_cast<std::uint32_t>(std::stoul(s));
+  }
+  LibrarySet libs;
+  libs.Open(inv.Value("--format") == "wil" ? LibraryFormat::Wil : LibraryFormat::Data, inv.Value("--libs"));
+
+  EditScript script(*doc, BitCountOf(inv), seed, LimitsOf(libs));
+  std::optional<ScriptError> error;
+  const std::string file = inv.Value("--script");
+  if (file.empty()) {
+    error = script.Run(std::cin);
+  } else {
+    std::ifstream in(file);
+    if (!in) return Failure(err, "cannot read script '" + file + "'");
+    error = script.Run(in);
+  }
+  if (error) {
+    err << "hlmap: line " << error->Line << ": " << error->Message << "\n";
+    return 2;
+  }
+  SaveMapReport report;
+  if (!SaveMap(*doc, inv.Positional[1], BitCountOf(inv), &report)) {
+    return Failure(err, "cannot save map '" + inv.Positional[1] + "'");
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::vector<Command> ApplyCommands() {
+  return {{"apply", kSynopsis,
+           "Loads MAP (or starts an empty W x H map), runs an edit script through the same\n"
+           "dispatch as the map view's mouse, then saves OUT. The script comes from --script\n"
+           "or standard input, one command a line (# starts a comment):\n"
+           "  tool N, layer N, zoom Z          the Tools menu, the layer buttons, the zoom\n"
+           "  big-group G, small-group G       the tile palette's and small-tile picker's group\n"
+           "  tile T, object N                 the tile picker's and object picker's selection\n"
+           "  press X Y [left|right|middle]... [shift] [ctrl] [alt]   a press on cell (X, Y)\n"
+           "  press-px PX PY ...               the same at a view pixel at the current zoom\n"
+           "  drag X Y [left] [right] [middle] [shift] [ctrl] [alt]   a mouse move onto a cell\n"
+           "  scroll DX DY, resize W H, undo   Map Scroll, Resize and the undo key\n"
+           "A line that cannot run stops the script: exit 2 with its number. --seed fixes the\n"
+           "random full variants, so a script rebuilds the same map.\n",
+           {{"--format", {"wil", "data"}, "library format (default data)"},
+            {"--libs", {}, "folder of the image libraries (default: here)", true, "DIR"},
+            {"--seed", {}, "seed of the random variants", true, "N"},
+            {"--script", {}, "script file (default: standard input)", true, "FILE"}},
+           2, 2, RunApply}};
+}
+
+}  // namespace hl::cli

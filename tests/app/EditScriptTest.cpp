@@ -1,0 +1,109 @@
+#include "app/EditScript.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+
+#include "TempDir.h"
+#include "cli/RunHlmap.h"
+#include "map/MapFile.h"
+#include "tools/BigTilePainter.h"
+#include "view/TestLibraries.h"
+
+namespace hl {
+namespace {
+
+class EditScriptTest : public ::testing::Test {
+ protected:
+  std::optional<ScriptError> Run(const std::string& text, SelectionLimits limits = {}) {
+    EditScript script(*doc_, kBitCountData, 7, limits);
+    std::istringstream in(text);
+    return script.Run(in);
+  }
+  std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
+};
+
+TEST_F(EditScriptTest, PressesRunTheSameRoutinesAsTheMouse) {
+  ASSERT_EQ(Run("# a block of group 3\n\nlayer 0\nbig-group 3\npress 9 10\n"), std::nullopt);
+  auto direct = std::make_unique<MapDocument>();
+  NoRedraw none;
+  ToolRandom random(7);
+  BigTilePainter(*direct, none, random, 3).PaintBigBlock(8, 8);
+  for (int x = 0; x < 30; ++x) {
+    for (int y = 0; y < 30; ++y) ASSERT_EQ(doc_->Cell(x, y), direct->Cell(x, y)) << x << "," << y;
+  }
+  EXPECT_EQ(doc_->UndoCount(), 1);
+}
+
+TEST_F(EditScriptTest, PixelPressesUseTheScriptZoom) {
+  ASSERT_EQ(Run("layer 1\ntile 5\nzoom 2\npress-px 67230 40\nzoom 0.4\npress-px 100 50\n"), std::nullopt);
+  EXPECT_EQ(doc_->GetBackTile(700, 0), 5);
+  EXPECT_EQ(doc_->GetBackTile(4, 2), 5);  // cell (5, 3), even cell (4, 2)
+}
+
+TEST_F(EditScriptTest, MapCommandsAndUndo) {
+  ASSERT_EQ(Run("layer 1\ntile 2\npress 0 0\nscroll 4 0\nresize 50 60\nundo\n"), std::nullopt);
+  EXPECT_EQ(doc_->GetBackTile(0, 0), 2);  // the scroll was undone
+  EXPECT_EQ(doc_->MapWidth(), 50);
+  EXPECT_EQ(doc_->MapHeight(), 60);
+}
+
+TEST_F(EditScriptTest, BadLinesStopWithTheirNumber) {
+  struct Case {
+    std::string Script;
+    int Line;
+  };
+  for (const Case& c : {Case{"tool 1\nfly 2 3\n", 2}, Case{"layer 9\n", 1}, Case{"zoom 0.333\n", 1},
+                        Case{"\n# x\npress 1\n", 3}, Case{"press 1 2 sideways\n", 1},
+                        Case{"big-group 655\n", 1}, Case{"small-group -1\n", 1},
+                        Case{"tile 32767\n", 1}, Case{"answer-light 3\n", 1},
+                        Case{"object 1310700\n", 1}, Case{"set kel.set 0\n", 1}}) {
+    const auto error = Run(c.Script);
+    ASSERT_TRUE(error.has_value()) << c.Script;
+    EXPECT_EQ(error->Line, c.Line) << c.Script;
+    EXPECT_FALSE(error->Message.empty());
+  }
+}
+
+TEST_F(EditScriptTest, SelectionsAreCheckedAgainstTheLibraries) {
+  SelectionLimits limits;
+  limits.BigTileGroups = 4;
+  limits.Tiles = 200;
+  limits.ObjectImages[0] = 60;
+  EXPECT_EQ(Run("big-group 3\ntile 199\nobject 59\nobject -1\n", limits), std::nullopt);
+  EXPECT_EQ(Run("big-group 4\n", limits)->Line, 1);
+  EXPECT_EQ(Run("tile 200\n", limits)->Line, 1);
+  EXPECT_EQ(Run("object 60\n", limits)->Line, 1);
+}
+
+TEST(HlmapApply, ScriptsRebuildTheSameMapWithTheSameSeed) {
+  test::TempDir dir;
+  test::WriteTestLibraries(dir.Path());
+  const std::string script = dir.File("paint.txt");
+  test::WriteFileBytes(script, std::vector<std::uint8_t>{'l', 'a', 'y', 'e', 'r', ' ', '0', '\n',
+                                                         'p', 'r', 'e', 's', 's', ' ', '8', ' ', '8', '\n'});
+  for (const char* out : {"a.map", "b.map"}) {
+    const auto r = test::Hlmap({"apply", "new:30x20", dir.File(out), "--seed", "11", "--script", script,
+                                "--libs", dir.Path()});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+  }
+  EXPECT_EQ(test::ReadFileBytes(dir.File("a.map")), test::ReadFileBytes(dir.File("b.map")));
+  auto doc = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*doc, dir.File("a.map")));
+  EXPECT_EQ(doc->MapWidth(), 30);
+  EXPECT_GE(doc->GetBackTile(8, 8), 0);
+
+  // The test libraries have 10 tiles: group 1 does not exist there.
+  test::WriteFileBytes(script, std::vector<std::uint8_t>{'b', 'i', 'g', '-', 'g', 'r', 'o', 'u', 'p',
+                                                         ' ', '1', '\n'});
+  const auto bad = test::Hlmap({"apply", "new:30x20", dir.File("c.map"), "--script", script, "--libs",
+                                dir.Path()});
+  EXPECT_EQ(bad.Code, 2);
+  EXPECT_EQ(bad.Err.rfind("hlmap: line 1: ", 0), 0u) << bad.Err;
+  EXPECT_FALSE(test::FileExists(dir.File("c.map")));
+  EXPECT_EQ(test::Hlmap({"apply", "new:0x5", dir.File("c.map")}).Code, 2);
+}
+
+}  // namespace
+}  // namespace hl
