@@ -87,7 +87,10 @@ struct EditScript::Hooks : MainWindowHooks, DispatchFeedback, NoRedraw {
 
 EditScript::EditScript(MapDocument& doc, std::uint8_t mapBitCount, std::uint32_t seed,
                        const SelectionLimits& limits)
-    : doc_(doc), limits_(limits), random_(seed), hooks_(std::make_unique<Hooks>()),
+    : doc_(doc),
+      limits_(limits),
+      random_(seed),
+      hooks_(std::make_unique<Hooks>()),
       answers_(std::make_unique<Answers>(*this)) {
   // As in the editor once its window is shown.
   tools_.LayerMode = 1;
@@ -164,7 +167,8 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
       const std::string& word = w[i];
       if (word == "left" || word == "right" || word == "middle") {
         const bool left = word == "left", right = word == "right";
-        if (!pressed) pressed = left ? MouseButton::Left : right ? MouseButton::Right : MouseButton::Middle;
+        if (!pressed)
+          pressed = left ? MouseButton::Left : right ? MouseButton::Right : MouseButton::Middle;
         if (left) held.Left = true;
         if (right) held.Right = true;
         if (!left && !right) held.Middle = true;

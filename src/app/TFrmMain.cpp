@@ -323,11 +323,14 @@ void TFrmMain::MapPaintMouseDown(QPoint at, Qt::MouseButton button, Qt::MouseBut
   dispatch_->Press(at.x(), at.y(), MainScroll->Zoom(), which, Held(held, modifiers));
 }
 
-void TFrmMain::MapPaintMouseMove(QPoint at, Qt::MouseButtons held, Qt::KeyboardModifiers modifiers) {
+void TFrmMain::MapPaintMouseMove(QPoint at, Qt::MouseButtons held,
+                                 Qt::KeyboardModifiers modifiers) {
   dispatch_->Move(at.x(), at.y(), MainScroll->Zoom(), Held(held, modifiers));
 }
 
-void TFrmMain::EraseHover() { MainScroll->EraseHover(); }
+void TFrmMain::EraseHover() {
+  MainScroll->EraseHover();
+}
 
 void TFrmMain::ShowHover(int x, int y) {
   MainScroll->DrawHover(x, y, tools_.ToolMode == 4 && tools_.LayerMode != 5);
@@ -337,7 +340,9 @@ void TFrmMain::SetCoordinateLabel(const std::string& text) {
   LbXY->setText(QString::fromStdString(text));
 }
 
-void TFrmMain::SetModified() { commands_->SetModified(true); }
+void TFrmMain::SetModified() {
+  commands_->SetModified(true);
+}
 
 void TFrmMain::UpdateStatus() {
   if (!statusSize_) return;

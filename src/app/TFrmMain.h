@@ -46,7 +46,8 @@ class TFrmMain : public QMainWindow, private MainWindowHooks, private DispatchFe
   // The map view's mouse, turned into the tool dispatch.
   void MapPaintMouseDown(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
                          Qt::KeyboardModifiers modifiers);
-  void MapPaintMouseMove(QPoint surfacePixel, Qt::MouseButtons held, Qt::KeyboardModifiers modifiers);
+  void MapPaintMouseMove(QPoint surfacePixel, Qt::MouseButtons held,
+                         Qt::KeyboardModifiers modifiers);
   const std::string& StartDir() const { return startDir_; }
 
   // The name-label timer's work, also callable by tests without waiting.

@@ -66,7 +66,8 @@ int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
     seed = static_cast<std::uint32_t>(std::stoul(s));
   }
   LibrarySet libs;
-  libs.Open(inv.Value("--format") == "wil" ? LibraryFormat::Wil : LibraryFormat::Data, inv.Value("--libs"));
+  libs.Open(inv.Value("--format") == "wil" ? LibraryFormat::Wil : LibraryFormat::Data,
+            inv.Value("--libs"));
 
   EditScript script(*doc, BitCountOf(inv), seed, LimitsOf(libs));
   std::optional<ScriptError> error;
@@ -92,7 +93,8 @@ int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
 }  // namespace
 
 std::vector<Command> ApplyCommands() {
-  return {{"apply", kSynopsis,
+  return {{"apply",
+           kSynopsis,
            "Loads MAP (or starts an empty W x H map), runs an edit script through the same\n"
            "dispatch as the map view's mouse, then saves OUT. The script comes from --script\n"
            "or standard input, one command a line (# starts a comment):\n"
@@ -109,7 +111,9 @@ std::vector<Command> ApplyCommands() {
             {"--libs", {}, "folder of the image libraries (default: here)", true, "DIR"},
             {"--seed", {}, "seed of the random variants", true, "N"},
             {"--script", {}, "script file (default: standard input)", true, "FILE"}},
-           2, 2, RunApply}};
+           2,
+           2,
+           RunApply}};
 }
 
 }  // namespace hl::cli

@@ -30,7 +30,9 @@ int BigTilePainter::Priority(int v) {
   return 0;
 }
 
-int BigTilePainter::Variant(int x, int y) const { return Tile(x, y) % kGroupSize; }
+int BigTilePainter::Variant(int x, int y) const {
+  return Tile(x, y) % kGroupSize;
+}
 
 bool BigTilePainter::HoldsGroup(int x, int y) const {
   const int t = Tile(x, y);

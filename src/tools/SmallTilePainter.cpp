@@ -7,7 +7,9 @@ namespace hl {
 
 namespace {
 
-bool In(int v, std::initializer_list<int> set) { return std::find(set.begin(), set.end(), v) != set.end(); }
+bool In(int v, std::initializer_list<int> set) {
+  return std::find(set.begin(), set.end(), v) != set.end();
+}
 
 }  // namespace
 
@@ -21,7 +23,8 @@ int SmallTilePainter::Piece(int x, int y) const {
 void SmallTilePainter::SetSmallPiece(int x, int y, int piece) {
   ++counter_;
   const int base = group_ * kGroupSize;
-  const int value = piece == 0 ? base + random_.Next(8) + 1 : base + 4 * piece + 4 + random_.Next(4) + 1;
+  const int value =
+      piece == 0 ? base + random_.Next(8) + 1 : base + 4 * piece + 4 + random_.Next(4) + 1;
   doc_.SetMiddleTile(x, y, value);
   if (std::find(changed_.begin(), changed_.end(), std::pair{x, y}) == changed_.end()) {
     changed_.emplace_back(x, y);

@@ -7,7 +7,9 @@
 namespace hl {
 
 namespace {
-int DownTo(int v, int step) { return v - v % step; }
+int DownTo(int v, int step) {
+  return v - v % step;
+}
 }  // namespace
 
 int ToolDispatch::CellX(long long px, int zoom) {
@@ -59,7 +61,9 @@ void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& h
         break;
     }
   } else if (state_.ToolMode == 1 && state_.LayerMode == 0) {
-    edit([&] { SmallTilePainter(doc_, redraw_, random_, state_.SmallTileGroup).PaintSmallTile(x, y); });
+    edit([&] {
+      SmallTilePainter(doc_, redraw_, random_, state_.SmallTileGroup).PaintSmallTile(x, y);
+    });
   }
   // Objects, sets, lights and doors come with their tools.
 }

@@ -6,10 +6,10 @@ namespace hl {
 // cell fields cannot store, so a bad selection can never corrupt marks or loop a fill.
 struct ToolState {
   // Tile numbers of a group run to group x 50 + 49, and BackTile holds number + 1 in 15 bits.
-  static constexpr int kMaxBigTileGroup = (0x7FFF - 1 - 49) / 50;      // 654
+  static constexpr int kMaxBigTileGroup = (0x7FFF - 1 - 49) / 50;  // 654
   // MiddleTile holds small-tile number + 1 in 16 bits.
-  static constexpr int kMaxSmallTileGroup = (0xFFFF - 1 - 59) / 60;    // 1091
-  static constexpr int kMaxTile = 0x7FFF - 1;                          // 32766
+  static constexpr int kMaxSmallTileGroup = (0xFFFF - 1 - 59) / 60;  // 1091
+  static constexpr int kMaxTile = 0x7FFF - 1;                        // 32766
 
   int ToolMode = 0;   // 0 big tiles, 1 small tiles, 3 objects, 4 object sets, 5 light, 6 doors
   int LayerMode = 1;  // 0 "Big", 1 "Small", 2 "All", 3 "1", 4 "2", 5 "3"

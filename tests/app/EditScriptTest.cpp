@@ -1,11 +1,10 @@
-#include "app/EditScript.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <sstream>
 
 #include "TempDir.h"
+#include "app/EditScript.h"
 #include "cli/RunHlmap.h"
 #include "map/MapFile.h"
 #include "tools/BigTilePainter.h"
@@ -37,7 +36,8 @@ TEST_F(EditScriptTest, PressesRunTheSameRoutinesAsTheMouse) {
 }
 
 TEST_F(EditScriptTest, PixelPressesUseTheScriptZoom) {
-  ASSERT_EQ(Run("layer 1\ntile 5\nzoom 2\npress-px 67230 40\nzoom 0.4\npress-px 100 50\n"), std::nullopt);
+  ASSERT_EQ(Run("layer 1\ntile 5\nzoom 2\npress-px 67230 40\nzoom 0.4\npress-px 100 50\n"),
+            std::nullopt);
   EXPECT_EQ(doc_->GetBackTile(700, 0), 5);
   EXPECT_EQ(doc_->GetBackTile(4, 2), 5);  // cell (5, 3), even cell (4, 2)
 }
@@ -54,11 +54,11 @@ TEST_F(EditScriptTest, BadLinesStopWithTheirNumber) {
     std::string Script;
     int Line;
   };
-  for (const Case& c : {Case{"tool 1\nfly 2 3\n", 2}, Case{"layer 9\n", 1}, Case{"zoom 0.333\n", 1},
-                        Case{"\n# x\npress 1\n", 3}, Case{"press 1 2 sideways\n", 1},
-                        Case{"big-group 655\n", 1}, Case{"small-group -1\n", 1},
-                        Case{"tile 32767\n", 1}, Case{"answer-light 3\n", 1},
-                        Case{"object 1310700\n", 1}, Case{"set kel.set 0\n", 1}}) {
+  for (const Case& c :
+       {Case{"tool 1\nfly 2 3\n", 2}, Case{"layer 9\n", 1}, Case{"zoom 0.333\n", 1},
+        Case{"\n# x\npress 1\n", 3}, Case{"press 1 2 sideways\n", 1}, Case{"big-group 655\n", 1},
+        Case{"small-group -1\n", 1}, Case{"tile 32767\n", 1}, Case{"answer-light 3\n", 1},
+        Case{"object 1310700\n", 1}, Case{"set kel.set 0\n", 1}}) {
     const auto error = Run(c.Script);
     ASSERT_TRUE(error.has_value()) << c.Script;
     EXPECT_EQ(error->Line, c.Line) << c.Script;
@@ -81,11 +81,12 @@ TEST(HlmapApply, ScriptsRebuildTheSameMapWithTheSameSeed) {
   test::TempDir dir;
   test::WriteTestLibraries(dir.Path());
   const std::string script = dir.File("paint.txt");
-  test::WriteFileBytes(script, std::vector<std::uint8_t>{'l', 'a', 'y', 'e', 'r', ' ', '0', '\n',
-                                                         'p', 'r', 'e', 's', 's', ' ', '8', ' ', '8', '\n'});
+  test::WriteFileBytes(
+      script, std::vector<std::uint8_t>{'l', 'a', 'y', 'e', 'r', ' ', '0', '\n', 'p', 'r', 'e', 's',
+                                        's', ' ', '8', ' ', '8', '\n'});
   for (const char* out : {"a.map", "b.map"}) {
-    const auto r = test::Hlmap({"apply", "new:30x20", dir.File(out), "--seed", "11", "--script", script,
-                                "--libs", dir.Path()});
+    const auto r = test::Hlmap({"apply", "new:30x20", dir.File(out), "--seed", "11", "--script",
+                                script, "--libs", dir.Path()});
     ASSERT_EQ(r.Code, 0) << r.Err;
   }
   EXPECT_EQ(test::ReadFileBytes(dir.File("a.map")), test::ReadFileBytes(dir.File("b.map")));
@@ -95,10 +96,10 @@ TEST(HlmapApply, ScriptsRebuildTheSameMapWithTheSameSeed) {
   EXPECT_GE(doc->GetBackTile(8, 8), 0);
 
   // The test libraries have 10 tiles: group 1 does not exist there.
-  test::WriteFileBytes(script, std::vector<std::uint8_t>{'b', 'i', 'g', '-', 'g', 'r', 'o', 'u', 'p',
-                                                         ' ', '1', '\n'});
-  const auto bad = test::Hlmap({"apply", "new:30x20", dir.File("c.map"), "--script", script, "--libs",
-                                dir.Path()});
+  test::WriteFileBytes(script, std::vector<std::uint8_t>{'b', 'i', 'g', '-', 'g', 'r', 'o', 'u',
+                                                         'p', ' ', '1', '\n'});
+  const auto bad = test::Hlmap(
+      {"apply", "new:30x20", dir.File("c.map"), "--script", script, "--libs", dir.Path()});
   EXPECT_EQ(bad.Code, 2);
   EXPECT_EQ(bad.Err.rfind("hlmap: line 1: ", 0), 0u) << bad.Err;
   EXPECT_FALSE(test::FileExists(dir.File("c.map")));

@@ -31,7 +31,8 @@ class DataLibraryTest : public ::testing::Test {
     lib->Open();
     return lib;
   }
-  static void Patch(const std::string& path, std::size_t at, std::initializer_list<std::uint8_t> bytes) {
+  static void Patch(const std::string& path, std::size_t at,
+                    std::initializer_list<std::uint8_t> bytes) {
     test::PatchFile(path, at, bytes);
   }
   std::int32_t PositionOf(const std::string& path, int index) {

@@ -42,7 +42,8 @@ class WilLibraryTest : public ::testing::Test {
     lib->Open();
     return lib;
   }
-  static void Patch(const std::string& path, std::size_t at, std::initializer_list<std::uint8_t> bytes) {
+  static void Patch(const std::string& path, std::size_t at,
+                    std::initializer_list<std::uint8_t> bytes) {
     test::PatchFile(path, at, bytes);
   }
   test::TempDir dir_;

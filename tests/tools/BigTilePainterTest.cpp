@@ -1,10 +1,10 @@
-#include "tools/BigTilePainter.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "tools/BigTilePainter.h"
 
 namespace hl {
 namespace {
@@ -20,7 +20,10 @@ class BigTilePainterTest : public ::testing::Test {
       std::string row;
       for (int i = 0; i < n; ++i) {
         const int t = doc_->GetBackTile(x0 + 2 * i, y0 + 2 * j);
-        std::string cell = t < 0 ? "." : t / 50 != g ? "x" : t % 50 <= 4 ? "F" : std::to_string(t % 50);
+        std::string cell = t < 0         ? "."
+                           : t / 50 != g ? "x"
+                           : t % 50 <= 4 ? "F"
+                                         : std::to_string(t % 50);
         row += (i ? " " : "") + cell;
       }
       rows.push_back(row);
@@ -34,8 +37,8 @@ class BigTilePainterTest : public ::testing::Test {
 
 TEST_F(BigTilePainterTest, OneBlockGetsAClosedOutline) {
   Painter(3).PaintBigBlock(8, 8);
-  EXPECT_EQ(Outline(3, 6, 6, 4), (std::vector<std::string>{"5 15 16 6", "20 F F 21",
-                                                             "22 F F 23", "7 17 18 8"}));
+  EXPECT_EQ(Outline(3, 6, 6, 4),
+            (std::vector<std::string>{"5 15 16 6", "20 F F 21", "22 F F 23", "7 17 18 8"}));
   for (int x = 8; x < 12; ++x) {
     for (int y = 8; y < 12; ++y) {
       const int t = doc_->GetBackTile(x, y);
@@ -93,7 +96,7 @@ TEST_F(BigTilePainterTest, SingleTilesAndAltRemovalKeepTheMark) {
   p.PlaceSingleTile(5, 7, false, 123);
   EXPECT_EQ(doc_->GetBackTileRaw(4, 6), 0x8000 | 124);
   EXPECT_EQ(doc_->GetBackTile(5, 7), -1);  // only the top-left cell
-  p.PlaceSingleTile(4, 6, false, -1);     // nothing selected: nothing happens
+  p.PlaceSingleTile(4, 6, false, -1);      // nothing selected: nothing happens
   EXPECT_EQ(doc_->GetBackTileRaw(4, 6), 0x8000 | 124);
   p.PlaceSingleTile(5, 6, true, 7);
   EXPECT_EQ(doc_->GetBackTileRaw(4, 6), 0x8000);

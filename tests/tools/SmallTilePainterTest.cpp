@@ -1,10 +1,10 @@
-#include "tools/SmallTilePainter.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "tools/SmallTilePainter.h"
 
 namespace hl {
 namespace {

@@ -1,10 +1,10 @@
-#include "tools/ToolDispatch.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "tools/ToolDispatch.h"
 
 namespace hl {
 namespace {
@@ -13,7 +13,9 @@ struct Feedback : DispatchFeedback {
   std::vector<std::string> Events;
   int Modified = 0;
   void EraseHover() override { Events.push_back("erase"); }
-  void ShowHover(int x, int y) override { Events.push_back("hover " + std::to_string(x) + "," + std::to_string(y)); }
+  void ShowHover(int x, int y) override {
+    Events.push_back("hover " + std::to_string(x) + "," + std::to_string(y));
+  }
   void SetCoordinateLabel(const std::string& text) override { Events.push_back("label " + text); }
   void SetModified() override { ++Modified; }
 };
@@ -104,8 +106,8 @@ TEST_F(ToolDispatchTest, DragsShowTheRoundedBlockAndRepaintWithCtrl) {
   state_.LayerMode = 0;
   dispatch_.Move(5 * 48 + 1, 6 * 32 + 1, 100, {});
   dispatch_.Move(7 * 48 + 1, 6 * 32 + 1, 100, {});
-  EXPECT_EQ(feedback_.Events, (std::vector<std::string>{"erase", "label 4 : 4", "hover 4,4", "erase",
-                                                        "label 4 : 4", "hover 4,4"}));
+  EXPECT_EQ(feedback_.Events, (std::vector<std::string>{"erase", "label 4 : 4", "hover 4,4",
+                                                        "erase", "label 4 : 4", "hover 4,4"}));
   dispatch_.Move(9 * 48, 9 * 32, 100, {false, false, false, true});  // Left without Ctrl
   EXPECT_EQ(doc_->UndoCount(), 0);
   dispatch_.Move(9 * 48, 9 * 32, 100, {false, false, true, true});

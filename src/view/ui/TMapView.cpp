@@ -1,9 +1,9 @@
 #include "view/ui/TMapView.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QMouseEvent>
 #include <QWheelEvent>
 
 namespace hl {
@@ -172,8 +172,8 @@ void TMapView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TMapView::mousePressEvent(QMouseEvent* event) {
-  emit MousePressed(ScrollPosition() + event->position().toPoint(), event->button(), event->buttons(),
-                    event->modifiers());
+  emit MousePressed(ScrollPosition() + event->position().toPoint(), event->button(),
+                    event->buttons(), event->modifiers());
 }
 
 void TMapView::wheelEvent(QWheelEvent* event) {

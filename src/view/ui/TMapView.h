@@ -6,8 +6,8 @@
 
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
-#include "view/HoverOutline.h"
 #include "tools/RedrawSink.h"
+#include "view/HoverOutline.h"
 #include "view/MapRenderer.h"
 
 namespace hl {
