@@ -157,7 +157,7 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
         return "expected: object N naming an image of an object library";
       }
     }
-    objectSelection_ = *i;
+    tools_.ObjectSelection = *i;
   } else if (command == "press" || command == "press-px" || command == "drag") {
     const auto a = numberAt(1), b = numberAt(2);
     if (!a || !b || *a < 0 || *b < 0) return "expected: " + command + " X Y [buttons and keys]";

@@ -43,8 +43,6 @@ class EditScript {
   std::optional<ScriptError> Run(std::istream& script);
 
   const ToolState& Tools() const { return tools_; }
-  // The object picker's selection (an ObjectIndex, -1 for none), kept for the object tools.
-  int ObjectSelection() const { return objectSelection_; }
 
  private:
   class Answers;
@@ -55,7 +53,6 @@ class EditScript {
   ToolState tools_;
   ToolRandom random_;
   int zoom_ = 40;
-  int objectSelection_ = -1;
   std::deque<std::pair<std::string, std::string>> pendingSizes_;
   std::deque<std::pair<std::string, std::string>> pendingShifts_;
   struct Hooks;
