@@ -3,15 +3,12 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QGuiApplication>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
-#include "images/DemoArt.h"
-#include "images/ImagePacking.h"
-#include "images/LibraryWriter.h"
+#include "BenchSupport.h"
 #include "tools/BigTilePainter.h"
 #include "tools/SmallTilePainter.h"
 #include "view/MapRenderer.h"
@@ -62,16 +59,7 @@ struct Scene {
   hl::LibrarySet Libraries;
   std::unique_ptr<hl::MapDocument> Doc = std::make_unique<hl::MapDocument>();
   Scene() {
-    std::filesystem::create_directories(Folder);
-    const hl::DemoArt art = hl::DemoArt::Draw();
-    for (const auto& [name, pictures] :
-         {std::pair{"Tiles", &art.Tiles}, std::pair{"SmTiles", &art.SmTiles},
-          std::pair{"Objects", &art.Objects}}) {
-      std::vector<hl::LibraryImage> images;
-      for (const QImage& p : *pictures) images.push_back(hl::ToLibraryImage(p, 16, {}));
-      std::string error;
-      hl::WriteDataLibrary(Folder + "/" + name + ".Data", 3, images, &error);
-    }
+    hl::bench::WriteDemoLibraries(Folder);
     Libraries.Open(hl::LibraryFormat::Data, Folder);
     hl::NoRedraw none;
     hl::ToolRandom random(3);
@@ -107,11 +95,4 @@ BENCHMARK_TEMPLATE(BM_DragEvent, true)->Name("BM_DragEvent/small")->Unit(benchma
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return hl::bench::RunWithGui(argc, argv); }

@@ -3,15 +3,13 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QGuiApplication>
 #include <filesystem>
 #include <memory>
 #include <random>
 
 #include "../tests/view/ReferencePainter.h"
 #include "images/DemoArt.h"
-#include "images/ImagePacking.h"
-#include "images/LibraryWriter.h"
+#include "BenchSupport.h"
 #include "view/MapRenderer.h"
 
 namespace {
@@ -24,17 +22,8 @@ struct Scene {
   std::unique_ptr<hl::MapDocument> Doc = std::make_unique<hl::MapDocument>();
 
   Scene() {
-    std::filesystem::create_directories(Folder);
+    hl::bench::WriteDemoLibraries(Folder);
     const hl::DemoArt art = hl::DemoArt::Draw();
-    auto write = [&](const char* name, const std::vector<QImage>& pictures) {
-      std::vector<hl::LibraryImage> images;
-      for (const QImage& p : pictures) images.push_back(hl::ToLibraryImage(p, 16, {}));
-      std::string error;
-      if (!hl::WriteDataLibrary(Folder + "/" + name + ".Data", 3, images, &error)) std::abort();
-    };
-    write("Tiles", art.Tiles);
-    write("SmTiles", art.SmTiles);
-    write("Objects", art.Objects);
     Libraries.Open(hl::LibraryFormat::Data, Folder);
 
     // Every even cell a big tile, every cell a middle tile and an object 48 pixels wide.
@@ -123,11 +112,4 @@ BENCHMARK(BM_Overview)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return hl::bench::RunWithGui(argc, argv); }
