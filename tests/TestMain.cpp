@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 
@@ -6,6 +8,11 @@
 // gives one without a display.
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    const QByteArray runtime = "/tmp/hl-tests-runtime-" + QByteArray::number(::getuid());
+    ::mkdir(runtime.constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", runtime);
+  }
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
