@@ -8,6 +8,7 @@
 #include "cli/Command.h"
 #include "images/LibrarySet.h"
 #include "map/MapFile.h"
+#include "tools/PickerRules.h"
 
 namespace hl::cli {
 
@@ -22,9 +23,11 @@ SelectionLimits LimitsOf(LibrarySet& libs) {
   SelectionLimits limits;
   if (libs.Tiles().ImageCount > 0) {
     limits.Tiles = libs.Tiles().ImageCount;
-    limits.BigTileGroups = (libs.Tiles().ImageCount + 49) / 50;
+    limits.BigTileGroups = pickers::BigTileGroups(libs.Tiles().ImageCount);
   }
-  if (libs.SmTiles().ImageCount > 0) limits.SmallTileGroups = (libs.SmTiles().ImageCount + 59) / 60;
+  if (libs.SmTiles().ImageCount > 0) {
+    limits.SmallTileGroups = pickers::SmallTileGroups(libs.SmTiles().ImageCount);
+  }
   bool anyObjects = false;
   for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
     anyObjects = anyObjects || libs.ObjectSlotLibrary(slot).ImageCount > 0;

@@ -1,0 +1,62 @@
+#include "tools/TileAttributes.h"
+
+#include "util/BinaryFile.h"
+
+namespace hl {
+
+bool TileAttributes::Load(const std::string& folder, std::string* error) {
+  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  values_.clear();
+  path_ = prefix + kFileName;
+  const auto found = FindFileIgnoringCase(path_);
+  if (!found) return true;
+  path_ = *found;
+  FileReader file;
+  if (!file.Open(path_)) {
+    if (error) *error = "cannot read '" + path_ + "'";
+    return false;
+  }
+  std::string text;
+  std::uint8_t buffer[4096];
+  for (std::size_t got; (got = file.Read(buffer)) > 0;) text.append(reinterpret_cast<char*>(buffer), got);
+  if (file.Failed()) {
+    if (error) *error = "cannot read '" + path_ + "'";
+    return false;
+  }
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    values_.push_back(line == "1" ? 1 : 0);
+    start = end + 1;
+  }
+  return true;
+}
+
+bool TileAttributes::Save(std::string* error) const {
+  std::string text;
+  for (int v : values_) text += v == 1 ? "1\r\n" : "0\r\n";
+  SafeFileWriter out;
+  if (!out.Open(path_, SafeFileWriter::OldTail::Drop) ||
+      !out.Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}) || !out.Commit()) {
+    if (error) *error = "cannot write '" + path_ + "'";
+    return false;
+  }
+  return true;
+}
+
+void TileAttributes::SetGroupCount(int groups) {
+  const int length = static_cast<int>(values_.size());
+  if (groups > length) values_.insert(values_.end(), static_cast<std::size_t>(groups - length + 1), 0);
+}
+
+bool TileAttributes::Toggle(int row) {
+  if (row < 0 || row >= static_cast<int>(values_.size())) return false;
+  int& v = values_[static_cast<std::size_t>(row)];
+  v = v == 1 ? 0 : 1;
+  return true;
+}
+
+}  // namespace hl
