@@ -12,6 +12,7 @@
 
 #include "app/Dialogs.h"
 #include "images/BmpFile.h"
+#include "tools/PickerRules.h"
 #include "util/TextHelpers.h"
 
 namespace hl {
@@ -40,6 +41,7 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
     ownQuestions_ = std::make_unique<QtQuestions>(this);
     questions = ownQuestions_.get();
   }
+  questions_ = questions;
   MainWindowHooks& hooks = *this;
   commands_ = std::make_unique<MainCommands>(*doc_, *questions, hooks, mapBitCount);
   startDir_ = QDir::currentPath().toStdString();
@@ -57,6 +59,13 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   dispatch_ = std::make_unique<ToolDispatch>(*doc_, tools_, *MainScroll, random_, feedback);
   connect(MainScroll, &TMapView::MousePressed, this, &TFrmMain::MapPaintMouseDown);
   connect(MainScroll, &TMapView::MouseMoved, this, &TFrmMain::MapPaintMouseMove);
+
+  // The tool windows, in the order of creation, all hidden until a command shows them.
+  PickerHost& host = *this;
+  FrmMainPal = new TFrmMainPal(host, startDir_, this);
+  FrmObj = new TFrmObj(host, this);
+  FrmTile = new TFrmTile(host, this);
+  FrmSmTile = new TFrmSmTile(host, this);
 
   CreateMenus();
   CreateToolBar();
@@ -152,6 +161,12 @@ void TFrmMain::CreateMenus() {
   connect(Item(tools, "MapScroll1", "Map Scroll"), &QAction::triggered, this,
           [this] { commands_->MapScroll1Click(); });
 
+  QMenu* palette = menuBar()->addMenu("Palette(&P)");
+  connect(Item(palette, "Tile1", "Tiles"), &QAction::triggered, this, [this] { FrmMainPal->show(); });
+  connect(Item(palette, "TileDetail1", "Tile Details"), &QAction::triggered, this, [this] { FrmTile->show(); });
+  connect(Item(palette, "Object1", "Objects"), &QAction::triggered, this, [this] { FrmObj->show(); });
+  connect(Item(palette, "SmallTile1", "Small Tiles"), &QAction::triggered, this, [this] { FrmSmTile->show(); });
+
   QMenu* view = menuBar()->addMenu("View(&V)");
   auto check = [&](const char* name, const char* caption, bool on) {
     QAction* a = Item(view, name, caption);
@@ -166,6 +181,11 @@ void TFrmMain::CreateMenus() {
   ShowObject1 = check("ShowObject1", "Show Objects", true);
   ShowAttribMarks1 = check("ShowAttribMarks1", "Show AttribMarks", false);
   MiddleTransparent1 = check("MiddleTransparent1", "Middle Transparent", true);
+
+  QMenu* options = menuBar()->addMenu("Options(&Q)");
+  QAction* normalSize = Item(options, "ObjectViewNormalSize1", "Objects View Nomal Size");
+  normalSize->setCheckable(true);
+  connect(normalSize, &QAction::triggered, this, [this](bool on) { FrmObj->SetNormalSize(on); });
 
   QMenu* help = menuBar()->addMenu("Help(&H)");
   connect(Item(help, "Version", "Version(&A)"), &QAction::triggered, this, [this] {
@@ -240,6 +260,8 @@ void TFrmMain::showEvent(QShowEvent* event) {
   // FormShow: the "Small" button is down at start.
   findChild<QAction*>("SpeedButton2")->setChecked(true);
   tools_.LayerMode = 1;
+  FrmMainPal->SetGroupCount(pickers::BigTileGroups(libraries_.Tiles().ImageCount));
+  FrmSmTile->SetGroupCount(pickers::SmallTileGroups(libraries_.SmTiles().ImageCount));
 }
 
 void TFrmMain::Timer1Timer() {
@@ -374,6 +396,18 @@ void TFrmMain::RebuildRecentMenu() {
             });
   }
   recentMenu_->setEnabled(!recent.isEmpty());
+}
+
+}  // namespace hl
+
+namespace hl {
+
+void TFrmMain::PressLayerButton(int layer) {
+  static const char* const kButtons[] = {"SpeedButton1", "SpeedButton2", "SpeedButton3",
+                                         "SpeedButton6", "SpeedButton4", "SpeedButton5"};
+  if (layer < 0 || layer > 5) return;
+  if (QAction* button = findChild<QAction*>(kButtons[layer])) button->setChecked(true);
+  tools_.LayerMode = layer;
 }
 
 }  // namespace hl

@@ -17,13 +17,17 @@
 #include "tools/ToolDispatch.h"
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"
+#include "tools/ui/Pickers.h"
 #include "view/ui/TMapView.h"
 
 namespace hl {
 
 // The main window: owns the map document with its history, the image libraries and the map
 // view; its menus, toolbar, keys and timer call the commands of MainCommands.
-class TFrmMain : public QMainWindow, private MainWindowHooks, private DispatchFeedback {
+class TFrmMain : public QMainWindow,
+                 private MainWindowHooks,
+                 private DispatchFeedback,
+                 private PickerHost {
   Q_OBJECT
 
  public:
@@ -37,11 +41,15 @@ class TFrmMain : public QMainWindow, private MainWindowHooks, private DispatchFe
   ~TFrmMain() override;
 
   MapDocument& Document() { return *doc_; }
-  LibrarySet& Libraries() { return libraries_; }
+  LibrarySet& Libraries() override { return libraries_; }
   MainCommands& Commands() { return *commands_; }
   TMapView* MapView() { return MainScroll; }
   int LayerMode() const { return tools_.LayerMode; }
-  ToolState& Tools() { return tools_; }
+  ToolState& Tools() override { return tools_; }
+  TFrmMainPal* MainPalette() { return FrmMainPal; }
+  TFrmTile* TilePicker() { return FrmTile; }
+  TFrmSmTile* SmallTilePicker() { return FrmSmTile; }
+  TFrmObj* ObjectPicker() { return FrmObj; }
 
   // The map view's mouse, turned into the tool dispatch.
   void MapPaintMouseDown(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
@@ -69,6 +77,10 @@ class TFrmMain : public QMainWindow, private MainWindowHooks, private DispatchFe
   void ShowHover(int x, int y) override;
   void SetCoordinateLabel(const std::string& text) override;
   void SetModified() override;
+  // PickerHost
+  void PressLayerButton(int layer) override;
+  void RepaintMap() override { MainScroll->Repaint(); }
+  Questions& Ask() override { return *questions_; }
 
   void CreateMenus();
   void CreateToolBar();
@@ -80,6 +92,7 @@ class TFrmMain : public QMainWindow, private MainWindowHooks, private DispatchFe
   std::unique_ptr<MapDocument> doc_;
   LibrarySet libraries_;
   std::unique_ptr<QtQuestions> ownQuestions_;
+  Questions* questions_ = nullptr;
   std::unique_ptr<MainCommands> commands_;
   std::string startDir_;
   ToolState tools_;
@@ -96,6 +109,10 @@ class TFrmMain : public QMainWindow, private MainWindowHooks, private DispatchFe
   QTimer* Timer1 = nullptr;
   QActionGroup* layerButtons_ = nullptr;
   QMenu* recentMenu_ = nullptr;
+  TFrmMainPal* FrmMainPal = nullptr;
+  TFrmObj* FrmObj = nullptr;
+  TFrmTile* FrmTile = nullptr;
+  TFrmSmTile* FrmSmTile = nullptr;
   QAction* ShowBackgroundTile1 = nullptr;
   QAction* ShowMiddleTile1 = nullptr;
   QAction* ShowObject1 = nullptr;

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QComboBox>
+#include <QWidget>
+
+#include "images/LibrarySet.h"
+#include "tools/TileAttributes.h"
+#include "tools/ToolState.h"
+#include "tools/ui/DrawGrid.h"
+#include "util/Questions.h"
+
+namespace hl {
+
+// What the picker windows need of the main window.
+class PickerHost {
+ public:
+  virtual ~PickerHost() = default;
+  virtual ToolState& Tools() = 0;
+  virtual LibrarySet& Libraries() = 0;
+  // Presses a layer button of the toolbar (and so sets LayerMode).
+  virtual void PressLayerButton(int layer) = 0;
+  virtual void RepaintMap() = 0;
+  virtual Questions& Ask() = 0;
+};
+
+// "Tile": every big tile at half size, five to a row, for placing single tiles by hand.
+class TFrmTile : public QWidget {
+ public:
+  TFrmTile(PickerHost& host, QWidget* parent);
+  // The tile of the current cell, -1 past the last tile.
+  int Selection() const;
+  DrawGrid* TileGrid;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  PickerHost& host_;
+};
+
+// "Small Tile": one row per small-tile group (images 33, 0 and 17 of the group) and a spare row.
+class TFrmSmTile : public QWidget {
+ public:
+  TFrmSmTile(PickerHost& host, QWidget* parent);
+  void SetGroupCount(int groups);
+  int GroupCount() const { return groups_; }
+  DrawGrid* TileGrid;
+
+ private:
+  PickerHost& host_;
+  int groups_ = 0;
+};
+
+// "FObj": the images of one object library in a row, at half or full size.
+class TFrmObj : public QWidget {
+ public:
+  TFrmObj(PickerHost& host, QWidget* parent);
+  // An ObjectIndex, -1 past the last image.
+  int Selection() const;
+  int Library() const { return library_; }
+  void SetNormalSize(bool normal) { normalSize_ = normal; }
+  bool NormalSize() const { return normalSize_; }
+  DrawGrid* ObjGrid;
+  QComboBox* CbWilIndexList;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Arrange();  // the on-show step: column width and count for the library
+  PickerHost& host_;
+  bool normalSize_ = false;
+  int library_ = 0;
+};
+
+// "Palett": one row per 50-tile group with its attribute flag ("#"), kept in Tile.atr.
+class TFrmMainPal : public QWidget {
+ public:
+  TFrmMainPal(PickerHost& host, const std::string& startDir, QWidget* parent);
+  void SetGroupCount(int groups);
+  int GroupCount() const { return groups_; }
+  const TileAttributes& Attributes() const { return attributes_; }
+  DrawGrid* MainPalGrid;
+
+ private:
+  void MainPalGridKeyDown(int key);
+  PickerHost& host_;
+  TileAttributes attributes_;
+  int groups_ = 0;
+};
+
+}  // namespace hl

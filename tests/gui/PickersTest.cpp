@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTest>
+#include <memory>
+
+#include "TempDir.h"
+#include "app/ScriptedQuestions.h"
+#include "app/TFrmMain.h"
+#include "images/LibraryWriter.h"
+
+namespace hl {
+namespace {
+
+LibraryImage Solid(int w, int h, std::uint16_t colour) {
+  LibraryImage image{w, h, 0, 0, {}};
+  for (int i = 0; i < w * h; ++i) {
+    image.Pixels.push_back(static_cast<std::uint8_t>(colour));
+    image.Pixels.push_back(static_cast<std::uint8_t>(colour >> 8));
+  }
+  return image;
+}
+
+void WriteLibrary(const std::string& path, int count, int w, int h) {
+  std::vector<LibraryImage> images;
+  for (int i = 0; i < count; ++i) images.push_back(Solid(w, h, static_cast<std::uint16_t>(0x0841 * (i % 30 + 1))));
+  std::string error;
+  ASSERT_TRUE(WriteDataLibrary(path, 0, images, &error)) << error;
+}
+
+class PickersTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = QDir::currentPath(); }
+  void TearDown() override {
+    window_.reset();
+    QDir::setCurrent(previous_);
+  }
+  // The editor started in the test folder with these library sizes.
+  TFrmMain& Start(int tiles, int smallTiles, int objects3) {
+    WriteLibrary(dir_.File("Tiles.Data"), tiles, 96, 64);
+    WriteLibrary(dir_.File("SmTiles.Data"), smallTiles, 48, 32);
+    if (objects3 > 0) WriteLibrary(dir_.File("Objects3.Data"), objects3, 48, 60);
+    QDir::setCurrent(QString::fromStdString(dir_.Path()));
+    window_ = std::make_unique<TFrmMain>(16, std::string(), &q_);
+    window_->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    return *window_;
+  }
+  static void Click(DrawGrid* grid, int col, int row) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(col, row).center());
+  }
+  static void Show(QWidget* w) {
+    w->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
+  }
+  test::TempDir dir_;
+  test::ScriptedQuestions q_;
+  std::unique_ptr<TFrmMain> window_;
+  QString previous_;
+};
+
+TEST_F(PickersTest, TilePickerReachesEveryTile) {
+  TFrmMain& w = Start(12, 60, 0);
+  TFrmTile* picker = w.TilePicker();
+  EXPECT_EQ(picker->windowTitle(), "Tile");
+  Show(picker);
+  EXPECT_EQ(picker->TileGrid->RowCount(), 3);
+  w.findChild<QAction*>("SpeedButton1")->trigger();
+  w.Tools().ToolMode = 1;
+  Click(picker->TileGrid, 1, 2);
+  EXPECT_EQ(w.Tools().CurrentTile, 11);
+  EXPECT_EQ(w.Tools().ToolMode, 0);
+  EXPECT_EQ(w.LayerMode(), 1);
+  EXPECT_TRUE(w.findChild<QAction*>("SpeedButton2")->isChecked());
+  Click(picker->TileGrid, 4, 2);
+  EXPECT_EQ(w.Tools().CurrentTile, -1);  // past the last tile
+}
+
+TEST_F(PickersTest, SmallTilePickerRowsAreGroups) {
+  TFrmMain& w = Start(50, 600, 0);
+  TFrmSmTile* picker = w.SmallTilePicker();
+  EXPECT_EQ(picker->windowTitle(), "Small Tile");
+  EXPECT_EQ(picker->GroupCount(), 10);
+  EXPECT_EQ(picker->TileGrid->RowCount(), 11);
+  Show(picker);
+  Click(picker->TileGrid, 0, 3);
+  EXPECT_EQ(w.Tools().SmallTileGroup, 3);
+  EXPECT_EQ(w.Tools().ToolMode, 1);
+  w.Tools().ToolMode = 0;
+  Click(picker->TileGrid, 2, 10);  // the spare row: only the tool changes
+  EXPECT_EQ(w.Tools().SmallTileGroup, 3);
+  EXPECT_EQ(w.Tools().ToolMode, 1);
+}
+
+TEST_F(PickersTest, ObjectPickerBrowsesLibraries) {
+  TFrmMain& w = Start(50, 60, 10);
+  TFrmObj* picker = w.ObjectPicker();
+  EXPECT_EQ(picker->windowTitle(), "FObj");
+  EXPECT_EQ(picker->CbWilIndexList->count(), 7);
+  EXPECT_EQ(picker->CbWilIndexList->itemText(6), "60000~69999");
+  Show(picker);
+  EXPECT_EQ(picker->ObjGrid->ColumnCount(), 1);  // library 0 is empty
+  Click(picker->ObjGrid, 0, 0);
+  EXPECT_EQ(w.Tools().ObjectSelection, -1);
+  EXPECT_EQ(w.Tools().ToolMode, 3);
+  picker->CbWilIndexList->setCurrentIndex(2);
+  EXPECT_EQ(picker->Library(), 2);
+  EXPECT_EQ(picker->ObjGrid->ColumnCount(), 10);
+  EXPECT_EQ(picker->ObjGrid->CellWidth(), 24);
+  Click(picker->ObjGrid, 7, 0);
+  EXPECT_EQ(w.Tools().ObjectSelection, 131077);
+  w.findChild<QAction*>("ObjectViewNormalSize1")->trigger();
+  picker->hide();
+  Show(picker);
+  EXPECT_EQ(picker->ObjGrid->CellWidth(), 48);
+}
+
+TEST_F(PickersTest, PaletteChoosesGroupsAndKeepsAttributes) {
+  TFrmMain& w = Start(120, 60, 0);
+  TFrmMainPal* palette = w.MainPalette();
+  EXPECT_EQ(palette->windowTitle(), "Palett");
+  EXPECT_EQ(palette->GroupCount(), 3);
+  EXPECT_EQ(palette->MainPalGrid->RowCount(), 4);
+  Show(palette);
+  Click(palette->MainPalGrid, 1, 1);
+  EXPECT_EQ(w.Tools().BigTileGroup, 1);
+  Click(palette->MainPalGrid, 1, 3);  // the spare row: the group stays
+  EXPECT_EQ(w.Tools().BigTileGroup, 1);
+  EXPECT_EQ(w.Tools().ToolMode, 0);
+  Click(palette->MainPalGrid, 0, 0);
+  QTest::keyClick(palette->MainPalGrid, Qt::Key_F1);
+  EXPECT_EQ(test::ReadFileBytes(dir_.File("Tile.atr")),
+            (std::vector<std::uint8_t>{'1', '\r', '\n', '0', '\r', '\n', '0', '\r', '\n', '0', '\r', '\n'}));
+  EXPECT_TRUE(palette->Attributes().IsSet(0));
+  EXPECT_TRUE(q_.Messages.empty());
+}
+
+}  // namespace
+}  // namespace hl
