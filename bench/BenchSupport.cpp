@@ -16,8 +16,9 @@ namespace hl::bench {
 void WriteDemoLibraries(const std::string& folder) {
   std::filesystem::create_directories(folder);
   const DemoArt art = DemoArt::Draw();
-  for (const auto& [name, pictures] : {std::pair{"Tiles", &art.Tiles}, std::pair{"SmTiles", &art.SmTiles},
-                                       std::pair{"Objects", &art.Objects}}) {
+  for (const auto& [name, pictures] :
+       {std::pair{"Tiles", &art.Tiles}, std::pair{"SmTiles", &art.SmTiles},
+        std::pair{"Objects", &art.Objects}}) {
     std::vector<LibraryImage> images;
     for (const QImage& p : *pictures) images.push_back(ToLibraryImage(p, 16, {}));
     std::string error;

@@ -95,4 +95,6 @@ BENCHMARK_TEMPLATE(BM_DragEvent, true)->Name("BM_DragEvent/small")->Unit(benchma
 
 }  // namespace
 
-int main(int argc, char** argv) { return hl::bench::RunWithGui(argc, argv); }
+int main(int argc, char** argv) {
+  return hl::bench::RunWithGui(argc, argv);
+}

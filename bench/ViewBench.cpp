@@ -8,8 +8,8 @@
 #include <random>
 
 #include "../tests/view/ReferencePainter.h"
-#include "images/DemoArt.h"
 #include "BenchSupport.h"
+#include "images/DemoArt.h"
 #include "view/MapRenderer.h"
 
 namespace {
@@ -112,4 +112,6 @@ BENCHMARK(BM_Overview)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) { return hl::bench::RunWithGui(argc, argv); }
+int main(int argc, char** argv) {
+  return hl::bench::RunWithGui(argc, argv);
+}

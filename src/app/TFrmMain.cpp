@@ -162,10 +162,29 @@ void TFrmMain::CreateMenus() {
           [this] { commands_->MapScroll1Click(); });
 
   QMenu* palette = menuBar()->addMenu("Palette(&P)");
-  connect(Item(palette, "Tile1", "Tiles"), &QAction::triggered, this, [this] { FrmMainPal->show(); });
-  connect(Item(palette, "TileDetail1", "Tile Details"), &QAction::triggered, this, [this] { FrmTile->show(); });
-  connect(Item(palette, "Object1", "Objects"), &QAction::triggered, this, [this] { FrmObj->show(); });
-  connect(Item(palette, "SmallTile1", "Small Tiles"), &QAction::triggered, this, [this] { FrmSmTile->show(); });
+  // Tool windows open beside the main window the first time, then where the user left them.
+  auto showBeside = [this](QWidget* window, QPoint offset) {
+    if (!window->property("placed").toBool()) {
+      window->move(frameGeometry().topRight() + offset);
+      window->setProperty("placed", true);
+    }
+    window->show();
+    window->raise();
+  };
+  connect(Item(palette, "Tile1", "Tiles"), &QAction::triggered, this, [this, showBeside] {
+    showBeside(FrmMainPal, {8, 0});
+  });
+  connect(Item(palette, "TileDetail1", "Tile Details"), &QAction::triggered, this,
+          [this, showBeside] {
+            showBeside(FrmTile, {8, 40});
+          });
+  connect(Item(palette, "Object1", "Objects"), &QAction::triggered, this, [this, showBeside] {
+    showBeside(FrmObj, {-640, 600});
+  });
+  connect(Item(palette, "SmallTile1", "Small Tiles"), &QAction::triggered, this,
+          [this, showBeside] {
+            showBeside(FrmSmTile, {8, 80});
+          });
 
   QMenu* view = menuBar()->addMenu("View(&V)");
   auto check = [&](const char* name, const char* caption, bool on) {

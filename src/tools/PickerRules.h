@@ -22,11 +22,15 @@ inline int TileSelection(int row, int col, int imageCount) {
   const int index = row * kTileColumns + col;
   return index >= 0 && index < imageCount ? index : -1;
 }
-inline int BigTileGroups(int tileCount) { return (tileCount + kBigTileGroupSize - 1) / kBigTileGroupSize; }
+inline int BigTileGroups(int tileCount) {
+  return (tileCount + kBigTileGroupSize - 1) / kBigTileGroupSize;
+}
 inline int SmallTileGroups(int smallTileCount) {
   return (smallTileCount + kSmallTileGroupSize - 1) / kSmallTileGroupSize;
 }
-inline int ObjectColumns(int imageCount) { return std::clamp(imageCount, 1, 65535); }
+inline int ObjectColumns(int imageCount) {
+  return std::clamp(imageCount, 1, 65535);
+}
 // The object picker's selection in library `library`: an ObjectIndex, -1 past the last image.
 inline int ObjectSelection(int col, int library, int imageCount) {
   return col >= 0 && col < imageCount ? col + library * 65535 : -1;

@@ -18,7 +18,8 @@ bool TileAttributes::Load(const std::string& folder, std::string* error) {
   }
   std::string text;
   std::uint8_t buffer[4096];
-  for (std::size_t got; (got = file.Read(buffer)) > 0;) text.append(reinterpret_cast<char*>(buffer), got);
+  for (std::size_t got; (got = file.Read(buffer)) > 0;)
+    text.append(reinterpret_cast<char*>(buffer), got);
   if (file.Failed()) {
     if (error) *error = "cannot read '" + path_ + "'";
     return false;
@@ -40,7 +41,8 @@ bool TileAttributes::Save(std::string* error) const {
   for (int v : values_) text += v == 1 ? "1\r\n" : "0\r\n";
   SafeFileWriter out;
   if (!out.Open(path_, SafeFileWriter::OldTail::Drop) ||
-      !out.Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}) || !out.Commit()) {
+      !out.Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}) ||
+      !out.Commit()) {
     if (error) *error = "cannot write '" + path_ + "'";
     return false;
   }
@@ -49,7 +51,8 @@ bool TileAttributes::Save(std::string* error) const {
 
 void TileAttributes::SetGroupCount(int groups) {
   const int length = static_cast<int>(values_.size());
-  if (groups > length) values_.insert(values_.end(), static_cast<std::size_t>(groups - length + 1), 0);
+  if (groups > length)
+    values_.insert(values_.end(), static_cast<std::size_t>(groups - length + 1), 0);
 }
 
 bool TileAttributes::Toggle(int row) {

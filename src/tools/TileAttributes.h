@@ -25,7 +25,8 @@ class TileAttributes {
   // Inverts the entry of `row` when the list has one; false when it has none.
   bool Toggle(int row);
   bool IsSet(int row) const {
-    return row >= 0 && row < static_cast<int>(values_.size()) && values_[static_cast<std::size_t>(row)] == 1;
+    return row >= 0 && row < static_cast<int>(values_.size()) &&
+           values_[static_cast<std::size_t>(row)] == 1;
   }
 
   const std::vector<int>& Values() const { return values_; }

@@ -19,7 +19,7 @@ struct ToolState {
   int FillCounter = 0;
   int FillStartGroup = 0;
   int ObjectSelection = -1;  // the object picker's selection, an ObjectIndex or -1
-  int SegOriginX = 0;  // world origin of the loaded segment window
+  int SegOriginX = 0;        // world origin of the loaded segment window
   int SegOriginY = 0;
   bool SegmentMode = false;
 

@@ -23,7 +23,8 @@ LibraryImage Solid(int w, int h, std::uint16_t colour) {
 
 void WriteLibrary(const std::string& path, int count, int w, int h) {
   std::vector<LibraryImage> images;
-  for (int i = 0; i < count; ++i) images.push_back(Solid(w, h, static_cast<std::uint16_t>(0x0841 * (i % 30 + 1))));
+  for (int i = 0; i < count; ++i)
+    images.push_back(Solid(w, h, static_cast<std::uint16_t>(0x0841 * (i % 30 + 1))));
   std::string error;
   ASSERT_TRUE(WriteDataLibrary(path, 0, images, &error)) << error;
 }
@@ -130,7 +131,8 @@ TEST_F(PickersTest, PaletteChoosesGroupsAndKeepsAttributes) {
   Click(palette->MainPalGrid, 0, 0);
   QTest::keyClick(palette->MainPalGrid, Qt::Key_F1);
   EXPECT_EQ(test::ReadFileBytes(dir_.File("Tile.atr")),
-            (std::vector<std::uint8_t>{'1', '\r', '\n', '0', '\r', '\n', '0', '\r', '\n', '0', '\r', '\n'}));
+            (std::vector<std::uint8_t>{'1', '\r', '\n', '0', '\r', '\n', '0', '\r', '\n', '0', '\r',
+                                       '\n'}));
   EXPECT_TRUE(palette->Attributes().IsSet(0));
   EXPECT_TRUE(q_.Messages.empty());
 }

@@ -1,5 +1,3 @@
-#include "tools/TileAttributes.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,11 +5,14 @@
 
 #include "TempDir.h"
 #include "tools/PickerRules.h"
+#include "tools/TileAttributes.h"
 
 namespace hl {
 namespace {
 
-std::vector<std::uint8_t> Text(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> Text(const std::string& s) {
+  return {s.begin(), s.end()};
+}
 
 class TileAttributesTest : public ::testing::Test {
  protected:

@@ -75,8 +75,10 @@ void DrawGrid::paintEvent(QPaintEvent*) {
   const int stepX = cellWidth_ + line_, stepY = cellHeight_ + line_;
   const int firstCol = horizontalScrollBar()->value() / stepX;
   const int firstRow = verticalScrollBar()->value() / stepY;
-  const int lastCol = std::min(columns_ - 1, (horizontalScrollBar()->value() + viewport()->width()) / stepX);
-  const int lastRow = std::min(rows_ - 1, (verticalScrollBar()->value() + viewport()->height()) / stepY);
+  const int lastCol =
+      std::min(columns_ - 1, (horizontalScrollBar()->value() + viewport()->width()) / stepX);
+  const int lastRow =
+      std::min(rows_ - 1, (verticalScrollBar()->value() + viewport()->height()) / stepY);
   for (int row = firstRow; row <= lastRow; ++row) {
     for (int col = firstCol; col <= lastCol; ++col) {
       const QRect cell = CellRect(col, row);
@@ -85,8 +87,10 @@ void DrawGrid::paintEvent(QPaintEvent*) {
       if (draw_) draw_(p, cell, col, row);
       p.restore();
       if (line_ > 0) {
-        p.fillRect(QRect(cell.right() + 1, cell.top(), line_, stepY), palette().color(QPalette::Mid));
-        p.fillRect(QRect(cell.left(), cell.bottom() + 1, stepX, line_), palette().color(QPalette::Mid));
+        p.fillRect(QRect(cell.right() + 1, cell.top(), line_, stepY),
+                   palette().color(QPalette::Mid));
+        p.fillRect(QRect(cell.left(), cell.bottom() + 1, stepX, line_),
+                   palette().color(QPalette::Mid));
       }
       if (col == col_ && row == row_) {
         p.setPen(QPen(palette().color(QPalette::Highlight), 2));
@@ -108,11 +112,21 @@ void DrawGrid::mousePressEvent(QMouseEvent* event) {
 
 void DrawGrid::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
-    case Qt::Key_Left: SetCurrent(col_ - 1, row_); break;
-    case Qt::Key_Right: SetCurrent(col_ + 1, row_); break;
-    case Qt::Key_Up: SetCurrent(col_, row_ - 1); break;
-    case Qt::Key_Down: SetCurrent(col_, row_ + 1); break;
-    default: emit KeyPressed(event->key()); return;
+    case Qt::Key_Left:
+      SetCurrent(col_ - 1, row_);
+      break;
+    case Qt::Key_Right:
+      SetCurrent(col_ + 1, row_);
+      break;
+    case Qt::Key_Up:
+      SetCurrent(col_, row_ - 1);
+      break;
+    case Qt::Key_Down:
+      SetCurrent(col_, row_ + 1);
+      break;
+    default:
+      emit KeyPressed(event->key());
+      return;
   }
   const QRect cell = CellRect(col_, row_);
   if (!viewport()->rect().contains(cell)) {

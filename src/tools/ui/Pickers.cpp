@@ -35,9 +35,11 @@ TFrmTile::TFrmTile(PickerHost& host, QWidget* parent) : QWidget(parent), host_(h
   TileGrid->SetDrawCell([this](QPainter& p, const QRect& cell, int col, int row) {
     TGameImages& tiles = host_.Libraries().Tiles();
     const int index = row * TileGrid->ColumnCount() + col;
-    if (index >= 0 && index < tiles.ImageCount) DrawScaled(p, cell.x(), cell.y(), tiles, index, kHalf);
+    if (index >= 0 && index < tiles.ImageCount)
+      DrawScaled(p, cell.x(), cell.y(), tiles, index, kHalf);
   });
-  connect(TileGrid, &DrawGrid::CurrentChanged, this, [this] { host_.Tools().SetCurrentTile(Selection()); });
+  connect(TileGrid, &DrawGrid::CurrentChanged, this,
+          [this] { host_.Tools().SetCurrentTile(Selection()); });
   connect(TileGrid, &DrawGrid::CellClicked, this, [this] {
     host_.Tools().SetCurrentTile(Selection());
     host_.Tools().ToolMode = 0;
@@ -46,7 +48,8 @@ TFrmTile::TFrmTile(PickerHost& host, QWidget* parent) : QWidget(parent), host_(h
 }
 
 int TFrmTile::Selection() const {
-  return pickers::TileSelection(TileGrid->Row(), TileGrid->Col(), host_.Libraries().Tiles().ImageCount);
+  return pickers::TileSelection(TileGrid->Row(), TileGrid->Col(),
+                                host_.Libraries().Tiles().ImageCount);
 }
 
 void TFrmTile::showEvent(QShowEvent* event) {
@@ -69,7 +72,8 @@ TFrmSmTile::TFrmSmTile(PickerHost& host, QWidget* parent) : QWidget(parent), hos
     TGameImages& small = host_.Libraries().SmTiles();
     if (row < 0 || row >= small.ImageCount) return;
     const int offsets[3] = {33, 0, 17};
-    DrawScaled(p, cell.x(), cell.y(), small, row * pickers::kSmallTileGroupSize + offsets[col], kFull);
+    DrawScaled(p, cell.x(), cell.y(), small, row * pickers::kSmallTileGroupSize + offsets[col],
+               kFull);
   });
   connect(TileGrid, &DrawGrid::CellClicked, this, [this](int, int row) {
     host_.Tools().ToolMode = 1;
@@ -111,7 +115,8 @@ TFrmObj::TFrmObj(PickerHost& host, QWidget* parent) : QWidget(parent), host_(hos
       Arrange();
     }
   });
-  connect(ObjGrid, &DrawGrid::CurrentChanged, this, [this] { host_.Tools().ObjectSelection = Selection(); });
+  connect(ObjGrid, &DrawGrid::CurrentChanged, this,
+          [this] { host_.Tools().ObjectSelection = Selection(); });
   connect(ObjGrid, &DrawGrid::CellClicked, this, [this] {
     host_.Tools().ObjectSelection = Selection();
     host_.Tools().ToolMode = 3;
