@@ -8,23 +8,15 @@
 #include "app/ScriptedQuestions.h"
 #include "app/TFrmMain.h"
 #include "images/LibraryWriter.h"
+#include "view/TestLibraries.h"
 
 namespace hl {
 namespace {
 
-LibraryImage Solid(int w, int h, std::uint16_t colour) {
-  LibraryImage image{w, h, 0, 0, {}};
-  for (int i = 0; i < w * h; ++i) {
-    image.Pixels.push_back(static_cast<std::uint8_t>(colour));
-    image.Pixels.push_back(static_cast<std::uint8_t>(colour >> 8));
-  }
-  return image;
-}
-
 void WriteLibrary(const std::string& path, int count, int w, int h) {
   std::vector<LibraryImage> images;
   for (int i = 0; i < count; ++i)
-    images.push_back(Solid(w, h, static_cast<std::uint16_t>(0x0841 * (i % 30 + 1))));
+    images.push_back(test::Solid(w, h, static_cast<std::uint16_t>(0x0841 * (i % 30 + 1))));
   std::string error;
   ASSERT_TRUE(WriteDataLibrary(path, 0, images, &error)) << error;
 }

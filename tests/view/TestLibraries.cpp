@@ -6,8 +6,6 @@
 
 namespace hl::test {
 
-namespace {
-
 LibraryImage Solid(int w, int h, std::uint16_t colour) {
   LibraryImage image{w, h, 0, 0, {}};
   for (int i = 0; i < w * h; ++i) {
@@ -16,8 +14,6 @@ LibraryImage Solid(int w, int h, std::uint16_t colour) {
   }
   return image;
 }
-
-}  // namespace
 
 std::uint16_t TileColour(int n) {
   return static_cast<std::uint16_t>(0x8000 | (n + 1) << 5);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "images/LibrarySet.h"
+#include "images/LibraryWriter.h"
 
 namespace hl::test {
 
@@ -21,5 +22,8 @@ std::uint16_t ObjectColour(int n);
 QRgb Drawn(std::uint16_t pixel565);
 
 inline constexpr int kObjectHeights[] = {80, 200, 1};
+
+// A library picture of one 5-6-5 colour.
+LibraryImage Solid(int w, int h, std::uint16_t colour);
 
 }  // namespace hl::test
