@@ -3,6 +3,7 @@
 #include <sstream>
 #include <vector>
 
+#include "tools/AttributeTools.h"
 #include "util/TextHelpers.h"
 
 namespace hl {
@@ -63,6 +64,24 @@ class EditScript::Answers : public Questions {
     s_.pendingShifts_.pop_front();
     return v;
   }
+  std::string LightText(const std::string& initial) override {
+    if (s_.lightAnswers_.empty()) {
+      s_.missingAnswer_ = "the light dialog opened with no answer-light waiting";
+      return initial;
+    }
+    std::string text = s_.lightAnswers_.front().second;
+    s_.lightAnswers_.pop_front();
+    return text;
+  }
+  std::optional<DoorTexts> DoorDialog(const DoorTexts&) override {
+    if (s_.doorAnswers_.empty()) {
+      s_.missingAnswer_ = "the door dialog opened with no answer-door waiting";
+      return std::nullopt;
+    }
+    auto answer = s_.doorAnswers_.front().second;
+    s_.doorAnswers_.pop_front();
+    return answer;
+  }
   bool Progress(const std::string&, int, int) override { return true; }
   void Beep() override {}
 
@@ -94,7 +113,7 @@ EditScript::EditScript(MapDocument& doc, std::uint8_t mapBitCount, std::uint32_t
       answers_(std::make_unique<Answers>(*this)) {
   // As in the editor once its window is shown.
   tools_.LayerMode = 1;
-  dispatch_ = std::make_unique<ToolDispatch>(doc_, tools_, *hooks_, random_, *hooks_);
+  dispatch_ = std::make_unique<ToolDispatch>(doc_, tools_, *hooks_, random_, *hooks_, *answers_);
   commands_ = std::make_unique<MainCommands>(doc_, *answers_, *hooks_, mapBitCount);
 }
 
@@ -107,7 +126,15 @@ std::optional<ScriptError> EditScript::Run(std::istream& script) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const auto first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] == '#') continue;
+    line_ = lineNumber;
     if (auto error = RunLine(line)) return ScriptError{lineNumber, *error};
+    if (missingAnswer_) return ScriptError{lineNumber, *missingAnswer_};
+  }
+  if (!lightAnswers_.empty()) {
+    return ScriptError{lightAnswers_.front().first, "no light dialog used this answer"};
+  }
+  if (!doorAnswers_.empty()) {
+    return ScriptError{doorAnswers_.front().first, "no door dialog used this answer"};
   }
   return std::nullopt;
 }
@@ -195,8 +222,28 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
         dispatch_->Press(*a, *b, zoom_, *pressed, held);
       }
     }
-  } else if (command == "answer-light" || command == "answer-door") {
-    return "no tool asks for lights or doors yet, so '" + command + "' would stay unused";
+  } else if (command == "answer-light") {
+    if (w.size() < 2) return "expected: answer-light TEXT";
+    lightAnswers_.emplace_back(line_, line.substr(line.find(w[1])));
+  } else if (command == "answer-door") {
+    if (exactly(1) && w[1] == "cancel") {
+      doorAnswers_.emplace_back(line_, std::nullopt);
+    } else if (exactly(2) || (exactly(3) && w[3] == "core")) {
+      doorAnswers_.emplace_back(line_, Questions::DoorTexts{w.size() == 4, w[1], w[2]});
+    } else {
+      return "expected: answer-door INDEX OFFSET [core], or answer-door cancel";
+    }
+  } else if (command == "move-object" || command == "delete-object") {
+    const auto a = numberAt(1);
+    bool changed = false;
+    if (command == "move-object") {
+      const auto b = numberAt(2);
+      if (!exactly(2) || !a || !b) return "expected: move-object IMAGE ROWS";
+      MoveObjectImage(doc_, *a, *b, &changed);
+    } else {
+      if (!exactly(1) || !a) return "expected: delete-object IMAGE";
+      DeleteObjectImage(doc_, *a, &changed);
+    }
   } else if (command == "scroll") {
     if (!exactly(2)) return "expected: scroll DX DY";
     pendingShifts_.emplace_back(w[1], w[2]);
@@ -208,7 +255,7 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
   } else if (command == "undo") {
     if (!exactly(0)) return "expected: undo";
     commands_->Undo();
-  } else if (command == "set" || command == "move-object" || command == "delete-object") {
+  } else if (command == "set") {
     return "'" + command + "' comes with the object tools, which this editor does not have yet";
   } else {
     return "unknown command '" + command + "'";

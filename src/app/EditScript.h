@@ -55,6 +55,11 @@ class EditScript {
   int zoom_ = 40;
   std::deque<std::pair<std::string, std::string>> pendingSizes_;
   std::deque<std::pair<std::string, std::string>> pendingShifts_;
+  // Answers for the light and door dialogs, with the line that gave them.
+  std::deque<std::pair<int, std::string>> lightAnswers_;
+  std::deque<std::pair<int, std::optional<Questions::DoorTexts>>> doorAnswers_;
+  int line_ = 0;
+  std::optional<std::string> missingAnswer_;
   struct Hooks;
   std::unique_ptr<Hooks> hooks_;
   std::unique_ptr<Answers> answers_;

@@ -1,6 +1,7 @@
 #include "app/QtQuestions.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -75,6 +76,23 @@ std::pair<std::string, std::string> QtQuestions::ShiftTexts() {
   dialog.EdY->clear();
   dialog.exec();  // however it closes, the numbers count
   return {dialog.EdX->text().toStdString(), dialog.EdY->text().toStdString()};
+}
+
+std::string QtQuestions::LightText(const std::string& initial) {
+  TFrmGetLight dialog(parent_);
+  dialog.Edit1->setText(QString::fromStdString(initial));
+  dialog.exec();  // however it closes, the number in the box counts
+  return dialog.Edit1->text().toStdString();
+}
+
+std::optional<Questions::DoorTexts> QtQuestions::DoorDialog(const DoorTexts& initial) {
+  TFrmDoorDlg dialog(parent_);
+  dialog.CkDoor->setChecked(initial.Door);
+  dialog.EdIndex->setText(QString::fromStdString(initial.Index));
+  dialog.EdOffset->setText(QString::fromStdString(initial.Offset));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return DoorTexts{dialog.CkDoor->isChecked(), dialog.EdIndex->text().toStdString(),
+                   dialog.EdOffset->text().toStdString()};
 }
 
 bool QtQuestions::Progress(const std::string& what, int done, int total) {

@@ -20,6 +20,8 @@ class QtQuestions : public Questions {
   std::optional<std::string> SaveMapName(const std::string& current) override;
   std::optional<std::pair<std::string, std::string>> MapSizeTexts() override;
   std::pair<std::string, std::string> ShiftTexts() override;
+  std::string LightText(const std::string& initial) override;
+  std::optional<DoorTexts> DoorDialog(const DoorTexts& initial) override;
   bool Progress(const std::string& what, int done, int total) override;
   void Beep() override;
 

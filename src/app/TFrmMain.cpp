@@ -56,7 +56,8 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   connect(MainScroll, &TMapView::CellUnderMouse, this,
           [this](int x, int y) { statusCell_->setText(QString("Cell %1, %2").arg(x).arg(y)); });
   DispatchFeedback& feedback = *this;
-  dispatch_ = std::make_unique<ToolDispatch>(*doc_, tools_, *MainScroll, random_, feedback);
+  dispatch_ =
+      std::make_unique<ToolDispatch>(*doc_, tools_, *MainScroll, random_, feedback, *questions_);
   connect(MainScroll, &TMapView::MousePressed, this, &TFrmMain::MapPaintMouseDown);
   connect(MainScroll, &TMapView::MouseMoved, this, &TFrmMain::MapPaintMouseMove);
 
@@ -66,6 +67,13 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   FrmObj = new TFrmObj(host, this);
   FrmTile = new TFrmTile(host, this);
   FrmSmTile = new TFrmSmTile(host, this);
+  FrmMoveObj = new TFrmMoveObj(
+      *doc_,
+      [this] {
+        commands_->SetModified(true);
+        MainScroll->Repaint();
+      },
+      this);
 
   CreateMenus();
   CreateToolBar();
@@ -160,6 +168,8 @@ void TFrmMain::CreateMenus() {
   }
   connect(Item(tools, "MapScroll1", "Map Scroll"), &QAction::triggered, this,
           [this] { commands_->MapScroll1Click(); });
+  connect(Item(tools, "CellMove1", "Cell Move"), &QAction::triggered, this,
+          [this] { FrmMoveObj->ShowEmptied(); });
 
   QMenu* palette = menuBar()->addMenu("Palette(&P)");
   // Tool windows open beside the main window the first time, then where the user left them.

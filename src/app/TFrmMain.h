@@ -18,6 +18,7 @@
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"
 #include "tools/ui/Pickers.h"
+#include "tools/ui/TFrmMoveObj.h"
 #include "view/ui/TMapView.h"
 
 namespace hl {
@@ -50,6 +51,7 @@ class TFrmMain : public QMainWindow,
   TFrmTile* TilePicker() { return FrmTile; }
   TFrmSmTile* SmallTilePicker() { return FrmSmTile; }
   TFrmObj* ObjectPicker() { return FrmObj; }
+  TFrmMoveObj* MoveObjectWindow() { return FrmMoveObj; }
 
   // The map view's mouse, turned into the tool dispatch.
   void MapPaintMouseDown(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
@@ -113,6 +115,7 @@ class TFrmMain : public QMainWindow,
   TFrmObj* FrmObj = nullptr;
   TFrmTile* FrmTile = nullptr;
   TFrmSmTile* FrmSmTile = nullptr;
+  TFrmMoveObj* FrmMoveObj = nullptr;
   QAction* ShowBackgroundTile1 = nullptr;
   QAction* ShowMiddleTile1 = nullptr;
   QAction* ShowObject1 = nullptr;

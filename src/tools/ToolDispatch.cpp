@@ -1,5 +1,6 @@
 #include "tools/ToolDispatch.h"
 
+#include "tools/AttributeTools.h"
 #include "tools/BigTilePainter.h"
 #include "tools/SmallTilePainter.h"
 #include "util/Rounding.h"
@@ -31,8 +32,19 @@ void ToolDispatch::PressCell(int x, int y, MouseButton button, const MouseState&
 }
 
 void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& held) {
-  // The eraser ("3"), the mark brush ("2") and the mark fill ("1") come with their tools.
-  if (state_.LayerMode == 5 || state_.LayerMode == 4) return;
+  AttributeTools attributes(doc_, redraw_, questions_);
+  if (state_.LayerMode == 5) return;  // the eraser comes with the object tools
+  if (state_.LayerMode == 4) {
+    // The brush takes no undo; a change it makes still counts for the save question.
+    if (attributes.PaintMarks(x, y, static_cast<int>(button), held)) feedback_.SetModified();
+    return;
+  }
+  if (state_.ToolMode == 0 && state_.LayerMode == 3) {
+    state_.FillCounter = 0;
+    doc_.PushUndo();
+    attributes.FillMarks(x, y, held, state_.FillCounter);
+    feedback_.SetModified();
+  }
   if (button != MouseButton::Left) return;
 
   auto edit = [&](auto&& routine) {
@@ -64,8 +76,18 @@ void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& h
     edit([&] {
       SmallTilePainter(doc_, redraw_, random_, state_.SmallTileGroup).PaintSmallTile(x, y);
     });
+  } else if (state_.ToolMode == 5 && state_.LayerMode <= 3) {
+    edit([&] {
+      if (held.Alt) {
+        attributes.EditExistingLight(x, y);
+      } else {
+        attributes.EditCellLight(x, y);
+      }
+    });
+  } else if (state_.ToolMode == 6 && state_.LayerMode <= 3) {
+    edit([&] { attributes.EditCellDoor(x, y); });
   }
-  // Objects, sets, lights and doors come with their tools.
+  // Objects and object sets come with their tools.
 }
 
 void ToolDispatch::Move(long long px, long long py, int zoom, const MouseState& held) {
@@ -74,7 +96,14 @@ void ToolDispatch::Move(long long px, long long py, int zoom, const MouseState& 
 
 void ToolDispatch::MoveCell(int x, int y, const MouseState& held) {
   feedback_.EraseHover();
-  if (state_.LayerMode == 4) return;  // the mark brush shows neither label nor outline
+  if (state_.LayerMode == 4) {
+    // The brush paints with the button held (right over left) and shows neither label nor
+    // outline.
+    const int button = held.Right ? 1 : held.Left ? 0 : 2;
+    if (AttributeTools(doc_, redraw_, questions_).PaintMarks(x, y, button, held))
+      feedback_.SetModified();
+    return;
+  }
   if (state_.LayerMode != 5) {
     if (state_.ToolMode == 0 && state_.LayerMode == 0) {
       // The block under the mouse: its rounded cell is also what the label and outline show.

@@ -7,6 +7,7 @@
 #include "tools/RedrawSink.h"
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"
+#include "util/Questions.h"
 
 namespace hl {
 
@@ -39,8 +40,13 @@ class DispatchFeedback {
 class ToolDispatch {
  public:
   ToolDispatch(MapDocument& doc, ToolState& state, RedrawSink& redraw, ToolRandom& random,
-               DispatchFeedback& feedback)
-      : doc_(doc), state_(state), redraw_(redraw), random_(random), feedback_(feedback) {}
+               DispatchFeedback& feedback, Questions& questions)
+      : doc_(doc),
+        state_(state),
+        redraw_(redraw),
+        random_(random),
+        feedback_(feedback),
+        questions_(questions) {}
 
   // The cell under a surface pixel: Trunc(X / 48 / Zoom), Trunc(Y / 32 / Zoom).
   static int CellX(long long px, int zoom);
@@ -60,6 +66,7 @@ class ToolDispatch {
   RedrawSink& redraw_;
   ToolRandom& random_;
   DispatchFeedback& feedback_;
+  Questions& questions_;
 };
 
 }  // namespace hl

@@ -31,6 +31,16 @@ class Questions {
   virtual std::optional<std::pair<std::string, std::string>> MapSizeTexts() = 0;
   // The shift dialog ("ScrollMap"): the texts of EdX and EdY however it was closed.
   virtual std::pair<std::string, std::string> ShiftTexts() = 0;
+  // The light dialog ("Light"): the text of Edit1, starting at `initial`, however it closed.
+  virtual std::string LightText(const std::string& initial) = 0;
+  // The door dialog ("FrmDoorDlg"), starting with the check box and the two boxes as given:
+  // what they hold after "Ok", nothing when closed any other way.
+  struct DoorTexts {
+    bool Door = false;
+    std::string Index;
+    std::string Offset;
+  };
+  virtual std::optional<DoorTexts> DoorDialog(const DoorTexts& initial) = 0;
   // Progress of a long job; false when the user asks to stop.
   virtual bool Progress(const std::string& what, int done, int total) = 0;
   virtual void Beep() = 0;

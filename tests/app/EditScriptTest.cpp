@@ -66,6 +66,33 @@ TEST_F(EditScriptTest, BadLinesStopWithTheirNumber) {
   }
 }
 
+TEST_F(EditScriptTest, DialogsAreAnsweredByTheScript) {
+  ASSERT_EQ(Run("tool 5\nanswer-light 7\npress 3 3\ntool 6\nanswer-door 5 2 core\npress 4 4\n"
+                "answer-door cancel\npress 4 4\n"),
+            std::nullopt);
+  EXPECT_EQ(doc_->Cell(3, 3).Light, 7);
+  EXPECT_EQ(doc_->Cell(4, 4).Door, 0x85);
+  EXPECT_EQ(doc_->Cell(4, 4).DoorOffset, 2);
+  const auto missing = Run("tool 5\npress 3 3\n");
+  ASSERT_TRUE(missing.has_value());
+  EXPECT_EQ(missing->Line, 2);
+  const auto unused = Run("tool 0\nanswer-door 1 1\npress 1 1\n");
+  ASSERT_TRUE(unused.has_value());
+  EXPECT_EQ(unused->Line, 2);
+  EXPECT_EQ(Run("answer-door 1\n")->Line, 1);
+}
+
+TEST_F(EditScriptTest, BulkObjectMoves) {
+  doc_->SetCell(2, 2, TMapCell{0, 0, 5, 0, 0, 0, 0, 1, 0});
+  doc_->SetCell(6, 6, TMapCell{0, 0, 1, 0, 0, 0, 0, 0, 0});
+  ASSERT_EQ(Run("move-object 4 2\ndelete-object 0\n"), std::nullopt);
+  EXPECT_EQ(doc_->Cell(2, 4).ObjectImage, 5);
+  EXPECT_EQ(doc_->Cell(2, 4).ObjectLib, 1);
+  EXPECT_EQ(doc_->Cell(6, 6).ObjectImage, 0);
+  EXPECT_EQ(doc_->UndoCount(), 2);
+  EXPECT_EQ(Run("move-object 4\n")->Line, 1);
+}
+
 TEST_F(EditScriptTest, SelectionsAreCheckedAgainstTheLibraries) {
   SelectionLimits limits;
   limits.BigTileGroups = 4;

@@ -48,6 +48,18 @@ std::pair<std::string, std::string> ScriptedQuestions::ShiftTexts() {
   return Next(Shifts, std::pair<std::string, std::string>());
 }
 
+std::string ScriptedQuestions::LightText(const std::string& initial) {
+  Asked.push_back("Light");
+  LightShown.push_back(initial);
+  return Next(LightTexts, initial);
+}
+
+std::optional<Questions::DoorTexts> ScriptedQuestions::DoorDialog(const DoorTexts& initial) {
+  Asked.push_back("FrmDoorDlg");
+  DoorShown.push_back(initial);
+  return Next(DoorAnswers, std::optional<DoorTexts>());
+}
+
 bool ScriptedQuestions::Progress(const std::string&, int, int) {
   ++ProgressCalls;
   return StopProgressAfter < 0 || ProgressCalls <= StopProgressAfter;

@@ -19,7 +19,11 @@ class ScriptedQuestions : public Questions {
   std::deque<std::optional<std::string>> SaveNames;
   std::deque<std::optional<std::pair<std::string, std::string>>> SizeTexts;
   std::deque<std::pair<std::string, std::string>> Shifts;
-  int StopProgressAfter = -1;  // progress calls before "stop"; -1: never
+  int StopProgressAfter = -1;          // progress calls before "stop"; -1: never
+  std::deque<std::string> LightTexts;  // without one, the dialog closes on its initial text
+  std::deque<std::optional<DoorTexts>> DoorAnswers;
+  std::vector<std::string> LightShown;  // the initial texts the light dialog showed
+  std::vector<DoorTexts> DoorShown;
 
   std::vector<std::string> Asked;     // texts of questions and messages, in order
   std::vector<std::string> Messages;  // texts of Inform only
@@ -34,6 +38,8 @@ class ScriptedQuestions : public Questions {
   std::optional<std::string> SaveMapName(const std::string& current) override;
   std::optional<std::pair<std::string, std::string>> MapSizeTexts() override;
   std::pair<std::string, std::string> ShiftTexts() override;
+  std::string LightText(const std::string& initial) override;
+  std::optional<DoorTexts> DoorDialog(const DoorTexts& initial) override;
   bool Progress(const std::string& what, int done, int total) override;
   void Beep() override { ++Beeps; }
 };

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <memory>
 
 #include "TempDir.h"
@@ -63,7 +65,7 @@ TEST_F(MainWindowTest, StartUpState) {
   EXPECT_EQ(w->size(), QSize(800, 593));
   EXPECT_EQ(w->LayerMode(), 1);
   EXPECT_TRUE(w->findChild<QAction*>("SpeedButton2")->isChecked());
-  EXPECT_EQ(w->findChild<QLabel*>("Label1")->text(), "100:40");
+  EXPECT_EQ(w->findChild<QToolBar*>("Panel1")->findChild<QLabel*>("Label1")->text(), "100:40");
   EXPECT_EQ(w->findChild<QLabel*>("LbMapName")->text(), "Untitled.map");
   w->Timer1Timer();
   EXPECT_EQ(w->findChild<QLabel*>("LbMapName")->text(), "Unnamed");
@@ -176,6 +178,22 @@ TEST_F(MainWindowTest, ToolsMenuItemsSetTheToolAndCanBeUnchecked) {
   EXPECT_EQ(w->Tools().ToolMode, 6);
 }
 
+TEST_F(MainWindowTest, CellMoveWindowMovesAndMarksTheMapChanged) {
+  auto w = Make(16);
+  w->Document().SetCell(1, 1, TMapCell{0, 0, 5, 0, 0, 0, 0, 0, 0});
+  w->findChild<QAction*>("CellMove1")->trigger();
+  TFrmMoveObj* move = w->MoveObjectWindow();
+  EXPECT_TRUE(move->isVisible());
+  EXPECT_EQ(move->windowTitle(), "Move Object");
+  move->Edit1->setText("4");
+  move->Edit3->setText("3");
+  QTest::mouseClick(move->Button1, Qt::LeftButton);
+  EXPECT_EQ(w->Document().Cell(1, 4).ObjectImage, 5);
+  EXPECT_TRUE(w->Commands().Modified());
+  w->findChild<QAction*>("CellMove1")->trigger();
+  EXPECT_TRUE(move->Edit1->text().isEmpty());
+}
+
 // Answers the next modal dialog as soon as it is shown.
 template <typename Answer>
 void WhenDialogShows(Answer answer) {
@@ -200,6 +218,19 @@ TEST_F(MainWindowTest, RealDialogsDrivenThroughTheQuestions) {
     static_cast<QDialog*>(d)->reject();  // closed with its close box: the numbers still count
   });
   EXPECT_EQ(questions.ShiftTexts(), (std::pair<std::string, std::string>{"3", ""}));
+  WhenDialogShows([](QWidget* d) {
+    auto* edit = d->findChild<QLineEdit*>("Edit1");
+    EXPECT_TRUE(edit->hasSelectedText());  // typing replaces the number at once
+    edit->setText("3");
+    static_cast<QDialog*>(d)->reject();  // the close box: the number still counts
+  });
+  EXPECT_EQ(questions.LightText("0"), "3");
+  WhenDialogShows([](QWidget* d) {
+    EXPECT_TRUE(d->findChild<QCheckBox*>("CkDoor")->isChecked());
+    EXPECT_EQ(d->findChild<QLineEdit*>("EdIndex")->text(), "5");
+    static_cast<QDialog*>(d)->reject();
+  });
+  EXPECT_EQ(questions.DoorDialog({true, "5", "0"}), std::nullopt);
   WhenDialogShows([](QWidget* d) {
     auto* box = qobject_cast<QMessageBox*>(d);
     ASSERT_NE(box, nullptr);

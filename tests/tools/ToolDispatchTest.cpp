@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ScriptedQuestions.h"
 #include "tools/ToolDispatch.h"
 
 namespace hl {
@@ -23,7 +24,8 @@ struct Feedback : DispatchFeedback {
 class ToolDispatchTest : public ::testing::Test {
  protected:
   // The pixel of the middle of cell (x, y) at zoom 1.
-  void PressCell(int x, int y, MouseButton button = MouseButton::Left, MouseState held = {true}) {
+  void PressCell(int x, int y, MouseButton button = MouseButton::Left,
+                 MouseState held = {false, false, false, true}) {
     dispatch_.Press(x * 48 + 20, y * 32 + 10, 100, button, held);
   }
   std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
@@ -31,7 +33,8 @@ class ToolDispatchTest : public ::testing::Test {
   NoRedraw redraw_;
   ToolRandom random_{5};
   Feedback feedback_;
-  ToolDispatch dispatch_{*doc_, state_, redraw_, random_, feedback_};
+  test::ScriptedQuestions questions_;
+  ToolDispatch dispatch_{*doc_, state_, redraw_, random_, feedback_, questions_};
 };
 
 TEST_F(ToolDispatchTest, PixelsBecomeCellsExactly) {
@@ -63,10 +66,11 @@ TEST_F(ToolDispatchTest, BigTileRowsTakeUndoAndSetModified) {
   EXPECT_EQ(doc_->UndoCount(), 2);
   EXPECT_EQ(feedback_.Modified, 2);
 
-  state_.LayerMode = 3;  // "1": the mark fill, not wired yet: nothing at all
+  state_.LayerMode = 3;  // "1": the mark fill, with undo and the modified flag
   PressCell(3, 3);
-  EXPECT_EQ(doc_->UndoCount(), 2);
-  EXPECT_EQ(feedback_.Modified, 2);
+  EXPECT_EQ(doc_->UndoCount(), 3);
+  EXPECT_EQ(feedback_.Modified, 3);
+  EXPECT_NE(doc_->GetBackTileRaw(3, 3) & 0x8000, 0);
 }
 
 TEST_F(ToolDispatchTest, OnlyTheLeftButtonPaints) {
@@ -92,8 +96,8 @@ TEST_F(ToolDispatchTest, SmallTilesPaintOnlyWithTheBigLayer) {
   EXPECT_EQ(feedback_.Modified, 1);
 }
 
-TEST_F(ToolDispatchTest, ObjectAndOtherToolsAreNotWiredYet) {
-  for (int tool : {2, 3, 4, 5, 6}) {
+TEST_F(ToolDispatchTest, ObjectToolsAreNotWiredYet) {
+  for (int tool : {2, 3, 4}) {
     state_.ToolMode = tool;
     state_.LayerMode = 0;
     PressCell(2, 2);
@@ -130,6 +134,7 @@ TEST_F(ToolDispatchTest, SingleTileDragsWithCtrlOrAltAndMarkBrushShowsNothing) {
   state_.LayerMode = 4;
   dispatch_.Move(4 * 48, 4 * 32, 100, {false, false, false, true});
   EXPECT_EQ(feedback_.Events, std::vector<std::string>{"erase"});
+  EXPECT_NE(doc_->GetBackTileRaw(4, 4) & 0x8000, 0);  // the brush painted BackMark
 }
 
 TEST_F(ToolDispatchTest, SegmentModeLabelsWorldCoordinates) {
@@ -138,6 +143,40 @@ TEST_F(ToolDispatchTest, SegmentModeLabelsWorldCoordinates) {
   state_.SegOriginY = 80;
   dispatch_.Move(3 * 48, 2 * 32, 100, {});
   EXPECT_EQ(feedback_.Events[1], "label 403 : 82");
+}
+
+TEST_F(ToolDispatchTest, LightAndDoorRowsAskThroughTheDialogs) {
+  state_.ToolMode = 5;
+  questions_.LightTexts = {"3"};
+  PressCell(6, 6);
+  EXPECT_EQ(doc_->Cell(6, 6).Light, 3);
+  PressCell(7, 7, MouseButton::Left, {false, true, false, true});  // Alt on a cell without light
+  EXPECT_EQ(questions_.Beeps, 1);
+  EXPECT_EQ(doc_->UndoCount(), 2);  // the row takes its snapshot all the same
+  EXPECT_EQ(feedback_.Modified, 2);
+  state_.ToolMode = 6;
+  questions_.DoorAnswers = {Questions::DoorTexts{false, "12", "1"}};
+  PressCell(8, 8);
+  EXPECT_EQ(doc_->Cell(8, 8).Door, 12);
+  EXPECT_EQ(doc_->UndoCount(), 3);
+}
+
+TEST_F(ToolDispatchTest, MarkBrushAndFillRows) {
+  state_.LayerMode = 4;
+  PressCell(10, 10, MouseButton::Right, {true, false, false, false, true});
+  EXPECT_NE(doc_->Cell(8, 12).ObjectImage & 0x8000, 0);
+  EXPECT_EQ(doc_->UndoCount(), 0);
+  EXPECT_EQ(feedback_.Modified, 1);  // it changed cells, so the map counts as changed
+  PressCell(10, 10, MouseButton::Right, {true, false, false, false, true});
+  EXPECT_EQ(feedback_.Modified, 1);                                          // nothing new
+  dispatch_.Move(20 * 48, 20 * 32, 100, {true, false, false, false, true});  // right drag
+  EXPECT_NE(doc_->Cell(22, 22).ObjectImage & 0x8000, 0);
+
+  state_.LayerMode = 3;  // a middle-button fill marks nothing but takes undo and Modified
+  PressCell(40, 40, MouseButton::Middle, {false, false, false, false, false, true});
+  EXPECT_EQ(doc_->UndoCount(), 1);
+  EXPECT_EQ(feedback_.Modified, 3);
+  EXPECT_EQ(doc_->Cell(40, 40).BackTile, 0);
 }
 
 TEST(ToolState, RefusesWhatTheCellsCannotStore) {
