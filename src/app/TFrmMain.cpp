@@ -291,6 +291,9 @@ void TFrmMain::showEvent(QShowEvent* event) {
   tools_.LayerMode = 1;
   FrmMainPal->SetGroupCount(pickers::BigTileGroups(libraries_.Tiles().ImageCount));
   FrmSmTile->SetGroupCount(pickers::SmallTileGroups(libraries_.SmTiles().ImageCount));
+  // The sets saved here in an earlier run; a missing "kel.set" leaves the list empty.
+  std::string error;
+  if (!sets_.LoadDefaultSets(&error)) questions_->Inform(error);
 }
 
 void TFrmMain::Timer1Timer() {

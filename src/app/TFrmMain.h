@@ -14,6 +14,7 @@
 #include "app/QtQuestions.h"
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
+#include "objects/ObjectSets.h"
 #include "tools/ToolDispatch.h"
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"
@@ -52,6 +53,7 @@ class TFrmMain : public QMainWindow,
   TFrmSmTile* SmallTilePicker() { return FrmSmTile; }
   TFrmObj* ObjectPicker() { return FrmObj; }
   TFrmMoveObj* MoveObjectWindow() { return FrmMoveObj; }
+  ObjectSetList& Sets() { return sets_; }
 
   // The map view's mouse, turned into the tool dispatch.
   void MapPaintMouseDown(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
@@ -98,6 +100,7 @@ class TFrmMain : public QMainWindow,
   std::unique_ptr<MainCommands> commands_;
   std::string startDir_;
   ToolState tools_;
+  ObjectSetList sets_;
   ToolRandom random_;
   std::unique_ptr<ToolDispatch> dispatch_;
 

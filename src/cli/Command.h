@@ -56,5 +56,6 @@ std::vector<Command> MapCommands();
 std::vector<Command> LibraryCommands();
 std::vector<Command> ViewCommands();
 std::vector<Command> ApplyCommands();
+std::vector<Command> SetCommands();
 
 }  // namespace hl::cli

@@ -52,6 +52,14 @@ class PickersTest : public ::testing::Test {
   QString previous_;
 };
 
+TEST_F(PickersTest, DefaultSetsLoadWhenTheWindowShows) {
+  test::WriteFileBytes(dir_.File("kel.set"), {'N', 'E', 'W', '\r', '\n', '[', '0', ']', '\r', '\n',
+                                              '1', ' ', '2', '\r', '\n'});
+  TFrmMain& w = Start(50, 60, 0);
+  ASSERT_EQ(w.Sets().Items.size(), 1u);
+  EXPECT_EQ((*w.Sets().Items[0])[0].Y, 2);
+}
+
 TEST_F(PickersTest, TilePickerReachesEveryTile) {
   TFrmMain& w = Start(12, 60, 0);
   TFrmTile* picker = w.TilePicker();

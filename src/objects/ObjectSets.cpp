@@ -1,0 +1,150 @@
+#include "objects/ObjectSets.h"
+
+#include <cctype>
+#include <charconv>
+
+#include "util/BinaryFile.h"
+#include "util/TextHelpers.h"
+
+namespace hl {
+
+std::int32_t ParseSetNumber(std::string_view token, std::int32_t defaultValue, bool newFormat) {
+  if (token.empty()) return defaultValue;
+  const char first = token.front();
+  if (!std::isdigit(static_cast<unsigned char>(first)) && first != '+' && first != '-') {
+    return defaultValue;
+  }
+  constexpr int kUnreadable = -2147483647 - 1;
+  const int v = StrToIntDefault(token, kUnreadable);
+  if (v == kUnreadable && token != "-2147483648") return defaultValue;
+  if (newFormat) return v;
+  const std::int64_t converted = std::int64_t{v % 10000} + std::int64_t{v / 10000} * 65535;
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(converted));
+}
+
+std::string SetRecordLine(const TSetCell& c) {
+  std::string line;
+  for (long long v : {static_cast<long long>(c.X), static_cast<long long>(c.Y),
+                      static_cast<long long>(c.TileIndex), static_cast<long long>(c.ObjIndex),
+                      static_cast<long long>(c.Marks), static_cast<long long>(c.AniFrame),
+                      static_cast<long long>(c.AniTick)}) {
+    line += std::to_string(v) + ' ';
+  }
+  line += c.Alpha == 1 ? "t " : "f ";
+  for (int v : {int{c.Light}, int{c.Door}, int{c.DoorOffset}}) line += std::to_string(v) + ' ';
+  return line;
+}
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  auto blank = [](char ch) { return static_cast<unsigned char>(ch) <= 0x20; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+TSetCell ReadRecord(std::string_view line, bool newFormat) {
+  TSetCell c;
+  std::string_view rest = line;
+  auto next = [&] {
+    const TokenSplit t = NextToken(rest, " ");
+    rest = t.Rest;
+    return t.Token;
+  };
+  auto number = [&] { return ParseSetNumber(next(), 0, newFormat); };
+  auto byte = [&] { return static_cast<std::uint8_t>(number()); };
+  c.X = number();
+  c.Y = number();
+  c.TileIndex = number();
+  c.ObjIndex = number();
+  c.Marks = byte();
+  c.AniFrame = byte();
+  c.AniTick = byte();
+  const std::string_view alpha = next();
+  c.Alpha = alpha.size() == 1 && (alpha[0] == 't' || alpha[0] == 'T') ? 1 : 0;
+  c.Light = byte();
+  c.Door = byte();
+  c.DoorOffset = byte();
+  return c;
+}
+
+}  // namespace
+
+std::vector<TObjectSet> ObjectSetList::Parse(std::string_view text) {
+  std::vector<TObjectSet> sets;
+  std::optional<TObjectSet> open;
+  bool newFormat = false;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = Trim(text.substr(start, end - start));
+    start = end + 1;
+    if (line == "NEW") {
+      newFormat = true;
+    } else if (line.empty()) {
+      continue;
+    } else if (line.front() == '[') {
+      if (open) sets.push_back(std::move(*open));
+      open = TObjectSet{};
+    } else if (open) {
+      open->push_back(ReadRecord(line, newFormat));
+    }
+  }
+  // A last set without records is lost, as it always was.
+  if (open && !open->empty()) sets.push_back(std::move(*open));
+  return sets;
+}
+
+bool ObjectSetList::LoadSets(const std::string& fileName, std::string* error) {
+  const auto path = FindFileIgnoringCase(fileName);
+  if (!path) return true;
+  FileReader file;
+  if (!file.Open(*path)) {
+    if (error) *error = "cannot read '" + *path + "'";
+    return false;
+  }
+  std::string text;
+  std::uint8_t buffer[1 << 16];
+  for (std::size_t got; (got = file.Read(buffer)) > 0;)
+    text.append(reinterpret_cast<char*>(buffer), got);
+  if (file.Failed()) {
+    if (error) *error = "cannot read '" + *path + "'";
+    return false;
+  }
+  std::vector<TObjectSet> sets = Parse(text);
+  Items.clear();
+  for (TObjectSet& s : sets) Items.emplace_back(std::move(s));
+  NotifyChanged();
+  return true;
+}
+
+std::string ObjectSetList::ToText() const {
+  std::string text = "NEW\r\n";
+  for (std::size_t i = 0; i < Items.size(); ++i) {
+    if (!Items[i]) continue;
+    text += "[" + std::to_string(i) + "]\r\n";
+    for (const TSetCell& c : *Items[i]) text += SetRecordLine(c) + "\r\n";
+  }
+  return text;
+}
+
+bool ObjectSetList::SaveSets(const std::string& fileName, std::string* error) const {
+  const std::string text = ToText();
+  SafeFileWriter out;
+  if (!out.Open(fileName, SafeFileWriter::OldTail::Drop) ||
+      !out.Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}) ||
+      !out.Commit()) {
+    if (error) *error = "cannot write '" + fileName + "'";
+    return false;
+  }
+  return true;
+}
+
+void ObjectSetList::ClearSets() {
+  Items.clear();
+  NotifyChanged();
+}
+
+}  // namespace hl

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hl {
+
+// One cell of an object set, relative to the set's origin.
+struct TSetCell {
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+  std::int32_t TileIndex = 0;  // big-tile number, -1 for none
+  std::int32_t ObjIndex = 0;   // ObjectIndex, -1 for none
+  std::uint8_t AniFrame = 0;
+  std::uint8_t AniTick = 0;
+  std::uint8_t Alpha = 0;
+  std::uint8_t Light = 0;
+  std::uint8_t Door = 0;  // bit 7: the door core flag
+  std::uint8_t DoorOffset = 0;
+  std::uint8_t Marks = 0;  // bit 0 BackMark, bit 1 FrontMark
+
+  friend bool operator==(const TSetCell&, const TSetCell&) = default;
+};
+
+using TObjectSet = std::vector<TSetCell>;
+
+// The number reader of set files: Default for text that is not a whole signed decimal number;
+// files of the older layout (no "NEW" line yet) wrote objects as library x 10000 + image, which
+// becomes library x 65535 + image, computed in 64 bits and wrapped to 32 as stored files expect.
+std::int32_t ParseSetNumber(std::string_view token, std::int32_t defaultValue, bool newFormat);
+
+// The record line of a cell: eleven fields in file order, each followed by one space.
+std::string SetRecordLine(const TSetCell& cell);
+
+// The object sets: an ordered list of sets and empty slots (blank rows of the browser), with
+// the clipboard of the browser. Whoever shows the list hears of every change.
+class ObjectSetList {
+ public:
+  static constexpr char kDefaultFile[] = "kel.set";
+
+  std::vector<std::optional<TObjectSet>> Items;  // nothing: an empty slot
+  TObjectSet SetClipboard;
+
+  // Reads a set file. A missing file changes nothing; a file that cannot be read is reported and
+  // changes nothing either. Only a file read whole replaces the list.
+  bool LoadSets(const std::string& fileName, std::string* error);
+  // Writes the sets (not the empty slots) to the file, replacing it only when complete.
+  bool SaveSets(const std::string& fileName, std::string* error) const;
+  void ClearSets();
+  bool LoadDefaultSets(std::string* error) { return LoadSets(kDefaultFile, error); }
+
+  // The sets as the file text.
+  std::string ToText() const;
+  // The sets of a file's text.
+  static std::vector<TObjectSet> Parse(std::string_view text);
+
+  void SetChangeHandler(std::function<void()> handler) { changed_ = std::move(handler); }
+  void NotifyChanged() const {
+    if (changed_) changed_();
+  }
+
+ private:
+  std::function<void()> changed_;
+};
+
+}  // namespace hl
