@@ -67,6 +67,8 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   FrmObj = new TFrmObj(host, this);
   FrmTile = new TFrmTile(host, this);
   FrmSmTile = new TFrmSmTile(host, this);
+  FrmObjEdit = new TFrmObjEdit(libraries_, *FrmTile, mapBitCount == 16,
+                               &TGameImages::SystemMilliseconds, this);
   FrmMoveObj = new TFrmMoveObj(
       *doc_,
       [this] {
@@ -195,6 +197,11 @@ void TFrmMain::CreateMenus() {
           [this, showBeside] {
             showBeside(FrmSmTile, {8, 80});
           });
+
+  QMenu* objectEdit = menuBar()->addMenu("Object Edit(&O)");
+  // "Run Edit" runs the editor on whatever it holds; no set goes in or comes back.
+  connect(Item(objectEdit, "RunObjEditer1", "Run Edit"), &QAction::triggered, this,
+          [this] { FrmObjEdit->Execute(); });
 
   QMenu* view = menuBar()->addMenu("View(&V)");
   auto check = [&](const char* name, const char* caption, bool on) {

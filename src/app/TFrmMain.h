@@ -15,6 +15,7 @@
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
 #include "objects/ObjectSets.h"
+#include "objects/ui/TFrmObjEdit.h"
 #include "tools/ToolDispatch.h"
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"
@@ -54,6 +55,7 @@ class TFrmMain : public QMainWindow,
   TFrmObj* ObjectPicker() { return FrmObj; }
   TFrmMoveObj* MoveObjectWindow() { return FrmMoveObj; }
   ObjectSetList& Sets() { return sets_; }
+  TFrmObjEdit* ObjectEditor() { return FrmObjEdit; }
 
   // The map view's mouse, turned into the tool dispatch.
   void MapPaintMouseDown(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
@@ -119,6 +121,7 @@ class TFrmMain : public QMainWindow,
   TFrmTile* FrmTile = nullptr;
   TFrmSmTile* FrmSmTile = nullptr;
   TFrmMoveObj* FrmMoveObj = nullptr;
+  TFrmObjEdit* FrmObjEdit = nullptr;
   QAction* ShowBackgroundTile1 = nullptr;
   QAction* ShowMiddleTile1 = nullptr;
   QAction* ShowObject1 = nullptr;

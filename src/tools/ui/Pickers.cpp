@@ -44,6 +44,7 @@ TFrmTile::TFrmTile(PickerHost& host, QWidget* parent) : QWidget(parent), host_(h
     host_.Tools().SetCurrentTile(Selection());
     host_.Tools().ToolMode = 0;
     host_.PressLayerButton(1);
+    if (clicked_) clicked_();
   });
 }
 

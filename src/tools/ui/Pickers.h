@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QWidget>
+#include <functional>
 
 #include "images/LibrarySet.h"
 #include "tools/TileAttributes.h"
@@ -29,6 +30,8 @@ class TFrmTile : public QWidget {
   TFrmTile(PickerHost& host, QWidget* parent);
   // The tile of the current cell, -1 past the last tile.
   int Selection() const;
+  // Someone else to tell of a click (the object editor puts its "Tile" mode down).
+  void SetClickHandler(std::function<void()> handler) { clicked_ = std::move(handler); }
   DrawGrid* TileGrid;
 
  protected:
@@ -36,6 +39,7 @@ class TFrmTile : public QWidget {
 
  private:
   PickerHost& host_;
+  std::function<void()> clicked_;
 };
 
 // "Small Tile": one row per small-tile group (images 33, 0 and 17 of the group) and a spare row.
