@@ -320,7 +320,9 @@ void TFrmObjEdit::ShowStep() {
   const int count = libraries_.GetObjectLibrary(libraryIndex_ * 65535).ImageCount;
   DetailGrid->SetColumnCount(std::clamp(count, 1, 65535));
   DetailGrid->viewport()->update();
-  // The tile picker stays beside the editor, usable while the editor runs.
+  // The tile picker stays usable while the editor runs: a tool window over the right of the
+  // edit view, clear of the controls on the left.
+  tilePicker_.move(mapToGlobal(QPoint(std::max(0, width() - tilePicker_.width() - 24), 60)));
   tilePicker_.show();
   tilePicker_.raise();
 }
