@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tools/AttributeTools.h"
+#include "util/BinaryFile.h"
 #include "util/TextHelpers.h"
 
 namespace hl {
@@ -115,6 +116,7 @@ EditScript::EditScript(MapDocument& doc, std::uint8_t mapBitCount, std::uint32_t
   tools_.LayerMode = 1;
   dispatch_ = std::make_unique<ToolDispatch>(doc_, tools_, *hooks_, random_, *hooks_, *answers_);
   commands_ = std::make_unique<MainCommands>(doc_, *answers_, *hooks_, mapBitCount);
+  dispatch_->SetCurrentSetSource([this] { return sets_.GetSet(setRow_); });
 }
 
 EditScript::~EditScript() = default;
@@ -256,7 +258,25 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
     if (!exactly(0)) return "expected: undo";
     commands_->Undo();
   } else if (command == "set") {
-    return "'" + command + "' comes with the object tools, which this editor does not have yet";
+    // A click on a row of the object-set window: the object-set tool with that row's set.
+    if (exactly(1) && w[1] == "none") {
+      setRow_ = -1;
+    } else {
+      const auto row = numberAt(2);
+      if (!exactly(2) || !row || *row < 0) return "expected: set FILE INDEX, or set none";
+      if (w[1] != setsFile_) {
+        if (!FindFileIgnoringCase(w[1])) return "cannot find the set file '" + w[1] + "'";
+        std::string error;
+        if (!sets_.LoadSets(w[1], &error)) return error;
+        setsFile_ = w[1];
+      }
+      if (!sets_.GetSet(*row)) {
+        return "'" + w[1] + "' has no set " + std::to_string(*row) + " (it has " +
+               std::to_string(sets_.Items.size()) + ")";
+      }
+      setRow_ = *row;
+    }
+    tools_.ToolMode = 4;
   } else {
     return "unknown command '" + command + "'";
   }

@@ -8,6 +8,7 @@
 
 #include "app/MainCommands.h"
 #include "map/MapDocument.h"
+#include "objects/ObjectSets.h"
 #include "tools/ToolDispatch.h"
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"
@@ -58,6 +59,10 @@ class EditScript {
   // Answers for the light and door dialogs, with the line that gave them.
   std::deque<std::pair<int, std::string>> lightAnswers_;
   std::deque<std::pair<int, std::optional<Questions::DoorTexts>>> doorAnswers_;
+  // The object-set window of a script: the file last loaded and the row picked in it.
+  ObjectSetList sets_;
+  std::string setsFile_;
+  int setRow_ = -1;
   int line_ = 0;
   std::optional<std::string> missingAnswer_;
   struct Hooks;

@@ -104,6 +104,7 @@ std::vector<Command> ApplyCommands() {
            "  tool N, layer N, zoom Z          the Tools menu, the layer buttons, the zoom\n"
            "  big-group G, small-group G       the tile palette's and small-tile picker's group\n"
            "  tile T, object N                 the tile picker's and object picker's selection\n"
+           "  set FILE INDEX, set none         a row of the object-set window (tool 4)\n"
            "  press X Y [left|right|middle]... [shift] [ctrl] [alt]   a press on cell (X, Y)\n"
            "  press-px PX PY ...               the same at a view pixel at the current zoom\n"
            "  drag X Y [left] [right] [middle] [shift] [ctrl] [alt]   a mouse move onto a cell\n"

@@ -1,5 +1,7 @@
 #include "objects/ObjectSets.h"
 
+#include <algorithm>
+
 #include <cctype>
 #include <charconv>
 
@@ -116,6 +118,7 @@ bool ObjectSetList::LoadSets(const std::string& fileName, std::string* error) {
   std::vector<TObjectSet> sets = Parse(text);
   Items.clear();
   for (TObjectSet& s : sets) Items.emplace_back(std::move(s));
+  changed_flag_ = false;
   NotifyChanged();
   return true;
 }
@@ -130,7 +133,7 @@ std::string ObjectSetList::ToText() const {
   return text;
 }
 
-bool ObjectSetList::SaveSets(const std::string& fileName, std::string* error) const {
+bool ObjectSetList::SaveSets(const std::string& fileName, std::string* error) {
   const std::string text = ToText();
   SafeFileWriter out;
   if (!out.Open(fileName, SafeFileWriter::OldTail::Drop) ||
@@ -139,12 +142,54 @@ bool ObjectSetList::SaveSets(const std::string& fileName, std::string* error) co
     if (error) *error = "cannot write '" + fileName + "'";
     return false;
   }
+  changed_flag_ = false;
   return true;
 }
 
 void ObjectSetList::ClearSets() {
   Items.clear();
+  changed_flag_ = false;
   NotifyChanged();
+}
+
+const TObjectSet* ObjectSetList::GetSet(int row) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= Items.size() || !Items[row]) return nullptr;
+  return &*Items[row];
+}
+
+void ObjectSetList::ReplaceSet(int row, TObjectSet set) {
+  const int count = static_cast<int>(Items.size());
+  if (row >= 0 && row < count) {
+    Items[row] = std::move(set);
+  } else {
+    Items.emplace_back(std::move(set));
+  }
+  Touch();
+}
+
+void ObjectSetList::InsertEmptySlot(int row) {
+  row = std::clamp(row, 0, static_cast<int>(Items.size()));
+  Items.insert(Items.begin() + row, std::nullopt);
+  Touch();
+}
+
+void ObjectSetList::CopySet(int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= Items.size()) return;
+  SetClipboard = Items[row] ? *Items[row] : TObjectSet{};
+}
+
+void ObjectSetList::PasteSet(int row) {
+  if (SetClipboard.empty()) return;
+  row = std::clamp(row, 0, static_cast<int>(Items.size()));
+  Items.insert(Items.begin() + row, SetClipboard);
+  Touch();
+}
+
+void ObjectSetList::DeleteSet(int row, bool withCtrl) {
+  if (row < 0 || static_cast<std::size_t>(row) >= Items.size()) return;
+  if (Items[row] && !withCtrl) return;
+  Items.erase(Items.begin() + row);
+  Touch();
 }
 
 }  // namespace hl

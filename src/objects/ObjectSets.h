@@ -49,9 +49,26 @@ class ObjectSetList {
   // changes nothing either. Only a file read whole replaces the list.
   bool LoadSets(const std::string& fileName, std::string* error);
   // Writes the sets (not the empty slots) to the file, replacing it only when complete.
-  bool SaveSets(const std::string& fileName, std::string* error) const;
+  bool SaveSets(const std::string& fileName, std::string* error);
   void ClearSets();
   bool LoadDefaultSets(std::string* error) { return LoadSets(kDefaultFile, error); }
+
+  // The browser's list commands; Row counts items, and Row == count is the blank row after them.
+  // The set at Row, or nothing for an empty slot or a row outside the list.
+  const TObjectSet* GetSet(int row) const;
+  // Puts Set in place of the item at Row, or appends it when Row is past the items.
+  void ReplaceSet(int row, TObjectSet set);
+  // Row may be the count: the slot is appended.
+  void InsertEmptySlot(int row);
+  // The clipboard becomes a copy of the set at Row (empty for a slot); rows past the items
+  // leave it alone.
+  void CopySet(int row);
+  // Inserts a copy of the clipboard at Row; an empty clipboard does nothing.
+  void PasteSet(int row);
+  // Removes an empty slot, or a set when withCtrl is given; other rows stay.
+  void DeleteSet(int row, bool withCtrl);
+  // Whether the list changed since it was last loaded, saved or cleared.
+  bool Changed() const { return changed_flag_; }
 
   // The sets as the file text.
   std::string ToText() const;
@@ -64,7 +81,13 @@ class ObjectSetList {
   }
 
  private:
+  void Touch() {
+    changed_flag_ = true;
+    NotifyChanged();
+  }
+
   std::function<void()> changed_;
+  bool changed_flag_ = false;
 };
 
 }  // namespace hl

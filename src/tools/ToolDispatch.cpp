@@ -2,6 +2,7 @@
 
 #include "tools/AttributeTools.h"
 #include "tools/BigTilePainter.h"
+#include "tools/ObjectTools.h"
 #include "tools/SmallTilePainter.h"
 #include "util/Rounding.h"
 
@@ -33,7 +34,11 @@ void ToolDispatch::PressCell(int x, int y, MouseButton button, const MouseState&
 
 void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& held) {
   AttributeTools attributes(doc_, redraw_, questions_);
-  if (state_.LayerMode == 5) return;  // the eraser comes with the object tools
+  if (state_.LayerMode == 5) {
+    // The eraser takes no undo; a change it makes still counts for the save question.
+    if (ObjectTools(doc_, redraw_, questions_).EraseCells(x, y, held)) feedback_.SetModified();
+    return;
+  }
   if (state_.LayerMode == 4) {
     // The brush takes no undo; a change it makes still counts for the save question.
     if (attributes.PaintMarks(x, y, static_cast<int>(button), held)) feedback_.SetModified();
@@ -76,6 +81,15 @@ void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& h
     edit([&] {
       SmallTilePainter(doc_, redraw_, random_, state_.SmallTileGroup).PaintSmallTile(x, y);
     });
+  } else if (state_.ToolMode == 3 && state_.LayerMode <= 3) {
+    edit([&] {
+      ObjectTools(doc_, redraw_, questions_).PlaceObject(x, y, state_.ObjectSelection, held);
+    });
+  } else if (state_.ToolMode == 4 && state_.LayerMode <= 3) {
+    edit([&] {
+      ObjectTools(doc_, redraw_, questions_)
+          .PlaceObjectSet(x, y, currentSet_ ? currentSet_() : nullptr);
+    });
   } else if (state_.ToolMode == 5 && state_.LayerMode <= 3) {
     edit([&] {
       if (held.Alt) {
@@ -87,7 +101,6 @@ void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& h
   } else if (state_.ToolMode == 6 && state_.LayerMode <= 3) {
     edit([&] { attributes.EditCellDoor(x, y); });
   }
-  // Objects and object sets come with their tools.
 }
 
 void ToolDispatch::Move(long long px, long long py, int zoom, const MouseState& held) {
@@ -104,7 +117,10 @@ void ToolDispatch::MoveCell(int x, int y, const MouseState& held) {
       feedback_.SetModified();
     return;
   }
-  if (state_.LayerMode != 5) {
+  if (state_.LayerMode == 5) {
+    if (held.Left && ObjectTools(doc_, redraw_, questions_).EraseCells(x, y, held))
+      feedback_.SetModified();
+  } else {
     if (state_.ToolMode == 0 && state_.LayerMode == 0) {
       // The block under the mouse: its rounded cell is also what the label and outline show.
       x = DownTo(x, 4);

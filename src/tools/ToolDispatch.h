@@ -4,6 +4,7 @@
 #include <string>
 
 #include "map/MapDocument.h"
+#include "objects/ObjectSets.h"
 #include "tools/RedrawSink.h"
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"
@@ -57,6 +58,10 @@ class ToolDispatch {
   // The same on a cell, for scripts.
   void PressCell(int x, int y, MouseButton button, const MouseState& held);
   void MoveCell(int x, int y, const MouseState& held);
+  // Where the object-set tool finds the set to place, asked again on every press.
+  void SetCurrentSetSource(std::function<const TObjectSet*()> source) {
+    currentSet_ = std::move(source);
+  }
 
  private:
   void PressAt(int x, int y, MouseButton button, const MouseState& held);
@@ -67,6 +72,7 @@ class ToolDispatch {
   ToolRandom& random_;
   DispatchFeedback& feedback_;
   Questions& questions_;
+  std::function<const TObjectSet*()> currentSet_;
 };
 
 }  // namespace hl

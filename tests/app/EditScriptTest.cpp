@@ -66,6 +66,31 @@ TEST_F(EditScriptTest, BadLinesStopWithTheirNumber) {
   }
 }
 
+TEST_F(EditScriptTest, SetsComeFromAFileRow) {
+  test::TempDir dir;
+  const std::string file = dir.File("a.set");
+  ObjectSetList sets;
+  sets.Items = {TObjectSet{{0, 0, 4, 10, 0, 0, 0, 0, 0, 0, 0}, {1, 0, -1, 11, 0, 0, 0, 0, 0, 0, 0}},
+                std::nullopt, TObjectSet{{0, 1, -1, 20, 0, 0, 0, 0, 0, 0, 0}}};
+  std::string error;
+  ASSERT_TRUE(sets.SaveSets(file, &error));
+  ASSERT_EQ(Run("set " + file + " 1\npress 5 7\nset none\npress 9 9\nset " + file +
+                " 0\npress 5 7\npress 5 7\n"),
+            std::nullopt);
+  EXPECT_EQ(doc_->Cell(5, 8).ObjectImage, 21);  // the slot is not kept in the file
+  EXPECT_EQ(doc_->Cell(5, 7).ObjectImage, 11);  // the last stamp collided and changed nothing
+  EXPECT_EQ(doc_->Cell(6, 7).ObjectImage, 12);
+  EXPECT_EQ(doc_->Cell(4, 6).BackTile, 5);
+  EXPECT_EQ(doc_->Cell(9, 9), TMapCell{});
+  EXPECT_EQ(doc_->UndoCount(), 4);  // every press of the tool takes its snapshot
+  for (const std::string& bad : {"set " + file + " 2", "set " + file, "set " + dir.File("no.set") +
+                                                                          " 0"}) {
+    const auto e = Run(bad + "\n");
+    ASSERT_TRUE(e.has_value()) << bad;
+    EXPECT_FALSE(e->Message.empty());
+  }
+}
+
 TEST_F(EditScriptTest, DialogsAreAnsweredByTheScript) {
   ASSERT_EQ(Run("tool 5\nanswer-light 7\npress 3 3\ntool 6\nanswer-door 5 2 core\npress 4 4\n"
                 "answer-door cancel\npress 4 4\n"),

@@ -101,6 +101,66 @@ TEST_F(SetListTest, MissingOrUnreadableFilesKeepTheList) {
   EXPECT_FALSE(list_.SaveSets(dir_.File("no/such/dir.set"), &error_));
 }
 
+TEST_F(SetListTest, SlotsInsertAndDeleteAroundSets) {
+  const TObjectSet a{{0, 0, 1, -1, 0, 0, 0, 0, 0, 0, 0}}, b{{1, 1, -1, 2, 0, 0, 0, 0, 0, 0, 0}};
+  list_.Items = {a, b};
+  list_.InsertEmptySlot(0);
+  ASSERT_EQ(list_.Items.size(), 3u);
+  EXPECT_EQ(list_.GetSet(0), nullptr);
+  EXPECT_EQ(*list_.GetSet(1), a);
+  list_.DeleteSet(1, false);  // a set stays without Ctrl
+  EXPECT_EQ(list_.Items.size(), 3u);
+  list_.DeleteSet(0, false);  // the slot goes
+  ASSERT_EQ(list_.Items.size(), 2u);
+  EXPECT_EQ(*list_.GetSet(0), a);
+  list_.DeleteSet(1, true);
+  ASSERT_EQ(list_.Items.size(), 1u);
+  list_.DeleteSet(1, true);  // the blank last row: nothing
+  list_.InsertEmptySlot(1);  // appended
+  EXPECT_EQ(list_.Items.size(), 2u);
+  EXPECT_EQ(list_.GetSet(-1), nullptr);
+  EXPECT_EQ(list_.GetSet(2), nullptr);
+}
+
+TEST_F(SetListTest, CopiesStayIndependentAndEditsReplaceOrAppend) {
+  const TObjectSet a{{0, 0, 1, 7, 0, 0, 0, 0, 0, 0, 0}};
+  list_.Items = {a};
+  list_.PasteSet(0);  // empty clipboard: nothing
+  EXPECT_EQ(list_.Items.size(), 1u);
+  list_.CopySet(0);
+  list_.PasteSet(1);  // on the blank last row: appended
+  ASSERT_EQ(list_.Items.size(), 2u);
+  list_.ReplaceSet(1, TObjectSet{});  // the editor confirmed an empty result
+  EXPECT_EQ(*list_.GetSet(0), a);
+  EXPECT_TRUE(list_.GetSet(1)->empty());
+  list_.ReplaceSet(5, a);  // past the items: appended
+  EXPECT_EQ(list_.Items.size(), 3u);
+  list_.CopySet(7);  // past the items: the clipboard stays
+  EXPECT_EQ(list_.SetClipboard, a);
+  list_.InsertEmptySlot(0);
+  list_.CopySet(0);  // a slot empties it
+  EXPECT_TRUE(list_.SetClipboard.empty());
+}
+
+TEST_F(SetListTest, ChangesAreRememberedUntilSavedOrLoaded) {
+  EXPECT_FALSE(list_.Changed());
+  list_.ReplaceSet(0, TObjectSet{{0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0}});
+  EXPECT_TRUE(list_.Changed());
+  EXPECT_FALSE(list_.SaveSets(dir_.File("no/such/dir.set"), &error_));
+  EXPECT_TRUE(list_.Changed());  // a failed save keeps the question
+  ASSERT_TRUE(list_.SaveSets(dir_.File("a.set"), &error_));
+  EXPECT_FALSE(list_.Changed());
+  list_.CopySet(0);  // the clipboard is not the list
+  EXPECT_FALSE(list_.Changed());
+  list_.DeleteSet(0, false);
+  EXPECT_FALSE(list_.Changed());
+  list_.PasteSet(0);
+  EXPECT_TRUE(list_.Changed());
+  ASSERT_TRUE(list_.LoadSets(dir_.File("a.set"), &error_));
+  EXPECT_FALSE(list_.Changed());
+  EXPECT_EQ(list_.Items.size(), 1u);
+}
+
 TEST_F(SetListTest, HlmapSetsPrintsAndSaves) {
   test::WriteFileBytes(dir_.File("old.set"), Bytes("[0]\r\n1 0 -1 20005 0 0 0 f 2 0 0 \r\n"));
   const auto r = test::Hlmap({"sets", dir_.File("old.set"), "--save", dir_.File("new.set")});

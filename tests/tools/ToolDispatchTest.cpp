@@ -96,14 +96,49 @@ TEST_F(ToolDispatchTest, SmallTilesPaintOnlyWithTheBigLayer) {
   EXPECT_EQ(feedback_.Modified, 1);
 }
 
-TEST_F(ToolDispatchTest, ObjectToolsAreNotWiredYet) {
-  for (int tool : {2, 3, 4}) {
-    state_.ToolMode = tool;
-    state_.LayerMode = 0;
-    PressCell(2, 2);
-  }
+TEST_F(ToolDispatchTest, ObjectRowsTakeUndoAndReadTheSetOnEveryPress) {
+  state_.ToolMode = 2;  // never set by the menus: nothing
+  PressCell(2, 2);
   EXPECT_EQ(doc_->UndoCount(), 0);
+  state_.ToolMode = 3;
+  state_.LayerMode = 0;
+  PressCell(2, 2);  // nothing picked: the snapshot is still taken
+  EXPECT_EQ(doc_->UndoCount(), 1);
+  state_.ObjectSelection = 4;
+  PressCell(2, 2, MouseButton::Right);
+  EXPECT_EQ(doc_->Cell(2, 2).ObjectImage, 0);
+  PressCell(2, 2);
+  EXPECT_EQ(doc_->Cell(2, 2).ObjectImage, 5);
+
+  TObjectSet set{{0, 0, -1, 8, 0, 0, 0, 0, 0, 0, 0}};
+  const TObjectSet* current = nullptr;
+  dispatch_.SetCurrentSetSource([&] { return current; });
+  state_.ToolMode = 4;
+  PressCell(6, 6);
+  current = &set;
+  PressCell(7, 6);
+  EXPECT_EQ(doc_->Cell(7, 6).ObjectImage, 9);
+  EXPECT_EQ(doc_->UndoCount(), 4);
+  EXPECT_EQ(feedback_.Modified, 4);
+}
+
+TEST_F(ToolDispatchTest, EraserSetsModifiedOnlyWhenItClearedSomething) {
+  state_.LayerMode = 5;
+  state_.ToolMode = 3;
+  doc_->SetObject(3, 3, 2);
+  doc_->SetObject(5, 3, 2);
+  PressCell(1, 1, MouseButton::Middle);
   EXPECT_EQ(feedback_.Modified, 0);
+  PressCell(3, 3, MouseButton::Right);  // any button
+  EXPECT_EQ(doc_->Cell(3, 3).ObjectImage, 0);
+  EXPECT_EQ(feedback_.Modified, 1);
+  dispatch_.MoveCell(5, 3, {});  // a move without Left only shows where it is
+  EXPECT_EQ(doc_->Cell(5, 3).ObjectImage, 2);
+  dispatch_.MoveCell(5, 3, {false, false, false, true});
+  EXPECT_EQ(doc_->Cell(5, 3).ObjectImage, 0);
+  EXPECT_EQ(feedback_.Modified, 2);
+  EXPECT_EQ(doc_->UndoCount(), 0);
+  EXPECT_EQ(feedback_.Events.back(), "hover 5,3");
 }
 
 TEST_F(ToolDispatchTest, DragsShowTheRoundedBlockAndRepaintWithCtrl) {

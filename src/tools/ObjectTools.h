@@ -1,0 +1,42 @@
+#pragma once
+
+#include "map/MapDocument.h"
+#include "objects/ObjectSets.h"
+#include "tools/RedrawSink.h"
+#include "tools/ToolDispatch.h"
+#include "util/Questions.h"
+
+namespace hl {
+
+// The object layer's routines: one object from the picker, a whole object set, and the eraser.
+class ObjectTools {
+ public:
+  ObjectTools(MapDocument& doc, RedrawSink& redraw, Questions& questions)
+      : doc_(doc), redraw_(redraw), questions_(questions) {}
+
+  // Whether an ObjectIndex (or -1 for none) fits a cell: the image + 1 must stay below the
+  // FrontMark bit and the library in its byte.
+  static bool ObjectFitsCell(long long objectIndex);
+  // Whether a big-tile number fits BackTile below BackMark.
+  static bool TileFitsCell(long long tileIndex);
+
+  // ObjectIndex n into (x, y), FrontMark kept; -1 removes the object.
+  void PutObject(int x, int y, int n);
+  // Alt removes the object (the mark stays); Ctrl inverts FrontMark with the same write.
+  void PlaceObject(int x, int y, int selection, const MouseState& held);
+  // Stamps the set with its origin on (x, y); the tiles land relative to the even-aligned cell.
+  // Refused with a beep when one of its objects would fall on a cell that has one. Fields a
+  // cell cannot store are left out. Returns true when the set was placed.
+  bool PlaceObjectSet(int x, int y, const TObjectSet* set);
+  // The square eraser: radius 10 with Shift, 1 with Ctrl, else the one cell; Alt clears the
+  // small tiles instead of the objects, Ctrl also clears BackMark. Returns true when a cell
+  // changed; the changed square is redrawn.
+  bool EraseCells(int x, int y, const MouseState& held);
+
+ private:
+  MapDocument& doc_;
+  RedrawSink& redraw_;
+  Questions& questions_;
+};
+
+}  // namespace hl
