@@ -69,6 +69,27 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   FrmSmTile = new TFrmSmTile(host, this);
   FrmObjEdit = new TFrmObjEdit(libraries_, *FrmTile, mapBitCount == 16,
                                &TGameImages::SystemMilliseconds, this);
+  TFrmObjSet::Hooks setHooks;
+  setHooks.Edit = [this](const TObjectSet* set) -> std::optional<TObjectSet> {
+    FrmObjEdit->LoadCells(set);
+    if (!FrmObjEdit->Execute()) return std::nullopt;
+    TObjectSet edited;
+    FrmObjEdit->StoreCells(edited);
+    return edited;
+  };
+  setHooks.RowSelected = [this] {
+    // The set tool without touching the Tools menu's checks, outlined as the set is.
+    tools_.ToolMode = 4;
+    std::vector<FootprintCell> cells;
+    if (const TObjectSet* set = FrmObjSet->CurrentSet()) {
+      for (const TSetCell& r : *set) cells.push_back({r.X, r.Y, r.ObjIndex});
+    }
+    MainScroll->SetFootprintFromSet(cells);
+  };
+  setHooks.RepaintMap = [this] { MainScroll->Repaint(); };
+  setHooks.Inform = [this](const std::string& text) { questions_->Inform(text); };
+  FrmObjSet = new TFrmObjSet(sets_, libraries_, std::move(setHooks), this);
+  dispatch_->SetCurrentSetSource([this] { return FrmObjSet->CurrentSet(); });
   FrmMoveObj = new TFrmMoveObj(
       *doc_,
       [this] {
@@ -198,6 +219,11 @@ void TFrmMain::CreateMenus() {
             showBeside(FrmSmTile, {8, 80});
           });
 
+  connect(Item(palette, "ObjectSet1", "Object Set"), &QAction::triggered, this,
+          [this, showBeside] {
+            showBeside(FrmObjSet, {-200, 120});
+          });
+
   QMenu* objectEdit = menuBar()->addMenu("Object Edit(&O)");
   // "Run Edit" runs the editor on whatever it holds; no set goes in or comes back.
   connect(Item(objectEdit, "RunObjEditer1", "Run Edit"), &QAction::triggered, this,
@@ -307,8 +333,24 @@ void TFrmMain::Timer1Timer() {
   LbMapName->setText(QString::fromStdString(commands_->NameLabelText()));
 }
 
+bool TFrmMain::SetsCloseQuery() {
+  if (!sets_.Changed()) return true;
+  switch (questions_->AskYesNoCancel("Save the object sets to \"" + sets_.FileName + "\" ?")) {
+    case Questions::Reply::Cancel:
+      return false;
+    case Questions::Reply::No:
+      return true;
+    case Questions::Reply::Yes:
+      break;
+  }
+  std::string error;
+  if (sets_.SaveSets(sets_.FileName, &error)) return true;
+  questions_->Inform(error);
+  return false;
+}
+
 void TFrmMain::closeEvent(QCloseEvent* event) {
-  if (commands_->FormCloseQuery()) {
+  if (commands_->FormCloseQuery() && SetsCloseQuery()) {
     event->accept();
   } else {
     event->ignore();

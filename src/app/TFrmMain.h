@@ -16,6 +16,7 @@
 #include "map/MapDocument.h"
 #include "objects/ObjectSets.h"
 #include "objects/ui/TFrmObjEdit.h"
+#include "objects/ui/TFrmObjSet.h"
 #include "tools/ToolDispatch.h"
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"
@@ -56,6 +57,10 @@ class TFrmMain : public QMainWindow,
   TFrmMoveObj* MoveObjectWindow() { return FrmMoveObj; }
   ObjectSetList& Sets() { return sets_; }
   TFrmObjEdit* ObjectEditor() { return FrmObjEdit; }
+  TFrmObjSet* ObjectSetWindow() { return FrmObjSet; }
+  // Asks to save the set list when it changed since it was loaded or saved: false when the
+  // user cancelled or the save failed, so the editor stays open.
+  bool SetsCloseQuery();
 
   // The map view's mouse, turned into the tool dispatch.
   void MapPaintMouseDown(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
@@ -122,6 +127,7 @@ class TFrmMain : public QMainWindow,
   TFrmSmTile* FrmSmTile = nullptr;
   TFrmMoveObj* FrmMoveObj = nullptr;
   TFrmObjEdit* FrmObjEdit = nullptr;
+  TFrmObjSet* FrmObjSet = nullptr;
   QAction* ShowBackgroundTile1 = nullptr;
   QAction* ShowMiddleTile1 = nullptr;
   QAction* ShowObject1 = nullptr;

@@ -118,6 +118,7 @@ bool ObjectSetList::LoadSets(const std::string& fileName, std::string* error) {
   std::vector<TObjectSet> sets = Parse(text);
   Items.clear();
   for (TObjectSet& s : sets) Items.emplace_back(std::move(s));
+  FileName = fileName;
   changed_flag_ = false;
   NotifyChanged();
   return true;
@@ -142,6 +143,7 @@ bool ObjectSetList::SaveSets(const std::string& fileName, std::string* error) {
     if (error) *error = "cannot write '" + fileName + "'";
     return false;
   }
+  FileName = fileName;
   changed_flag_ = false;
   return true;
 }

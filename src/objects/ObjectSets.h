@@ -44,6 +44,8 @@ class ObjectSetList {
 
   std::vector<std::optional<TObjectSet>> Items;  // nothing: an empty slot
   TObjectSet SetClipboard;
+  // The file the list came from or went to last, where the exit question saves it.
+  std::string FileName = kDefaultFile;
 
   // Reads a set file. A missing file changes nothing; a file that cannot be read is reported and
   // changes nothing either. Only a file read whole replaces the list.

@@ -101,13 +101,26 @@ void DrawGrid::paintEvent(QPaintEvent*) {
   }
 }
 
-void DrawGrid::mousePressEvent(QMouseEvent* event) {
-  const QPoint at = event->position().toPoint() +
-                    QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+std::optional<QPoint> DrawGrid::CellAt(QPointF point) const {
+  const QPoint at =
+      point.toPoint() + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
   const int col = at.x() / (cellWidth_ + line_), row = at.y() / (cellHeight_ + line_);
-  if (col >= columns_ || row >= rows_) return;
-  SetCurrent(col, row);
-  emit CellClicked(col, row);
+  if (at.x() < 0 || at.y() < 0 || col >= columns_ || row >= rows_) return std::nullopt;
+  return QPoint(col, row);
+}
+
+void DrawGrid::mousePressEvent(QMouseEvent* event) {
+  const auto cell = CellAt(event->position());
+  if (!cell) return;
+  SetCurrent(cell->x(), cell->y());
+  emit CellClicked(cell->x(), cell->y());
+}
+
+void DrawGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  const auto cell = CellAt(event->position());
+  if (!cell) return;
+  SetCurrent(cell->x(), cell->y());
+  emit CellDoubleClicked(cell->x(), cell->y());
 }
 
 void DrawGrid::keyPressEvent(QKeyEvent* event) {
@@ -125,7 +138,7 @@ void DrawGrid::keyPressEvent(QKeyEvent* event) {
       SetCurrent(col_, row_ + 1);
       break;
     default:
-      emit KeyPressed(event->key());
+      emit KeyPressed(event->key(), event->modifiers());
       return;
   }
   const QRect cell = CellRect(col_, row_);

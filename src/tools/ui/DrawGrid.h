@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <functional>
+#include <optional>
 
 namespace hl {
 
@@ -33,17 +34,21 @@ class DrawGrid : public QAbstractScrollArea {
 
  signals:
   void CellClicked(int col, int row);
+  void CellDoubleClicked(int col, int row);
   void CurrentChanged(int col, int row);
-  void KeyPressed(int key);
+  void KeyPressed(int key, Qt::KeyboardModifiers modifiers);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   void UpdateScrollBars();
+  // The cell under a viewport point, or nothing beyond the last column or row.
+  std::optional<QPoint> CellAt(QPointF point) const;
 
   DrawCell draw_;
   int cellWidth_ = 48;
