@@ -108,6 +108,9 @@ std::vector<Command> ApplyCommands() {
            "  press X Y [left|right|middle]... [shift] [ctrl] [alt]   a press on cell (X, Y)\n"
            "  press-px PX PY ...               the same at a view pixel at the current zoom\n"
            "  drag X Y [left] [right] [middle] [shift] [ctrl] [alt]   a mouse move onto a cell\n"
+           "  answer-light N, answer-door INDEX OFFSET [core], answer-door cancel\n"
+           "                                   what the next light or door dialog answers\n"
+           "  move-object IMAGE ROWS, delete-object IMAGE   the bulk object commands\n"
            "  scroll DX DY, resize W H, undo   Map Scroll, Resize and the undo key\n"
            "A line that cannot run stops the script: exit 2 with its number. --seed fixes the\n"
            "random full variants, so a script rebuilds the same map.\n",
