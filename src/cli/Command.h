@@ -57,5 +57,6 @@ std::vector<Command> LibraryCommands();
 std::vector<Command> ViewCommands();
 std::vector<Command> ApplyCommands();
 std::vector<Command> SetCommands();
+std::vector<Command> SegmentCommands();
 
 }  // namespace hl::cli

@@ -1,0 +1,165 @@
+#include "segments/SegmentProject.h"
+
+#include <cstring>
+
+#include "map/MapFile.h"
+#include "util/BinaryFile.h"
+
+namespace hl {
+
+namespace {
+
+constexpr std::size_t kSegmentColumnBytes = kSegmentSide * sizeof(TMapCell);
+
+void StoreInt32(std::uint8_t* at, std::int32_t v) {
+  const auto u = static_cast<std::uint32_t>(v);
+  for (int k = 0; k < 4; ++k) at[k] = static_cast<std::uint8_t>(u >> (8 * k));
+}
+
+std::int32_t LoadInt32(const std::uint8_t* at) {
+  std::uint32_t u = 0;
+  for (int k = 0; k < 4; ++k) u |= static_cast<std::uint32_t>(at[k]) << (8 * k);
+  return static_cast<std::int32_t>(u);
+}
+
+}  // namespace
+
+std::string SegmentName(std::string_view ident, int col, int row) {
+  return std::string(ident) + std::to_string(100LL + row) + std::to_string(100LL + col);
+}
+
+std::string IdentProblem(std::string_view ident) {
+  if (ident.size() > kMaxIdentLength) return "the ident takes at most 15 characters";
+  for (char ch : ident) {
+    if (ch < 0x20 || ch > 0x7E) return "the ident takes only ASCII letters, digits and signs";
+  }
+  return {};
+}
+
+std::string CountProblem(int cols, int rows) {
+  if (cols < 1 || rows < 1) return "a project needs at least one segment column and row";
+  if (cols > kMaxSegmentCount || rows > kMaxSegmentCount) {
+    return "a project has at most " + std::to_string(kMaxSegmentCount) +
+           " segment columns and rows";
+  }
+  return {};
+}
+
+bool WriteProject(const std::string& fileName, const SegmentProject& project, std::string* error) {
+  std::array<std::uint8_t, kProjectFileSize> bytes{};
+  const std::size_t n = std::min(project.Ident.size(), kMaxIdentLength);
+  bytes[0] = static_cast<std::uint8_t>(n);
+  std::memcpy(bytes.data() + 1, project.Ident.data(), n);
+  StoreInt32(bytes.data() + 16, project.Cols);
+  StoreInt32(bytes.data() + 20, project.Rows);
+  SafeFileWriter out;
+  if (!out.Open(fileName, SafeFileWriter::OldTail::Keep) || !out.Write(bytes) || !out.Commit()) {
+    if (error) *error = "cannot write '" + fileName + "'";
+    return false;
+  }
+  return true;
+}
+
+ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, std::string* error) {
+  const auto path = FindFileIgnoringCase(fileName);
+  FileReader file;
+  if (!path || !file.Open(*path)) return ProjectRead::Missing;
+  std::array<std::uint8_t, kProjectFileSize> bytes{};
+  if (file.Read(bytes) != bytes.size()) {
+    if (error) *error = "'" + fileName + "' is not a segment project (too short)";
+    return ProjectRead::Refused;
+  }
+  const std::size_t n = std::min<std::size_t>(bytes[0], kMaxIdentLength);
+  SegmentProject read;
+  read.Ident.assign(reinterpret_cast<const char*>(bytes.data() + 1), n);
+  read.Cols = LoadInt32(bytes.data() + 16);
+  read.Rows = LoadInt32(bytes.data() + 20);
+  if (const std::string problem = CountProblem(read.Cols, read.Rows); !problem.empty()) {
+    if (error) {
+      *error = "'" + fileName + "' names " + std::to_string(read.Cols) + " x " +
+               std::to_string(read.Rows) + " segments: " + problem;
+    }
+    return ProjectRead::Refused;
+  }
+  project = std::move(read);
+  return ProjectRead::Read;
+}
+
+void LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int baseRow) {
+  const auto found = FindFileIgnoringCase(path);
+  FileReader file;
+  if (!found || !file.Open(*found)) return;
+  std::array<std::uint8_t, kMapHeaderSize> headerBytes{};
+  if (file.Read(headerBytes) != headerBytes.size()) return;
+  const TMapHeader header = DecodeMapHeader(headerBytes);
+  if (header.Width == 0 || header.Height == 0) return;
+  // Each segment owns 40 columns of the window: a wider header is read for its first 40.
+  const int width = std::min<int>(header.Width, kSegmentSide);
+  for (int k = 0; k < width; ++k) {
+    auto* bytes = reinterpret_cast<std::uint8_t*>(cells.MutableColumn(baseCol + k).data() + baseRow);
+    const std::size_t got = file.Read({bytes, kSegmentColumnBytes});
+    if (got < kSegmentColumnBytes) {
+      // A short file: the record cut in two is emptied with the rest of the block.
+      const std::size_t whole = got - got % sizeof(TMapCell);
+      std::memset(bytes + whole, 0, kSegmentColumnBytes - whole);
+      return;
+    }
+  }
+}
+
+bool SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, int baseRow,
+                 std::string* error) {
+  const auto header = EncodeMapHeader(kSegmentSide, kSegmentSide, 0);
+  std::vector<std::span<const std::uint8_t>> pieces;
+  pieces.reserve(kSegmentSide + 1);
+  pieces.emplace_back(header);
+  for (int k = 0; k < kSegmentSide; ++k) {
+    const TMapCell* column = doc.Cells().ColumnAt(baseCol + k).data() + baseRow;
+    pieces.emplace_back(reinterpret_cast<const std::uint8_t*>(column), kSegmentColumnBytes);
+  }
+  SafeFileWriter out;
+  if (!out.Open(path, SafeFileWriter::OldTail::Keep) || !out.WriteGather(pieces) ||
+      !out.Commit()) {
+    if (error) *error = "cannot write '" + path + "'";
+    return false;
+  }
+  return true;
+}
+
+void SegmentWindow::PickWindow(std::string_view ident, int cols, int rows, int originCol,
+                               int originRow) {
+  for (auto& column : SegmentNames) column.fill({});
+  for (int j = 0; j < kWindowSegments && originRow + j < rows; ++j) {
+    for (int i = 0; i < kWindowSegments && originCol + i < cols; ++i) {
+      SegmentNames[i][j] = SegmentName(ident, originCol + i, originRow + j);
+    }
+  }
+}
+
+void SegmentWindow::LoadSegments(MapDocument& doc) const {
+  CellStorage cells;
+  for (int i = 0; i < kWindowSegments; ++i) {
+    for (int j = 0; j < kWindowSegments; ++j) {
+      if (!SegmentNames[i][j].empty())
+        LoadSegment(cells, SegmentPath(i, j), kSegmentSide * i, kSegmentSide * j);
+    }
+  }
+  doc.ReplaceCells(std::move(cells), kWindowCells, kWindowCells);
+}
+
+bool SegmentWindow::SaveSegments(const MapDocument& doc, std::string* error) const {
+  std::string failures;
+  for (int i = 0; i < kWindowSegments; ++i) {
+    for (int j = 0; j < kWindowSegments; ++j) {
+      if (SegmentNames[i][j].empty()) continue;
+      std::string one;
+      if (!SaveSegment(doc, SegmentPath(i, j), kSegmentSide * i, kSegmentSide * j, &one))
+        failures += (failures.empty() ? "" : "\n") + one;
+    }
+  }
+  if (failures.empty()) return true;
+  if (error) *error = failures;
+  return false;
+}
+
+}  // namespace hl

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "map/CellStorage.h"
+#include "map/MapDocument.h"
+
+namespace hl {
+
+inline constexpr int kSegmentSide = 40;
+inline constexpr int kWindowSegments = 3;
+inline constexpr int kWindowCells = kSegmentSide * kWindowSegments;  // 120
+inline constexpr std::size_t kProjectFileSize = 24;
+inline constexpr std::size_t kSegmentFileSize = 52 + 40 * 40 * 12;  // 19,252
+inline constexpr std::size_t kMaxIdentLength = 15;
+// Segment columns and rows a project may have: 10,000 segments a side is 400,000 cells, far
+// beyond any real world, while every count below it stays cheap (names are made on demand).
+inline constexpr int kMaxSegmentCount = 10000;
+
+// The name of the segment at column col and row row: ident, then 100 + row, then 100 + col.
+std::string SegmentName(std::string_view ident, int col, int row);
+
+// What a project file holds.
+struct SegmentProject {
+  std::string Ident = "A";
+  int Cols = 3;
+  int Rows = 3;
+};
+
+// Why an ident cannot be stored (more than 15 characters, or not printable ASCII); empty when
+// it can.
+std::string IdentProblem(std::string_view ident);
+// Why counts cannot make a project (below 1 or above the limit); empty when they can.
+std::string CountProblem(int cols, int rows);
+
+// Writes the 24-byte project file; the old file is replaced only when complete.
+bool WriteProject(const std::string& fileName, const SegmentProject& project, std::string* error);
+enum class ProjectRead { Read, Missing, Refused };
+// Reads a project file. A missing or unreadable file gives Missing and leaves `project` alone;
+// a file too short or with counts outside the limits gives Refused with the reason.
+ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, std::string* error);
+
+// One segment file into the 40 x 40 block at (baseCol, baseRow) of the cells. A missing or
+// unreadable file leaves the block alone; a header of more than 40 columns is read for 40.
+void LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int baseRow);
+// The block at (baseCol, baseRow) as a segment file, cells as they are (no library move).
+bool SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, int baseRow,
+                 std::string* error);
+
+// The 3 x 3 window of segments being edited: where the files are and which ones it holds.
+class SegmentWindow {
+ public:
+  std::string ProjectDir;  // ends with the separator; empty until a project is saved or opened
+  // SegmentNames[i][j]: window column i, window row j; empty for no segment there.
+  std::array<std::array<std::string, kWindowSegments>, kWindowSegments> SegmentNames;
+
+  // The names of the window whose top-left segment is (originCol, originRow) in a grid of
+  // cols x rows segments named after ident.
+  void PickWindow(std::string_view ident, int cols, int rows, int originCol, int originRow);
+  std::string SegmentPath(int i, int j) const { return ProjectDir + SegmentNames[i][j] + ".sem"; }
+  // The nine files as one 120 x 120 map; the document's history is emptied, since its states
+  // belong to another window.
+  void LoadSegments(MapDocument& doc) const;
+  // Writes every named segment, going on past a failure; false when one could not be written,
+  // with the failures in `error`.
+  bool SaveSegments(const MapDocument& doc, std::string* error) const;
+};
+
+}  // namespace hl

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "TempDir.h"
+#include "cli/RunHlmap.h"
+#include "map/MapFile.h"
+#include "segments/SegmentProject.h"
+
+namespace hl {
+namespace {
+
+// A cell that says which segment and which cell of it it is.
+TMapCell Marker(int seg, int x, int y) {
+  return TMapCell{static_cast<std::uint16_t>(seg + 1), static_cast<std::uint16_t>(x + 1),
+                  static_cast<std::uint16_t>(y + 1), 0, 0, 0, 0, 0, 0};
+}
+
+class SegmentTest : public ::testing::Test {
+ protected:
+  // Writes segment (col, row) of the world with ident A as a full 40 x 40 file.
+  void WriteSegment(int col, int row) {
+    auto doc = std::make_unique<MapDocument>();
+    for (int x = 0; x < 40; ++x)
+      for (int y = 0; y < 40; ++y) doc->SetCell(x, y, Marker(col * 10 + row, x, y));
+    std::string error;
+    ASSERT_TRUE(SaveSegment(*doc, dir_.File(SegmentName("A", col, row) + ".sem"), 0, 0, &error));
+  }
+  SegmentWindow Window(int cols, int rows, int col, int row) {
+    SegmentWindow w;
+    w.ProjectDir = dir_.Path() + "/";
+    w.PickWindow("A", cols, rows, col, row);
+    return w;
+  }
+  test::TempDir dir_;
+  std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
+  std::string error_;
+};
+
+TEST(SegmentNames, RowFirstAndWiderPastRow899) {
+  EXPECT_EQ(SegmentName("A", 2, 0), "A100102");
+  EXPECT_EQ(SegmentName("A", 0, 1), "A101100");
+  EXPECT_EQ(SegmentName("Sea", 900, 1000), "Sea11001000");
+  SegmentWindow w;
+  w.PickWindow("A", 2, 5, 0, 3);  // two columns, rows 3 and 4 only
+  EXPECT_EQ(w.SegmentNames[1][0], "A103101");
+  EXPECT_EQ(w.SegmentNames[0][1], "A104100");
+  EXPECT_EQ(w.SegmentNames[2][0], "");
+  EXPECT_EQ(w.SegmentNames[0][2], "");
+}
+
+TEST_F(SegmentTest, ProjectFileRoundTripAndItsLimits) {
+  const std::string file = dir_.File("world.mp");
+  ASSERT_TRUE(WriteProject(file, {"Island", 12, 7}, &error_));
+  const auto bytes = test::ReadFileBytes(file);
+  ASSERT_EQ(bytes.size(), kProjectFileSize);
+  EXPECT_EQ(bytes[0], 6);
+  EXPECT_EQ(std::string(bytes.begin() + 1, bytes.begin() + 7), "Island");
+  EXPECT_EQ(bytes[16], 12);
+  EXPECT_EQ(bytes[20], 7);
+  SegmentProject read;
+  ASSERT_EQ(ReadProject(file, read, &error_), ProjectRead::Read);
+  EXPECT_EQ(read.Ident, "Island");
+  EXPECT_EQ(read.Cols, 12);
+  EXPECT_EQ(read.Rows, 7);
+
+  test::PatchFile(file, 0, {200});  // a length past the field reads as 15
+  ASSERT_EQ(ReadProject(file, read, &error_), ProjectRead::Read);
+  EXPECT_EQ(read.Ident.size(), 15u);
+  test::PatchFile(file, 16, {0xFF, 0xFF, 0xFF, 0x7F});
+  EXPECT_EQ(ReadProject(file, read, &error_), ProjectRead::Refused);
+  EXPECT_NE(error_.find("2147483647"), std::string::npos);
+  EXPECT_EQ(read.Cols, 12);  // a refused file changes nothing
+  test::PatchFile(file, 16, {0, 0, 0, 0x80});
+  EXPECT_EQ(ReadProject(file, read, &error_), ProjectRead::Refused);
+  test::WriteFileBytes(dir_.File("short.mp"), {1, 'A', 0, 0});
+  EXPECT_EQ(ReadProject(dir_.File("short.mp"), read, &error_), ProjectRead::Refused);
+  EXPECT_EQ(ReadProject(dir_.File("none.mp"), read, &error_), ProjectRead::Missing);
+  EXPECT_FALSE(WriteProject(dir_.File("no/dir.mp"), {}, &error_));
+
+  EXPECT_EQ(IdentProblem("A234567890ABCDE"), "");
+  EXPECT_NE(IdentProblem("A234567890ABCDEF"), "");
+  EXPECT_NE(IdentProblem("\xC3\xA4"), "");
+  EXPECT_EQ(CountProblem(kMaxSegmentCount, 1), "");
+  EXPECT_NE(CountProblem(kMaxSegmentCount + 1, 1), "");
+  EXPECT_NE(CountProblem(0, 3), "");
+}
+
+TEST_F(SegmentTest, NineFilesMakeOneWindowAndGoBack) {
+  for (int c = 0; c < 3; ++c)
+    for (int r = 0; r < 3; ++r) WriteSegment(c, r);
+  EXPECT_EQ(test::ReadFileBytes(dir_.File("A101102.sem")).size(), kSegmentFileSize);
+  doc_->PushUndo();
+  const SegmentWindow w = Window(3, 3, 0, 0);
+  w.LoadSegments(*doc_);
+  EXPECT_EQ(doc_->MapWidth(), 120);
+  EXPECT_EQ(doc_->MapHeight(), 120);
+  EXPECT_EQ(doc_->UndoCount(), 0);  // no state of another window comes back with Ctrl+Z
+  EXPECT_EQ(doc_->Cell(0, 0), Marker(0, 0, 0));
+  EXPECT_EQ(doc_->Cell(87, 45), Marker(21, 7, 5));  // segment column 2, row 1
+  EXPECT_EQ(doc_->Cell(119, 119), Marker(22, 39, 39));
+
+  doc_->SetCell(41, 2, Marker(99, 0, 0));
+  TMapCell lib7 = Marker(0, 0, 0);
+  lib7.ObjectLib = 7;
+  doc_->SetCell(42, 2, lib7);
+  ASSERT_TRUE(w.SaveSegments(*doc_, &error_));
+  auto again = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*again, dir_.File("A100101.sem")));  // a segment is also a map
+  EXPECT_EQ(again->MapWidth(), 40);
+  EXPECT_EQ(again->Cell(1, 2), Marker(99, 0, 0));
+  EXPECT_EQ(again->Cell(2, 2).ObjectLib, 7);  // no library move, unlike SaveMap
+}
+
+TEST_F(SegmentTest, MissingNarrowWideAndShortSegments) {
+  WriteSegment(0, 0);
+  WriteSegment(1, 0);
+  WriteSegment(0, 1);
+  const std::string wide = dir_.File("A100101.sem");
+  test::PatchFile(wide, 0, {60, 0});  // claims 60 columns
+  auto bytes = test::ReadFileBytes(wide);
+  bytes.resize(52 + 60 * 480, 0xAB);
+  test::WriteFileBytes(wide, bytes);
+  test::PatchFile(dir_.File("A100100.sem"), 0, {0, 0});  // no columns
+  const std::string shortFile = dir_.File("A101100.sem");
+  bytes = test::ReadFileBytes(shortFile);
+  bytes.resize(52 + 480 + 18);  // one column and one and a half records
+  test::WriteFileBytes(shortFile, bytes);
+
+  const SegmentWindow w = Window(2, 2, 0, 0);
+  w.LoadSegments(*doc_);
+  EXPECT_EQ(doc_->Cell(5, 5), TMapCell{});
+  EXPECT_EQ(doc_->Cell(79, 39), Marker(10, 39, 39));
+  EXPECT_EQ(doc_->Cell(80, 0), TMapCell{});  // the wide file wrote nothing past its block
+  EXPECT_EQ(doc_->Cell(0, 40), Marker(1, 0, 0));
+  EXPECT_EQ(doc_->Cell(1, 40), Marker(1, 1, 0));
+  EXPECT_EQ(doc_->Cell(1, 41), TMapCell{});  // the record cut in two is not half read
+  EXPECT_EQ(doc_->Cell(0, 41), Marker(1, 0, 1));  // its first column is whole
+
+  // Two columns: the third window column is never written.
+  ASSERT_TRUE(w.SaveSegments(*doc_, &error_));
+  EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 4u);
+  EXPECT_EQ(test::ReadFileBytes(wide).size(), 52u + 60 * 480);  // overwritten, not shortened
+}
+
+TEST_F(SegmentTest, UnwritableSegmentsAreReportedAndOthersStillWritten) {
+  SegmentWindow w = Window(3, 3, 0, 0);
+  w.SegmentNames[1][1] = "no/such/dir";
+  EXPECT_FALSE(w.SaveSegments(*doc_, &error_));
+  EXPECT_NE(error_.find("no/such/dir"), std::string::npos);
+  EXPECT_TRUE(test::FileExists(dir_.File("A102102.sem")));
+}
+
+TEST_F(SegmentTest, HlmapCutsAndStoresWindows) {
+  for (int c = 0; c < 4; ++c)
+    for (int r = 0; r < 3; ++r) WriteSegment(c, r);
+  const std::string project = dir_.File("w.mp");
+  ASSERT_TRUE(WriteProject(project, {"A", 4, 3}, &error_));
+  const std::string out = dir_.File("win.map");
+  auto r = test::Hlmap({"seg-window", project, "1", "0", out});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  ASSERT_TRUE(LoadMap(*doc_, out));
+  EXPECT_EQ(doc_->MapWidth(), 120);
+  EXPECT_EQ(doc_->Cell(0, 0), Marker(10, 0, 0));
+  EXPECT_EQ(doc_->Cell(119, 80), Marker(32, 39, 0));
+
+  doc_->SetCell(119, 80, Marker(77, 1, 1));
+  ASSERT_TRUE(SaveMap(*doc_, out, kBitCountData));
+  r = test::Hlmap({"seg-store", project, "1", "0", out});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  auto seg = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*seg, dir_.File("A102103.sem")));
+  EXPECT_EQ(seg->Cell(39, 0), Marker(77, 1, 1));
+
+  EXPECT_NE(test::Hlmap({"seg-window", project, "4", "0", out}).Code, 0);
+  EXPECT_NE(test::Hlmap({"seg-window", dir_.File("none.mp"), "0", "0", out}).Code, 0);
+}
+
+}  // namespace
+}  // namespace hl
