@@ -39,9 +39,19 @@ bool MainCommands::QuerySave() {
       return true;
     case Questions::Reply::Yes:
       // The user wants the map kept: without a save, whatever asked must not go on.
-      return SaveAs1Click();
+      return segmentMode_ ? SaveSegments() : SaveAs1Click();
   }
   return false;
+}
+
+bool MainCommands::SaveSegments() {
+  std::string error;
+  if (!segments_.SaveSegments(doc_, &error)) {
+    questions_.Inform(error);
+    return false;
+  }
+  modified_ = false;
+  return true;
 }
 
 void MainCommands::Open1Click() {
@@ -205,6 +215,7 @@ void MainCommands::Redo() {
 
 std::string MainCommands::NameLabelText() const {
   const std::string unsaved = modified_ ? "Unsaved" : "";
+  if (segmentMode_) return unsaved + segments_.SegmentNames[0][0];
   if (modified_) return unsaved + FileNameOnly(mapFileName_);
   if (!mapFileName_.empty()) return FileNameOnly(mapFileName_);
   return "Unnamed";

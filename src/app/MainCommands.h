@@ -4,6 +4,7 @@
 #include <string>
 
 #include "map/MapDocument.h"
+#include "segments/SegmentProject.h"
 #include "util/Questions.h"
 
 namespace hl {
@@ -35,6 +36,11 @@ class MainCommands {
   void SetModified(bool modified) { modified_ = modified; }
   bool SegmentMode() const { return segmentMode_; }
   void SetSegmentMode(bool on) { segmentMode_ = on; }
+  // The window of segments loaded in segment mode, which the save question saves.
+  SegmentWindow& Segments() { return segments_; }
+  const SegmentWindow& Segments() const { return segments_; }
+  // Writes the loaded segments; a failure is reported and leaves the map modified.
+  bool SaveSegments();
 
   // The save question before anything that would drop the map; false: stop what you do.
   bool QuerySave();
@@ -70,6 +76,7 @@ class MainCommands {
   std::string mapFileName_;
   bool modified_ = false;
   bool segmentMode_ = false;
+  SegmentWindow segments_;
 };
 
 }  // namespace hl

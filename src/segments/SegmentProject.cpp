@@ -74,10 +74,12 @@ ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, st
   read.Ident.assign(reinterpret_cast<const char*>(bytes.data() + 1), n);
   read.Cols = LoadInt32(bytes.data() + 16);
   read.Rows = LoadInt32(bytes.data() + 20);
-  if (const std::string problem = CountProblem(read.Cols, read.Rows); !problem.empty()) {
+  // Counts below 1 only give an empty grid; counts past the limit would cost the grid and the
+  // names more than any world needs.
+  if (read.Cols > kMaxSegmentCount || read.Rows > kMaxSegmentCount) {
     if (error) {
       *error = "'" + fileName + "' names " + std::to_string(read.Cols) + " x " +
-               std::to_string(read.Rows) + " segments: " + problem;
+               std::to_string(read.Rows) + " segments: " + CountProblem(read.Cols, read.Rows);
     }
     return ProjectRead::Refused;
   }

@@ -41,7 +41,7 @@ std::string CountProblem(int cols, int rows);
 bool WriteProject(const std::string& fileName, const SegmentProject& project, std::string* error);
 enum class ProjectRead { Read, Missing, Refused };
 // Reads a project file. A missing or unreadable file gives Missing and leaves `project` alone;
-// a file too short or with counts outside the limits gives Refused with the reason.
+// a file too short or with counts above the limit gives Refused with the reason.
 ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, std::string* error);
 
 // One segment file into the 40 x 40 block at (baseCol, baseRow) of the cells. A missing or
@@ -54,7 +54,9 @@ bool SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, i
 // The 3 x 3 window of segments being edited: where the files are and which ones it holds.
 class SegmentWindow {
  public:
-  std::string ProjectDir;  // ends with the separator; empty until a project is saved or opened
+  // The folder the window was loaded from, ending with the separator: saving writes the
+  // segments back where they came from even after another project was started.
+  std::string ProjectDir;
   // SegmentNames[i][j]: window column i, window row j; empty for no segment there.
   std::array<std::array<std::string, kWindowSegments>, kWindowSegments> SegmentNames;
 

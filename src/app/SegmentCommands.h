@@ -1,0 +1,83 @@
+#pragma once
+
+#include <string>
+
+#include "app/MainCommands.h"
+#include "segments/SegmentProject.h"
+#include "tools/ToolState.h"
+
+namespace hl {
+
+// The segment grid as "New" and "Open" filled it: cells are named on demand from these, so a
+// world of any allowed size costs nothing per segment.
+struct SegmentGrid {
+  std::string Ident;
+  int Cols = 1;  // columns and rows of the grid (at least 1)
+  int Rows = 1;
+  int NamedCols = 0;  // columns and rows that hold names
+  int NamedRows = 0;
+  // The name in cell (col, row), empty outside the named part.
+  std::string Name(int col, int row) const;
+};
+
+// The project side of the segment window: the project file, the grid, the window origin and
+// the loading, saving and moving of the 3 x 3 window. No widgets here; texts come in as the
+// boxes hold them and messages go out through Questions.
+class SegmentCommands {
+ public:
+  static constexpr char kNoProject[] = "Calendar Segment Project just recently determined";
+  static constexpr char kCancelled[] = "취소 되었습니다";  // "cancelled"
+  static constexpr char kEditQuestion[] = "Edit ?";
+
+  SegmentCommands(MainCommands& main, MapDocument& doc, Questions& questions, ToolState& tools,
+                  MainWindowHooks& window)
+      : main_(main), doc_(doc), questions_(questions), tools_(tools), window_(window) {}
+
+  const SegmentGrid& Grid() const { return grid_; }
+  const std::string& ProjectDir() const { return projectDir_; }
+  int OriginCol() const { return originCol_; }
+  int OriginRow() const { return originRow_; }
+  // The grid scrolled by the user: the origin of the next Edit.
+  void SetOrigin(int col, int row);
+
+  // "New": false (with a message for counts past the limit or a bad ident) when nothing
+  // changed.
+  bool New(const std::string& ident, const std::string& colText, const std::string& rowText);
+  // "Save" after its dialog: the project file from the boxes.
+  bool SaveProject(const std::string& fileName, const std::string& ident,
+                   const std::string& colText, const std::string& rowText);
+  // "Open" after its dialog: the boxes get the file's values (they stay as they are when the
+  // file cannot be read) and the grid is filled from them.
+  struct Boxes {
+    std::string Ident, Col, Row;
+  };
+  bool OpenProject(const std::string& fileName, Boxes& boxes);
+  // "Edit": loads the window at the origin, asking first when the map is modified. True when
+  // a window was loaded.
+  bool EditWindow();
+  // "Save Segs".
+  bool SaveSegs();
+  // "Cancel": the loaded cells stay as an ordinary map.
+  void Cancel();
+  // "L", "U", "D", "R": one segment over when there is room, then Edit either way. Nothing
+  // outside segment mode.
+  bool Move(int dCol, int dRow);
+  // "Clear Segment": every cell of the storage emptied; size, history and flags stay.
+  void ClearSegment();
+
+ private:
+  bool Fill(const std::string& ident, int cols, int rows);
+  void SetSegmentMode(bool on);
+
+  MainCommands& main_;
+  MapDocument& doc_;
+  Questions& questions_;
+  ToolState& tools_;
+  MainWindowHooks& window_;
+  SegmentGrid grid_;
+  std::string projectDir_;
+  int originCol_ = 0;
+  int originRow_ = 0;
+};
+
+}  // namespace hl

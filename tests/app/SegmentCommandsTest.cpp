@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ScriptedQuestions.h"
+#include "TempDir.h"
+#include "app/SegmentCommands.h"
+#include "map/MapFile.h"
+
+namespace hl {
+namespace {
+
+using Reply = Questions::Reply;
+
+// Segment (col, row) as a file whose light at (0, 0) tells which it is: col * 10 + row + 1.
+void WriteSegmentFile(const std::string& dir, int col, int row) {
+  auto doc = std::make_unique<MapDocument>();
+  doc->SetLight(0, 0, col * 10 + row + 1);
+  std::string error;
+  ASSERT_TRUE(SaveSegment(*doc, dir + "/" + SegmentName("A", col, row) + ".sem", 0, 0, &error));
+}
+
+class SegmentCommandsTest : public ::testing::Test {
+ protected:
+  // A project of cols x rows segments saved in the temporary folder, every segment written.
+  void Project(int cols, int rows) {
+    for (int c = 0; c < cols; ++c)
+      for (int r = 0; r < rows; ++r) WriteSegmentFile(dir_.Path(), c, r);
+    ASSERT_TRUE(s_.New("A", std::to_string(cols), std::to_string(rows)));
+    ASSERT_TRUE(s_.SaveProject(dir_.File("w.mp"), "A", std::to_string(cols), std::to_string(rows)));
+  }
+  // Which segment the window shows at window column i, row j (0: none).
+  int Shown(int i, int j) const { return doc_->Cell(40 * i, 40 * j).Light; }
+
+  test::TempDir dir_;
+  std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
+  test::ScriptedQuestions q_;
+  test::RecordingWindow window_;
+  ToolState tools_;
+  MainCommands c_{*doc_, q_, window_, kBitCountData};
+  SegmentCommands s_{c_, *doc_, q_, tools_, window_};
+};
+
+TEST_F(SegmentCommandsTest, EditLoadsTheWindowAtTheOrigin) {
+  Project(3, 3);
+  EXPECT_EQ(s_.Grid().Name(2, 0), "A100102");
+  EXPECT_EQ(s_.Grid().Name(1, 2), "A102101");
+  s_.SetOrigin(0, 0);
+  ASSERT_TRUE(s_.EditWindow());
+  EXPECT_TRUE(c_.SegmentMode());
+  EXPECT_TRUE(tools_.SegmentMode);
+  EXPECT_EQ(doc_->MapWidth(), 120);
+  EXPECT_EQ(Shown(2, 1), 22);
+  EXPECT_EQ(c_.NameLabelText(), "A100100");
+  c_.SetModified(true);
+  EXPECT_EQ(c_.NameLabelText(), "UnsavedA100100");
+  EXPECT_GE(window_.SizeViews, 1);
+}
+
+TEST_F(SegmentCommandsTest, MovesStopAtTheEdgeAndReloadEveryTime) {
+  Project(5, 4);
+  EXPECT_FALSE(s_.Move(1, 0));  // outside segment mode the buttons do nothing
+  ASSERT_TRUE(s_.EditWindow());
+  doc_->SetLight(5, 5, 9);  // unsaved, and not modified: dropped by the move
+  for (int expected : {1, 2, 2}) {
+    ASSERT_TRUE(s_.Move(1, 0));
+    EXPECT_EQ(s_.OriginCol(), expected);
+    EXPECT_EQ(Shown(0, 0), expected * 10 + 1);
+    EXPECT_EQ(tools_.SegOriginX, expected * 40);
+  }
+  EXPECT_EQ(doc_->Cell(5, 5).Light, 0);
+  ASSERT_TRUE(s_.Move(0, 1));
+  EXPECT_EQ(s_.OriginRow(), 1);
+  ASSERT_TRUE(s_.Move(0, 1));  // 1 + 3 = 4 rows: no further
+  EXPECT_EQ(s_.OriginRow(), 1);
+  ASSERT_TRUE(s_.Move(-1, -1));
+  ASSERT_TRUE(s_.Move(-1, -1));  // row 0: only the column moves
+  EXPECT_EQ(s_.OriginCol(), 0);
+  EXPECT_EQ(s_.OriginRow(), 0);
+  EXPECT_TRUE(q_.Asked.empty());
+}
+
+TEST_F(SegmentCommandsTest, EditQuestionSavesSkipsOrCancels) {
+  Project(4, 3);
+  ASSERT_TRUE(s_.EditWindow());
+  doc_->SetLight(1, 1, 50);
+  c_.SetModified(true);
+  q_.Replies = {Reply::Cancel};
+  EXPECT_FALSE(s_.Move(1, 0));
+  EXPECT_EQ(s_.OriginCol(), 0);  // the origin goes back, nothing is loaded
+  EXPECT_EQ(doc_->Cell(1, 1).Light, 50);
+  EXPECT_TRUE(c_.Modified());
+  q_.Replies = {Reply::Yes};
+  ASSERT_TRUE(s_.Move(1, 0));
+  EXPECT_EQ(q_.Asked, (std::vector<std::string>{"Edit ?", "Edit ?"}));
+  auto saved = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*saved, dir_.File("A100100.sem")));
+  EXPECT_EQ(saved->Cell(1, 1).Light, 50);  // saved under the name it was loaded with
+  EXPECT_FALSE(c_.Modified());
+  // Ctrl+Z brings back nothing of the previous window.
+  c_.Undo();
+  EXPECT_EQ(doc_->Cell(1, 1).Light, 0);
+  EXPECT_EQ(Shown(0, 0), 11);
+}
+
+TEST_F(SegmentCommandsTest, FailedSaveKeepsTheWindowAndTheMark) {
+  Project(4, 3);
+  ASSERT_TRUE(s_.EditWindow());
+  c_.Segments().ProjectDir = dir_.File("gone/");
+  c_.SetModified(true);
+  q_.Replies = {Reply::Yes};
+  EXPECT_FALSE(s_.Move(1, 0));
+  EXPECT_EQ(s_.OriginCol(), 0);
+  EXPECT_TRUE(c_.Modified());
+  EXPECT_EQ(q_.Asked.size(), 2u);  // the question and the report of the failure
+  q_.Replies = {Reply::Yes};
+  EXPECT_FALSE(c_.QuerySave());  // the map's own question saves the segments too
+}
+
+TEST_F(SegmentCommandsTest, OrdinaryMapIsGuardedByTheMapQuestion) {
+  Project(3, 3);
+  c_.SetModified(true);
+  q_.Replies = {Reply::Cancel};
+  EXPECT_FALSE(s_.EditWindow());
+  EXPECT_EQ(q_.Asked, std::vector<std::string>{"Would you like to save ?"});
+  EXPECT_FALSE(c_.SegmentMode());
+}
+
+TEST_F(SegmentCommandsTest, WithoutAProjectNothingChanges) {
+  EXPECT_FALSE(s_.New("A", "0", "3"));
+  EXPECT_FALSE(s_.New("A", "x", "3"));
+  ASSERT_TRUE(s_.New("A", "3", "3"));
+  doc_->SetLight(2, 2, 4);
+  EXPECT_FALSE(s_.EditWindow());
+  EXPECT_FALSE(s_.SaveSegs());
+  EXPECT_EQ(q_.Asked, (std::vector<std::string>{SegmentCommands::kNoProject,
+                                                SegmentCommands::kCancelled}));
+  EXPECT_EQ(std::string(SegmentCommands::kCancelled), "\xEC\xB7\xA8\xEC\x86\x8C \xEB\x90\x98"
+                                                      "\xEC\x97\x88\xEC\x8A\xB5\xEB\x8B\x88\xEB\x8B\xA4");
+  EXPECT_FALSE(c_.SegmentMode());
+  EXPECT_EQ(doc_->Cell(2, 2).Light, 4);
+  EXPECT_TRUE(test::ListDirectory(dir_.Path()).empty());
+}
+
+TEST_F(SegmentCommandsTest, OpenFillsTheBoxesAndRefusesHostileFiles) {
+  ASSERT_TRUE(s_.SaveProject(dir_.File("w.mp"), "  Isle ", "7", "2"));
+  SegmentCommands::Boxes boxes{"A", "3", "3"};
+  ASSERT_TRUE(s_.OpenProject(dir_.File("w.mp"), boxes));
+  EXPECT_EQ(boxes.Ident, "Isle");
+  EXPECT_EQ(boxes.Col, "7");
+  EXPECT_EQ(s_.Grid().Cols, 7);
+  EXPECT_EQ(s_.Grid().Name(6, 1), "Isle101106");
+  EXPECT_EQ(s_.ProjectDir(), dir_.Path() + "/");
+
+  EXPECT_FALSE(s_.SaveProject(dir_.File("long.mp"), "A234567890ABCDEFGHIJ", "3", "3"));
+  EXPECT_FALSE(test::FileExists(dir_.File("long.mp")));
+  EXPECT_FALSE(s_.New("A", "3", "20000"));
+  EXPECT_EQ(s_.Grid().Rows, 2);
+  ASSERT_TRUE(s_.SaveProject(dir_.File("big.mp"), "A", "3", "20000"));
+  EXPECT_FALSE(s_.OpenProject(dir_.File("big.mp"), boxes));
+  EXPECT_EQ(s_.Grid().Rows, 2);
+  EXPECT_EQ(boxes.Row, "2");
+  EXPECT_EQ(q_.Asked.size(), 3u);
+
+  SegmentCommands::Boxes kept{"B", "2", "2"};  // a missing file leaves the boxes as they are
+  ASSERT_TRUE(s_.OpenProject(dir_.File("none.mp"), kept));
+  EXPECT_EQ(s_.Grid().Name(1, 1), "B101101");
+}
+
+TEST_F(SegmentCommandsTest, TwoColumnsLeaveTheThirdEmptyAndCancelKeepsTheCells) {
+  Project(2, 3);
+  ASSERT_TRUE(s_.EditWindow());
+  EXPECT_EQ(Shown(1, 2), 13);
+  EXPECT_EQ(Shown(2, 0), 0);
+  doc_->SetLight(85, 5, 3);
+  ASSERT_TRUE(s_.SaveSegs());
+  EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 7u);  // six segments and the project
+  s_.Cancel();
+  EXPECT_FALSE(c_.SegmentMode());
+  EXPECT_EQ(Shown(1, 2), 13);
+  s_.ClearSegment();
+  EXPECT_EQ(Shown(1, 2), 0);
+  EXPECT_EQ(doc_->MapWidth(), 120);
+}
+
+}  // namespace
+}  // namespace hl
