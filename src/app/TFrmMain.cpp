@@ -90,6 +90,8 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   setHooks.Inform = [this](const std::string& text) { questions_->Inform(text); };
   FrmObjSet = new TFrmObjSet(sets_, libraries_, std::move(setHooks), this);
   dispatch_->SetCurrentSetSource([this] { return FrmObjSet->CurrentSet(); });
+  segments_ = std::make_unique<SegmentCommands>(*commands_, *doc_, *questions_, tools_, hooks);
+  FrmSegment = new TFrmSegment(*segments_, this);
   FrmMoveObj = new TFrmMoveObj(
       *doc_,
       [this] {
@@ -162,6 +164,12 @@ void TFrmMain::CreateMenus() {
           this, [this] { commands_->OldFromatBatchConvert1Click(); });
   connect(Item(file, "SaveToBitmap1", "Save To bmp"), &QAction::triggered, this,
           [this] { commands_->SaveToBitmap1Click(); });
+  connect(Item(file, "NewSegmentMap1", "New Segment"), &QAction::triggered, this, [this] {
+    FrmSegment->show();
+    FrmSegment->raise();
+  });
+  connect(Item(file, "ClearEditSegments1", "Clear Segment"), &QAction::triggered, this,
+          [this] { segments_->ClearSegment(); });
   connect(Item(file, "Exit1", "Exit"), &QAction::triggered, this, &QWidget::close);
   findChild<QAction*>("New1")->setShortcut(QKeySequence("Ctrl+N"));
 
@@ -307,11 +315,20 @@ void TFrmMain::CreateToolBar() {
   LbMapName->setFixedWidth(160);
   LbMapName->setAlignment(Qt::AlignCenter);
   bar->addWidget(LbMapName);
-  for (const auto& [name, caption] :
-       {std::pair{"BtnLeftSeg", "L"}, std::pair{"BtnUpSeg", "U"}, std::pair{"BtnDownSeg", "D"},
-        std::pair{"BtnRightSeg", "R"}}) {
+  struct SegmentButton {
+    const char* Name;
+    const char* Caption;
+    int DCol, DRow;
+  };
+  for (const SegmentButton& b : {SegmentButton{"BtnLeftSeg", "L", -1, 0},
+                                 SegmentButton{"BtnUpSeg", "U", 0, -1},
+                                 SegmentButton{"BtnDownSeg", "D", 0, 1},
+                                 SegmentButton{"BtnRightSeg", "R", 1, 0}}) {
     // The segment buttons move the loaded window in segment mode; outside it they do nothing.
-    bar->addAction(caption)->setObjectName(name);
+    QAction* a = bar->addAction(b.Caption);
+    a->setObjectName(b.Name);
+    connect(a, &QAction::triggered, this,
+            [this, b] { FrmSegment->MoveWindow(b.DCol, b.DRow); });
   }
 }
 

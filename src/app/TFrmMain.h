@@ -17,6 +17,8 @@
 #include "objects/ObjectSets.h"
 #include "objects/ui/TFrmObjEdit.h"
 #include "objects/ui/TFrmObjSet.h"
+#include "app/SegmentCommands.h"
+#include "app/TFrmSegment.h"
 #include "tools/ToolDispatch.h"
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"
@@ -58,6 +60,8 @@ class TFrmMain : public QMainWindow,
   ObjectSetList& Sets() { return sets_; }
   TFrmObjEdit* ObjectEditor() { return FrmObjEdit; }
   TFrmObjSet* ObjectSetWindow() { return FrmObjSet; }
+  TFrmSegment* SegmentUnit() { return FrmSegment; }
+  SegmentCommands& Segments() { return *segments_; }
   // Asks to save the set list when it changed since it was loaded or saved: false when the
   // user cancelled or the save failed, so the editor stays open.
   bool SetsCloseQuery();
@@ -105,6 +109,7 @@ class TFrmMain : public QMainWindow,
   std::unique_ptr<QtQuestions> ownQuestions_;
   Questions* questions_ = nullptr;
   std::unique_ptr<MainCommands> commands_;
+  std::unique_ptr<SegmentCommands> segments_;
   std::string startDir_;
   ToolState tools_;
   ObjectSetList sets_;
@@ -128,6 +133,7 @@ class TFrmMain : public QMainWindow,
   TFrmMoveObj* FrmMoveObj = nullptr;
   TFrmObjEdit* FrmObjEdit = nullptr;
   TFrmObjSet* FrmObjSet = nullptr;
+  TFrmSegment* FrmSegment = nullptr;
   QAction* ShowBackgroundTile1 = nullptr;
   QAction* ShowMiddleTile1 = nullptr;
   QAction* ShowObject1 = nullptr;
