@@ -64,6 +64,11 @@ bool SegmentCommands::SaveProject(const std::string& fileName, const std::string
   }
   project.Cols = StrToIntDefault(colText, 0);
   project.Rows = StrToIntDefault(rowText, 0);
+  // A file that could not be opened again is not written.
+  if (project.Cols > kMaxSegmentCount || project.Rows > kMaxSegmentCount) {
+    questions_.Inform(CountProblem(project.Cols, project.Rows));
+    return false;
+  }
   projectDir_ = DirectoryPart(fileName);
   std::string error;
   if (!WriteProject(fileName, project, &error)) {

@@ -156,11 +156,13 @@ TEST_F(SegmentCommandsTest, OpenFillsTheBoxesAndRefusesHostileFiles) {
   EXPECT_FALSE(test::FileExists(dir_.File("long.mp")));
   EXPECT_FALSE(s_.New("A", "3", "20000"));
   EXPECT_EQ(s_.Grid().Rows, 2);
-  ASSERT_TRUE(s_.SaveProject(dir_.File("big.mp"), "A", "3", "20000"));
+  EXPECT_FALSE(s_.SaveProject(dir_.File("big.mp"), "A", "3", "20000"));
+  EXPECT_FALSE(test::FileExists(dir_.File("big.mp")));
+  ASSERT_TRUE(WriteProject(dir_.File("big.mp"), {"A", 3, 20000}, nullptr));
   EXPECT_FALSE(s_.OpenProject(dir_.File("big.mp"), boxes));
   EXPECT_EQ(s_.Grid().Rows, 2);
   EXPECT_EQ(boxes.Row, "2");
-  EXPECT_EQ(q_.Asked.size(), 3u);
+  EXPECT_EQ(q_.Asked.size(), 4u);
 
   SegmentCommands::Boxes kept{"B", "2", "2"};  // a missing file leaves the boxes as they are
   ASSERT_TRUE(s_.OpenProject(dir_.File("none.mp"), kept));
