@@ -187,12 +187,21 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
       }
     }
     tools_.ObjectSelection = *i;
-  } else if (command == "press" || command == "press-px" || command == "drag") {
+  } else if (command == "press" || command == "press-px" || command == "drag" ||
+             command == "press-rect") {
     const auto a = numberAt(1), b = numberAt(2);
     if (!a || !b || *a < 0 || *b < 0) return "expected: " + command + " X Y [buttons and keys]";
+    // press-rect X0 Y0 X1 Y1 STEP: a press on every STEP-th cell of the rectangle, row by row.
+    const bool rect = command == "press-rect";
+    const auto x1 = numberAt(3), y1 = numberAt(4), step = numberAt(5);
+    if (rect && (!x1 || !y1 || !step || *x1 < *a || *y1 < *b || *x1 > 1010 || *y1 > 1010 ||
+                 *step < 1)) {
+      return "expected: press-rect X0 Y0 X1 Y1 STEP [buttons and keys] (X0 <= X1 <= 1010, "
+             "Y0 <= Y1 <= 1010, STEP >= 1)";
+    }
     MouseState held;
     std::optional<MouseButton> pressed;
-    for (std::size_t i = 3; i < w.size(); ++i) {
+    for (std::size_t i = rect ? 6 : 3; i < w.size(); ++i) {
       const std::string& word = w[i];
       if (word == "left" || word == "right" || word == "middle") {
         const bool left = word == "left", right = word == "right";
@@ -218,7 +227,10 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
         pressed = MouseButton::Left;
         held.Left = true;
       }
-      if (command == "press") {
+      if (rect) {
+        for (int y = *b; y <= *y1; y += *step)
+          for (int x = *a; x <= *x1; x += *step) dispatch_->PressCell(x, y, *pressed, held);
+      } else if (command == "press") {
         dispatch_->PressCell(*a, *b, *pressed, held);
       } else {
         dispatch_->Press(*a, *b, zoom_, *pressed, held);
@@ -265,9 +277,11 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
       const auto row = numberAt(2);
       if (!exactly(2) || !row || *row < 0) return "expected: set FILE INDEX, or set none";
       if (w[1] != setsFile_) {
-        if (!FindFileIgnoringCase(w[1])) return "cannot find the set file '" + w[1] + "'";
+        const std::string path =
+            !w[1].empty() && w[1][0] == '/' ? w[1] : setFolder_ + w[1];
+        if (!FindFileIgnoringCase(path)) return "cannot find the set file '" + path + "'";
         std::string error;
-        if (!sets_.LoadSets(w[1], &error)) return error;
+        if (!sets_.LoadSets(path, &error)) return error;
         setsFile_ = w[1];
       }
       if (!sets_.GetSet(*row)) {

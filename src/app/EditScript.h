@@ -44,6 +44,9 @@ class EditScript {
   std::optional<ScriptError> Run(std::istream& script);
 
   const ToolState& Tools() const { return tools_; }
+  // Where set files named without a leading '/' are found (empty: the current folder); a
+  // folder ends with its separator.
+  void SetSetFolder(std::string folder) { setFolder_ = std::move(folder); }
 
  private:
   class Answers;
@@ -62,6 +65,7 @@ class EditScript {
   // The object-set window of a script: the file last loaded and the row picked in it.
   ObjectSetList sets_;
   std::string setsFile_;
+  std::string setFolder_;
   int setRow_ = -1;
   int line_ = 0;
   std::optional<std::string> missingAnswer_;

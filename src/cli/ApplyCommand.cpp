@@ -6,9 +6,11 @@
 
 #include "app/EditScript.h"
 #include "cli/Command.h"
+#include "cli/CommandSupport.h"
 #include "images/LibrarySet.h"
 #include "map/MapFile.h"
 #include "tools/PickerRules.h"
+#include "util/TextHelpers.h"
 
 namespace hl::cli {
 
@@ -16,29 +18,6 @@ namespace {
 
 constexpr std::string_view kSynopsis =
     "hlmap apply MAP|new:WxH OUT [--format wil|data] [--libs DIR] [--seed N] [--script FILE]";
-
-// What the pickers would offer with the libraries found; no library found leaves the limits of
-// the cell fields.
-SelectionLimits LimitsOf(LibrarySet& libs) {
-  SelectionLimits limits;
-  if (libs.Tiles().ImageCount > 0) {
-    limits.Tiles = libs.Tiles().ImageCount;
-    limits.BigTileGroups = pickers::BigTileGroups(libs.Tiles().ImageCount);
-  }
-  if (libs.SmTiles().ImageCount > 0) {
-    limits.SmallTileGroups = pickers::SmallTileGroups(libs.SmTiles().ImageCount);
-  }
-  bool anyObjects = false;
-  for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
-    anyObjects = anyObjects || libs.ObjectSlotLibrary(slot).ImageCount > 0;
-  }
-  if (anyObjects) {
-    for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
-      limits.ObjectImages[slot] = libs.ObjectSlotLibrary(slot).ImageCount;
-    }
-  }
-  return limits;
-}
 
 int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
   const std::string& source = inv.Positional[0];
@@ -80,6 +59,8 @@ int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
   } else {
     std::ifstream in(file);
     if (!in) return Failure(err, "cannot read script '" + file + "'");
+    // Set files named in a script file are found beside it.
+    script.SetSetFolder(DirectoryPart(file));
     error = script.Run(in);
   }
   if (error) {
@@ -95,6 +76,27 @@ int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
 
 }  // namespace
 
+SelectionLimits LimitsOf(LibrarySet& libs) {
+  SelectionLimits limits;
+  if (libs.Tiles().ImageCount > 0) {
+    limits.Tiles = libs.Tiles().ImageCount;
+    limits.BigTileGroups = pickers::BigTileGroups(libs.Tiles().ImageCount);
+  }
+  if (libs.SmTiles().ImageCount > 0) {
+    limits.SmallTileGroups = pickers::SmallTileGroups(libs.SmTiles().ImageCount);
+  }
+  bool anyObjects = false;
+  for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
+    anyObjects = anyObjects || libs.ObjectSlotLibrary(slot).ImageCount > 0;
+  }
+  if (anyObjects) {
+    for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
+      limits.ObjectImages[slot] = libs.ObjectSlotLibrary(slot).ImageCount;
+    }
+  }
+  return limits;
+}
+
 std::vector<Command> ApplyCommands() {
   return {{"apply",
            kSynopsis,
@@ -107,6 +109,7 @@ std::vector<Command> ApplyCommands() {
            "  set FILE INDEX, set none         a row of the object-set window (tool 4)\n"
            "  press X Y [left|right|middle]... [shift] [ctrl] [alt]   a press on cell (X, Y)\n"
            "  press-px PX PY ...               the same at a view pixel at the current zoom\n"
+           "  press-rect X0 Y0 X1 Y1 STEP ...  a press on every STEP-th cell of a rectangle\n"
            "  drag X Y [left] [right] [middle] [shift] [ctrl] [alt]   a mouse move onto a cell\n"
            "  answer-light N, answer-door INDEX OFFSET [core], answer-door cancel\n"
            "                                   what the next light or door dialog answers\n"

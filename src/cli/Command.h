@@ -58,5 +58,6 @@ std::vector<Command> ViewCommands();
 std::vector<Command> ApplyCommands();
 std::vector<Command> SetCommands();
 std::vector<Command> SegmentCommands();
+std::vector<Command> DemoWorldCommands();
 
 }  // namespace hl::cli

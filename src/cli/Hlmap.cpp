@@ -51,6 +51,7 @@ const std::vector<Command>& Commands() {
     for (Command& c : cli::ApplyCommands()) all.push_back(std::move(c));
     for (Command& c : cli::SetCommands()) all.push_back(std::move(c));
     for (Command& c : cli::SegmentCommands()) all.push_back(std::move(c));
+    for (Command& c : cli::DemoWorldCommands()) all.push_back(std::move(c));
     return all;
   }();
   return commands;

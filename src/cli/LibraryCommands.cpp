@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/Command.h"
+#include "cli/CommandSupport.h"
 #include "images/DemoArt.h"
 #include "images/ImagePacking.h"
 #include "images/LibraryWriter.h"
@@ -192,8 +193,17 @@ int RunLibPack(const Invocation& inv, std::ostream& out, std::ostream& err) {
 }
 
 int RunDemoLibs(const Invocation& inv, std::ostream& out, std::ostream& err) {
-  const std::string dir = inv.Positional[0];
-  const std::string format = inv.Value("--format", "both");
+  std::string error;
+  if (!WriteDemoLibraries(inv.Positional[0], inv.Value("--format", "both"), out, &error)) {
+    return Failure(err, error);
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool WriteDemoLibraries(const std::string& dir, const std::string& format, std::ostream& out,
+                        std::string* error) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   const DemoArt art = DemoArt::Draw();
@@ -206,19 +216,13 @@ int RunDemoLibs(const Invocation& inv, std::ostream& out, std::ostream& err) {
     std::vector<LibraryImage> images;
     for (const QImage& picture : *pictures) images.push_back(ToLibraryImage(picture, 16, {}));
     const std::string base = dir + "/" + name;
-    std::string error;
-    if (format != "wil" && !WriteDataLibrary(base + ".Data", 3, images, &error)) {
-      return Failure(err, error);
-    }
-    if (format != "data" && !WriteWilLibrary(base + ".wil", {16, true, {}}, images, &error)) {
-      return Failure(err, error);
-    }
+    if (format != "wil" && !WriteDataLibrary(base + ".Data", 3, images, error)) return false;
+    if (format != "data" && !WriteWilLibrary(base + ".wil", {16, true, {}}, images, error))
+      return false;
     out << name << ": " << images.size() << " images\n";
   }
-  return 0;
+  return true;
 }
-
-}  // namespace
 
 std::vector<Command> LibraryCommands() {
   const Option format{"--format", {"wil", "data"}, "library format (default: from the extension)"};

@@ -35,6 +35,14 @@ TEST_F(EditScriptTest, PressesRunTheSameRoutinesAsTheMouse) {
   EXPECT_EQ(doc_->UndoCount(), 1);
 }
 
+TEST_F(EditScriptTest, RectanglePressesStepOverTheCells) {
+  ASSERT_EQ(Run("layer 1\ntile 3\npress-rect 0 0 10 4 2\n"), std::nullopt);
+  EXPECT_EQ(doc_->GetBackTile(10, 4), 3);
+  EXPECT_EQ(doc_->GetBackTile(12, 4), -1);
+  EXPECT_EQ(doc_->GetBackTile(10, 6), -1);
+  EXPECT_EQ(doc_->UndoCount(), 10);  // one snapshot a press, as the mouse takes them
+}
+
 TEST_F(EditScriptTest, PixelPressesUseTheScriptZoom) {
   ASSERT_EQ(Run("layer 1\ntile 5\nzoom 2\npress-px 67230 40\nzoom 0.4\npress-px 100 50\n"),
             std::nullopt);
@@ -58,7 +66,9 @@ TEST_F(EditScriptTest, BadLinesStopWithTheirNumber) {
        {Case{"tool 1\nfly 2 3\n", 2}, Case{"layer 9\n", 1}, Case{"zoom 0.333\n", 1},
         Case{"\n# x\npress 1\n", 3}, Case{"press 1 2 sideways\n", 1}, Case{"big-group 655\n", 1},
         Case{"small-group -1\n", 1}, Case{"tile 32767\n", 1}, Case{"answer-light 3\n", 1},
-        Case{"object 1310700\n", 1}, Case{"set kel.set 0\n", 1}}) {
+        Case{"object 1310700\n", 1}, Case{"set kel.set 0\n", 1},
+        Case{"press-rect 5 5 1 9 2\n", 1}, Case{"press-rect 0 0 9 9 0\n", 1},
+        Case{"press-rect 0 0 1011 3 2\n", 1}}) {
     const auto error = Run(c.Script);
     ASSERT_TRUE(error.has_value()) << c.Script;
     EXPECT_EQ(error->Line, c.Line) << c.Script;

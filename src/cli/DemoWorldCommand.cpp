@@ -1,0 +1,108 @@
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+#include "cli/Command.h"
+#include "cli/CommandSupport.h"
+#include "cli/DemoFiles.h"
+#include "map/MapFile.h"
+#include "segments/SegmentProject.h"
+#include "util/BinaryFile.h"
+
+namespace hl::cli {
+
+namespace {
+
+// The seed of the random full variants: the same seed paints the same world, byte for byte.
+constexpr std::uint32_t kDemoSeed = 2026;
+constexpr int kDemoMapSide = 200;
+constexpr int kWorldSegments = 6;
+
+std::string_view DemoData(std::string_view name) {
+  for (const DemoFile& f : DemoFiles()) {
+    if (f.Name == name) return f.Data;
+  }
+  return {};
+}
+
+bool WriteText(const std::string& path, std::string_view text, std::string* error) {
+  SafeFileWriter out;
+  if (!out.Open(path, SafeFileWriter::OldTail::Drop) ||
+      !out.Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}) ||
+      !out.Commit()) {
+    *error = "cannot write '" + path + "'";
+    return false;
+  }
+  return true;
+}
+
+// Paints a side x side map with one of the demo scripts.
+bool Paint(const std::string& dir, std::string_view scriptName, int side, LibrarySet& libs,
+           MapDocument& doc, std::string* error) {
+  doc.SetMapSize(side, side);
+  EditScript script(doc, kBitCountData, kDemoSeed, LimitsOf(libs));
+  script.SetSetFolder(dir + "/");
+  std::istringstream in{std::string(DemoData(scriptName))};
+  if (const auto failed = script.Run(in)) {
+    *error = std::string(scriptName) + " line " + std::to_string(failed->Line) + ": " +
+             failed->Message;
+    return false;
+  }
+  return true;
+}
+
+int RunDemoWorld(const Invocation& inv, std::ostream& out, std::ostream& err) {
+  const std::string dir = inv.Positional[0];
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  std::string error;
+  if (!WriteDemoLibraries(dir, "both", out, &error)) return Failure(err, error);
+  for (const char* name : {"kel.set", "Tile.atr"}) {
+    if (!WriteText(dir + "/" + name, DemoData(name), &error)) return Failure(err, error);
+  }
+  LibrarySet libs;
+  libs.Open(LibraryFormat::Data, dir);
+
+  auto doc = std::make_unique<MapDocument>();
+  if (!Paint(dir, "demo-map.txt", kDemoMapSide, libs, *doc, &error)) return Failure(err, error);
+  if (!SaveMap(*doc, dir + "/demo.map", kBitCountData)) {
+    return Failure(err, "cannot write '" + dir + "/demo.map'");
+  }
+  out << "demo.map: " << kDemoMapSide << " x " << kDemoMapSide << "\n";
+
+  auto world = std::make_unique<MapDocument>();
+  const int side = kWorldSegments * kSegmentSide;
+  if (!Paint(dir, "world.txt", side, libs, *world, &error)) return Failure(err, error);
+  if (!WriteProject(dir + "/world.mp", {"W", kWorldSegments, kWorldSegments}, &error)) {
+    return Failure(err, error);
+  }
+  for (int c = 0; c < kWorldSegments; ++c) {
+    for (int r = 0; r < kWorldSegments; ++r) {
+      const std::string path = dir + "/" + SegmentName("W", c, r) + ".sem";
+      if (!SaveSegment(*world, path, c * kSegmentSide, r * kSegmentSide, &error)) {
+        return Failure(err, error);
+      }
+    }
+  }
+  out << "world.mp: " << kWorldSegments << " x " << kWorldSegments << " segments\n";
+  return 0;
+}
+
+}  // namespace
+
+std::vector<Command> DemoWorldCommands() {
+  return {{"demo-world",
+           "hlmap demo-world DIR",
+           "Makes a complete folder to try the editor in, from our own demo art: the libraries\n"
+           "in both formats, \"kel.set\" with fourteen object sets, \"Tile.atr\", the 200 x 200\n"
+           "\"demo.map\" and the segment project \"world.mp\" (6 x 6 segments W100100.sem ...),\n"
+           "both painted by the editor's own tools from the scripts in the repository's demo/\n"
+           "folder. The same hlmap always makes the same files.\n",
+           {},
+           1,
+           1,
+           RunDemoWorld}};
+}
+
+}  // namespace hl::cli
