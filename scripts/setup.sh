@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core
+  xvfb xauth
 )
 
 missing=()

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Takes the user guide's pictures of the editor (docs/*.png) with the demo world, on a virtual
+# X display, so they look as they do on a desktop.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+build_release hlmap hlshots
+world="$root/build/shots-world"
+rm -rf "$world"
+"$release_build/src/hlmap" demo-world "$world" >/dev/null
+mkdir -p "$root/docs"
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+xvfb-run -a -s "-screen 0 1400x900x24" "$release_build/src/hlshots" "$world" "$root/docs"

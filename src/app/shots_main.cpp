@@ -1,0 +1,70 @@
+// hlshots: the editor's windows as PNG pictures for the user guide, taken with the demo world.
+// Runs on any Qt platform: under a real X server (Xvfb) for the committed pictures, offscreen
+// in CI to check that they still come out.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/TFrmMain.h"
+
+namespace {
+
+bool Save(QWidget* window, const std::string& path) {
+  QApplication::processEvents();
+  const QPixmap picture = window->grab();
+  if (picture.isNull() || !picture.save(QString::fromStdString(path))) {
+    std::fprintf(stderr, "hlshots: cannot write %s\n", path.c_str());
+    return false;
+  }
+  std::printf("%s %dx%d\n", path.c_str(), picture.width(), picture.height());
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: hlshots DEMO-WORLD-DIR OUT-DIR\n");
+    return 64;
+  }
+  const std::string out = std::filesystem::absolute(argv[2]).string();
+  if (::chdir(argv[1]) != 0) {
+    std::fprintf(stderr, "hlshots: no folder %s\n", argv[1]);
+    return 1;
+  }
+  QApplication app(argc, argv);
+  hl::TFrmMain main(16);
+  main.resize(1200, 760);
+  main.show();
+  main.Commands().OpenNamed("demo.map");
+  // At half size big tiles meet without seams. The hamlet on the stone ground, south-west of
+  // the crossing.
+  main.MapView()->SetZoom(50);
+  main.MapView()->horizontalScrollBar()->setValue(8 * 24);
+  main.MapView()->verticalScrollBar()->setValue(130 * 16);
+  bool ok = Save(&main, out + "/editor.png");
+
+  hl::TFrmObjSet* sets = main.ObjectSetWindow();
+  sets->resize(180, 720);
+  sets->show();
+  ok = Save(sets, out + "/set-browser.png") && ok;
+  sets->hide();
+
+  hl::TFrmObjEdit* editor = main.ObjectEditor();
+  editor->LoadCells(main.Sets().GetSet(7));
+  editor->resize(1200, 760);
+  editor->show();
+  ok = Save(editor, out + "/object-editor.png") && ok;
+  editor->hide();
+
+  hl::TFrmSegment* segments = main.SegmentUnit();
+  segments->OpenProjectFile("world.mp");
+  segments->show();
+  ok = Save(segments, out + "/segments.png") && ok;
+  return ok ? 0 : 1;
+}

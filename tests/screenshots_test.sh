@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The guide's pictures still come out: hlshots on the offscreen platform with a fresh demo
+# world gives four PNG files of the expected sizes.
+set -euo pipefail
+hlmap="$1"
+hlshots="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+"$hlmap" demo-world "$work/world" >/dev/null
+mkdir -p "$work/out"
+XDG_RUNTIME_DIR="$work" QT_QPA_PLATFORM=offscreen "$hlshots" "$work/world" "$work/out" >/dev/null
+size() {  # width x height from the PNG header
+  local w h
+  w=$(od -An -tu1 -j16 -N4 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
+  h=$(od -An -tu1 -j20 -N4 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
+  echo "${w}x${h}"
+}
+status=0
+for expected in editor.png:1200x760 object-editor.png:1200x760 set-browser.png:180x720; do
+  file="$work/out/${expected%%:*}"
+  want="${expected##*:}"
+  if [ ! -s "$file" ]; then
+    echo "missing or empty: ${expected%%:*}"; status=1; continue
+  fi
+  got=$(size "$file")
+  if [ "$got" != "$want" ]; then
+    echo "${expected%%:*}: $got, expected $want"; status=1
+  fi
+done
+[ -s "$work/out/segments.png" ] || { echo "missing or empty: segments.png"; status=1; }
+exit $status
