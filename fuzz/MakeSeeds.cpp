@@ -5,12 +5,16 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "images/LibraryWriter.h"
 #include "images/TFirImages.h"
 #include "images/TWilImages.h"
+#include "map/MapFile.h"
+#include "objects/ObjectSets.h"
+#include "segments/SegmentProject.h"
 
 namespace {
 
@@ -105,6 +109,44 @@ int main(int argc, char** argv) {
   file.insert(file.end(), stream.begin(), stream.end());
   std::filesystem::create_directories(out / "data4");
   Write(out / "data4" / "seed0", file);
+
+  // Maps, set files, tile attributes and segment projects, written by the editor's writers.
+  {
+    auto doc = std::make_unique<hl::MapDocument>();
+    doc->SetMapSize(12, 9);
+    doc->SetCell(3, 4, hl::TMapCell{0x8005, 7, 0x8002, 0x81, 2, 3, 4, 7, 2});
+    const std::string map = (work / "seed.map").string();
+    if (!hl::SaveMap(*doc, map, hl::kBitCountData)) return 1;
+    std::filesystem::create_directories(out / "map");
+    for (std::uint8_t selector : {0, 1}) {
+      Bytes seed{selector};
+      const Bytes bytes = Read(map);
+      seed.insert(seed.end(), bytes.begin(), bytes.end());
+      Write(out / "map" / ("seed" + std::to_string(selector)), seed);
+    }
+
+    hl::ObjectSetList sets;
+    sets.Items = {hl::TObjectSet{{0, 0, 3, 70000, 1, 2, 6, 1, 3, 0x85, 2}, {-1, 2, -1, 5, 0, 0, 0, 0, 0, 0, 0}},
+                  hl::TObjectSet{}, hl::TObjectSet{{1, 1, 7, -1, 2, 0, 0, 0, 0, 0, 0}}};
+    std::filesystem::create_directories(out / "text");
+    Bytes setSeed{0};
+    const std::string text = sets.ToText();
+    setSeed.insert(setSeed.end(), text.begin(), text.end());
+    Write(out / "text" / "seed0", setSeed);
+    const std::string attributes = "\x01" "1\r\n0\r\n1\r\n";
+    Write(out / "text" / "seed1", Bytes(attributes.begin(), attributes.end()));
+
+    const std::string project = (work / "seed.mp").string();
+    const std::string segment = (work / "seed.sem").string();
+    if (!hl::WriteProject(project, {"S", 3, 3}, &error) ||
+        !hl::SaveSegment(*doc, segment, 0, 0, &error))
+      return 1;
+    std::filesystem::create_directories(out / "segment");
+    Bytes segmentSeed = Read(project);
+    const Bytes segmentBytes = Read(segment);
+    segmentSeed.insert(segmentSeed.end(), segmentBytes.begin(), segmentBytes.end());
+    Write(out / "segment" / "seed0", segmentSeed);
+  }
 
   std::filesystem::remove_all(work);
   return 0;

@@ -27,4 +27,7 @@ run() {
 
 run hl_fuzz_wil wil
 for m in 0 1 2 3 4; do run "hl_fuzz_data$m" "data$m"; done
+run hl_fuzz_map map
+run hl_fuzz_text text
+run hl_fuzz_segment segment
 echo "fuzz: all targets ran ${seconds}s without a finding"
