@@ -7,6 +7,7 @@
 
 #include "TempDir.h"
 #include "app/ScriptedQuestions.h"
+#include "objects/SetCells.h"
 #include "app/TFrmMain.h"
 #include "objects/ui/TFrmObjSet.h"
 #include "view/TestLibraries.h"
@@ -14,14 +15,7 @@
 namespace hl {
 namespace {
 
-TSetCell Record(int x, int y, int tile, int object) {
-  TSetCell c;
-  c.X = x;
-  c.Y = y;
-  c.TileIndex = tile;
-  c.ObjIndex = object;
-  return c;
-}
+using test::Record;
 
 class ObjectSetWindowTest : public ::testing::Test {
  protected:

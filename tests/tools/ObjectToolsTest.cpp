@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ScriptedQuestions.h"
+#include "objects/SetCells.h"
 #include "tools/ObjectTools.h"
 
 namespace hl {
@@ -17,14 +18,7 @@ struct RecordingRedraw : RedrawSink {
   void RedrawCellObject(int, int) override { ++Objects; }
 };
 
-TSetCell Record(int x, int y, int tile, int object) {
-  TSetCell c;
-  c.X = x;
-  c.Y = y;
-  c.TileIndex = tile;
-  c.ObjIndex = object;
-  return c;
-}
+using test::Record;
 
 class ObjectToolsTest : public ::testing::Test {
  protected:
