@@ -4,23 +4,13 @@
 
 #include "map/MapFile.h"
 #include "util/BinaryFile.h"
+#include "util/LittleEndian.h"
 
 namespace hl {
 
 namespace {
 
 constexpr std::size_t kSegmentColumnBytes = kSegmentSide * sizeof(TMapCell);
-
-void StoreInt32(std::uint8_t* at, std::int32_t v) {
-  const auto u = static_cast<std::uint32_t>(v);
-  for (int k = 0; k < 4; ++k) at[k] = static_cast<std::uint8_t>(u >> (8 * k));
-}
-
-std::int32_t LoadInt32(const std::uint8_t* at) {
-  std::uint32_t u = 0;
-  for (int k = 0; k < 4; ++k) u |= static_cast<std::uint32_t>(at[k]) << (8 * k);
-  return static_cast<std::int32_t>(u);
-}
 
 }  // namespace
 
@@ -50,8 +40,8 @@ bool WriteProject(const std::string& fileName, const SegmentProject& project, st
   const std::size_t n = std::min(project.Ident.size(), kMaxIdentLength);
   bytes[0] = static_cast<std::uint8_t>(n);
   std::memcpy(bytes.data() + 1, project.Ident.data(), n);
-  StoreInt32(bytes.data() + 16, project.Cols);
-  StoreInt32(bytes.data() + 20, project.Rows);
+  StoreLE<std::int32_t>(bytes.data() + 16, project.Cols);
+  StoreLE<std::int32_t>(bytes.data() + 20, project.Rows);
   SafeFileWriter out;
   if (!out.Open(fileName, SafeFileWriter::OldTail::Keep) || !out.Write(bytes) || !out.Commit()) {
     if (error) *error = "cannot write '" + fileName + "'";
@@ -72,8 +62,8 @@ ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, st
   const std::size_t n = std::min<std::size_t>(bytes[0], kMaxIdentLength);
   SegmentProject read;
   read.Ident.assign(reinterpret_cast<const char*>(bytes.data() + 1), n);
-  read.Cols = LoadInt32(bytes.data() + 16);
-  read.Rows = LoadInt32(bytes.data() + 20);
+  read.Cols = LoadLE<std::int32_t>(bytes.data() + 16);
+  read.Rows = LoadLE<std::int32_t>(bytes.data() + 20);
   // Counts below 1 only give an empty grid; counts past the limit would cost the grid and the
   // names more than any world needs.
   if (read.Cols > kMaxSegmentCount || read.Rows > kMaxSegmentCount) {
