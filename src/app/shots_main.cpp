@@ -11,13 +11,14 @@
 #include <string>
 
 #include "app/TFrmMain.h"
+#include "images/PngFile.h"
 
 namespace {
 
 bool Save(QWidget* window, const std::string& path) {
   QApplication::processEvents();
   const QPixmap picture = window->grab();
-  if (picture.isNull() || !picture.save(QString::fromStdString(path))) {
+  if (picture.isNull() || !hl::WritePng(path, picture.toImage())) {
     std::fprintf(stderr, "hlshots: cannot write %s\n", path.c_str());
     return false;
   }

@@ -10,6 +10,7 @@
 #include "images/DemoArt.h"
 #include "images/ImagePacking.h"
 #include "images/LibraryWriter.h"
+#include "images/PngFile.h"
 #include "images/TFirImages.h"
 #include "images/TWilImages.h"
 #include "util/BinaryFile.h"
@@ -153,7 +154,7 @@ int RunLibExport(const Invocation& inv, std::ostream&, std::ostream& err) {
       }
     }
   }
-  if (!png.save(QString::fromStdString(outPath), "PNG")) {
+  if (!WritePng(outPath, png)) {
     return Failure(err, "cannot write '" + outPath + "'");
   }
   return 0;

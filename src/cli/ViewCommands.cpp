@@ -8,6 +8,7 @@
 #include "cli/Command.h"
 #include "images/BmpFile.h"
 #include "images/LibrarySet.h"
+#include "images/PngFile.h"
 #include "map/MapFile.h"
 #include "view/MapRenderer.h"
 
@@ -111,7 +112,7 @@ int RunRender(const Invocation& inv, std::ostream&, std::ostream& err) {
   const QPoint origin(scroll->first, scroll->second);
   renderer.PaintMap(picture, origin, QRect(origin, picture.size()),
                     {scroll->first, scroll->second, size->first, size->second});
-  if (!picture.save(QString::fromStdString(inv.Positional[1]), "PNG")) {
+  if (!WritePng(inv.Positional[1], picture)) {
     return Failure(err, "cannot write '" + inv.Positional[1] + "'");
   }
   return 0;

@@ -1,7 +1,9 @@
 #include "images/LibraryWriter.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <stdexcept>
+#include <vector>
 
 #include "images/Compress.h"
 #include "images/TFirImages.h"
@@ -42,10 +44,30 @@ bool Fail(std::string* error, const std::string& message) {
   return false;
 }
 
-bool WriteWhole(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error) {
-  SafeFileWriter w;
-  if (!w.Open(path, SafeFileWriter::OldTail::Drop) || !w.Write(bytes) || !w.Commit()) {
-    return Fail(error, "cannot write '" + path + "'");
+struct FileContent {
+  std::string Path;
+  std::span<const std::uint8_t> Bytes;
+};
+
+// A library's files change together: all are written in full before any replaces its old
+// version, and a failed replacement puts the earlier ones back, so a failure leaves the old
+// library whole rather than a new image file with an old index.
+bool WriteTogether(std::initializer_list<FileContent> files, std::string* error) {
+  std::vector<SafeFileWriter> writers(files.size());
+  std::size_t i = 0;
+  for (const FileContent& f : files) {
+    SafeFileWriter& w = writers[i++];
+    if (!w.Open(f.Path, SafeFileWriter::OldTail::Drop) || !w.Write(f.Bytes) || !w.Finish()) {
+      return Fail(error, "cannot write '" + f.Path + "'");
+    }
+  }
+  i = 0;
+  for (const FileContent& f : files) {
+    if (!writers[i].Replace(true)) {
+      while (i > 0) writers[--i].RestoreOld();
+      return Fail(error, "cannot replace '" + f.Path + "'");
+    }
+    ++i;
   }
   return true;
 }
@@ -124,8 +146,8 @@ bool WriteWilLibrary(const std::string& path, const WilWriteOptions& options,
   if (!older) wix.Zeros(4);
   for (std::int32_t p : positions) wix.Put<std::int32_t>(p);
 
-  return WriteWhole(path, wil.Data(), error) &&
-         WriteWhole(TWilImages::IndexFileName(path), wix.Data(), error);
+  return WriteTogether({{path, wil.Data()}, {TWilImages::IndexFileName(path), wix.Data()}},
+                       error);
 }
 
 bool WriteDataLibrary(const std::string& path, int method, std::span<const LibraryImage> images,
@@ -184,7 +206,7 @@ bool WriteDataLibrary(const std::string& path, int method, std::span<const Libra
     data.Bytes(payload);
   }
   if (!FitsPositions(data.Size(), error)) return false;
-  return WriteWhole(TFirImages::DataFileName(path), data.Data(), error);
+  return WriteTogether({{TFirImages::DataFileName(path), data.Data()}}, error);
 }
 
 }  // namespace hl

@@ -102,19 +102,8 @@ std::vector<TObjectSet> ObjectSetList::Parse(std::string_view text) {
 bool ObjectSetList::LoadSets(const std::string& fileName, std::string* error) {
   const auto path = FindFileIgnoringCase(fileName);
   if (!path) return true;
-  FileReader file;
-  if (!file.Open(*path)) {
-    if (error) *error = "cannot read '" + *path + "'";
-    return false;
-  }
   std::string text;
-  std::uint8_t buffer[1 << 16];
-  for (std::size_t got; (got = file.Read(buffer)) > 0;)
-    text.append(reinterpret_cast<char*>(buffer), got);
-  if (file.Failed()) {
-    if (error) *error = "cannot read '" + *path + "'";
-    return false;
-  }
+  if (!ReadWholeFile(*path, kMaxFileBytes, text, error)) return false;
   std::vector<TObjectSet> sets = Parse(text);
   Items.clear();
   for (TObjectSet& s : sets) Items.emplace_back(std::move(s));

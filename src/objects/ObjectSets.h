@@ -41,6 +41,8 @@ std::string SetRecordLine(const TSetCell& cell);
 class ObjectSetList {
  public:
   static constexpr char kDefaultFile[] = "kel.set";
+  // Far beyond any hand-made collection (about a million records).
+  static constexpr std::size_t kMaxFileBytes = 64u << 20;
 
   std::vector<std::optional<TObjectSet>> Items;  // nothing: an empty slot
   TObjectSet SetClipboard;

@@ -11,19 +11,8 @@ bool TileAttributes::Load(const std::string& folder, std::string* error) {
   const auto found = FindFileIgnoringCase(path_);
   if (!found) return true;
   path_ = *found;
-  FileReader file;
-  if (!file.Open(path_)) {
-    if (error) *error = "cannot read '" + path_ + "'";
-    return false;
-  }
   std::string text;
-  std::uint8_t buffer[4096];
-  for (std::size_t got; (got = file.Read(buffer)) > 0;)
-    text.append(reinterpret_cast<char*>(buffer), got);
-  if (file.Failed()) {
-    if (error) *error = "cannot read '" + path_ + "'";
-    return false;
-  }
+  if (!ReadWholeFile(path_, kMaxFileBytes, text, error)) return false;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@ namespace hl {
 class TileAttributes {
  public:
   static constexpr char kFileName[] = "Tile.atr";
+  // A line per group of 50 tiles; even 65,535 tiles make a few kilobytes.
+  static constexpr std::size_t kMaxFileBytes = 1 << 20;
 
   // Finds the file in `folder` (exact name first, then in any letter case) and reads it; a
   // missing file leaves the list empty. False, with a reason, when it exists but cannot be read.

@@ -20,6 +20,28 @@ namespace {
 
 constexpr std::size_t kMaxIov = IOV_MAX;
 
+WriteFault gFault;
+
+// True when the planted fault is at `where` and its count has run out; counts one step.
+bool FaultHits(WriteFault::At where) {
+  if (gFault.Where != where) return false;
+  if (gFault.Count == 0) return true;
+  --gFault.Count;
+  return false;
+}
+
+// The pieces from `first` on, cut down to the bytes the planted fault still accepts.
+std::vector<iovec> CutToFault(const std::vector<iovec>& iov, std::size_t first) {
+  std::vector<iovec> cut;
+  std::uint64_t left = gFault.Count;
+  for (std::size_t i = first; i < iov.size() && left > 0; ++i) {
+    cut.push_back(iov[i]);
+    cut.back().iov_len = static_cast<std::size_t>(std::min<std::uint64_t>(left, iov[i].iov_len));
+    left -= cut.back().iov_len;
+  }
+  return cut;
+}
+
 std::vector<iovec> ToIovecs(std::span<const std::span<std::uint8_t>> pieces) {
   std::vector<iovec> iov;
   iov.reserve(pieces.size());
@@ -140,6 +162,31 @@ std::size_t FileReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buf
   return total;
 }
 
+bool ReadWholeFile(const std::string& path, std::size_t limit, std::string& text,
+                   std::string* error) {
+  text.clear();
+  FileReader file;
+  if (!file.Open(path)) {
+    if (error) *error = "cannot read '" + path + "'";
+    return false;
+  }
+  std::uint8_t buffer[1 << 16];
+  for (std::size_t got; (got = file.Read(buffer)) > 0;) {
+    if (got > limit - text.size()) {
+      text.clear();
+      if (error) *error = "'" + path + "' is larger than " + std::to_string(limit) + " bytes";
+      return false;
+    }
+    text.append(reinterpret_cast<char*>(buffer), got);
+  }
+  if (file.Failed()) {
+    text.clear();
+    if (error) *error = "cannot read '" + path + "'";
+    return false;
+  }
+  return true;
+}
+
 std::optional<std::string> FindFileIgnoringCase(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) return path;
@@ -168,6 +215,7 @@ SafeFileWriter::~SafeFileWriter() {
 bool SafeFileWriter::Open(const std::string& path, OldTail tail) {
   Abandon();
   failed_ = false;
+  finished_ = false;
   written_ = 0;
   tail_ = tail;
   target_ = path;
@@ -185,6 +233,12 @@ bool SafeFileWriter::Open(const std::string& path, OldTail tail) {
     return fd_ >= 0;
   }
 
+  if (exists && (::access(path.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)) {
+    // Renaming would replace a file its owner marked read-only; an editor must not, not
+    // even for a user whom permissions do not stop.
+    errno = EACCES;
+    return false;
+  }
   if (exists) {
     // Replace the file a link points to, not the link.
     if (char* real = ::realpath(path.c_str(), nullptr)) {
@@ -199,6 +253,10 @@ bool SafeFileWriter::Open(const std::string& path, OldTail tail) {
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
     temp_ =
         dir + "/." + base + ".hl" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    if (FaultHits(WriteFault::At::Create)) {
+      errno = EACCES;
+      break;
+    }
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) break;
   }
@@ -226,9 +284,22 @@ bool SafeFileWriter::WriteGather(std::span<const std::span<const std::uint8_t>> 
   std::vector<iovec> iov = ToIovecs(pieces);
   std::size_t first = 0;
   while (first < iov.size()) {
-    const int count = static_cast<int>(std::min(kMaxIov, iov.size() - first));
-    const ssize_t put = ::writev(fd_, iov.data() + first, count);
+    const iovec* batch = iov.data() + first;
+    std::size_t count = std::min(kMaxIov, iov.size() - first);
+    std::vector<iovec> cut;
+    if (gFault.Where == WriteFault::At::Byte) {
+      cut = CutToFault(iov, first);
+      if (cut.empty()) {
+        failed_ = true;
+        errno = ENOSPC;
+        return false;
+      }
+      batch = cut.data();
+      count = std::min(kMaxIov, cut.size());
+    }
+    const ssize_t put = ::writev(fd_, batch, static_cast<int>(count));
     if (put < 0 && errno == EINTR) continue;
+    if (put > 0 && gFault.Where == WriteFault::At::Byte) gFault.Count -= static_cast<std::uint64_t>(put);
     if (put <= 0) {
       failed_ = true;
       return false;
@@ -263,7 +334,7 @@ bool SafeFileWriter::CopyOldTail() {
   return ok;
 }
 
-bool SafeFileWriter::Commit() {
+bool SafeFileWriter::Finish() {
   if (fd_ < 0 || failed_) {
     Abandon();
     return false;
@@ -274,14 +345,35 @@ bool SafeFileWriter::Commit() {
   }
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) {
+  const bool closed = ::close(fd) == 0;
+  if (!closed || FaultHits(WriteFault::At::Close)) {
     failed_ = true;
     Abandon();
     return false;
   }
+  finished_ = true;
+  return true;
+}
+
+bool SafeFileWriter::Replace(bool keepOld) {
+  if (!finished_) {
+    Abandon();
+    return false;
+  }
+  finished_ = false;
   if (temp_.empty()) return true;
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+  if (keepOld) {
+    // A second link to the old file; without one (no old file, or a file system without
+    // hard links) restoring can only remove what this writer created.
+    kept_ = temp_ + ".old";
+    if (::link(target_.c_str(), kept_.c_str()) != 0) {
+      wasNew_ = errno == ENOENT;
+      kept_.clear();
+    }
+  }
+  if (FaultHits(WriteFault::At::Rename) || ::rename(temp_.c_str(), target_.c_str()) != 0) {
     failed_ = true;
+    wasNew_ = false;
     Abandon();
     return false;
   }
@@ -289,11 +381,28 @@ bool SafeFileWriter::Commit() {
   return true;
 }
 
+void SafeFileWriter::RestoreOld() {
+  if (!kept_.empty()) {
+    if (::rename(kept_.c_str(), target_.c_str()) == 0) kept_.clear();
+  } else if (wasNew_) {
+    ::unlink(target_.c_str());
+  }
+  wasNew_ = false;
+}
+
 void SafeFileWriter::Abandon() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   if (!temp_.empty()) ::unlink(temp_.c_str());
   temp_.clear();
+  finished_ = false;
+  if (!kept_.empty()) ::unlink(kept_.c_str());
+  kept_.clear();
+  wasNew_ = false;
+}
+
+void PlantWriteFault(const WriteFault& fault) {
+  gFault = fault;
 }
 
 }  // namespace hl

@@ -46,6 +46,12 @@ class FileReader {
   bool atEnd_ = false;
 };
 
+// Reads a whole file of at most `limit` bytes into `text`. Files that go on past the limit
+// (large ones, or devices like /dev/zero that never end) are refused before they can fill
+// the memory. False with a reason naming the file.
+bool ReadWholeFile(const std::string& path, std::size_t limit, std::string& text,
+                   std::string* error);
+
 // The file to open for `path`: the exact name when it exists, otherwise the one entry of the
 // same folder whose name matches it ignoring letter case (game data copied from other systems
 // comes in any case). Nothing when neither exists.
@@ -69,7 +75,14 @@ class SafeFileWriter {
   bool Write(std::span<const std::uint8_t> bytes);
   bool WriteGather(std::span<const std::span<const std::uint8_t>> pieces);
   // Completes the file and puts it in place. False if anything failed since Open.
-  bool Commit();
+  bool Commit() { return Finish() && Replace(); }
+  // The two halves of Commit, for files that change together: finish every file first, so
+  // a failure anywhere leaves all the old files as they were, then replace them one by one.
+  bool Finish();
+  // With keepOld the replaced file stays reachable until the writer goes away, so that
+  // RestoreOld() can put it back when a later file of the group cannot be replaced.
+  bool Replace(bool keepOld = false);
+  void RestoreOld();
 
   bool Failed() const { return failed_; }
   std::uint64_t Written() const { return written_; }
@@ -84,6 +97,21 @@ class SafeFileWriter {
   OldTail tail_ = OldTail::Keep;
   std::uint64_t written_ = 0;
   bool failed_ = false;
+  bool finished_ = false;
+  std::string kept_;     // the old file's second name while it is kept
+  bool wasNew_ = false;  // Replace(true) created the target: restoring removes it
 };
+
+// A failure the tests plant in the file layer: the next writes fail the way a full disk or a
+// permission lost in the middle of a save does. `Count` is how far things go first: the bytes
+// accepted (a write that crosses the point is cut short there, then fails) or the file
+// creations, closes or renames that still succeed. It covers every SafeFileWriter in the
+// process until cleared.
+struct WriteFault {
+  enum class At { Nothing, Create, Byte, Close, Rename };
+  At Where = At::Nothing;
+  std::uint64_t Count = 0;
+};
+void PlantWriteFault(const WriteFault& fault);
 
 }  // namespace hl

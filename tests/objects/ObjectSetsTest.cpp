@@ -99,6 +99,13 @@ TEST_F(SetListTest, MissingOrUnreadableFilesKeepTheList) {
   EXPECT_EQ(list_.Items.size(), 1u);
   EXPECT_EQ(notices, 0);
   EXPECT_FALSE(list_.SaveSets(dir_.File("no/such/dir.set"), &error_));
+
+  // A name that leads to a device without end is refused, not read until memory runs out.
+  std::filesystem::create_symlink("/dev/zero", dir_.File("endless.set"));
+  EXPECT_FALSE(list_.LoadSets(dir_.File("endless.set"), &error_));
+  EXPECT_NE(error_.find("larger than"), std::string::npos) << error_;
+  EXPECT_EQ(list_.Items.size(), 1u);
+  EXPECT_EQ(notices, 0);
 }
 
 TEST_F(SetListTest, SlotsInsertAndDeleteAroundSets) {

@@ -64,6 +64,14 @@ TEST_F(TileAttributesTest, ErrorsAreReportedAndKeepTheFileWhole) {
   std::filesystem::rename(dir2.File("Tile.atr"), dir2.File("moved"));
   std::filesystem::create_directory(dir2.File("Tile.atr"));  // the name now refuses a file
   EXPECT_FALSE(other.Save(&error_));
+
+  // A file without end (here a device) is refused rather than read into all of memory.
+  test::TempDir dir3;
+  std::filesystem::create_symlink("/dev/zero", dir3.File("Tile.atr"));
+  error_.clear();
+  EXPECT_FALSE(atr_.Load(dir3.Path(), &error_));
+  EXPECT_NE(error_.find("larger than"), std::string::npos) << error_;
+  EXPECT_TRUE(atr_.Values().empty());
 }
 
 TEST(PickerRules, TilePicker) {

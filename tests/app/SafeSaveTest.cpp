@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QImage>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ScriptedQuestions.h"
+#include "TempDir.h"
+#include "app/MainCommands.h"
+#include "images/BmpFile.h"
+#include "images/LibraryWriter.h"
+#include "images/PngFile.h"
+#include "map/MapFile.h"
+#include "objects/ObjectSets.h"
+#include "objects/SetCells.h"
+#include "segments/SegmentProject.h"
+#include "tools/TileAttributes.h"
+#include "util/BinaryFile.h"
+
+namespace hl {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+// Clears a planted fault however the test ends.
+struct FaultGuard {
+  explicit FaultGuard(WriteFault f) { PlantWriteFault(f); }
+  ~FaultGuard() { PlantWriteFault({}); }
+};
+
+// What was on disk before a save: every file of the save with bytes of its own, longer than
+// most of what the saves write so that kept tails show.
+std::vector<std::uint8_t> OldBytes(const std::string& name) {
+  std::vector<std::uint8_t> b(3000);
+  for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 7 + name.size());
+  return b;
+}
+
+void RandomCells(MapDocument& doc, int fromX, int fromY, int w, int h, unsigned seed) {
+  std::mt19937 rng(seed);
+  for (int x = fromX; x < fromX + w; ++x) {
+    for (int y = fromY; y < fromY + h; ++y) {
+      std::uint8_t bytes[sizeof(TMapCell)];
+      for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
+      TMapCell c;
+      std::memcpy(&c, bytes, sizeof c);
+      c.ObjectLib = static_cast<std::uint8_t>(rng() % 6);
+      doc.SetCell(x, y, c);
+    }
+  }
+}
+
+LibraryImage Picture(int w, int h, int bytesPerPixel, unsigned seed) {
+  LibraryImage image;
+  image.Width = w;
+  image.Height = h;
+  image.Pixels.resize(static_cast<std::size_t>(w * h * bytesPerPixel));
+  std::mt19937 rng(seed);
+  for (auto& p : image.Pixels) p = static_cast<std::uint8_t>(rng() | 1);
+  return image;
+}
+
+// One writer of the editor: the files it writes, by name in the folder, and how to save them.
+struct Writer {
+  std::string Name;
+  std::vector<std::string> Files;
+  std::function<bool(const TempDir&)> Save;
+};
+
+class SafeSaveTest : public ::testing::Test {
+ protected:
+  SafeSaveTest() {
+    doc_->SetMapSize(9, 7);
+    RandomCells(*doc_, 0, 0, 9, 7, 1);
+    RandomCells(*doc_, 40, 0, 40, 40, 2);
+    sets_.Items.push_back(TObjectSet{test::Record(0, 0, 3, 70001), test::Record(1, -2, -1, 5)});
+    sets_.Items.push_back(std::nullopt);
+    sets_.Items.push_back(TObjectSet{test::Record(4, 4, 12, -1)});
+    picture_ = QImage(37, 11, QImage::Format_RGB32);
+    for (int y = 0; y < picture_.height(); ++y)
+      for (int x = 0; x < picture_.width(); ++x) picture_.setPixel(x, y, qRgb(x * 6, y * 20, 99));
+  }
+
+  std::vector<Writer> Writers() {
+    std::vector<Writer> w;
+    w.push_back({"map", {"m.map"}, [this](const TempDir& d) {
+                   return SaveMap(*doc_, d.File("m.map"), kBitCountData);
+                 }});
+    w.push_back({"segment", {"A100101.sem"}, [this](const TempDir& d) {
+                   return SaveSegment(*doc_, d.File("A100101.sem"), 40, 0, nullptr);
+                 }});
+    w.push_back({"project", {"w.mp"}, [](const TempDir& d) {
+                   return WriteProject(d.File("w.mp"), SegmentProject{"West", 4, 2}, nullptr);
+                 }});
+    w.push_back({"set", {"kel.set"}, [this](const TempDir& d) {
+                   return sets_.SaveSets(d.File("kel.set"), nullptr);
+                 }});
+    w.push_back({"attributes", {"Tile.atr"}, [](const TempDir& d) {
+                   TileAttributes atr;
+                   atr.SetGroupCount(6);
+                   atr.Load(d.Path(), nullptr);
+                   return atr.Save(nullptr);
+                 }});
+    w.push_back({"bitmap export", {"m.bmp"}, [this](const TempDir& d) {
+                   return WriteBmp24(d.File("m.bmp"), picture_, nullptr);
+                 }});
+    w.push_back({"picture", {"m.png"}, [this](const TempDir& d) {
+                   return WritePng(d.File("m.png"), picture_);
+                 }});
+    w.push_back({"wil library", {"Tiles.wil", "Tiles.WIX"}, [](const TempDir& d) {
+                   WilWriteOptions options;
+                   options.BitCount = 16;
+                   const std::vector images{Picture(5, 3, 2, 1), Picture(8, 2, 2, 2)};
+                   return WriteWilLibrary(d.File("Tiles.wil"), options, images, nullptr);
+                 }});
+    w.push_back({"data library", {"Objects.Data"}, [](const TempDir& d) {
+                   const std::vector images{Picture(6, 4, 2, 3), Picture(3, 9, 2, 4)};
+                   return WriteDataLibrary(d.File("Objects.Data"), 2, images, nullptr);
+                 }});
+    return w;
+  }
+
+  // Puts every file of the writer back to its old bytes.
+  void Restore(const Writer& w, const TempDir& d) {
+    for (const auto& f : w.Files) WriteFileBytes(d.File(f), OldBytes(f));
+  }
+  void ExpectOld(const Writer& w, const TempDir& d, const std::string& where) {
+    for (const auto& f : w.Files)
+      ASSERT_EQ(ReadFileBytes(d.File(f)), OldBytes(f)) << w.Name << ": " << f << " " << where;
+    std::vector<std::string> names = w.Files;
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> listed = test::ListDirectory(d.Path());
+    std::sort(listed.begin(), listed.end());
+    ASSERT_EQ(listed, names) << w.Name << " left a file behind " << where;
+  }
+
+  std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
+  ObjectSetList sets_;
+  QImage picture_;
+};
+
+TEST_F(SafeSaveTest, EveryWriterKeepsTheOldFilesWhereverTheSaveFails) {
+  for (const Writer& w : Writers()) {
+    TempDir d;
+    Restore(w, d);
+    ASSERT_TRUE(w.Save(d)) << w.Name;
+    std::vector<std::vector<std::uint8_t>> saved;
+    std::uint64_t total = 0;
+    for (const auto& f : w.Files) {
+      saved.push_back(ReadFileBytes(d.File(f)));
+      total += saved.back().size();
+      ASSERT_NE(saved.back(), OldBytes(f)) << w.Name;
+    }
+
+    for (auto where : {WriteFault::At::Create, WriteFault::At::Byte, WriteFault::At::Close,
+                       WriteFault::At::Rename}) {
+      std::uint64_t count = 0;
+      for (;; ++count) {
+        Restore(w, d);
+        bool ok = false;
+        {
+          FaultGuard fault({where, count});
+          ok = w.Save(d);
+        }
+        if (ok) break;
+        const std::string at =
+            "at step " + std::to_string(count) + " of kind " + std::to_string(int(where));
+        ExpectOld(w, d, at);
+        ASSERT_LT(count, total + 10) << w.Name;
+      }
+      // Every step was tried: each byte of the files as saved, or each file's creation, close
+      // and rename; the save that finally went through wrote what an undisturbed one writes.
+      EXPECT_EQ(count, where == WriteFault::At::Byte ? total : w.Files.size())
+          << w.Name << " " << int(where);
+      for (std::size_t i = 0; i < w.Files.size(); ++i)
+        EXPECT_EQ(ReadFileBytes(d.File(w.Files[i])), saved[i]) << w.Name;
+    }
+  }
+}
+
+TEST_F(SafeSaveTest, EveryWriterRefusesReadOnlyFilesAndDevicesThatFill) {
+  for (const Writer& w : Writers()) {
+    TempDir d;
+    Restore(w, d);
+    for (const auto& f : w.Files) ASSERT_EQ(::chmod(d.File(f).c_str(), 0444), 0);
+    EXPECT_FALSE(w.Save(d)) << w.Name;
+    ExpectOld(w, d, "read-only");
+
+    // A link to /dev/full: the device is written in place and every write of it fails. The
+    // attribute file is read before it is written, and an endless device is refused there.
+    if (w.Name == "attributes") continue;
+    TempDir full;
+    for (const auto& f : w.Files) {
+      std::filesystem::create_symlink("/dev/full", full.File(f));
+    }
+    EXPECT_FALSE(w.Save(full)) << w.Name;
+  }
+}
+
+TEST_F(SafeSaveTest, AFailedMapSaveKeepsTheMapModifiedAndSaysSo) {
+  TempDir d;
+  const std::vector<std::uint8_t> old = OldBytes("m.map");
+  WriteFileBytes(d.File("m.map"), old);
+  test::ScriptedQuestions q;
+  test::RecordingWindow window;
+  MainCommands c(*doc_, q, window, kBitCountData);
+  for (std::uint64_t at : {std::uint64_t{0}, std::uint64_t{51}, std::uint64_t{52},
+                           std::uint64_t{400}, std::uint64_t{52 + 9 * 7 * 12 - 1}}) {
+    c.SetModified(true);
+    q.SaveNames = {d.File("m.map")};
+    q.Messages.clear();
+    {
+      FaultGuard fault({WriteFault::At::Byte, at});
+      EXPECT_FALSE(c.SaveAs1Click()) << at;
+    }
+    EXPECT_TRUE(c.Modified()) << at;
+    EXPECT_EQ(q.Messages.size(), 1u) << at;
+    EXPECT_EQ(ReadFileBytes(d.File("m.map")), old) << at;
+    // The question on leaving is asked again and a failing save stops the leaving.
+    q.Replies = {Questions::Reply::Yes};
+    q.SaveNames = {d.File("m.map")};
+    FaultGuard fault({WriteFault::At::Rename, 0});
+    EXPECT_FALSE(c.FormCloseQuery());
+    EXPECT_TRUE(c.Modified());
+  }
+  q.SaveNames = {d.File("m.map")};
+  EXPECT_TRUE(c.SaveAs1Click());
+  EXPECT_FALSE(c.Modified());
+}
+
+}  // namespace
+}  // namespace hl
