@@ -47,8 +47,8 @@ std::vector<hl::LibraryImage> Images(int bits) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: hl_fuzz_seeds OUT LH5_FIXTURE_DIR\n";
+  if (argc != 4) {
+    std::cerr << "usage: hl_fuzz_seeds OUT LH5_FIXTURE_DIR DEMO_DIR\n";
     return 2;
   }
   const std::filesystem::path out = argv[1];
@@ -146,6 +146,29 @@ int main(int argc, char** argv) {
     const Bytes segmentBytes = Read(segment);
     segmentSeed.insert(segmentSeed.end(), segmentBytes.begin(), segmentBytes.end());
     Write(out / "segment" / "seed0", segmentSeed);
+  }
+
+  // Edit scripts: the demo's own, and one line of every command.
+  {
+    std::filesystem::create_directories(out / "script");
+    const std::filesystem::path demo = argv[3];
+    int s = 0;
+    for (const char* name : {"demo-map.txt", "world.txt"}) {
+      if (std::filesystem::exists(demo / name)) {
+        Write(out / "script" / ("seed" + std::to_string(s++)), Read((demo / name).string()));
+      }
+    }
+    const std::string every =
+        "# every command\n"
+        "layer 0\nbig-group 1\npress 8 8\ndrag 12 8 left ctrl\nlayer 2\ntool 0\n"
+        "press-rect 0 0 20 6 3\nlayer 1\ntile 7\npress 3 3 left alt\ntool 1\n"
+        "small-group 2\nlayer 0\npress 10 12\ntool 2\nobject 65539\npress 5 5 left ctrl\n"
+        "zoom 0.5\npress-px 100 60\ntool 5\nanswer-light 3\npress 6 6\n"
+        "tool 6\nanswer-door 5 2 core\npress 7 7\nanswer-door cancel\npress 7 7\n"
+        "set kel.set 0\npress 20 20\nset none\nlayer 3\npress 20 20 right\n"
+        "layer 4\npress 9 9 left shift\nlayer 5\npress 8 8 left ctrl\n"
+        "move-object 3 2\ndelete-object 12\nscroll 4 -2\nresize 60 50\nundo\nundo\n";
+    Write(out / "script" / ("seed" + std::to_string(s)), Bytes(every.begin(), every.end()));
   }
 
   std::filesystem::remove_all(work);

@@ -12,7 +12,7 @@ cmake --build "$build" -j2
 
 corpus="$build/corpus"
 rm -rf "$corpus"
-"$build/fuzz/hl_fuzz_seeds" "$corpus" "$root/tests/fixtures/lh5"
+"$build/fuzz/hl_fuzz_seeds" "$corpus" "$root/tests/fixtures/lh5" "$root/demo"
 
 run() {
   local target=$1 seeds=$2
@@ -30,4 +30,5 @@ for m in 0 1 2 3 4; do run "hl_fuzz_data$m" "data$m"; done
 run hl_fuzz_map map
 run hl_fuzz_text text
 run hl_fuzz_segment segment
+run hl_fuzz_script script
 echo "fuzz: all targets ran ${seconds}s without a finding"

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <filesystem>
+#include <string>
 
 // Drawing text and reading pictures and the map view need an application; the offscreen platform
 // gives one without a display.
@@ -13,7 +15,14 @@ int main(int argc, char** argv) {
     ::mkdir(runtime.constData(), 0700);
     qputenv("XDG_RUNTIME_DIR", runtime);
   }
+  // Recovery copies of the windows the tests open stay out of the user's own folder.
+  const std::filesystem::path recovery = std::filesystem::temp_directory_path() /
+                                         ("hl-tests-recovery-" + std::to_string(::getpid()));
+  qputenv("HARBOURLIGHT_RECOVERY_DIR", QByteArray::fromStdString(recovery.string()));
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  std::error_code ignored;
+  std::filesystem::remove_all(recovery, ignored);
+  return result;
 }

@@ -42,6 +42,33 @@ std::optional<int> Zoom(const std::string& word) {
   return z;
 }
 
+enum class LineRead { Line, End, TooLong };
+
+// One line without its break. Reading stops as soon as a line passes `max` characters.
+LineRead ReadLine(std::istream& in, std::string& line, std::size_t max) {
+  line.clear();
+  std::streambuf* buffer = in.rdbuf();
+  if (!buffer) return LineRead::End;
+  bool any = false;
+  bool tooLong = false;
+  for (;;) {
+    const auto c = buffer->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      break;
+    }
+    any = true;
+    if (c == '\n') break;
+    if (line.size() == max) {
+      tooLong = true;
+      break;
+    }
+    line += static_cast<char>(c);
+  }
+  if (tooLong) return LineRead::TooLong;
+  return any ? LineRead::Line : LineRead::End;
+}
+
 }  // namespace
 
 // Questions of the map-wide commands, answered by the script's own words.
@@ -123,8 +150,14 @@ EditScript::~EditScript() = default;
 
 std::optional<ScriptError> EditScript::Run(std::istream& script) {
   int lineNumber = 0;
-  for (std::string line; std::getline(script, line);) {
+  for (std::string line;;) {
+    const LineRead read = ReadLine(script, line, kMaxLineLength);
+    if (read == LineRead::End) break;
     ++lineNumber;
+    if (read == LineRead::TooLong) {
+      return ScriptError{lineNumber, "the line is longer than " +
+                                         std::to_string(kMaxLineLength) + " characters"};
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const auto first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] == '#') continue;
@@ -141,7 +174,14 @@ std::optional<ScriptError> EditScript::Run(std::istream& script) {
   return std::nullopt;
 }
 
+bool EditScript::TakeActions(std::uint64_t count) {
+  if (count > actionsLeft_) return false;
+  actionsLeft_ -= count;
+  return true;
+}
+
 std::optional<std::string> EditScript::RunLine(const std::string& line) {
+  const std::string tooMuch = "the script does more than its limit of actions";
   const std::vector<std::string> w = Words(line);
   const std::string& command = w[0];
   auto numberAt = [&](std::size_t i) -> std::optional<int> {
@@ -220,6 +260,11 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
         return "expected: left, right, middle, shift, ctrl or alt, not '" + word + "'";
       }
     }
+    const std::uint64_t actions =
+        rect ? static_cast<std::uint64_t>((*x1 - *a) / *step + 1) *
+                   static_cast<std::uint64_t>((*y1 - *b) / *step + 1)
+             : 1;
+    if (!TakeActions(actions)) return tooMuch;
     if (command == "drag") {
       dispatch_->MoveCell(*a, *b, held);
     } else {
@@ -260,14 +305,17 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
     }
   } else if (command == "scroll") {
     if (!exactly(2)) return "expected: scroll DX DY";
+    if (!TakeActions(1)) return tooMuch;
     pendingShifts_.emplace_back(w[1], w[2]);
     commands_->MapScroll1Click();
   } else if (command == "resize") {
     if (!exactly(2)) return "expected: resize W H";
+    if (!TakeActions(1)) return tooMuch;
     pendingSizes_.emplace_back(w[1], w[2]);
     commands_->Resize1Click();
   } else if (command == "undo") {
     if (!exactly(0)) return "expected: undo";
+    if (!TakeActions(1)) return tooMuch;
     commands_->Undo();
   } else if (command == "set") {
     // A click on a row of the object-set window: the object-set tool with that row's set.

@@ -37,6 +37,13 @@ struct ScriptError {
 // it cannot run and says why.
 class EditScript {
  public:
+  // Longer lines are refused: no command needs more, and a file without line breaks (or a
+  // device without end) is not read into memory as one line.
+  static constexpr std::size_t kMaxLineLength = 4096;
+  // Dispatched actions (presses, drags, scrolls, resizes, undos) a script may do by default:
+  // far more than any real edit needs, while a hostile script cannot run for days.
+  static constexpr std::uint64_t kDefaultActionLimit = 10'000'000;
+
   EditScript(MapDocument& doc, std::uint8_t mapBitCount, std::uint32_t seed,
              const SelectionLimits& limits);
   ~EditScript();
@@ -47,10 +54,14 @@ class EditScript {
   // Where set files named without a leading '/' are found (empty: the current folder); a
   // folder ends with its separator.
   void SetSetFolder(std::string folder) { setFolder_ = std::move(folder); }
+  // How many actions Run may dispatch before it stops with an error.
+  void SetActionLimit(std::uint64_t limit) { actionsLeft_ = limit; }
 
  private:
   class Answers;
   std::optional<std::string> RunLine(const std::string& line);
+  // Takes `count` actions from the limit; false (and nothing taken) when they exceed it.
+  bool TakeActions(std::uint64_t count);
 
   MapDocument& doc_;
   SelectionLimits limits_;
@@ -68,6 +79,7 @@ class EditScript {
   std::string setFolder_;
   int setRow_ = -1;
   int line_ = 0;
+  std::uint64_t actionsLeft_ = kDefaultActionLimit;
   std::optional<std::string> missingAnswer_;
   struct Hooks;
   std::unique_ptr<Hooks> hooks_;

@@ -64,6 +64,21 @@ void MainCommands::OpenNamed(const std::string& name) {
   Load(name);
 }
 
+bool MainCommands::RestoreRecovered(const std::string& copyPath,
+                                    const std::string& originalName) {
+  if (!QuerySave() || RefuseInSegmentMode()) return false;
+  if (!LoadMap(doc_, copyPath)) {
+    questions_.Inform("The recovered map could not be read.");
+    return false;
+  }
+  mapFileName_ = originalName;
+  modified_ = true;
+  window_.SetNameLabel(originalName.empty() ? std::string() : FileNameOnly(originalName));
+  window_.SizeView();
+  window_.Repaint();
+  return true;
+}
+
 void MainCommands::Load(const std::string& name) {
   if (!LoadMap(doc_, name)) {
     questions_.Inform("The map \"" + name + "\" could not be opened.");

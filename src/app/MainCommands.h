@@ -47,6 +47,9 @@ class MainCommands {
   void Open1Click();
   // Open without the dialog (a recent file): the same save question and refusals.
   void OpenNamed(const std::string& name);
+  // Opens a recovery copy in place of the map. It takes the name the map had (empty: untitled)
+  // and counts as modified, as none of its changes is saved anywhere else.
+  bool RestoreRecovered(const std::string& copyPath, const std::string& originalName);
   void Save1Click();
   // True when the map was saved.
   bool SaveAs1Click();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -9,6 +10,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
+#include <chrono>
 
 #include "app/Dialogs.h"
 #include "images/BmpFile.h"
@@ -18,6 +20,12 @@
 namespace hl {
 
 namespace {
+
+std::int64_t SteadySeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 constexpr int kToolBarHeight = 31;
 constexpr int kRecentFiles = 8;
@@ -112,6 +120,8 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   doc_->ClearMap();
   SetNameLabel("Untitled.map");
   SizeView();
+
+  recovery_ = std::make_unique<RecoveryStore>(RecoveryStore::DefaultFolder());
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
@@ -344,10 +354,44 @@ void TFrmMain::showEvent(QShowEvent* event) {
   // The sets saved here in an earlier run; a missing "kel.set" leaves the list empty.
   std::string error;
   if (!sets_.LoadDefaultSets(&error)) questions_->Inform(error);
+  // Once the window stands, so that the question has it as its parent.
+  QTimer::singleShot(0, this, &TFrmMain::OfferRecovery);
+}
+
+void TFrmMain::OfferRecovery() {
+  if (offeredRecovery_) return;
+  offeredRecovery_ = true;
+  for (const RecoveredMap& copy : recovery_->Orphans()) {
+    const QString when =
+        QDateTime::fromSecsSinceEpoch(copy.SavedAt).toString("yyyy-MM-dd hh:mm:ss");
+    std::string what = copy.SegmentDir.empty()
+                           ? "the map \"" + (copy.OriginalName.empty() ? std::string("Untitled.map")
+                                                                       : copy.OriginalName) + "\""
+                           : "the segment window of \"" + copy.SegmentDir + "\"";
+    std::string text = "Harbourlight ended without saving " + what +
+                       ". A recovery copy from " + when.toStdString() + " was kept.\n\n";
+    if (!copy.SegmentDir.empty()) text += "It opens as a new map, not as segments.\n";
+    text += "Restore it? (No deletes the copy, Cancel keeps it for the next start.)";
+    const auto reply = questions_->AskYesNoCancel(text);
+    if (reply == Questions::Reply::Cancel) return;
+    if (reply == Questions::Reply::No) {
+      recovery_->Forget(copy);
+      continue;
+    }
+    const std::string name = copy.SegmentDir.empty() ? copy.OriginalName : std::string();
+    if (!commands_->RestoreRecovered(copy.CopyPath, name)) return;
+    // The restored map is this editor's unsaved work now; its copy takes over at once.
+    recovery_->WriteNow(*commands_, *doc_, SteadySeconds());
+    recovery_->Forget(copy);
+    if (name.empty()) SetNameLabel("Untitled.map");
+    UpdateStatus();
+    return;
+  }
 }
 
 void TFrmMain::Timer1Timer() {
   LbMapName->setText(QString::fromStdString(commands_->NameLabelText()));
+  recovery_->Tick(*commands_, *doc_, SteadySeconds());
 }
 
 bool TFrmMain::SetsCloseQuery() {
@@ -368,6 +412,8 @@ bool TFrmMain::SetsCloseQuery() {
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
   if (commands_->FormCloseQuery() && SetsCloseQuery()) {
+    // Saved or knowingly dropped: nothing is left to recover.
+    recovery_->Discard();
     event->accept();
   } else {
     event->ignore();

@@ -12,6 +12,7 @@
 
 #include "app/MainCommands.h"
 #include "app/QtQuestions.h"
+#include "app/Recovery.h"
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
 #include "objects/ObjectSets.h"
@@ -73,8 +74,13 @@ class TFrmMain : public QMainWindow,
                          Qt::KeyboardModifiers modifiers);
   const std::string& StartDir() const { return startDir_; }
 
-  // The name-label timer's work, also callable by tests without waiting.
+  // The name-label timer's work, also callable by tests without waiting. It also keeps the
+  // recovery copy of a modified map.
   void Timer1Timer();
+  RecoveryStore& Recovery() { return *recovery_; }
+  // Offers the copies that editors which did not close left behind, newest first, until one
+  // is restored or the user cancels. Runs once, right after the window first shows.
+  void OfferRecovery();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -115,6 +121,8 @@ class TFrmMain : public QMainWindow,
   ObjectSetList sets_;
   ToolRandom random_;
   std::unique_ptr<ToolDispatch> dispatch_;
+  std::unique_ptr<RecoveryStore> recovery_;
+  bool offeredRecovery_ = false;
 
   TMapView* MainScroll = nullptr;
   QLabel* LbXY = nullptr;

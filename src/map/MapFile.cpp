@@ -131,11 +131,25 @@ int RemapLibrary7(MapDocument& doc) {
   return kept;
 }
 
-bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
-             SaveMapReport* report) {
+namespace {
+
+bool WriteCells(const MapDocument& doc, SafeFileWriter& file, std::uint8_t mapBitCount) {
   const int width = doc.MapWidth();
   const int height = doc.MapHeight();
-  if (!FitsStorage(width, height)) return false;
+  const auto headerBytes = EncodeMapHeader(width, height, mapBitCount);
+  std::vector<std::span<const std::uint8_t>> pieces;
+  pieces.reserve(static_cast<std::size_t>(width) + 1);
+  pieces.emplace_back(headerBytes);
+  for (int x = 0; x < width; ++x) pieces.push_back(ColumnBytes(doc.Cells().ColumnAt(x), height));
+  file.WriteGather(pieces);
+  return file.Commit();
+}
+
+}  // namespace
+
+bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
+             SaveMapReport* report) {
+  if (!FitsStorage(doc.MapWidth(), doc.MapHeight())) return false;
 
   SafeFileWriter file;
   if (!file.Open(fileName, SafeFileWriter::OldTail::Keep)) return false;
@@ -147,14 +161,18 @@ bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitC
     return false;
   }
   if (report) report->KeptInLibrary7 = kept;
+  return WriteCells(doc, file, mapBitCount);
+}
 
-  const auto headerBytes = EncodeMapHeader(width, height, mapBitCount);
-  std::vector<std::span<const std::uint8_t>> pieces;
-  pieces.reserve(static_cast<std::size_t>(width) + 1);
-  pieces.emplace_back(headerBytes);
-  for (int x = 0; x < width; ++x) pieces.push_back(ColumnBytes(doc.Cells().ColumnAt(x), height));
-  file.WriteGather(pieces);
-  return file.Commit();
+bool WriteMapCopy(const MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount) {
+  if (!FitsStorage(doc.MapWidth(), doc.MapHeight())) return false;
+  SafeFileWriter file;
+  try {
+    return file.Open(fileName, SafeFileWriter::OldTail::Drop) &&
+           WriteCells(doc, file, mapBitCount);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 }  // namespace hl

@@ -48,6 +48,10 @@ struct SaveMapReport {
 bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
              SaveMapReport* report = nullptr);
 
+// Writes the cells exactly as they are, without the library move and replacing the whole
+// file: copies the editor keeps for itself, which must not change the document.
+bool WriteMapCopy(const MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount);
+
 // The library 7 to 6 move of the save, on the cells in use; returns the count of cells that
 // have to stay in library 7.
 int RemapLibrary7(MapDocument& doc);

@@ -76,6 +76,29 @@ TEST_F(EditScriptTest, BadLinesStopWithTheirNumber) {
   }
 }
 
+TEST_F(EditScriptTest, EndlessLinesAndWorkAreRefused) {
+  // A script without line breaks stops at the limit instead of filling the memory.
+  const auto endless = Run("layer 1\n" + std::string(EditScript::kMaxLineLength + 1, 'x'));
+  ASSERT_TRUE(endless.has_value());
+  EXPECT_EQ(endless->Line, 2);
+  EXPECT_NE(endless->Message.find("longer than"), std::string::npos);
+  const auto longest = Run(std::string(EditScript::kMaxLineLength, 'x') + "\n");
+  ASSERT_TRUE(longest.has_value());
+  EXPECT_NE(longest->Message.find("unknown command"), std::string::npos);
+
+  // A rectangle that would pass the action limit is refused whole, before its first press.
+  EditScript script(*doc_, kBitCountData, 7, {});
+  script.SetActionLimit(26);
+  std::istringstream in("layer 1\ntile 3\npress-rect 0 0 8 8 2\nundo\npress-rect 20 20 21 21 1\n");
+  const auto error = script.Run(in);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->Line, 5);
+  EXPECT_NE(error->Message.find("limit"), std::string::npos);
+  EXPECT_EQ(doc_->GetBackTile(8, 6), 3);   // 25 presses, the last one undone
+  EXPECT_EQ(doc_->GetBackTile(8, 8), -1);
+  EXPECT_EQ(doc_->GetBackTile(20, 20), -1);
+}
+
 TEST_F(EditScriptTest, SetsComeFromAFileRow) {
   test::TempDir dir;
   const std::string file = dir.File("a.set");

@@ -1,0 +1,237 @@
+#include "app/Recovery.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+
+#include "app/MainCommands.h"
+#include "map/MapFile.h"
+#include "util/BinaryFile.h"
+#include "util/TextHelpers.h"
+
+namespace hl {
+
+namespace {
+
+constexpr char kInfoHeader[] = "Harbourlight recovery 1";
+constexpr std::size_t kMaxInfoBytes = 1 << 16;
+
+// Values are one line each: line breaks and backslashes in file names are escaped.
+std::string Escape(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else out += c;
+  }
+  return out;
+}
+
+std::string Unescape(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\' || i + 1 == s.size()) {
+      out += s[i];
+      continue;
+    }
+    const char next = s[++i];
+    out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+  }
+  return out;
+}
+
+bool MakeFolders(const std::string& path) {
+  for (std::size_t at = 1; at <= path.size(); ++at) {
+    if (at != path.size() && path[at] != '/') continue;
+    const std::string part = path.substr(0, at);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string Environment(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? std::string(v) : std::string();
+}
+
+std::optional<RecoveredMap> ReadInfo(const std::string& path) {
+  std::string text;
+  if (!ReadWholeFile(path, kMaxInfoBytes, text, nullptr)) return std::nullopt;
+  RecoveredMap copy;
+  bool headerSeen = false;
+  bool formatSeen = false;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (!headerSeen) {
+      if (line != kInfoHeader) return std::nullopt;
+      headerSeen = true;
+      continue;
+    }
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = line.substr(0, eq);
+    const std::string value = Unescape(line.substr(eq + 1));
+    if (key == "name") {
+      copy.OriginalName = value;
+    } else if (key == "segments") {
+      copy.SegmentDir = value;
+    } else if (key == "format") {
+      const int bits = StrToIntDefault(value, -1);
+      if (bits != kBitCountWil && bits != kBitCountData) return std::nullopt;
+      copy.MapBitCount = static_cast<std::uint8_t>(bits);
+      formatSeen = true;
+    } else if (key == "saved") {
+      char* endp = nullptr;
+      copy.SavedAt = std::strtoll(value.c_str(), &endp, 10);
+    }
+  }
+  if (!headerSeen || !formatSeen) return std::nullopt;
+  return copy;
+}
+
+}  // namespace
+
+std::string RecoveryStore::DefaultFolder() {
+  if (std::string dir = Environment("HARBOURLIGHT_RECOVERY_DIR"); !dir.empty()) return dir;
+  if (std::string state = Environment("XDG_STATE_HOME"); !state.empty() && state[0] == '/')
+    return state + "/harbourlight/recovery";
+  std::string home = Environment("HOME");
+  if (home.empty()) home = "/tmp";
+  return home + "/.local/state/harbourlight/recovery";
+}
+
+RecoveryStore::RecoveryStore(std::string folder) : folder_(std::move(folder)) {
+  while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
+  if (folder_.empty() || !MakeFolders(folder_)) return;
+  // The process number alone can come back after a restart; the time makes the name unique,
+  // and the count keeps apart several stores of one process.
+  static unsigned stores = 0;
+  id_ = "hl-" + std::to_string(::getpid()) + "-" + std::to_string(std::time(nullptr)) + "-" +
+        std::to_string(stores++);
+  lockFd_ = ::open(File(id_, ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+    ::close(lockFd_);
+    lockFd_ = -1;
+  }
+}
+
+RecoveryStore::~RecoveryStore() {
+  if (lockFd_ < 0) return;
+  if (!hasCopy_) ::unlink(File(id_, ".lock").c_str());
+  ::close(lockFd_);
+}
+
+std::string RecoveryStore::File(const std::string& id, const char* extension) const {
+  return folder_ + "/" + id + extension;
+}
+
+bool RecoveryStore::Tick(const MainCommands& commands, const MapDocument& doc,
+                         std::int64_t now) {
+  if (!Active()) return false;
+  if (!commands.Modified()) {
+    if (hasCopy_) Discard();
+    return false;
+  }
+  if (lastCopy_ && now - *lastCopy_ < kInterval) return false;
+  return WriteNow(commands, doc, now);
+}
+
+bool RecoveryStore::WriteNow(const MainCommands& commands, const MapDocument& doc,
+                             std::int64_t now) {
+  if (!Active()) return false;
+  // Tried or not, the next copy waits a minute: a full disk is not hammered every second.
+  lastCopy_ = now;
+  std::string info = std::string(kInfoHeader) + "\n";
+  info += "name=" + Escape(commands.MapFileName()) + "\n";
+  info += "format=" + std::to_string(commands.MapBitCount()) + "\n";
+  info += "saved=" + std::to_string(static_cast<long long>(std::time(nullptr))) + "\n";
+  if (commands.SegmentMode()) info += "segments=" + Escape(commands.Segments().ProjectDir) + "\n";
+  // The map first: a description is only ever found beside a complete copy.
+  if (!WriteMapCopy(doc, File(id_, ".map"), commands.MapBitCount())) return false;
+  SafeFileWriter out;
+  if (!out.Open(File(id_, ".info"), SafeFileWriter::OldTail::Drop) ||
+      !out.Write({reinterpret_cast<const std::uint8_t*>(info.data()), info.size()}) ||
+      !out.Commit()) {
+    return false;
+  }
+  hasCopy_ = true;
+  return true;
+}
+
+void RecoveryStore::Discard() {
+  if (!Active()) return;
+  ::unlink(File(id_, ".info").c_str());
+  ::unlink(File(id_, ".map").c_str());
+  hasCopy_ = false;
+  lastCopy_.reset();
+}
+
+std::vector<RecoveredMap> RecoveryStore::Orphans() const {
+  std::vector<RecoveredMap> found;
+  DIR* d = ::opendir(folder_.c_str());
+  if (!d) return found;
+  std::vector<std::string> ids;
+  std::vector<std::string> locks;
+  const auto endsWith = [](const std::string& name, const std::string& tail) {
+    return name.size() > tail.size() &&
+           name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  while (const dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (endsWith(name, ".info")) ids.push_back(name.substr(0, name.size() - 5));
+    if (endsWith(name, ".lock")) locks.push_back(name.substr(0, name.size() - 5));
+  }
+  ::closedir(d);
+  const auto running = [this](const std::string& id) {
+    if (id == id_) return true;
+    const int fd = ::open(File(id, ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+  };
+  // Locks of editors that ended without a copy to leave are only clutter. A fresh one may
+  // belong to an editor starting this very moment, before it could take its lock.
+  for (const std::string& id : locks) {
+    struct stat st {};
+    if (std::find(ids.begin(), ids.end(), id) == ids.end() &&
+        ::stat(File(id, ".lock").c_str(), &st) == 0 && st.st_mtime < std::time(nullptr) - 60 &&
+        !running(id)) {
+      ::unlink(File(id, ".lock").c_str());
+    }
+  }
+  for (const std::string& id : ids) {
+    // A running editor's copy is its own business.
+    if (running(id)) continue;
+    auto copy = ReadInfo(File(id, ".info"));
+    if (!copy) continue;
+    copy->Id = id;
+    copy->CopyPath = File(id, ".map");
+    found.push_back(*copy);
+  }
+  std::sort(found.begin(), found.end(),
+            [](const RecoveredMap& a, const RecoveredMap& b) { return a.SavedAt > b.SavedAt; });
+  return found;
+}
+
+void RecoveryStore::Forget(const RecoveredMap& copy) const {
+  if (copy.Id.empty() || copy.Id == id_) return;
+  ::unlink(File(copy.Id, ".info").c_str());
+  ::unlink(File(copy.Id, ".map").c_str());
+  ::unlink(File(copy.Id, ".lock").c_str());
+}
+
+}  // namespace hl

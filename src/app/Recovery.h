@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hl {
+
+class MapDocument;
+class MainCommands;
+
+// A copy of a map that had unsaved changes when its editor went away without closing.
+struct RecoveredMap {
+  std::string Id;
+  std::string CopyPath;      // the map file of the copy
+  std::string OriginalName;  // the file the map was last opened from or saved to; may be empty
+  std::string SegmentDir;    // not empty: the map was the segment window of this project folder
+  std::uint8_t MapBitCount = 16;
+  std::int64_t SavedAt = 0;  // seconds since 1970
+};
+
+// Recovery copies of the open map, so that a crash does not take unsaved work with it. Each
+// running editor holds a lock on a file of its own in the folder; the copies of an editor
+// whose lock is free were left behind by one that ended without closing. A copy is written
+// at most once a minute while the map is modified and removed once it is saved or dropped.
+class RecoveryStore {
+ public:
+  static constexpr std::int64_t kInterval = 60;  // seconds between copies
+
+  // The folder: $HARBOURLIGHT_RECOVERY_DIR, else $XDG_STATE_HOME/harbourlight/recovery,
+  // else ~/.local/state/harbourlight/recovery.
+  static std::string DefaultFolder();
+
+  explicit RecoveryStore(std::string folder);
+  ~RecoveryStore();  // releases the lock but keeps the copy: only Discard removes it
+  RecoveryStore(const RecoveryStore&) = delete;
+  RecoveryStore& operator=(const RecoveryStore&) = delete;
+
+  const std::string& Folder() const { return folder_; }
+  // False when the folder cannot be made or locked in; the editor then works without copies.
+  bool Active() const { return lockFd_ >= 0; }
+
+  // Called every second or so with a monotonic clock in seconds. Writes the copy when the map
+  // is modified and no copy was written in the last minute; removes it once the map is not
+  // modified any more. True when a copy was written.
+  bool Tick(const MainCommands& commands, const MapDocument& doc, std::int64_t now);
+  // Writes the copy now, whatever the clock says (right after a restore).
+  bool WriteNow(const MainCommands& commands, const MapDocument& doc, std::int64_t now);
+  // Removes this editor's copy: the map was saved, or the user chose to drop it.
+  void Discard();
+  bool HasCopy() const { return hasCopy_; }
+
+  // Copies left by editors that are not running any more, newest first. Copies whose
+  // description cannot be read are not offered.
+  std::vector<RecoveredMap> Orphans() const;
+  // Removes the files of a copy that was restored or declined.
+  void Forget(const RecoveredMap& copy) const;
+
+ private:
+  std::string File(const std::string& id, const char* extension) const;
+
+  std::string folder_;
+  std::string id_;
+  int lockFd_ = -1;
+  bool hasCopy_ = false;
+  std::optional<std::int64_t> lastCopy_;
+};
+
+}  // namespace hl
