@@ -99,8 +99,11 @@ void LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int b
   }
 }
 
-bool SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, int baseRow,
-                 std::string* error) {
+namespace {
+
+// Writes the block as a segment file beside `path`, ready to replace it.
+bool WriteSegment(SafeFileWriter& out, const MapDocument& doc, const std::string& path,
+                  int baseCol, int baseRow, std::string* error) {
   const auto header = EncodeMapHeader(kSegmentSide, kSegmentSide, 0);
   std::vector<std::span<const std::uint8_t>> pieces;
   pieces.reserve(kSegmentSide + 1);
@@ -109,9 +112,21 @@ bool SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, i
     const TMapCell* column = doc.Cells().ColumnAt(baseCol + k).data() + baseRow;
     pieces.emplace_back(reinterpret_cast<const std::uint8_t*>(column), kSegmentColumnBytes);
   }
-  SafeFileWriter out;
   if (!out.Open(path, SafeFileWriter::OldTail::Keep) || !out.WriteGather(pieces) ||
-      !out.Commit()) {
+      !out.Finish()) {
+    if (error) *error = "cannot write '" + path + "'";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, int baseRow,
+                 std::string* error) {
+  SafeFileWriter out;
+  if (!WriteSegment(out, doc, path, baseCol, baseRow, error)) return false;
+  if (!out.Replace()) {
     if (error) *error = "cannot write '" + path + "'";
     return false;
   }
@@ -140,18 +155,31 @@ void SegmentWindow::LoadSegments(MapDocument& doc) const {
 }
 
 bool SegmentWindow::SaveSegments(const MapDocument& doc, std::string* error) const {
-  std::string failures;
+  // The nine files change together: a house across a segment border must not end up half
+  // saved. All are written first; only then do they replace the old ones.
+  SafeFileWriter writers[kWindowSegments][kWindowSegments];
   for (int i = 0; i < kWindowSegments; ++i) {
     for (int j = 0; j < kWindowSegments; ++j) {
       if (SegmentNames[i][j].empty()) continue;
-      std::string one;
-      if (!SaveSegment(doc, SegmentPath(i, j), kSegmentSide * i, kSegmentSide * j, &one))
-        failures += (failures.empty() ? "" : "\n") + one;
+      if (!WriteSegment(writers[i][j], doc, SegmentPath(i, j), kSegmentSide * i,
+                        kSegmentSide * j, error)) {
+        return false;
+      }
     }
   }
-  if (failures.empty()) return true;
-  if (error) *error = failures;
-  return false;
+  std::vector<SafeFileWriter*> replaced;
+  for (int i = 0; i < kWindowSegments; ++i) {
+    for (int j = 0; j < kWindowSegments; ++j) {
+      if (SegmentNames[i][j].empty()) continue;
+      if (!writers[i][j].Replace(true)) {
+        for (SafeFileWriter* w : replaced) w->RestoreOld();
+        if (error) *error = "cannot write '" + SegmentPath(i, j) + "'";
+        return false;
+      }
+      replaced.push_back(&writers[i][j]);
+    }
+  }
+  return true;
 }
 
 }  // namespace hl

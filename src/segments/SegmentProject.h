@@ -67,8 +67,8 @@ class SegmentWindow {
   // The nine files as one 120 x 120 map; the document's history is emptied, since its states
   // belong to another window.
   void LoadSegments(MapDocument& doc) const;
-  // Writes every named segment, going on past a failure; false when one could not be written,
-  // with the failures in `error`.
+  // Writes every named segment, all or none: when one cannot be written the old files all
+  // stay as they were, and `error` names the one that failed.
   bool SaveSegments(const MapDocument& doc, std::string* error) const;
 };
 

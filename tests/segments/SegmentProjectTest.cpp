@@ -6,6 +6,7 @@
 #include "cli/RunHlmap.h"
 #include "map/MapFile.h"
 #include "segments/SegmentProject.h"
+#include "util/BinaryFile.h"
 
 namespace hl {
 namespace {
@@ -144,12 +145,45 @@ TEST_F(SegmentTest, MissingNarrowWideAndShortSegments) {
   EXPECT_EQ(test::ReadFileBytes(wide).size(), 52u + 60 * 480);  // overwritten, not shortened
 }
 
-TEST_F(SegmentTest, UnwritableSegmentsAreReportedAndOthersStillWritten) {
-  SegmentWindow w = Window(3, 3, 0, 0);
-  w.SegmentNames[1][1] = "no/such/dir";
-  EXPECT_FALSE(w.SaveSegments(*doc_, &error_));
+TEST_F(SegmentTest, AWindowIsSavedWholeOrNotAtAll) {
+  SegmentWindow broken = Window(3, 3, 0, 0);
+  broken.SegmentNames[1][1] = "no/such/dir";
+  EXPECT_FALSE(broken.SaveSegments(*doc_, &error_));
   EXPECT_NE(error_.find("no/such/dir"), std::string::npos);
-  EXPECT_TRUE(test::FileExists(dir_.File("A102102.sem")));
+  EXPECT_TRUE(test::ListDirectory(dir_.Path()).empty()) << "no segment saved without the others";
+
+  for (int c = 0; c < 3; ++c)
+    for (int r = 0; r < 3; ++r) WriteSegment(c, r);
+  const SegmentWindow w = Window(3, 3, 0, 0);
+  std::vector<std::vector<std::uint8_t>> old;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) old.push_back(test::ReadFileBytes(w.SegmentPath(i, j)));
+  w.LoadSegments(*doc_);
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) doc_->SetCell(40 * i + 20, 40 * j + 20, Marker(77, i, j));
+
+  // Failing while writing any of the nine, or when replacing any of them, keeps all nine old.
+  std::vector<WriteFault> faults;
+  for (std::uint64_t k = 0; k < 9; ++k) faults.push_back({WriteFault::At::Rename, k});
+  for (std::uint64_t k = 0; k < 9; ++k) faults.push_back({WriteFault::At::Close, k});
+  for (std::uint64_t file = 0; file < 9; ++file)
+    faults.push_back({WriteFault::At::Byte, file * kSegmentFileSize + 1000});
+  for (const WriteFault& fault : faults) {
+    PlantWriteFault(fault);
+    const bool saved = w.SaveSegments(*doc_, &error_);
+    PlantWriteFault({});
+    EXPECT_FALSE(saved);
+    std::size_t n = 0;
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j)
+        ASSERT_EQ(test::ReadFileBytes(w.SegmentPath(i, j)), old[n++])
+            << int(fault.Where) << " " << fault.Count << " segment " << i << "," << j;
+    EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 9u);
+  }
+  ASSERT_TRUE(w.SaveSegments(*doc_, &error_));
+  auto again = std::make_unique<MapDocument>();
+  w.LoadSegments(*again);
+  EXPECT_EQ(again->Cell(100, 60), Marker(77, 2, 1));
 }
 
 TEST_F(SegmentTest, HlmapCutsAndStoresWindows) {
