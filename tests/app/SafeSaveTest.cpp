@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ReadOnlyFolder.h"
 #include "ScriptedQuestions.h"
 #include "TempDir.h"
 #include "app/MainCommands.h"
@@ -187,13 +189,23 @@ TEST_F(SafeSaveTest, EveryWriterKeepsTheOldFilesWhereverTheSaveFails) {
   }
 }
 
-TEST_F(SafeSaveTest, EveryWriterRefusesReadOnlyFilesAndDevicesThatFill) {
+TEST_F(SafeSaveTest, EveryWriterRefusesReadOnlyFilesAndFoldersAndDevicesThatFill) {
   for (const Writer& w : Writers()) {
     TempDir d;
     Restore(w, d);
     for (const auto& f : w.Files) ASSERT_EQ(::chmod(d.File(f).c_str(), 0444), 0);
     EXPECT_FALSE(w.Save(d)) << w.Name;
     ExpectOld(w, d, "read-only");
+    for (const auto& f : w.Files) ASSERT_EQ(::chmod(d.File(f).c_str(), 0644), 0);
+    {
+      test::ReadOnlyFolder folder(d.Path());
+      if (folder.Refuses()) {
+        EXPECT_FALSE(w.Save(d)) << w.Name;
+      } else {
+        std::printf("root on a file system without the immutable flag: no read-only folder\n");
+      }
+    }
+    ExpectOld(w, d, "in a read-only folder");
 
     // A link to /dev/full: the device is written in place and every write of it fails. The
     // attribute file is read before it is written, and an endless device is refused there.
