@@ -54,20 +54,17 @@ struct FileContent {
 // library whole rather than a new image file with an old index.
 bool WriteTogether(std::initializer_list<FileContent> files, std::string* error) {
   std::vector<SafeFileWriter> writers(files.size());
-  std::size_t i = 0;
+  std::vector<SafeFileWriter*> finished;
   for (const FileContent& f : files) {
-    SafeFileWriter& w = writers[i++];
+    SafeFileWriter& w = writers[finished.size()];
     if (!w.Open(f.Path, SafeFileWriter::OldTail::Drop) || !w.Write(f.Bytes) || !w.Finish()) {
       return Fail(error, "cannot write '" + f.Path + "'");
     }
+    finished.push_back(&w);
   }
-  i = 0;
-  for (const FileContent& f : files) {
-    if (!writers[i].Replace(true)) {
-      while (i > 0) writers[--i].RestoreOld();
-      return Fail(error, "cannot replace '" + f.Path + "'");
-    }
-    ++i;
+  std::size_t failed = 0;
+  if (!ReplaceTogether(finished, &failed)) {
+    return Fail(error, "cannot replace '" + std::data(files)[failed].Path + "'");
   }
   return true;
 }

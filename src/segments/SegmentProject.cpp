@@ -158,26 +158,23 @@ bool SegmentWindow::SaveSegments(const MapDocument& doc, std::string* error) con
   // The nine files change together: a house across a segment border must not end up half
   // saved. All are written first; only then do they replace the old ones.
   SafeFileWriter writers[kWindowSegments][kWindowSegments];
+  std::vector<SafeFileWriter*> finished;
+  std::vector<std::string> paths;
   for (int i = 0; i < kWindowSegments; ++i) {
     for (int j = 0; j < kWindowSegments; ++j) {
       if (SegmentNames[i][j].empty()) continue;
-      if (!WriteSegment(writers[i][j], doc, SegmentPath(i, j), kSegmentSide * i,
-                        kSegmentSide * j, error)) {
+      paths.push_back(SegmentPath(i, j));
+      if (!WriteSegment(writers[i][j], doc, paths.back(), kSegmentSide * i, kSegmentSide * j,
+                        error)) {
         return false;
       }
+      finished.push_back(&writers[i][j]);
     }
   }
-  std::vector<SafeFileWriter*> replaced;
-  for (int i = 0; i < kWindowSegments; ++i) {
-    for (int j = 0; j < kWindowSegments; ++j) {
-      if (SegmentNames[i][j].empty()) continue;
-      if (!writers[i][j].Replace(true)) {
-        for (SafeFileWriter* w : replaced) w->RestoreOld();
-        if (error) *error = "cannot write '" + SegmentPath(i, j) + "'";
-        return false;
-      }
-      replaced.push_back(&writers[i][j]);
-    }
+  std::size_t failed = 0;
+  if (!ReplaceTogether(finished, &failed)) {
+    if (error) *error = "cannot write '" + paths[failed] + "'";
+    return false;
   }
   return true;
 }

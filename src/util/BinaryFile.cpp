@@ -401,6 +401,17 @@ void SafeFileWriter::Abandon() {
   wasNew_ = false;
 }
 
+bool ReplaceTogether(std::span<SafeFileWriter* const> writers, std::size_t* failed) {
+  for (std::size_t i = 0; i < writers.size(); ++i) {
+    if (!writers[i]->Replace(true)) {
+      if (failed) *failed = i;
+      for (std::size_t k = i; k > 0;) writers[--k]->RestoreOld();
+      return false;
+    }
+  }
+  return true;
+}
+
 void PlantWriteFault(const WriteFault& fault) {
   gFault = fault;
 }

@@ -102,6 +102,11 @@ class SafeFileWriter {
   bool wasNew_ = false;  // Replace(true) created the target: restoring removes it
 };
 
+// Replaces the files of finished writers one after the other; when one cannot be replaced the
+// ones before it get their old files back, so the group changes whole or not at all. False
+// with the index of the writer that failed in `failed`.
+bool ReplaceTogether(std::span<SafeFileWriter* const> writers, std::size_t* failed = nullptr);
+
 // A failure the tests plant in the file layer: the next writes fail the way a full disk or a
 // permission lost in the middle of a save does. `Count` is how far things go first: the bytes
 // accepted (a write that crosses the point is cut short there, then fails) or the file

@@ -139,24 +139,5 @@ TEST_F(BinaryFileTest, ReplacingKeepsPermissionsAndSymlinks) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
-TEST_F(BinaryFileTest, ReadOnlyFolderRefusesTheSaveAndKeepsTheOldFile) {
-  std::string folder = dir_.Path();
-  std::string file = dir_.File("f");
-  WriteFileBytes(file, Bytes("old"));
-  ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-  if (::access(folder.c_str(), W_OK) == 0) {
-    // Permissions do not stop this user; a process folder of /proc takes no new files from
-    // anybody, while its "comm" file may be written in place.
-    ::chmod(folder.c_str(), 0755);
-    folder = "/proc/self";
-    file = "/proc/self/comm";
-  }
-  const auto before = ReadFileBytes(file);
-  SafeFileWriter w;
-  EXPECT_FALSE(w.Open(file, SafeFileWriter::OldTail::Keep) && w.Write(Bytes("new")) && w.Commit());
-  ::chmod(dir_.Path().c_str(), 0755);
-  EXPECT_EQ(ReadFileBytes(file), before);
-}
-
 }  // namespace
 }  // namespace hl
