@@ -122,6 +122,12 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   SizeView();
 
   recovery_ = std::make_unique<RecoveryStore>(RecoveryStore::DefaultFolder());
+  if (!recovery_->Active()) {
+    // Editing goes on without copies; the designer should know that a crash would cost work.
+    statusBar()->showMessage(QString::fromStdString("No recovery copies: cannot use \"" +
+                                                    recovery_->Folder() + "\""),
+                             30000);
+  }
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");

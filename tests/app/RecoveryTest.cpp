@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStatusBar>
 #include <memory>
 #include <optional>
 
@@ -176,6 +177,24 @@ TEST_F(RecoveryTest, TheEditorOffersTheCopyAtStartAndTakesItOver) {
   RecoveryStore another(folder);
   EXPECT_TRUE(another.Orphans().empty());
   window.Recovery().Discard();
+}
+
+TEST_F(RecoveryTest, AFolderThatCannotBeUsedTurnsCopiesOffAndSaysSo) {
+  test::WriteFileBytes(dir_.File("plain-file"), {1});
+  RecoveryStore store(dir_.File("plain-file/recovery"));
+  EXPECT_FALSE(store.Active());
+  Editor e;
+  e.Commands.SetModified(true);
+  EXPECT_FALSE(store.Tick(e.Commands, *e.Doc, 0));
+  EXPECT_TRUE(store.Orphans().empty());
+
+  const QByteArray saved = qgetenv("HARBOURLIGHT_RECOVERY_DIR");
+  qputenv("HARBOURLIGHT_RECOVERY_DIR", QByteArray::fromStdString(dir_.File("plain-file")));
+  test::ScriptedQuestions q;
+  TFrmMain window(kBitCountData, dir_.Path(), &q);
+  qputenv("HARBOURLIGHT_RECOVERY_DIR", saved);
+  EXPECT_FALSE(window.Recovery().Active());
+  EXPECT_TRUE(window.statusBar()->currentMessage().contains("No recovery copies"));
 }
 
 }  // namespace
