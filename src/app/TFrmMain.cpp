@@ -124,9 +124,11 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   recovery_ = std::make_unique<RecoveryStore>(RecoveryStore::DefaultFolder());
   if (!recovery_->Active()) {
     // Editing goes on without copies; the designer should know that a crash would cost work.
-    statusBar()->showMessage(QString::fromStdString("No recovery copies: cannot use \"" +
-                                                    recovery_->Folder() + "\""),
-                             30000);
+    auto* off = new QLabel(QString::fromStdString("No recovery copies: cannot use \"" +
+                                                  recovery_->Folder() + "\""),
+                           this);
+    off->setObjectName("RecoveryOff");
+    statusBar()->addPermanentWidget(off);
   }
 
   Timer1 = new QTimer(this);

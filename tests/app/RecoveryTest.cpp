@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QStatusBar>
+#include <QLabel>
 #include <memory>
 #include <optional>
 
@@ -194,7 +194,9 @@ TEST_F(RecoveryTest, AFolderThatCannotBeUsedTurnsCopiesOffAndSaysSo) {
   TFrmMain window(kBitCountData, dir_.Path(), &q);
   qputenv("HARBOURLIGHT_RECOVERY_DIR", saved);
   EXPECT_FALSE(window.Recovery().Active());
-  EXPECT_TRUE(window.statusBar()->currentMessage().contains("No recovery copies"));
+  const auto* off = window.findChild<QLabel*>("RecoveryOff");
+  ASSERT_NE(off, nullptr);
+  EXPECT_TRUE(off->text().contains("No recovery copies"));
 }
 
 }  // namespace
