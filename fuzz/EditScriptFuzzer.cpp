@@ -73,9 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       doc->MapHeight() > 999) {
     abort();
   }
-  // Whatever the script did must save and load back cell for cell.
+  // Whatever the script did must save and load back cell for cell; a map resized to no
+  // columns or rows is refused by the writer, as no loader would take it back.
   const std::string path = hl::fuzz::ScratchDir() + "/script.map";
-  if (!hl::WriteMapCopy(*doc, path, hl::kBitCountData)) abort();
+  const bool empty = doc->MapWidth() == 0 || doc->MapHeight() == 0;
+  if (hl::WriteMapCopy(*doc, path, hl::kBitCountData) == empty) abort();
+  if (empty) return 0;
   auto again = std::make_unique<hl::MapDocument>();
   if (!hl::LoadMap(*again, path)) abort();
   if (again->MapWidth() != doc->MapWidth() || again->MapHeight() != doc->MapHeight()) abort();

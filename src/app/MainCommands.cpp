@@ -92,6 +92,10 @@ void MainCommands::Load(const std::string& name) {
 }
 
 bool MainCommands::SaveAs1Click() {
+  if (doc_.MapWidth() < 1 || doc_.MapHeight() < 1) {
+    questions_.Inform(kNoCellsToSave);
+    return false;
+  }
   const auto name = questions_.SaveMapName(mapFileName_);
   if (!name) return false;
   SaveMapReport report;

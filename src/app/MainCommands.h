@@ -26,6 +26,9 @@ class MainWindowHooks {
 class MainCommands {
  public:
   static constexpr int kMaxMapSide = 999;
+  static constexpr char kNoCellsToSave[] =
+      "A map of 0 columns or 0 rows cannot be saved: no editor could open it again. "
+      "Resize it first.";
 
   MainCommands(MapDocument& doc, Questions& questions, MainWindowHooks& window,
                std::uint8_t mapBitCount);

@@ -34,6 +34,12 @@ bool FitsStorage(int width, int height) {
   return width >= 0 && height >= 0 && width <= CellStorage::kSide && height <= CellStorage::kSide;
 }
 
+// A header without columns or rows is refused by every loader, so such a map is not written:
+// over an existing file it would make the whole file unreadable.
+bool Savable(int width, int height) {
+  return width >= 1 && height >= 1 && FitsStorage(width, height);
+}
+
 }  // namespace
 
 std::string TMapHeader::TitleText() const {
@@ -149,7 +155,7 @@ bool WriteCells(const MapDocument& doc, SafeFileWriter& file, std::uint8_t mapBi
 
 bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
              SaveMapReport* report) {
-  if (!FitsStorage(doc.MapWidth(), doc.MapHeight())) return false;
+  if (!Savable(doc.MapWidth(), doc.MapHeight())) return false;
 
   SafeFileWriter file;
   if (!file.Open(fileName, SafeFileWriter::OldTail::Keep)) return false;
@@ -165,7 +171,7 @@ bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitC
 }
 
 bool WriteMapCopy(const MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount) {
-  if (!FitsStorage(doc.MapWidth(), doc.MapHeight())) return false;
+  if (!Savable(doc.MapWidth(), doc.MapHeight())) return false;
   SafeFileWriter file;
   try {
     return file.Open(fileName, SafeFileWriter::OldTail::Drop) &&

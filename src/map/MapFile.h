@@ -42,8 +42,8 @@ struct SaveMapReport {
   int KeptInLibrary7 = 0;
 };
 
-// Writes the document as a map file. Object library 7 is moved to library 6 in the document
-// itself first. The previous file is replaced only once the new content is complete; bytes
+// Writes the document as a map file. A map of 0 columns or rows is not written (no loader
+// takes it back). Object library 7 is moved to library 6 in the document itself first. The previous file is replaced only once the new content is complete; bytes
 // of a longer previous file past the new end are kept.
 bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
              SaveMapReport* report = nullptr);

@@ -153,6 +153,17 @@ TEST_F(MainCommandsTest, ResizeKeepsTheOuterCellsAndMarksTheMapModified) {
   EXPECT_TRUE(c_.Modified());
   c_.Resize1Click();
   EXPECT_EQ(doc_->Cell(150, 150).Light, 4);
+
+  // No rows: saving is refused before the file dialog, and the map stays unsaved.
+  q_.SizeTexts = {std::pair{std::string("50"), std::string("0")}};
+  c_.Resize1Click();
+  EXPECT_EQ(doc_->MapHeight(), 0);
+  q_.SaveNames = {dir_.File("none.map")};
+  EXPECT_FALSE(c_.SaveAs1Click());
+  EXPECT_TRUE(c_.Modified());
+  EXPECT_EQ(q_.Messages, std::vector<std::string>{MainCommands::kNoCellsToSave});
+  EXPECT_TRUE(q_.SaveStartedAt.empty());
+  EXPECT_FALSE(test::FileExists(dir_.File("none.map")));
 }
 
 TEST_F(MainCommandsTest, MapScrollCasesAndTheirUndo) {

@@ -251,6 +251,17 @@ TEST_F(MapFileTest, SizesTheStorageCannotHoldAreNotSaved) {
   d().SetMapSize(10, -1);
   EXPECT_FALSE(SaveMap(d(), dir_.File("a.map"), kBitCountData));
   EXPECT_FALSE(test::FileExists(dir_.File("a.map")));
+
+  // A map resized to no rows would overwrite a good file with a header no loader takes.
+  d().SetMapSize(10, 10);
+  ASSERT_TRUE(SaveMap(d(), dir_.File("a.map"), kBitCountData));
+  const auto good = test::ReadFileBytes(dir_.File("a.map"));
+  for (auto [w, h] : {std::pair{0, 10}, std::pair{10, 0}}) {
+    d().SetMapSize(w, h);
+    EXPECT_FALSE(SaveMap(d(), dir_.File("a.map"), kBitCountData));
+    EXPECT_FALSE(WriteMapCopy(d(), dir_.File("a.map"), kBitCountData));
+    EXPECT_EQ(test::ReadFileBytes(dir_.File("a.map")), good);
+  }
 }
 
 TEST(MapHeader, TitleTextStopsAtSixteenCharacters) {
