@@ -189,6 +189,14 @@ TEST(HlmapApply, ScriptsRebuildTheSameMapWithTheSameSeed) {
   EXPECT_EQ(bad.Err.rfind("hlmap: line 1: ", 0), 0u) << bad.Err;
   EXPECT_FALSE(test::FileExists(dir.File("c.map")));
   EXPECT_EQ(test::Hlmap({"apply", "new:0x5", dir.File("c.map")}).Code, 2);
+
+  const std::string shrink = "resize 30 0\n";
+  test::WriteFileBytes(script, {shrink.begin(), shrink.end()});
+  const auto empty =
+      test::Hlmap({"apply", dir.File("a.map"), dir.File("a.map"), "--script", script});
+  EXPECT_EQ(empty.Code, 1);
+  EXPECT_NE(empty.Err.find("0 columns or rows"), std::string::npos) << empty.Err;
+  EXPECT_EQ(test::ReadFileBytes(dir.File("a.map")), test::ReadFileBytes(dir.File("b.map")));
 }
 
 }  // namespace
