@@ -217,7 +217,8 @@ std::vector<RecoveredMap> RecoveryStore::Orphans() const {
     // A running editor's copy is its own business.
     if (running(id)) continue;
     auto copy = ReadInfo(File(id, ".info"));
-    if (!copy) continue;
+    struct stat map {};
+    if (!copy || ::stat(File(id, ".map").c_str(), &map) != 0 || !S_ISREG(map.st_mode)) continue;
     copy->Id = id;
     copy->CopyPath = File(id, ".map");
     found.push_back(*copy);

@@ -387,7 +387,11 @@ void TFrmMain::OfferRecovery() {
       continue;
     }
     const std::string name = copy.SegmentDir.empty() ? copy.OriginalName : std::string();
-    if (!commands_->RestoreRecovered(copy.CopyPath, name)) return;
+    if (!commands_->RestoreRecovered(copy.CopyPath, name)) {
+      // Said so already; a copy that cannot be read is not offered again at every start.
+      recovery_->Forget(copy);
+      continue;
+    }
     // The restored map is this editor's unsaved work now; its copy takes over at once.
     recovery_->WriteNow(*commands_, *doc_, SteadySeconds());
     recovery_->Forget(copy);

@@ -128,6 +128,7 @@ TEST_F(RecoveryTest, DamagedCopiesAreNotOfferedOrNotRestored) {
 
   const std::string good = "Harbourlight recovery 1\nname=a.map\nformat=0\nsaved=9\n";
   test::WriteFileBytes(folder_ + "/hl-3-3.info", {good.begin(), good.end()});
+  EXPECT_TRUE(store.Orphans().empty()) << "a description without its map";
   test::WriteFileBytes(folder_ + "/hl-3-3.map", {1, 2, 3});
   const auto orphans = store.Orphans();
   ASSERT_EQ(orphans.size(), 1u);
@@ -177,6 +178,18 @@ TEST_F(RecoveryTest, TheEditorOffersTheCopyAtStartAndTakesItOver) {
   RecoveryStore another(folder);
   EXPECT_TRUE(another.Orphans().empty());
   window.Recovery().Discard();
+
+  // A copy whose map cannot be read is reported once and not offered again.
+  const std::string info = "Harbourlight recovery 1\nname=b.map\nformat=16\nsaved=9\n";
+  test::WriteFileBytes(folder + "/hl-4-4.info", {info.begin(), info.end()});
+  test::WriteFileBytes(folder + "/hl-4-4.map", {1, 2, 3});
+  test::ScriptedQuestions again;
+  again.Replies = {Reply::Yes};
+  TFrmMain third(kBitCountData, dir_.Path(), &again);
+  third.OfferRecovery();
+  EXPECT_EQ(again.Messages.size(), 1u);
+  EXPECT_FALSE(third.Commands().Modified());
+  EXPECT_TRUE(RecoveryStore(folder).Orphans().empty());
 }
 
 TEST_F(RecoveryTest, AFolderThatCannotBeUsedTurnsCopiesOffAndSaysSo) {
