@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "images/Compress.h"
-#include "images/Decompress.h"
+#include "images/codec/Compress.h"
+#include "images/codec/Decompress.h"
 #include "images/LibraryWriter.h"
 #include "images/TFirImages.h"
 #include "images/TWilImages.h"

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "images/Compress.h"
+#include "images/codec/Compress.h"
 #include "images/TFirImages.h"
 #include "images/TWilImages.h"
 #include "util/BinaryFile.h"

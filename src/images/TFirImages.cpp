@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "images/Decompress.h"
+#include "images/codec/Decompress.h"
 #include "util/LittleEndian.h"
 #include "util/TextHelpers.h"
 

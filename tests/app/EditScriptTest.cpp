@@ -5,10 +5,8 @@
 
 #include "TempDir.h"
 #include "app/EditScript.h"
-#include "cli/RunHlmap.h"
 #include "map/MapFile.h"
 #include "tools/BigTilePainter.h"
-#include "view/TestLibraries.h"
 
 namespace hl {
 namespace {
@@ -162,42 +160,6 @@ TEST_F(EditScriptTest, SelectionsAreCheckedAgainstTheLibraries) {
   EXPECT_EQ(Run("object 60\n", limits)->Line, 1);
 }
 
-TEST(HlmapApply, ScriptsRebuildTheSameMapWithTheSameSeed) {
-  test::TempDir dir;
-  test::WriteTestLibraries(dir.Path());
-  const std::string script = dir.File("paint.txt");
-  test::WriteFileBytes(
-      script, std::vector<std::uint8_t>{'l', 'a', 'y', 'e', 'r', ' ', '0', '\n', 'p', 'r', 'e', 's',
-                                        's', ' ', '8', ' ', '8', '\n'});
-  for (const char* out : {"a.map", "b.map"}) {
-    const auto r = test::Hlmap({"apply", "new:30x20", dir.File(out), "--seed", "11", "--script",
-                                script, "--libs", dir.Path()});
-    ASSERT_EQ(r.Code, 0) << r.Err;
-  }
-  EXPECT_EQ(test::ReadFileBytes(dir.File("a.map")), test::ReadFileBytes(dir.File("b.map")));
-  auto doc = std::make_unique<MapDocument>();
-  ASSERT_TRUE(LoadMap(*doc, dir.File("a.map")));
-  EXPECT_EQ(doc->MapWidth(), 30);
-  EXPECT_GE(doc->GetBackTile(8, 8), 0);
-
-  // The test libraries have 10 tiles: group 1 does not exist there.
-  test::WriteFileBytes(script, std::vector<std::uint8_t>{'b', 'i', 'g', '-', 'g', 'r', 'o', 'u',
-                                                         'p', ' ', '1', '\n'});
-  const auto bad = test::Hlmap(
-      {"apply", "new:30x20", dir.File("c.map"), "--script", script, "--libs", dir.Path()});
-  EXPECT_EQ(bad.Code, 2);
-  EXPECT_EQ(bad.Err.rfind("hlmap: line 1: ", 0), 0u) << bad.Err;
-  EXPECT_FALSE(test::FileExists(dir.File("c.map")));
-  EXPECT_EQ(test::Hlmap({"apply", "new:0x5", dir.File("c.map")}).Code, 2);
-
-  const std::string shrink = "resize 30 0\n";
-  test::WriteFileBytes(script, {shrink.begin(), shrink.end()});
-  const auto empty =
-      test::Hlmap({"apply", dir.File("a.map"), dir.File("a.map"), "--script", script});
-  EXPECT_EQ(empty.Code, 1);
-  EXPECT_NE(empty.Err.find("0 columns or rows"), std::string::npos) << empty.Err;
-  EXPECT_EQ(test::ReadFileBytes(dir.File("a.map")), test::ReadFileBytes(dir.File("b.map")));
-}
 
 }  // namespace
 }  // namespace hl

@@ -1,60 +1,23 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLabel>
 #include <memory>
 #include <optional>
 
 #include "ScriptedQuestions.h"
 #include "TempDir.h"
+#include "app/RecoveryFixture.h"
 #include "app/MainCommands.h"
 #include "app/Recovery.h"
-#include "app/TFrmMain.h"
 #include "map/MapFile.h"
 
 namespace hl {
 namespace {
 
 using Reply = Questions::Reply;
-
-// Cells that tell maps apart, with an object of library 7 that a real save would move.
-void Paint(MapDocument& doc, int seed) {
-  doc.SetMapSize(12, 9);
-  for (int x = 0; x < 12; ++x) {
-    for (int y = 0; y < 9; ++y) {
-      TMapCell c{};
-      c.BackTile = static_cast<std::uint16_t>(x * 31 + y + seed);
-      c.Light = static_cast<std::uint8_t>((x + y + seed) % 5);
-      doc.SetCell(x, y, c);
-    }
-  }
-  TMapCell object{};
-  object.ObjectImage = 12;
-  object.ObjectLib = 7;
-  doc.SetCell(3, 4, object);
-}
-
-bool SameCells(const MapDocument& a, const MapDocument& b) {
-  if (a.MapWidth() != b.MapWidth() || a.MapHeight() != b.MapHeight()) return false;
-  for (int x = 0; x < a.MapWidth(); ++x)
-    for (int y = 0; y < a.MapHeight(); ++y)
-      if (!(a.Cell(x, y) == b.Cell(x, y))) return false;
-  return true;
-}
-
-// One editor's document state, as the main window holds it.
-struct Editor {
-  std::unique_ptr<MapDocument> Doc = std::make_unique<MapDocument>();
-  test::ScriptedQuestions Q;
-  test::RecordingWindow Window;
-  MainCommands Commands{*Doc, Q, Window, kBitCountData};
-};
-
-class RecoveryTest : public ::testing::Test {
- protected:
-  test::TempDir dir_;
-  std::string folder_ = dir_.File("state/recovery");
-};
+using test::Editor;
+using test::Paint;
+using test::RecoveryTest;
+using test::SameCells;
 
 TEST_F(RecoveryTest, CopiesAreWrittenAtMostOnceAMinuteAndDroppedOnceSaved) {
   Editor e;
@@ -141,75 +104,6 @@ TEST_F(RecoveryTest, DamagedCopiesAreNotOfferedOrNotRestored) {
   EXPECT_EQ(e.Q.Messages.size(), 1u);
   EXPECT_EQ(e.Doc->MapWidth(), 12);
   EXPECT_FALSE(e.Commands.Modified());
-}
-
-TEST_F(RecoveryTest, TheEditorOffersTheCopyAtStartAndTakesItOver) {
-  const std::string folder = RecoveryStore::DefaultFolder();
-  ASSERT_FALSE(folder.empty());
-  auto reference = std::make_unique<MapDocument>();
-  {
-    Editor crashed;
-    Paint(*crashed.Doc, 4);
-    Paint(*reference, 4);
-    crashed.Commands.SetModified(true);
-    RecoveryStore store(folder);
-    ASSERT_TRUE(store.WriteNow(crashed.Commands, *crashed.Doc, 0));
-  }
-  test::ScriptedQuestions declining;
-  declining.Replies = {Reply::Cancel};
-  {
-    TFrmMain window(kBitCountData, dir_.Path(), &declining);
-    window.OfferRecovery();
-    EXPECT_FALSE(SameCells(window.Document(), *reference));
-    window.Recovery().Discard();
-  }
-  ASSERT_EQ(declining.Asked.size(), 1u);
-  EXPECT_NE(declining.Asked[0].find("Untitled.map"), std::string::npos) << declining.Asked[0];
-
-  test::ScriptedQuestions q;
-  q.Replies = {Reply::Yes};
-  TFrmMain window(kBitCountData, dir_.Path(), &q);
-  window.OfferRecovery();
-  ASSERT_EQ(q.Asked.size(), 1u) << "a cancelled offer comes back at the next start";
-  EXPECT_TRUE(SameCells(window.Document(), *reference));
-  EXPECT_TRUE(window.Commands().Modified());
-  // The editor's own copy replaces the old one at once, so a second crash loses nothing.
-  EXPECT_TRUE(window.Recovery().HasCopy());
-  RecoveryStore another(folder);
-  EXPECT_TRUE(another.Orphans().empty());
-  window.Recovery().Discard();
-
-  // A copy whose map cannot be read is reported once and not offered again.
-  const std::string info = "Harbourlight recovery 1\nname=b.map\nformat=16\nsaved=9\n";
-  test::WriteFileBytes(folder + "/hl-4-4.info", {info.begin(), info.end()});
-  test::WriteFileBytes(folder + "/hl-4-4.map", {1, 2, 3});
-  test::ScriptedQuestions again;
-  again.Replies = {Reply::Yes};
-  TFrmMain third(kBitCountData, dir_.Path(), &again);
-  third.OfferRecovery();
-  EXPECT_EQ(again.Messages.size(), 1u);
-  EXPECT_FALSE(third.Commands().Modified());
-  EXPECT_TRUE(RecoveryStore(folder).Orphans().empty());
-}
-
-TEST_F(RecoveryTest, AFolderThatCannotBeUsedTurnsCopiesOffAndSaysSo) {
-  test::WriteFileBytes(dir_.File("plain-file"), {1});
-  RecoveryStore store(dir_.File("plain-file/recovery"));
-  EXPECT_FALSE(store.Active());
-  Editor e;
-  e.Commands.SetModified(true);
-  EXPECT_FALSE(store.Tick(e.Commands, *e.Doc, 0));
-  EXPECT_TRUE(store.Orphans().empty());
-
-  const QByteArray saved = qgetenv("HARBOURLIGHT_RECOVERY_DIR");
-  qputenv("HARBOURLIGHT_RECOVERY_DIR", QByteArray::fromStdString(dir_.File("plain-file")));
-  test::ScriptedQuestions q;
-  TFrmMain window(kBitCountData, dir_.Path(), &q);
-  qputenv("HARBOURLIGHT_RECOVERY_DIR", saved);
-  EXPECT_FALSE(window.Recovery().Active());
-  const auto* off = window.findChild<QLabel*>("RecoveryOff");
-  ASSERT_NE(off, nullptr);
-  EXPECT_TRUE(off->text().contains("No recovery copies"));
 }
 
 }  // namespace

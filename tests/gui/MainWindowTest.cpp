@@ -11,9 +11,9 @@
 #include <memory>
 
 #include "TempDir.h"
-#include "app/Dialogs.h"
+#include "app/ui/Dialogs.h"
 #include "app/ScriptedQuestions.h"
-#include "app/TFrmMain.h"
+#include "app/ui/TFrmMain.h"
 #include "images/TFirImages.h"
 #include "images/TWilImages.h"
 #include "view/TestLibraries.h"

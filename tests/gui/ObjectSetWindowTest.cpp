@@ -8,7 +8,7 @@
 #include "TempDir.h"
 #include "app/ScriptedQuestions.h"
 #include "objects/SetCells.h"
-#include "app/TFrmMain.h"
+#include "app/ui/TFrmMain.h"
 #include "objects/ui/TFrmObjSet.h"
 #include "view/TestLibraries.h"
 

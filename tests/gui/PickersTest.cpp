@@ -6,7 +6,7 @@
 
 #include "TempDir.h"
 #include "app/ScriptedQuestions.h"
-#include "app/TFrmMain.h"
+#include "app/ui/TFrmMain.h"
 #include "images/LibraryWriter.h"
 #include "view/TestLibraries.h"
 

@@ -7,7 +7,7 @@
 
 #include "TempDir.h"
 #include "app/ScriptedQuestions.h"
-#include "app/TFrmMain.h"
+#include "app/ui/TFrmMain.h"
 #include "map/MapFile.h"
 #include "view/TestLibraries.h"
 

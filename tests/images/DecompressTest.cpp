@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "images/Compress.h"
-#include "images/Decompress.h"
+#include "images/codec/Compress.h"
+#include "images/codec/Decompress.h"
 
 namespace hl {
 namespace {

@@ -4,15 +4,10 @@
 #include <string>
 
 #include "TempDir.h"
-#include "cli/RunHlmap.h"
 #include "objects/ObjectSets.h"
 
 namespace hl {
 namespace {
-
-std::vector<std::uint8_t> Bytes(const std::string& s) {
-  return {s.begin(), s.end()};
-}
 
 TEST(SetNumbers, OldLayoutConversionAndItsLimits) {
   EXPECT_EQ(ParseSetNumber("20005", 0, false), 131075);
@@ -168,18 +163,6 @@ TEST_F(SetListTest, ChangesAreRememberedUntilSavedOrLoaded) {
   EXPECT_EQ(list_.Items.size(), 1u);
 }
 
-TEST_F(SetListTest, HlmapSetsPrintsAndSaves) {
-  test::WriteFileBytes(dir_.File("old.set"), Bytes("[0]\r\n1 0 -1 20005 0 0 0 f 2 0 0 \r\n"));
-  const auto r = test::Hlmap({"sets", dir_.File("old.set"), "--save", dir_.File("new.set")});
-  ASSERT_EQ(r.Code, 0) << r.Err;
-  EXPECT_EQ(r.Out,
-            "{\"sets\":[[{\"X\":1,\"Y\":0,\"TileIndex\":-1,\"ObjIndex\":131075,\"AniFrame\":0,"
-            "\"AniTick\":0,\"Alpha\":0,\"Light\":2,\"Door\":0,\"DoorOffset\":0,\"Marks\":0}]]}\n");
-  const auto saved = test::ReadFileBytes(dir_.File("new.set"));
-  EXPECT_EQ(std::string(saved.begin(), saved.end()),
-            "NEW\r\n[0]\r\n1 0 -1 131075 0 0 0 f 2 0 0 \r\n");
-  EXPECT_EQ(test::Hlmap({"sets", dir_.File("missing.set")}).Code, 1);
-}
 
 }  // namespace
 }  // namespace hl

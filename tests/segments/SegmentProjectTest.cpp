@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "TempDir.h"
-#include "cli/RunHlmap.h"
+#include "segments/SegmentFixture.h"
 #include "map/MapFile.h"
 #include "segments/SegmentProject.h"
 #include "util/BinaryFile.h"
@@ -11,32 +11,8 @@
 namespace hl {
 namespace {
 
-// A cell that says which segment and which cell of it it is.
-TMapCell Marker(int seg, int x, int y) {
-  return TMapCell{static_cast<std::uint16_t>(seg + 1), static_cast<std::uint16_t>(x + 1),
-                  static_cast<std::uint16_t>(y + 1), 0, 0, 0, 0, 0, 0};
-}
-
-class SegmentTest : public ::testing::Test {
- protected:
-  // Writes segment (col, row) of the world with ident A as a full 40 x 40 file.
-  void WriteSegment(int col, int row) {
-    auto doc = std::make_unique<MapDocument>();
-    for (int x = 0; x < 40; ++x)
-      for (int y = 0; y < 40; ++y) doc->SetCell(x, y, Marker(col * 10 + row, x, y));
-    std::string error;
-    ASSERT_TRUE(SaveSegment(*doc, dir_.File(SegmentName("A", col, row) + ".sem"), 0, 0, &error));
-  }
-  SegmentWindow Window(int cols, int rows, int col, int row) {
-    SegmentWindow w;
-    w.ProjectDir = dir_.Path() + "/";
-    w.PickWindow("A", cols, rows, col, row);
-    return w;
-  }
-  test::TempDir dir_;
-  std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
-  std::string error_;
-};
+using test::Marker;
+using test::SegmentTest;
 
 TEST(SegmentNames, RowFirstAndWiderPastRow899) {
   EXPECT_EQ(SegmentName("A", 2, 0), "A100102");
@@ -186,30 +162,6 @@ TEST_F(SegmentTest, AWindowIsSavedWholeOrNotAtAll) {
   EXPECT_EQ(again->Cell(100, 60), Marker(77, 2, 1));
 }
 
-TEST_F(SegmentTest, HlmapCutsAndStoresWindows) {
-  for (int c = 0; c < 4; ++c)
-    for (int r = 0; r < 3; ++r) WriteSegment(c, r);
-  const std::string project = dir_.File("w.mp");
-  ASSERT_TRUE(WriteProject(project, {"A", 4, 3}, &error_));
-  const std::string out = dir_.File("win.map");
-  auto r = test::Hlmap({"seg-window", project, "1", "0", out});
-  ASSERT_EQ(r.Code, 0) << r.Err;
-  ASSERT_TRUE(LoadMap(*doc_, out));
-  EXPECT_EQ(doc_->MapWidth(), 120);
-  EXPECT_EQ(doc_->Cell(0, 0), Marker(10, 0, 0));
-  EXPECT_EQ(doc_->Cell(119, 80), Marker(32, 39, 0));
-
-  doc_->SetCell(119, 80, Marker(77, 1, 1));
-  ASSERT_TRUE(SaveMap(*doc_, out, kBitCountData));
-  r = test::Hlmap({"seg-store", project, "1", "0", out});
-  ASSERT_EQ(r.Code, 0) << r.Err;
-  auto seg = std::make_unique<MapDocument>();
-  ASSERT_TRUE(LoadMap(*seg, dir_.File("A102103.sem")));
-  EXPECT_EQ(seg->Cell(39, 0), Marker(77, 1, 1));
-
-  EXPECT_NE(test::Hlmap({"seg-window", project, "4", "0", out}).Code, 0);
-  EXPECT_NE(test::Hlmap({"seg-window", dir_.File("none.mp"), "0", "0", out}).Code, 0);
-}
 
 }  // namespace
 }  // namespace hl

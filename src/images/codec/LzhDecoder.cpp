@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "images/Decompress.h"
+#include "images/codec/Decompress.h"
 #include "util/LittleEndian.h"
 
 namespace hl {

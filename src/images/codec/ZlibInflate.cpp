@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "images/Decompress.h"
+#include "images/codec/Decompress.h"
 
 namespace hl {
 

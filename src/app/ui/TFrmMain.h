@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/MainCommands.h"
-#include "app/QtQuestions.h"
+#include "app/ui/QtQuestions.h"
 #include "app/Recovery.h"
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
@@ -19,7 +19,7 @@
 #include "objects/ui/TFrmObjEdit.h"
 #include "objects/ui/TFrmObjSet.h"
 #include "app/SegmentCommands.h"
-#include "app/TFrmSegment.h"
+#include "segments/ui/TFrmSegment.h"
 #include "tools/ToolDispatch.h"
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"

@@ -1,4 +1,4 @@
-#include "images/Compress.h"
+#include "images/codec/Compress.h"
 
 #include <zlib.h>
 

@@ -1,6 +1,5 @@
-#include "app/Dialogs.h"
+#include "app/ui/Dialogs.h"
 
-#include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -72,50 +71,6 @@ TFrmScrollMap::TFrmScrollMap(QWidget* parent) : QDialog(parent) {
   form->addRow("Cords Y", EdY);
   auto* ok = new QPushButton("Ok", this);
   ok->setObjectName("BtnOk");
-  ok->setDefault(true);
-  form->addRow(ok);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-}
-
-TFrmGetLight::TFrmGetLight(QWidget* parent) : QDialog(parent) {
-  setObjectName("FrmGetLight");
-  setWindowTitle("Light");
-  auto* layout = new QVBoxLayout(this);
-  auto* label = new QLabel("Light Value (0..4)", this);
-  label->setObjectName("Label1");
-  Edit1 = new QLineEdit("0", this);
-  Edit1->setObjectName("Edit1");
-  auto* ok = new QPushButton("Ok", this);
-  ok->setObjectName("BitBtn1");
-  ok->setDefault(true);
-  layout->addWidget(label);
-  layout->addWidget(Edit1);
-  layout->addWidget(ok);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-}
-
-void TFrmGetLight::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  // Typing a number and Enter is all it takes.
-  Edit1->setFocus();
-  Edit1->selectAll();
-}
-
-TFrmDoorDlg::TFrmDoorDlg(QWidget* parent) : QDialog(parent) {
-  setObjectName("FrmDoorDlg");
-  setWindowTitle("FrmDoorDlg");
-  auto* form = new QFormLayout(this);
-  CkDoor = new QCheckBox("Door", this);
-  CkDoor->setObjectName("CkDoor");
-  EdIndex = new QLineEdit(this);
-  EdIndex->setObjectName("EdIndex");
-  EdOffset = new QLineEdit(this);
-  EdOffset->setObjectName("EdOffset");
-  form->addRow(CkDoor);
-  form->addRow("Index", EdIndex);
-  form->addRow("Offset", EdOffset);
-  auto* ok = new QPushButton("Ok(&O)", this);
-  ok->setObjectName("BitBtn1");
   ok->setDefault(true);
   form->addRow(ok);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

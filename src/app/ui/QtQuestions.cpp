@@ -1,11 +1,12 @@
-#include "app/QtQuestions.h"
+#include "app/ui/QtQuestions.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "app/Dialogs.h"
+#include "app/ui/Dialogs.h"
+#include "tools/ui/AttributeDialogs.h"
 
 namespace hl {
 

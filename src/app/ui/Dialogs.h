@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -32,25 +31,6 @@ class TFrmScrollMap : public QDialog {
   explicit TFrmScrollMap(QWidget* parent = nullptr);
   QLineEdit* EdX;
   QLineEdit* EdY;
-};
-
-// "Light": one number, "Light Value (0..4)" (the range is a hint, not a limit).
-class TFrmGetLight : public QDialog {
- public:
-  explicit TFrmGetLight(QWidget* parent = nullptr);
-  QLineEdit* Edit1;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-};
-
-// "FrmDoorDlg": the door flag, index and offset.
-class TFrmDoorDlg : public QDialog {
- public:
-  explicit TFrmDoorDlg(QWidget* parent = nullptr);
-  QCheckBox* CkDoor;
-  QLineEdit* EdIndex;
-  QLineEdit* EdOffset;
 };
 
 // "About": a picture, "Close" and "Visit Us".

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <string>
 
-#include "app/Dialogs.h"
-#include "app/TFrmMain.h"
+#include "app/ui/Dialogs.h"
+#include "app/ui/TFrmMain.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {

@@ -1,4 +1,4 @@
-#include "images/Decompress.h"
+#include "images/codec/Decompress.h"
 
 namespace hl {
 

@@ -1,4 +1,4 @@
-#include "app/TFrmSegment.h"
+#include "segments/ui/TFrmSegment.h"
 
 #include <QFileDialog>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "app/TFrmMain.h"
+#include "app/ui/TFrmMain.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,7 +12,7 @@
 #include <QToolBar>
 #include <chrono>
 
-#include "app/Dialogs.h"
+#include "app/ui/Dialogs.h"
 #include "images/BmpFile.h"
 #include "tools/PickerRules.h"
 #include "util/TextHelpers.h"

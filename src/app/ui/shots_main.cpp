@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/TFrmMain.h"
+#include "app/ui/TFrmMain.h"
 #include "images/PngFile.h"
 
 namespace {

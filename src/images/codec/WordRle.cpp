@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "images/Decompress.h"
+#include "images/codec/Decompress.h"
 #include "util/LittleEndian.h"
 
 namespace hl {
