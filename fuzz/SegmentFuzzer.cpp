@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto doc = std::make_unique<hl::MapDocument>();
   window.LoadSegments(*doc);
   // Nothing lands outside the window (checked as memory blocks, a million cells each time).
-  static const std::vector<std::uint8_t> zeros(sizeof(hl::TMapCell) * hl::MapDocument::kStorageSide);
-  for (int x = 0; x < hl::MapDocument::kStorageSide; ++x) {
+  static const std::vector<std::uint8_t> zeros(sizeof(hl::TMapCell) * hl::kStorageSide);
+  for (int x = 0; x < hl::kStorageSide; ++x) {
     const auto* column = reinterpret_cast<const std::uint8_t*>(doc->Cells().ColumnAt(x).data());
     const std::size_t from = x < hl::kWindowCells ? sizeof(hl::TMapCell) * hl::kWindowCells : 0;
     if (std::memcmp(column + from, zeros.data(), zeros.size() - from) != 0) abort();

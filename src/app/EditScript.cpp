@@ -1,10 +1,12 @@
 #include "app/EditScript.h"
 
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "tools/AttributeTools.h"
 #include "util/BinaryFile.h"
+#include "map/Zoom.h"
 #include "util/TextHelpers.h"
 
 namespace hl {
@@ -24,22 +26,6 @@ std::optional<int> Number(const std::string& word) {
   const int v = StrToIntDefault(word, kNone);
   if (v == kNone && word != "-2147483648") return std::nullopt;
   return v;
-}
-
-// "0.4" or "1.25" as hundredths within the zoom buttons' range.
-std::optional<int> Zoom(const std::string& word) {
-  const auto dot = word.find('.');
-  const std::string whole = word.substr(0, dot);
-  std::string fraction = dot == std::string::npos ? "" : word.substr(dot + 1);
-  if (whole.empty() || fraction.size() > 2 || whole.size() > 1) return std::nullopt;
-  if (whole.find_first_not_of("0123456789") != std::string::npos ||
-      fraction.find_first_not_of("0123456789") != std::string::npos) {
-    return std::nullopt;
-  }
-  fraction.resize(2, '0');
-  const int z = std::stoi(whole) * 100 + std::stoi(fraction);
-  if (z < 5 || z > 200) return std::nullopt;
-  return z;
 }
 
 enum class LineRead { Line, End, TooLong };
@@ -140,7 +126,7 @@ EditScript::EditScript(MapDocument& doc, std::uint8_t mapBitCount, std::uint32_t
       hooks_(std::make_unique<Hooks>()),
       answers_(std::make_unique<Answers>(*this)) {
   // As in the editor once its window is shown.
-  tools_.LayerMode = 1;
+  tools_.LayerMode = LayerMode::Small;
   dispatch_ = std::make_unique<ToolDispatch>(doc_, tools_, *hooks_, random_, *hooks_, *answers_);
   commands_ = std::make_unique<MainCommands>(doc_, *answers_, *hooks_, mapBitCount);
   dispatch_->SetCurrentSetSource([this] { return sets_.GetSet(setRow_); });
@@ -180,69 +166,122 @@ bool EditScript::TakeActions(std::uint64_t count) {
   return true;
 }
 
-std::optional<std::string> EditScript::RunLine(const std::string& line) {
-  const std::string tooMuch = "the script does more than its limit of actions";
-  const std::vector<std::string> w = Words(line);
-  const std::string& command = w[0];
-  auto numberAt = [&](std::size_t i) -> std::optional<int> {
-    return i < w.size() ? Number(w[i]) : std::nullopt;
-  };
-  auto exactly = [&](std::size_t n) { return w.size() == n + 1; };
+// One line taken apart: its words, and the whole text for verbs that take the rest of it.
+struct EditScript::Line {
+  const std::vector<std::string>& W;
+  const std::string& Text;
 
-  if (command == "tool") {
-    const auto n = numberAt(1);
-    if (!exactly(1) || !n || *n < 0 || *n > 6) return "expected: tool N (0 to 6)";
-    tools_.ToolMode = *n;
-  } else if (command == "layer") {
-    const auto n = numberAt(1);
-    if (!exactly(1) || !n || *n < 0 || *n > 5) return "expected: layer N (0 to 5)";
-    tools_.LayerMode = *n;
-  } else if (command == "zoom") {
-    const auto z = exactly(1) ? Zoom(w[1]) : std::nullopt;
+  std::optional<int> NumberAt(std::size_t i) const {
+    return i < W.size() ? Number(W[i]) : std::nullopt;
+  }
+  // The verb and exactly n words after it.
+  bool Exactly(std::size_t n) const { return W.size() == n + 1; }
+};
+
+// What each verb does. The table below names them; its order is the order of the help text.
+struct EditScript::Verbs {
+  using Result = std::optional<std::string>;
+  static constexpr const char* kTooMuch = "the script does more than its limit of actions";
+
+  static Result Tool(EditScript& s, const Line& l) {
+    const auto n = l.NumberAt(1);
+    if (!l.Exactly(1) || !n || *n < 0 || *n > static_cast<int>(ToolMode::UpdateDoors))
+      return "expected: tool N (0 to 6)";
+    s.tools_.ToolMode = static_cast<ToolMode>(*n);
+    return std::nullopt;
+  }
+  static Result Layer(EditScript& s, const Line& l) {
+    const auto n = l.NumberAt(1);
+    if (!l.Exactly(1) || !n || *n < 0 || *n >= kLayerModes) return "expected: layer N (0 to 5)";
+    s.tools_.LayerMode = static_cast<LayerMode>(*n);
+    return std::nullopt;
+  }
+  static Result Zoom(EditScript& s, const Line& l) {
+    const auto z = l.Exactly(1) ? ParseZoom(l.W[1]) : std::nullopt;
     if (!z) return "expected: zoom Z (0.05 to 2, at most two decimals)";
-    zoom_ = *z;
-  } else if (command == "big-group") {
-    const auto g = numberAt(1);
-    if (!exactly(1) || !g || *g >= limits_.BigTileGroups || !tools_.SetBigTileGroup(*g)) {
-      return "expected: big-group G (0 to " + std::to_string(limits_.BigTileGroups - 1) + ")";
+    s.zoom_ = *z;
+    return std::nullopt;
+  }
+  static Result BigGroup(EditScript& s, const Line& l) {
+    const auto g = l.NumberAt(1);
+    if (!l.Exactly(1) || !g || *g >= s.limits_.BigTileGroups || !s.tools_.SetBigTileGroup(*g)) {
+      return "expected: big-group G (0 to " + std::to_string(s.limits_.BigTileGroups - 1) + ")";
     }
-  } else if (command == "small-group") {
-    const auto g = numberAt(1);
-    if (!exactly(1) || !g || *g >= limits_.SmallTileGroups || !tools_.SetSmallTileGroup(*g)) {
-      return "expected: small-group G (0 to " + std::to_string(limits_.SmallTileGroups - 1) + ")";
+    return std::nullopt;
+  }
+  static Result SmallGroup(EditScript& s, const Line& l) {
+    const auto g = l.NumberAt(1);
+    if (!l.Exactly(1) || !g || *g >= s.limits_.SmallTileGroups ||
+        !s.tools_.SetSmallTileGroup(*g)) {
+      return "expected: small-group G (0 to " + std::to_string(s.limits_.SmallTileGroups - 1) +
+             ")";
     }
-  } else if (command == "tile") {
-    const auto t = numberAt(1);
-    if (!exactly(1) || !t || *t >= limits_.Tiles || !tools_.SetCurrentTile(*t)) {
-      return "expected: tile T (-1 to " + std::to_string(limits_.Tiles - 1) + ")";
+    return std::nullopt;
+  }
+  static Result Tile(EditScript& s, const Line& l) {
+    const auto t = l.NumberAt(1);
+    if (!l.Exactly(1) || !t || *t >= s.limits_.Tiles || !s.tools_.SetCurrentTile(*t)) {
+      return "expected: tile T (-1 to " + std::to_string(s.limits_.Tiles - 1) + ")";
     }
-  } else if (command == "object") {
-    const auto i = numberAt(1);
-    if (!exactly(1) || !i || *i < -1) return "expected: object N (an ObjectIndex, or -1)";
+    return std::nullopt;
+  }
+  static Result Object(EditScript& s, const Line& l) {
+    const auto i = l.NumberAt(1);
+    if (!l.Exactly(1) || !i || *i < -1) return "expected: object N (an ObjectIndex, or -1)";
     if (*i >= 0) {
-      const int slot = *i / 65535, image = *i % 65535;
-      const int images = slot < 20 ? limits_.ObjectImages[slot] : 0;
-      if (slot >= 20 || image > 0x7FFE || (images >= 0 && image >= images)) {
+      const int slot = ObjectIndex::Library(*i), image = ObjectIndex::Image(*i);
+      const int images = slot < kObjectLibraries ? s.limits_.ObjectImages[slot] : 0;
+      if (!ObjectIndex::NamesLibraryImage(*i) || (images >= 0 && image >= images)) {
         return "expected: object N naming an image of an object library";
       }
     }
-    tools_.ObjectSelection = *i;
-  } else if (command == "press" || command == "press-px" || command == "drag" ||
-             command == "press-rect") {
-    const auto a = numberAt(1), b = numberAt(2);
+    s.tools_.ObjectSelection = *i;
+    return std::nullopt;
+  }
+  static Result Set(EditScript& s, const Line& l) {
+    // A click on a row of the object-set window: the object-set tool with that row's set.
+    if (l.Exactly(1) && l.W[1] == "none") {
+      s.setRow_ = -1;
+    } else {
+      const auto row = l.NumberAt(2);
+      if (!l.Exactly(2) || !row || *row < 0) return "expected: set FILE INDEX, or set none";
+      const std::string& file = l.W[1];
+      if (file != s.setsFile_) {
+        const std::string path = !file.empty() && file[0] == '/' ? file : s.setFolder_ + file;
+        if (!FindFileIgnoringCase(path)) return "cannot find the set file '" + path + "'";
+        std::string error;
+        if (!s.sets_.LoadSets(path, &error)) return error;
+        s.setsFile_ = file;
+      }
+      if (!s.sets_.GetSet(*row)) {
+        return "'" + file + "' has no set " + std::to_string(*row) + " (it has " +
+               std::to_string(s.sets_.Items.size()) + ")";
+      }
+      s.setRow_ = *row;
+    }
+    s.tools_.ToolMode = ToolMode::DrawObjectsInSet;
+    return std::nullopt;
+  }
+
+  enum class Pointer { Press, PressPx, PressRect, Drag };
+  template <Pointer kind>
+  static Result Mouse(EditScript& s, const Line& l) {
+    const std::string& command = l.W[0];
+    const auto a = l.NumberAt(1), b = l.NumberAt(2);
     if (!a || !b || *a < 0 || *b < 0) return "expected: " + command + " X Y [buttons and keys]";
     // press-rect X0 Y0 X1 Y1 STEP: a press on every STEP-th cell of the rectangle, row by row.
-    const bool rect = command == "press-rect";
-    const auto x1 = numberAt(3), y1 = numberAt(4), step = numberAt(5);
-    if (rect && (!x1 || !y1 || !step || *x1 < *a || *y1 < *b || *x1 > 1010 || *y1 > 1010 ||
-                 *step < 1)) {
-      return "expected: press-rect X0 Y0 X1 Y1 STEP [buttons and keys] (X0 <= X1 <= 1010, "
-             "Y0 <= Y1 <= 1010, STEP >= 1)";
+    constexpr bool rect = kind == Pointer::PressRect;
+    const auto x1 = l.NumberAt(3), y1 = l.NumberAt(4), step = l.NumberAt(5);
+    if (rect && (!x1 || !y1 || !step || *x1 < *a || *y1 < *b || *x1 > kLastStorageCell ||
+                 *y1 > kLastStorageCell || *step < 1)) {
+      const std::string last = std::to_string(kLastStorageCell);
+      return "expected: press-rect X0 Y0 X1 Y1 STEP [buttons and keys] (X0 <= X1 <= " + last +
+             ", Y0 <= Y1 <= " + last + ", STEP >= 1)";
     }
     MouseState held;
     std::optional<MouseButton> pressed;
-    for (std::size_t i = rect ? 6 : 3; i < w.size(); ++i) {
-      const std::string& word = w[i];
+    for (std::size_t i = rect ? 6 : 3; i < l.W.size(); ++i) {
+      const std::string& word = l.W[i];
       if (word == "left" || word == "right" || word == "middle") {
         const bool left = word == "left", right = word == "right";
         if (!pressed)
@@ -264,85 +303,127 @@ std::optional<std::string> EditScript::RunLine(const std::string& line) {
         rect ? static_cast<std::uint64_t>((*x1 - *a) / *step + 1) *
                    static_cast<std::uint64_t>((*y1 - *b) / *step + 1)
              : 1;
-    if (!TakeActions(actions)) return tooMuch;
-    if (command == "drag") {
-      dispatch_->MoveCell(*a, *b, held);
-    } else {
-      if (!pressed) {
-        pressed = MouseButton::Left;
-        held.Left = true;
-      }
-      if (rect) {
-        for (int y = *b; y <= *y1; y += *step)
-          for (int x = *a; x <= *x1; x += *step) dispatch_->PressCell(x, y, *pressed, held);
-      } else if (command == "press") {
-        dispatch_->PressCell(*a, *b, *pressed, held);
-      } else {
-        dispatch_->Press(*a, *b, zoom_, *pressed, held);
-      }
+    if (!s.TakeActions(actions)) return kTooMuch;
+    if constexpr (kind == Pointer::Drag) {
+      s.dispatch_->MoveCell(*a, *b, held);
+      return std::nullopt;
     }
-  } else if (command == "answer-light") {
-    if (w.size() < 2) return "expected: answer-light TEXT";
-    lightAnswers_.emplace_back(line_, line.substr(line.find(w[1])));
-  } else if (command == "answer-door") {
-    if (exactly(1) && w[1] == "cancel") {
-      doorAnswers_.emplace_back(line_, std::nullopt);
-    } else if (exactly(2) || (exactly(3) && w[3] == "core")) {
-      doorAnswers_.emplace_back(line_, Questions::DoorTexts{w.size() == 4, w[1], w[2]});
+    if (!pressed) {
+      pressed = MouseButton::Left;
+      held.Left = true;
+    }
+    if constexpr (rect) {
+      for (int y = *b; y <= *y1; y += *step)
+        for (int x = *a; x <= *x1; x += *step) s.dispatch_->PressCell(x, y, *pressed, held);
+    } else if constexpr (kind == Pointer::Press) {
+      s.dispatch_->PressCell(*a, *b, *pressed, held);
+    } else {
+      s.dispatch_->Press(*a, *b, s.zoom_, *pressed, held);
+    }
+    return std::nullopt;
+  }
+
+  static Result AnswerLight(EditScript& s, const Line& l) {
+    if (l.W.size() < 2) return "expected: answer-light TEXT";
+    s.lightAnswers_.emplace_back(s.line_, l.Text.substr(l.Text.find(l.W[1])));
+    return std::nullopt;
+  }
+  static Result AnswerDoor(EditScript& s, const Line& l) {
+    if (l.Exactly(1) && l.W[1] == "cancel") {
+      s.doorAnswers_.emplace_back(s.line_, std::nullopt);
+    } else if (l.Exactly(2) || (l.Exactly(3) && l.W[3] == "core")) {
+      s.doorAnswers_.emplace_back(s.line_, Questions::DoorTexts{l.W.size() == 4, l.W[1], l.W[2]});
     } else {
       return "expected: answer-door INDEX OFFSET [core], or answer-door cancel";
     }
-  } else if (command == "move-object" || command == "delete-object") {
-    const auto a = numberAt(1);
-    bool changed = false;
-    if (command == "move-object") {
-      const auto b = numberAt(2);
-      if (!exactly(2) || !a || !b) return "expected: move-object IMAGE ROWS";
-      MoveObjectImage(doc_, *a, *b, &changed);
-    } else {
-      if (!exactly(1) || !a) return "expected: delete-object IMAGE";
-      DeleteObjectImage(doc_, *a, &changed);
-    }
-  } else if (command == "scroll") {
-    if (!exactly(2)) return "expected: scroll DX DY";
-    if (!TakeActions(1)) return tooMuch;
-    pendingShifts_.emplace_back(w[1], w[2]);
-    commands_->MapScroll1Click();
-  } else if (command == "resize") {
-    if (!exactly(2)) return "expected: resize W H";
-    if (!TakeActions(1)) return tooMuch;
-    pendingSizes_.emplace_back(w[1], w[2]);
-    commands_->Resize1Click();
-  } else if (command == "undo") {
-    if (!exactly(0)) return "expected: undo";
-    if (!TakeActions(1)) return tooMuch;
-    commands_->Undo();
-  } else if (command == "set") {
-    // A click on a row of the object-set window: the object-set tool with that row's set.
-    if (exactly(1) && w[1] == "none") {
-      setRow_ = -1;
-    } else {
-      const auto row = numberAt(2);
-      if (!exactly(2) || !row || *row < 0) return "expected: set FILE INDEX, or set none";
-      if (w[1] != setsFile_) {
-        const std::string path =
-            !w[1].empty() && w[1][0] == '/' ? w[1] : setFolder_ + w[1];
-        if (!FindFileIgnoringCase(path)) return "cannot find the set file '" + path + "'";
-        std::string error;
-        if (!sets_.LoadSets(path, &error)) return error;
-        setsFile_ = w[1];
-      }
-      if (!sets_.GetSet(*row)) {
-        return "'" + w[1] + "' has no set " + std::to_string(*row) + " (it has " +
-               std::to_string(sets_.Items.size()) + ")";
-      }
-      setRow_ = *row;
-    }
-    tools_.ToolMode = 4;
-  } else {
-    return "unknown command '" + command + "'";
+    return std::nullopt;
   }
-  return std::nullopt;
+  static Result MoveObject(EditScript& s, const Line& l) {
+    const auto a = l.NumberAt(1), b = l.NumberAt(2);
+    if (!l.Exactly(2) || !a || !b) return "expected: move-object IMAGE ROWS";
+    bool changed = false;
+    MoveObjectImage(s.doc_, *a, *b, &changed);
+    return std::nullopt;
+  }
+  static Result DeleteObject(EditScript& s, const Line& l) {
+    const auto a = l.NumberAt(1);
+    if (!l.Exactly(1) || !a) return "expected: delete-object IMAGE";
+    bool changed = false;
+    DeleteObjectImage(s.doc_, *a, &changed);
+    return std::nullopt;
+  }
+  static Result Scroll(EditScript& s, const Line& l) {
+    if (!l.Exactly(2)) return "expected: scroll DX DY";
+    if (!s.TakeActions(1)) return kTooMuch;
+    s.pendingShifts_.emplace_back(l.W[1], l.W[2]);
+    s.commands_->MapScroll1Click();
+    return std::nullopt;
+  }
+  static Result Resize(EditScript& s, const Line& l) {
+    if (!l.Exactly(2)) return "expected: resize W H";
+    if (!s.TakeActions(1)) return kTooMuch;
+    s.pendingSizes_.emplace_back(l.W[1], l.W[2]);
+    s.commands_->Resize1Click();
+    return std::nullopt;
+  }
+  static Result Undo(EditScript& s, const Line& l) {
+    if (!l.Exactly(0)) return "expected: undo";
+    if (!s.TakeActions(1)) return kTooMuch;
+    s.commands_->Undo();
+    return std::nullopt;
+  }
+};
+
+const std::vector<EditScript::Verb>& EditScript::VerbTable() {
+  using V = Verbs;
+  using P = V::Pointer;
+  static const std::vector<Verb> verbs = {
+      {"tool", "tool N", "the Tools menu (0 big tiles, 1 small tiles, 3 objects, 4 object sets, "
+                         "5 light, 6 doors)", &V::Tool},
+      {"layer", "layer N", "the layer buttons (0 Big, 1 Small, 2 All, 3 \"1\", 4 \"2\", 5 \"3\")",
+       &V::Layer},
+      {"zoom", "zoom Z", "the zoom, for press-px", &V::Zoom},
+      {"big-group", "big-group G", "the tile palette's group", &V::BigGroup},
+      {"small-group", "small-group G", "the small-tile picker's group", &V::SmallGroup},
+      {"tile", "tile T", "the tile picker's selection", &V::Tile},
+      {"object", "object N", "the object picker's selection (an ObjectIndex, or -1)", &V::Object},
+      {"set", "set FILE INDEX | set none", "a row of the object-set window (tool 4)", &V::Set},
+      {"press", "press X Y [left|right|middle]... [shift] [ctrl] [alt]", "a press on cell (X, Y)",
+       &V::Mouse<P::Press>},
+      {"press-px", "press-px PX PY ...", "the same at a view pixel at the current zoom",
+       &V::Mouse<P::PressPx>},
+      {"press-rect", "press-rect X0 Y0 X1 Y1 STEP ...",
+       "a press on every STEP-th cell of a rectangle", &V::Mouse<P::PressRect>},
+      {"drag", "drag X Y [left] [right] [middle] [shift] [ctrl] [alt]", "a mouse move onto a cell",
+       &V::Mouse<P::Drag>},
+      {"answer-light", "answer-light N", "what the next light dialog answers", &V::AnswerLight},
+      {"answer-door", "answer-door INDEX OFFSET [core] | answer-door cancel",
+       "what the next door dialog answers", &V::AnswerDoor},
+      {"move-object", "move-object IMAGE ROWS", "Cell Move: objects of IMAGE move ROWS down",
+       &V::MoveObject},
+      {"delete-object", "delete-object IMAGE", "Cell Move: objects of IMAGE are deleted",
+       &V::DeleteObject},
+      {"scroll", "scroll DX DY", "Map Scroll", &V::Scroll},
+      {"resize", "resize W H", "Resize", &V::Resize},
+      {"undo", "undo", "the undo key", &V::Undo},
+  };
+  return verbs;
+}
+
+std::string EditScript::VerbHelp() {
+  std::string text;
+  for (const Verb& v : VerbTable()) {
+    text += "  " + std::string(v.Synopsis) + "\n      " + std::string(v.Help) + "\n";
+  }
+  return text;
+}
+
+std::optional<std::string> EditScript::RunLine(const std::string& text) {
+  const std::vector<std::string> words = Words(text);
+  for (const Verb& v : VerbTable()) {
+    if (words[0] == v.Name) return v.Run(*this, Line{words, text});
+  }
+  return "unknown command '" + words[0] + "'";
 }
 
 }  // namespace hl

@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/MainCommands.h"
 #include "map/MapDocument.h"
@@ -22,7 +24,7 @@ struct SelectionLimits {
   int SmallTileGroups = ToolState::kMaxSmallTileGroup + 1;
   int Tiles = ToolState::kMaxTile + 1;
   // Images of each object library (20 slots); a negative count means "any that fits a cell".
-  int ObjectImages[20] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+  int ObjectImages[kObjectLibraries] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 };
 
@@ -57,8 +59,20 @@ class EditScript {
   // How many actions Run may dispatch before it stops with an error.
   void SetActionLimit(std::uint64_t limit) { actionsLeft_ = limit; }
 
+  // The verbs of the script language, one line each with its synopsis, for the help text.
+  static std::string VerbHelp();
+
  private:
   class Answers;
+  struct Line;
+  struct Verbs;
+  struct Verb {
+    std::string_view Name;
+    std::string_view Synopsis;
+    std::string_view Help;
+    std::optional<std::string> (*Run)(EditScript&, const Line&);
+  };
+  static const std::vector<Verb>& VerbTable();
   std::optional<std::string> RunLine(const std::string& line);
   // Takes `count` actions from the limit; false (and nothing taken) when they exceed it.
   bool TakeActions(std::uint64_t count);
@@ -67,7 +81,7 @@ class EditScript {
   SelectionLimits limits_;
   ToolState tools_;
   ToolRandom random_;
-  int zoom_ = 40;
+  int zoom_ = kStartZoom;
   std::deque<std::pair<std::string, std::string>> pendingSizes_;
   std::deque<std::pair<std::string, std::string>> pendingShifts_;
   // Answers for the light and door dialogs, with the line that gave them.

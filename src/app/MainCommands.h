@@ -25,7 +25,6 @@ class MainWindowHooks {
 // Questions and every visible effect through MainWindowHooks, so each command runs headless.
 class MainCommands {
  public:
-  static constexpr int kMaxMapSide = 999;
   static constexpr char kNoCellsToSave[] =
       "A map of 0 columns or 0 rows cannot be saved: no editor could open it again. "
       "Resize it first.";

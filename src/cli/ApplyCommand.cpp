@@ -32,8 +32,8 @@ int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
     } catch (const std::exception&) {
       w = h = 0;
     }
-    if (w < 1 || h < 1 || w > 999 || h > 999) {
-      return UsageError(err, "new:WxH takes sizes 1 to 999", kSynopsis);
+    if (w < 1 || h < 1 || w > kMaxMapSide || h > kMaxMapSide) {
+      return UsageError(err, "new:WxH takes sizes 1 to " + std::to_string(kMaxMapSide), kSynopsis);
     }
     doc->SetMapSize(w, h);
   } else if (!LoadMap(*doc, source)) {
@@ -48,8 +48,7 @@ int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
     seed = static_cast<std::uint32_t>(std::stoul(s));
   }
   LibrarySet libs;
-  libs.Open(inv.Value("--format") == "wil" ? LibraryFormat::Wil : LibraryFormat::Data,
-            inv.Value("--libs"));
+  libs.Open(FormatOf(inv), inv.Value("--libs"));
 
   EditScript script(*doc, BitCountOf(inv), seed, LimitsOf(libs));
   std::optional<ScriptError> error;
@@ -101,25 +100,17 @@ SelectionLimits LimitsOf(LibrarySet& libs) {
 }
 
 std::vector<Command> ApplyCommands() {
+  // The script's verbs come from the script reader's own table, so a new verb shows here.
+  static const std::string help =
+      "Loads MAP (or starts an empty W x H map), runs an edit script through the same\n"
+      "dispatch as the map view's mouse, then saves OUT. The script comes from --script\n"
+      "or standard input, one command a line (# starts a comment):\n" +
+      EditScript::VerbHelp() +
+      "A line that cannot run stops the script: exit 2 with its number. --seed fixes the\n"
+      "random full variants, so a script rebuilds the same map.\n";
   return {{"apply",
            kSynopsis,
-           "Loads MAP (or starts an empty W x H map), runs an edit script through the same\n"
-           "dispatch as the map view's mouse, then saves OUT. The script comes from --script\n"
-           "or standard input, one command a line (# starts a comment):\n"
-           "  tool N, layer N, zoom Z          the Tools menu, the layer buttons, the zoom\n"
-           "  big-group G, small-group G       the tile palette's and small-tile picker's group\n"
-           "  tile T, object N                 the tile picker's and object picker's selection\n"
-           "  set FILE INDEX, set none         a row of the object-set window (tool 4)\n"
-           "  press X Y [left|right|middle]... [shift] [ctrl] [alt]   a press on cell (X, Y)\n"
-           "  press-px PX PY ...               the same at a view pixel at the current zoom\n"
-           "  press-rect X0 Y0 X1 Y1 STEP ...  a press on every STEP-th cell of a rectangle\n"
-           "  drag X Y [left] [right] [middle] [shift] [ctrl] [alt]   a mouse move onto a cell\n"
-           "  answer-light N, answer-door INDEX OFFSET [core], answer-door cancel\n"
-           "                                   what the next light or door dialog answers\n"
-           "  move-object IMAGE ROWS, delete-object IMAGE   the bulk object commands\n"
-           "  scroll DX DY, resize W H, undo   Map Scroll, Resize and the undo key\n"
-           "A line that cannot run stops the script: exit 2 with its number. --seed fixes the\n"
-           "random full variants, so a script rebuilds the same map.\n",
+           help,
            {{"--format", {"wil", "data"}, "library format (default data)"},
             {"--libs", {}, "folder of the image libraries (default: here)", true, "DIR"},
             {"--seed", {}, "seed of the random variants", true, "N"},

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "map/LibraryFormat.h"
+
 namespace hl::cli {
 
 // What the words after a command name parsed into.
@@ -49,7 +51,8 @@ int UsageError(std::ostream& err, std::string_view message, std::string_view syn
 
 // The library format option every command that saves a map takes.
 Option FormatOption();
-// MapBitCount for the --format option (data unless wil was chosen).
+// The --format option's library format (data unless wil was chosen) and its MapBitCount.
+LibraryFormat FormatOf(const Invocation& inv);
 std::uint8_t BitCountOf(const Invocation& inv);
 
 std::vector<Command> MapCommands();

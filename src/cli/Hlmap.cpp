@@ -31,8 +31,12 @@ Option FormatOption() {
           "library format: data (default, MapBitCount 16) or wil (MapBitCount 0)"};
 }
 
+LibraryFormat FormatOf(const Invocation& inv) {
+  return ParseLibraryFormat(inv.Value("--format")).value_or(LibraryFormat::Data);
+}
+
 std::uint8_t BitCountOf(const Invocation& inv) {
-  return inv.Value("--format") == "wil" ? kBitCountWil : kBitCountData;
+  return MapBitCountOf(FormatOf(inv));
 }
 
 }  // namespace cli

@@ -33,12 +33,12 @@ std::string LowerExtension(const std::string& path) {
 // The library named by LIB, opened; nothing (with the exit code in *code) when it will not.
 std::unique_ptr<TGameImages> OpenLibrary(const Invocation& inv, std::ostream& err, int* code) {
   const std::string& path = inv.Positional[0];
-  std::string format = inv.Value("--format");
-  if (format.empty()) format = LowerExtension(path);
+  const std::string typed = inv.Value("--format");
+  const auto format = ParseLibraryFormat(typed.empty() ? LowerExtension(path) : typed);
   std::unique_ptr<TGameImages> lib;
-  if (format == "wil") {
+  if (format == LibraryFormat::Wil) {
     lib = std::make_unique<TWilImages>();
-  } else if (format == "data") {
+  } else if (format == LibraryFormat::Data) {
     lib = std::make_unique<TFirImages>();
   } else {
     *code = Failure(err, "cannot tell the format of '" + path + "'; give --format wil|data");

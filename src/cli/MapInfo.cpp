@@ -7,8 +7,8 @@ namespace hl {
 
 MapCellCounts CountCells(const MapDocument& doc) {
   MapCellCounts n;
-  const int width = std::clamp(doc.MapWidth(), 0, CellStorage::kSide);
-  const int height = std::clamp(doc.MapHeight(), 0, CellStorage::kSide);
+  const int width = std::clamp(doc.MapWidth(), 0, kStorageSide);
+  const int height = std::clamp(doc.MapHeight(), 0, kStorageSide);
   for (int x = 0; x < width; ++x) {
     const CellStorage::Column& column = doc.Cells().ColumnAt(x);
     for (int y = 0; y < height; ++y) {

@@ -10,34 +10,12 @@
 #include "images/LibrarySet.h"
 #include "images/PngFile.h"
 #include "map/MapFile.h"
+#include "map/Zoom.h"
 #include "view/MapRenderer.h"
 
 namespace hl::cli {
 
 namespace {
-
-// "0.4", "1.4", "0.05", "2" as exact hundredths.
-std::optional<int> ParseZoom(const std::string& text) {
-  int whole = 0, fraction = 0, places = 0;
-  std::size_t i = 0;
-  if (text.empty()) return std::nullopt;
-  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-    if (i > 2) return std::nullopt;
-    whole = whole * 10 + (text[i] - '0');
-  }
-  if (i == 0) return std::nullopt;
-  if (i < text.size()) {
-    if (text[i++] != '.') return std::nullopt;
-    for (; i < text.size(); ++i, ++places) {
-      if (places == 2 || !std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
-      fraction = fraction * 10 + (text[i] - '0');
-    }
-  }
-  if (places == 1) fraction *= 10;
-  const int z = whole * 100 + fraction;
-  if (z < kMinZoom || z > kMaxZoom) return std::nullopt;
-  return z;
-}
 
 // "800x593" or "40,20": two non-negative numbers around a separator.
 std::optional<std::pair<int, int>> ParsePair(const std::string& text, char separator) {
@@ -65,9 +43,7 @@ std::unique_ptr<Loaded> LoadMapAndLibraries(const Invocation& inv, std::ostream&
     *code = Failure(err, "cannot load map '" + inv.Positional[0] + "'");
     return nullptr;
   }
-  const LibraryFormat format =
-      inv.Value("--format") == "wil" ? LibraryFormat::Wil : LibraryFormat::Data;
-  loaded->Libraries.Open(format, inv.Value("--libs"));
+  loaded->Libraries.Open(FormatOf(inv), inv.Value("--libs"));
   return loaded;
 }
 

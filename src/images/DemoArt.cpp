@@ -6,6 +6,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "map/MapUnits.h"
+#include "tools/BigTilePainter.h"
+#include "tools/SmallTilePainter.h"
+
 namespace hl {
 
 namespace {
@@ -135,54 +139,50 @@ double Left(double u, double v, double w, double h, int p) {
   return u - (w / 2 + Wobble(v, h, p));
 }
 
-// The coverage of each big-tile variant; variants that painting never places repeat a full
-// tile.
-Coverage BigTileCoverage(int variant) {
-  switch (variant) {
-    case 5:
+// The coverage of each big-tile shape that painting places.
+Coverage BigTileCoverage(BigTileShape shape) {
+  switch (shape) {
+    case BigTileShape::OnlyBottomRight:
       return CornerBR;
-    case 6:
+    case BigTileShape::OnlyBottomLeft:
       return CornerBL;
-    case 7:
+    case BigTileShape::OnlyTopRight:
       return CornerTR;
-    case 8:
+    case BigTileShape::OnlyTopLeft:
       return CornerTL;
-    case 10:
+    case BigTileShape::AllButTopLeft:
       return NotTL;
-    case 11:
+    case BigTileShape::AllButTopRight:
       return NotTR;
-    case 12:
+    case BigTileShape::AllButBottomLeft:
       return NotBL;
-    case 13:
+    case BigTileShape::AllButBottomRight:
       return NotBR;
-    case 15:
-    case 16:
+    case BigTileShape::BottomHalf:
       return Bottom;
-    case 17:
-    case 18:
+    case BigTileShape::TopHalf:
       return Top;
-    case 20:
-    case 22:
+    case BigTileShape::RightHalf:
       return Right;
-    case 21:
-    case 23:
+    case BigTileShape::LeftHalf:
       return Left;
-    default:
-      return Full;
+    case BigTileShape::Full:
+      break;
   }
+  return Full;
 }
 
 QImage BigTile(int group, int variant) {
-  constexpr int w = 96, h = 64;
+  constexpr int w = kBigTileWidth, h = kBigTileHeight;
   QImage tile(w, h, QImage::Format_RGB32);
-  const Coverage cover = BigTileCoverage(variant);
+  const Coverage cover = BigTileCoverage(BigTilePainter::ShapeOf(variant));
   const Ground& g = kGroundGroups[group];
   for (int y = 0; y < h; ++y) {
     auto* row = reinterpret_cast<QRgb*>(tile.scanLine(y));
     for (int x = 0; x < w; ++x) {
       const double f = cover(x + 0.5, y + 0.5, w, h, variant);
       if (f < -1.6) {
-        row[x] = GroundPixel(g, group, x, y, variant % 5);
+        row[x] = GroundPixel(g, group, x, y, variant % BigTilePainter::kFullVariants);
       } else if (f < 0) {
         row[x] = Shade(g.Rim, Noise(x, y, g.Seed + 5, 8));
       } else if (group == 0) {
@@ -205,41 +205,42 @@ constexpr Ground kSmallGroups[DemoArt::kSmallTileGroups] = {
     {qRgb(160, 156, 150), qRgb(110, 108, 104), 18, 61},  // gravel
 };
 
-Coverage SmallPieceCoverage(int piece) {
-  switch (piece) {
-    case 1:
+Coverage SmallPieceCoverage(SmallPieceShape shape) {
+  switch (shape) {
+    case SmallPieceShape::Bottom:
       return Bottom;  // north of a full cell
-    case 2:
+    case SmallPieceShape::BottomLeft:
       return CornerBL;  // north-east
-    case 3:
+    case SmallPieceShape::Left:
       return Left;  // east
-    case 4:
+    case SmallPieceShape::TopLeft:
       return CornerTL;  // south-east
-    case 5:
+    case SmallPieceShape::Top:
       return Top;  // south
-    case 6:
+    case SmallPieceShape::TopRight:
       return CornerTR;  // south-west
-    case 7:
+    case SmallPieceShape::Right:
       return Right;  // west
-    case 8:
+    case SmallPieceShape::BottomRight:
       return CornerBR;  // north-west
-    case 9:
+    case SmallPieceShape::AllButBottomLeft:
       return NotBL;
-    case 10:
+    case SmallPieceShape::AllButTopLeft:
       return NotTL;
-    case 11:
+    case SmallPieceShape::AllButTopRight:
       return NotTR;
-    case 12:
+    case SmallPieceShape::AllButBottomRight:
       return NotBR;
-    default:
-      return Full;
+    case SmallPieceShape::Full:
+      break;
   }
+  return Full;
 }
 
-QImage SmallTile(int group, int piece, int variant) {
-  constexpr int w = 48, h = 32;
+QImage SmallTile(int group, SmallPieceShape shape, int variant) {
+  constexpr int w = kCellWidth, h = kCellHeight;
   QImage tile(w, h, QImage::Format_RGB32);
-  const Coverage cover = SmallPieceCoverage(piece);
+  const Coverage cover = SmallPieceCoverage(shape);
   const Ground& g = kSmallGroups[group];
   for (int y = 0; y < h; ++y) {
     auto* row = reinterpret_cast<QRgb*>(tile.scanLine(y));
@@ -269,10 +270,10 @@ QImage Blank(int w, int h) {
 
 // The three marks, each on black so that only the sign shows over the map.
 QImage MarkImage(int which) {
-  QImage image = Blank(48, 32);
+  QImage image = Blank(kCellWidth, kCellHeight);
   QPainter p(&image);
   switch (which) {
-    case 57: {  // light: a yellow sun with rays
+    case kLightMarkImage: {  // light: a yellow sun with rays
       p.setPen(QPen(QColor(255, 220, 40), 2));
       for (int i = 0; i < 8; ++i) {
         const double a = i * kPi / 4;
@@ -284,7 +285,7 @@ QImage MarkImage(int which) {
       p.drawEllipse(QPoint(24, 16), 6, 6);
       break;
     }
-    case 58:  // back mark: a red crossed box
+    case kBackMarkImage:  // back mark: a red crossed box
       p.setPen(QPen(QColor(230, 40, 40), 2));
       p.setBrush(Qt::NoBrush);
       p.drawRect(3, 3, 41, 25);
@@ -511,22 +512,27 @@ QImage Signpost(int seed) {
 DemoArt DemoArt::Draw() {
   DemoArt art;
   for (int group = 0; group < kTileGroups; ++group) {
-    for (int variant = 0; variant < 50; ++variant) art.Tiles.push_back(BigTile(group, variant));
+    for (int variant = 0; variant < kBigTileGroupSize; ++variant) {
+      art.Tiles.push_back(BigTile(group, variant));
+    }
   }
-  // Tile 99 (group 1, variant 49) is the neutral ground.
-  art.Tiles[99] = BigTile(0, 29);
-  for (int y = 0; y < 64; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(art.Tiles[99].scanLine(y));
-    for (int x = 0; x < 96; ++x) row[x] = EarthPixel(x, y);
+  // The neutral tile is bare earth, whichever group it falls in.
+  QImage& neutral = art.Tiles[kNeutralBigTile];
+  neutral = QImage(kBigTileWidth, kBigTileHeight, QImage::Format_RGB32);
+  for (int y = 0; y < neutral.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(neutral.scanLine(y));
+    for (int x = 0; x < neutral.width(); ++x) row[x] = EarthPixel(x, y);
   }
 
   for (int group = 0; group < kSmallTileGroups; ++group) {
-    for (int s = 0; s < 60; ++s) {
-      const int piece = s < 8 ? 0 : (s - 8) / 4 + 1;
-      if (group == 0 && s >= 57) {
-        art.SmTiles.push_back(MarkImage(s));
+    for (int s = 0; s < kSmallTileGroupSize; ++s) {
+      const int image = group * kSmallTileGroupSize + s;
+      if (image >= kLightMarkImage && image <= kFrontMarkImage) {
+        art.SmTiles.push_back(MarkImage(image));
       } else {
-        art.SmTiles.push_back(SmallTile(group, piece == 13 ? 0 : piece, s < 8 ? s : (s - 8) % 4));
+        art.SmTiles.push_back(SmallTile(group,
+                                        SmallTilePainter::ShapeOf(SmallTilePainter::PieceOfImage(s)),
+                                        SmallTilePainter::VariantOfImage(s)));
       }
     }
   }

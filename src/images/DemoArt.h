@@ -9,8 +9,8 @@ namespace hl {
 // same on every machine: the images of "Tiles", "SmTiles", "Objects" and "Objects2".
 // Pictures are opaque RGB; black is the transparent colour of the middle layer and objects.
 struct DemoArt {
-  std::vector<QImage> Tiles;     // groups of 50 big tiles, 96 x 64
-  std::vector<QImage> SmTiles;   // groups of 60 small tiles, 48 x 32; 57-59 of group 0 marks
+  std::vector<QImage> Tiles;     // groups of kBigTileGroupSize big tiles
+  std::vector<QImage> SmTiles;   // groups of kSmallTileGroupSize small tiles, and the marks
   std::vector<QImage> Objects;   // trees, bushes, rocks and flowers
   std::vector<QImage> Objects2;  // fences, houses, lamps, wells and the like
 

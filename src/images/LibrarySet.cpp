@@ -10,7 +10,7 @@ std::string LibrarySet::ObjectLibraryName(int slot) {
 }
 
 int LibrarySet::ObjectSlot(int objectIndex) {
-  const int slot = objectIndex / 65535;
+  const int slot = ObjectIndex::Library(objectIndex);
   return slot >= 0 && slot < kObjectSlots ? slot : 0;
 }
 

@@ -5,20 +5,20 @@
 #include <string>
 
 #include "images/TGameImages.h"
+#include "map/LibraryFormat.h"
+#include "map/MapUnits.h"
 
 namespace hl {
-
-enum class LibraryFormat { Wil, Data };
 
 // The editor's image libraries: the tile library, the small-tile library and twenty object
 // library slots, named "Tiles", "SmTiles", "Objects", "Objects2" ... "Objects20".
 class LibrarySet {
  public:
-  static constexpr int kObjectSlots = 20;
+  static constexpr int kObjectSlots = kObjectLibraries;
 
   // Library base names; the format adds ".wil" or ".Data".
   static std::string ObjectLibraryName(int slot);
-  // The slot an ObjectIndex names: ObjectIndex div 65535, slots outside 0..19 mean 0.
+  // The slot an ObjectIndex names; slots outside the libraries mean the first.
   static int ObjectSlot(int objectIndex);
 
   // Opens all 22 libraries of a format from `folder` (empty: the current directory). Missing

@@ -10,12 +10,13 @@
 
 namespace hl {
 
-// The fixed 1011 x 1011 cell grid, column-major, kept as 1011 reference-counted columns.
-// Copying a storage shares every column, so an undo snapshot costs 1011 pointer copies; a
+// The fixed cell grid of kStorageSide x kStorageSide, column-major, kept as reference-counted
+// columns.
+// Copying a storage shares every column, so an undo snapshot costs one pointer copy a column; a
 // column is copied only when a write reaches one that is shared. Reads index directly.
 class CellStorage {
  public:
-  static constexpr int kSide = 1011;
+  static constexpr int kSide = kStorageSide;
   static constexpr std::size_t kColumnBytes = kSide * sizeof(TMapCell);  // 12,132
   static constexpr std::size_t kTotalBytes = kColumnBytes * kSide;       // 12,265,452
   using Column = std::array<TMapCell, kSide>;
@@ -31,7 +32,7 @@ class CellStorage {
   CellStorage(CellStorage&&) noexcept = default;
   CellStorage& operator=(CellStorage&&) noexcept = default;
 
-  // x and y in 0..1010; callers check.
+  // x and y in 0..kLastStorageCell; callers check.
   const TMapCell& At(int x, int y) const { return (*columns_[x])[y]; }
   const Column& ColumnAt(int x) const { return *columns_[x]; }
 

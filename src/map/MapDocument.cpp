@@ -44,12 +44,12 @@ int MapDocument::GetBackTileRaw(int x, int y) const {
 
 int MapDocument::GetBackTileGroup(int x, int y) const {
   if (!InAccess(x, y)) return -1;
-  return GetBackTile(x, y) / 50;
+  return GetBackTile(x, y) / kBigTileGroupSize;
 }
 
 int MapDocument::GetBackTileVariant(int x, int y) const {
   if (!InAccess(x, y)) return -1;
-  return GetBackTile(x, y) % 50;
+  return GetBackTile(x, y) % kBigTileGroupSize;
 }
 
 int MapDocument::GetMiddleTile(int x, int y) const {
@@ -60,7 +60,7 @@ int MapDocument::GetMiddleTile(int x, int y) const {
 int MapDocument::GetObject(int x, int y) const {
   if (!InAccess(x, y)) return -1;
   const TMapCell& c = Cell(x, y);
-  return c.ObjectLib * 65535 + (c.ObjectImage & kNumberBits) - 1;
+  return ObjectIndex::FromCell(c.ObjectLib, c.ObjectImage & kNumberBits);
 }
 
 int MapDocument::HasFrontMark(int x, int y) const {
@@ -109,8 +109,10 @@ void MapDocument::SetMiddleTile(int x, int y, int value) {
 void MapDocument::SetObject(int x, int y, int value) {
   if (!InAccess(x, y)) return;
   TMapCell& c = WritableCell(x, y);
-  c.ObjectImage = static_cast<std::uint16_t>(value % 65535 + (c.ObjectImage & kMarkBit));
-  c.ObjectLib = static_cast<std::uint8_t>(value / 65535);
+  // value is ObjectIndex + 1, taken apart as one: image 65534 + 1 becomes image 0 of the next
+  // library, which is how stored maps count.
+  c.ObjectImage = static_cast<std::uint16_t>(ObjectIndex::Image(value) + (c.ObjectImage & kMarkBit));
+  c.ObjectLib = static_cast<std::uint8_t>(ObjectIndex::Library(value));
 }
 
 void MapDocument::SetMarks(int x, int y, int flags) {

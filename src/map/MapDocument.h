@@ -17,8 +17,6 @@ namespace hl {
 // write goes through this class, which is what lets the history share unchanged columns.
 class MapDocument {
  public:
-  static constexpr int kStorageSide = CellStorage::kSide;  // 1011
-  static constexpr int kAccessEnd = 999;                   // getters and most setters accept 0..998
   static constexpr int kMaxUndo = 10;
   static constexpr int kStartSize = 200;
 
@@ -44,16 +42,16 @@ class MapDocument {
   bool GetLightAndDoor(int x, int y, int& doorOffset, int& door, int& light) const;
 
   void SetLight(int x, int y, int value);
-  void SetBackTile(int x, int y, int value);       // keeps BackMark; 0..999
+  void SetBackTile(int x, int y, int value);       // keeps BackMark; 0..kLastWideCell
   void SetBackTileBlock(int x, int y, int value);  // the 2 x 2 block from (x, y)
-  void SetMiddleTile(int x, int y, int value);     // 0..999
+  void SetMiddleTile(int x, int y, int value);     // 0..kLastWideCell
   void SetObject(int x, int y, int value);         // value = ObjectIndex + 1; keeps FrontMark
   void SetMarks(int x, int y, int flags);          // bit 0 sets BackMark, bit 1 FrontMark
 
   static bool InStorage(int x, int y) {
     return x >= 0 && y >= 0 && x < kStorageSide && y < kStorageSide;
   }
-  // Whole records anywhere in the storage (0..1010), for file and segment code.
+  // Whole records anywhere in the storage, for file and segment code.
   const TMapCell& Cell(int x, int y) const { return cells_.At(x, y); }
   void SetCell(int x, int y, const TMapCell& cell);
   // Column x for in-place editing of many of its cells; copied first if the history shares it.
@@ -87,7 +85,7 @@ class MapDocument {
     return x >= 0 && y >= 0 && x < kAccessEnd && y < kAccessEnd;
   }
   static bool InWideAccess(int x, int y) {
-    return x >= 0 && y >= 0 && x <= kAccessEnd && y <= kAccessEnd;
+    return x >= 0 && y >= 0 && x <= kLastWideCell && y <= kLastWideCell;
   }
   TMapCell& WritableCell(int x, int y) { return WritableColumn(x)[y]; }
   void DropOldestUndo();

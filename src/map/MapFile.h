@@ -5,14 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "map/LibraryFormat.h"
 #include "map/MapDocument.h"
 
 namespace hl {
 
 inline constexpr std::size_t kMapHeaderSize = 52;
 inline constexpr char kMapTitle[] = "Quiet Harbour";
-inline constexpr std::uint8_t kBitCountData = 16;
-inline constexpr std::uint8_t kBitCountWil = 0;
 
 // The 52-byte map file header.
 struct TMapHeader {

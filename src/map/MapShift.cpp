@@ -7,7 +7,11 @@ namespace hl {
 
 namespace {
 
-constexpr int kRows = 1000;  // rows 0 .. 999 move; the last storage rows stay
+// Rows 0 .. kLastWideCell move; the storage rows after them stay.
+constexpr int kRows = kLastWideCell + 1;
+// A shift to the right or down starts one column or row further, where the editor always has.
+constexpr int kFirstFromEnd = kLastWideCell + 1;
+constexpr int kLastSource = kAccessEnd - 1;
 
 void CopyColumn(MapDocument& doc, int to, int from) {
   if (to == from) return;
@@ -26,8 +30,8 @@ void ClearColumn(MapDocument& doc, int x) {
 void ShiftMap(MapDocument& doc, int dxIn, int dyIn) {
   // Wide enough that any typed shift, however large, cannot overflow.
   const long long dx = dxIn, dy = dyIn;
-  if (dx >= 1 && dx <= 999) {
-    for (int x = 1000; x >= 0; --x) {
+  if (dx >= 1 && dx <= kLastWideCell) {
+    for (int x = kFirstFromEnd; x >= 0; --x) {
       if (x - dx >= 0) {
         CopyColumn(doc, x, static_cast<int>(x - dx));
       } else {
@@ -35,21 +39,21 @@ void ShiftMap(MapDocument& doc, int dxIn, int dyIn) {
       }
     }
   } else {
-    for (int x = 0; x <= 999; ++x) {
-      if (x - dx >= 0 && x - dx <= 998) {
+    for (int x = 0; x <= kLastWideCell; ++x) {
+      if (x - dx >= 0 && x - dx <= kLastSource) {
         CopyColumn(doc, x, static_cast<int>(x - dx));
       } else {
         ClearColumn(doc, x);
       }
     }
   }
-  for (int x = 0; x <= 999; ++x) {
+  for (int x = 0; x <= kLastWideCell; ++x) {
     auto& column = doc.WritableColumn(x);
-    if (dy >= 1 && dy <= 999) {
-      for (int y = 1000; y >= 0; --y) column[y] = y - dy >= 0 ? column[y - dy] : TMapCell{};
+    if (dy >= 1 && dy <= kLastWideCell) {
+      for (int y = kFirstFromEnd; y >= 0; --y) column[y] = y - dy >= 0 ? column[y - dy] : TMapCell{};
     } else {
-      for (int y = 0; y <= 999; ++y) {
-        column[y] = y - dy >= 0 && y - dy <= 998 ? column[y - dy] : TMapCell{};
+      for (int y = 0; y <= kLastWideCell; ++y) {
+        column[y] = y - dy >= 0 && y - dy <= kLastSource ? column[y - dy] : TMapCell{};
       }
     }
   }

@@ -9,8 +9,8 @@
 namespace hl {
 
 void ConvertOldCells(MapDocument& doc) {
-  const int width = std::clamp(doc.MapWidth(), 0, CellStorage::kSide);
-  const int height = std::clamp(doc.MapHeight(), 0, CellStorage::kSide);
+  const int width = std::clamp(doc.MapWidth(), 0, kStorageSide);
+  const int height = std::clamp(doc.MapHeight(), 0, kStorageSide);
   auto needsChange = [](const TMapCell& c) {
     return c.ObjectLib != 0 || (c.ObjectImage & kMarkBit);
   };

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "map/MapUnits.h"
+
 namespace hl {
 
 // One map cell, byte for byte as it is stored in map files (little-endian, no padding).
@@ -33,8 +35,5 @@ static_assert(offsetof(TMapCell, AniFrame) == 8);
 static_assert(offsetof(TMapCell, AniTick) == 9);
 static_assert(offsetof(TMapCell, ObjectLib) == 10);
 static_assert(offsetof(TMapCell, Light) == 11);
-
-inline constexpr std::uint16_t kMarkBit = 0x8000;
-inline constexpr std::uint16_t kNumberBits = 0x7FFF;
 
 }  // namespace hl

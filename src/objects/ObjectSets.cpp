@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "map/MapUnits.h"
 #include "util/BinaryFile.h"
 #include "util/TextHelpers.h"
 
@@ -20,7 +21,7 @@ std::int32_t ParseSetNumber(std::string_view token, std::int32_t defaultValue, b
   const int v = StrToIntDefault(token, kUnreadable);
   if (v == kUnreadable && token != "-2147483648") return defaultValue;
   if (newFormat) return v;
-  const std::int64_t converted = std::int64_t{v % 10000} + std::int64_t{v / 10000} * 65535;
+  const std::int64_t converted = std::int64_t{v % 10000} + std::int64_t{v / 10000} * kObjectIndexBase;
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(converted));
 }
 

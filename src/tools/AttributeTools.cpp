@@ -56,8 +56,8 @@ int AttributeTools::FillMarks(int x, int y, const MouseState& held, int& fillCou
     const TMapCell& c = doc_.Cell(cx, cy);
     return front ? (c.ObjectImage & kMarkBit) != 0 : (c.BackTile & kMarkBit) != 0;
   };
-  const int width = std::min(doc_.MapWidth(), MapDocument::kStorageSide);
-  const int height = std::min(doc_.MapHeight(), MapDocument::kStorageSide);
+  const int width = std::min(doc_.MapWidth(), kStorageSide);
+  const int height = std::min(doc_.MapHeight(), kStorageSide);
   // Depth first, as the recursion would go, with each position's next direction kept on an
   // explicit stack: left, up, right, down.
   struct Frame {
@@ -97,7 +97,7 @@ bool AttributeTools::PaintMarks(int x, int y, int button, const MouseState& held
   bool changed = false;
   for (int cx = x - reach; cx <= x + reach; ++cx) {
     for (int cy = y - reach; cy <= y + reach; ++cy) {
-      if (cx < 0 || cy < 0 || cx >= MapDocument::kAccessEnd || cy >= MapDocument::kAccessEnd)
+      if (cx < 0 || cy < 0 || cx >= kAccessEnd || cy >= kAccessEnd)
         continue;
       TMapCell c = doc_.Cell(cx, cy);
       std::uint16_t& field = button == 0 ? c.BackTile : c.ObjectImage;
@@ -115,12 +115,14 @@ bool AttributeTools::PaintMarks(int x, int y, int button, const MouseState& held
 
 bool MoveObjectImage(MapDocument& doc, int image, int rows, bool* changed) {
   *changed = false;
-  if (image < 0 || rows < 0 || rows > 9) return false;
+  if (image < 0 || rows < 0 || rows > kMaxObjectMoveRows) return false;
   doc.PushUndo();
   if (rows == 0) return true;  // every object lands where it stands
   const int number = image + 1;
-  for (int x = 0; x <= 990; ++x) {
-    for (int y = 990; y >= 0; --y) {
+  // Stops where the furthest move still lands inside the cells the bulk commands reach.
+  constexpr int last = kLastWideCell - kMaxObjectMoveRows;
+  for (int x = 0; x <= last; ++x) {
+    for (int y = last; y >= 0; --y) {
       const TMapCell source = doc.Cell(x, y);
       if ((source.ObjectImage & kNumberBits) != number) continue;
       TMapCell target = doc.Cell(x, y + rows);
@@ -146,8 +148,8 @@ bool DeleteObjectImage(MapDocument& doc, int image, bool* changed) {
   if (image < 0) return false;
   doc.PushUndo();
   const int number = image + 1;
-  for (int x = 0; x <= 999; ++x) {
-    for (int y = 999; y >= 0; --y) {
+  for (int x = 0; x <= kLastWideCell; ++x) {
+    for (int y = kLastWideCell; y >= 0; --y) {
       TMapCell c = doc.Cell(x, y);
       if ((c.ObjectImage & kNumberBits) != number) continue;
       c.ObjectImage &= kMarkBit;

@@ -41,12 +41,17 @@ class AttributeTools {
   Questions& questions_;
 };
 
-// Every object of image `image` (any library) moves `rows` rows down, columns and rows 0..990,
+// The furthest "Cell Move" takes objects.
+inline constexpr int kMaxObjectMoveRows = 9;
+
+// Every object of image `image` (any library) moves `rows` rows down, columns and rows
+// 0..kLastWideCell - kMaxObjectMoveRows,
 // scanning each column from the bottom. The object's library and animation values move with
 // it; marks stay where they are. False (and nothing done) for an image below 0 or rows outside
-// 0..9. `changed` tells whether any cell changed.
+// 0..kMaxObjectMoveRows. `changed` tells whether any cell changed.
 bool MoveObjectImage(MapDocument& doc, int image, int rows, bool* changed);
-// Removes every object of image `image` (any library) in columns and rows 0..999; marks stay.
+// Removes every object of image `image` (any library) in columns and rows 0..kLastWideCell; marks
+// stay.
 bool DeleteObjectImage(MapDocument& doc, int image, bool* changed);
 
 }  // namespace hl

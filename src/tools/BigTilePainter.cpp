@@ -9,8 +9,14 @@ namespace hl {
 
 namespace {
 
-constexpr int kGroupSize = 50;
-constexpr int kNeutralTile = 99;
+constexpr int kGroupSize = kBigTileGroupSize;
+
+// The variants that painting places besides the full ones, named as in BigTileShape after
+// where they show the group's ground.
+constexpr int kOnlyBR = 5, kOnlyBL = 6, kOnlyTR = 7, kOnlyTL = 8;
+constexpr int kNotTL = 10, kNotTR = 11, kNotBL = 12, kNotBR = 13;
+constexpr int kBottomA = 15, kBottomB = 16, kTopA = 17, kTopB = 18;
+constexpr int kRightA = 20, kLeftA = 21, kRightB = 22, kLeftB = 23;
 
 bool In(int v, std::initializer_list<int> set) {
   for (int s : set) {
@@ -21,9 +27,44 @@ bool In(int v, std::initializer_list<int> set) {
 
 }  // namespace
 
+BigTileShape BigTilePainter::ShapeOf(int variant) {
+  switch (variant) {
+    case kOnlyBR:
+      return BigTileShape::OnlyBottomRight;
+    case kOnlyBL:
+      return BigTileShape::OnlyBottomLeft;
+    case kOnlyTR:
+      return BigTileShape::OnlyTopRight;
+    case kOnlyTL:
+      return BigTileShape::OnlyTopLeft;
+    case kNotTL:
+      return BigTileShape::AllButTopLeft;
+    case kNotTR:
+      return BigTileShape::AllButTopRight;
+    case kNotBL:
+      return BigTileShape::AllButBottomLeft;
+    case kNotBR:
+      return BigTileShape::AllButBottomRight;
+    case kBottomA:
+    case kBottomB:
+      return BigTileShape::BottomHalf;
+    case kTopA:
+    case kTopB:
+      return BigTileShape::TopHalf;
+    case kRightA:
+    case kRightB:
+      return BigTileShape::RightHalf;
+    case kLeftA:
+    case kLeftB:
+      return BigTileShape::LeftHalf;
+    default:
+      return BigTileShape::Full;
+  }
+}
+
 int BigTilePainter::Priority(int v) {
-  if (v >= 0 && v <= 4) return 6;
-  if (v >= 5 && v <= 8) return 1;
+  if (v >= 0 && v < kFullVariants) return 6;
+  if (v >= kOnlyBR && v <= kOnlyTL) return 1;
   if (v >= 9 && v <= 13) return 5;
   if (v >= 14 && v <= 23) return 4;
   if (v >= 24 && v <= 28) return 2;
@@ -46,7 +87,7 @@ void BigTilePainter::SetVariant(int x, int y, int variant) {
 
 void BigTilePainter::PlaceVariant(int x, int y, int variant) {
   if (HoldsGroup(x, y) && Priority(Variant(x, y)) >= Priority(variant) &&
-      Tile(x, y) != kNeutralTile) {
+      Tile(x, y) != kNeutralBigTile) {
     return;
   }
   SetVariant(x, y, variant);
@@ -55,18 +96,18 @@ void BigTilePainter::PlaceVariant(int x, int y, int variant) {
 void BigTilePainter::PaintBigBlock(int x, int y) {
   for (int i = 0; i < 2; ++i) {
     for (int j = 0; j < 2; ++j) {
-      doc_.SetBackTileBlock(x + 2 * i, y + 2 * j, group_ * kGroupSize + random_.Next(5) + 1);
+      doc_.SetBackTileBlock(x + 2 * i, y + 2 * j, group_ * kGroupSize + random_.Next(kFullVariants) + 1);
       redraw_.RedrawCells(x + 2 * i, y + 2 * j, 1, 1);
     }
   }
-  PlaceVariant(x - 2, y, 10);
-  PlaceVariant(x, y - 2, 10);
-  PlaceVariant(x + 2, y - 2, 11);
-  PlaceVariant(x + 4, y, 11);
-  PlaceVariant(x - 2, y + 2, 12);
-  PlaceVariant(x, y + 4, 12);
-  PlaceVariant(x + 4, y + 2, 13);
-  PlaceVariant(x + 2, y + 4, 13);
+  PlaceVariant(x - 2, y, kNotTL);
+  PlaceVariant(x, y - 2, kNotTL);
+  PlaceVariant(x + 2, y - 2, kNotTR);
+  PlaceVariant(x + 4, y, kNotTR);
+  PlaceVariant(x - 2, y + 2, kNotBL);
+  PlaceVariant(x, y + 4, kNotBL);
+  PlaceVariant(x + 4, y + 2, kNotBR);
+  PlaceVariant(x + 2, y + 4, kNotBR);
   for (int round = 0; round < 2; ++round) {
     for (int i = 0; i < 7; ++i) {
       for (int j = 0; j < 7; ++j) InteriorRule(x - 6 + 2 * i, y - 6 + 2 * j);
@@ -84,7 +125,7 @@ void BigTilePainter::InteriorRule(int cx, int cy) {
   auto weight = [&](int nx, int ny) { return HoldsGroup(nx, ny) ? Priority(Variant(nx, ny)) : 0; };
   if (weight(cx - 2, cy) >= 4 && weight(cx, cy - 2) >= 4 && weight(cx + 2, cy) >= 4 &&
       weight(cx, cy + 2) >= 4) {
-    SetVariant(cx, cy, random_.Next(5));
+    SetVariant(cx, cy, random_.Next(kFullVariants));
   }
 }
 
@@ -96,63 +137,63 @@ void BigTilePainter::TransitionRules(int cx, int cy) {
   auto D = [&] { return Variant(cx, cy + 2); };
   auto set = [&](int n) { SetVariant(cx, cy, n); };
 
-  if (v == 10) {
-    if (In(D(), {12, 22})) set(20);
-    if (In(R(), {11, 16})) set(15);
+  if (v == kNotTL) {
+    if (In(D(), {kNotBL, kRightB})) set(kRightA);
+    if (In(R(), {kNotTR, kBottomB})) set(kBottomA);
   }
-  if (v == 12) {
-    if (In(U(), {10, 20})) set(22);
-    if (In(R(), {13, 18})) set(17);
+  if (v == kNotBL) {
+    if (In(U(), {kNotTL, kRightA})) set(kRightB);
+    if (In(R(), {kNotBR, kTopB})) set(kTopA);
   }
-  if (v == 11) {
-    if (In(D(), {13, 23})) set(21);
-    if (In(L(), {10, 15})) set(16);
+  if (v == kNotTR) {
+    if (In(D(), {kNotBR, kLeftB})) set(kLeftA);
+    if (In(L(), {kNotTL, kBottomA})) set(kBottomB);
   }
-  if (v == 13) {
-    if (In(U(), {11, 21})) set(23);
-    if (In(L(), {12, 17})) set(18);
+  if (v == kNotBR) {
+    if (In(U(), {kNotTR, kLeftA})) set(kLeftB);
+    if (In(L(), {kNotBL, kTopA})) set(kTopB);
   }
-  if (v == 15 && !In(R(), {16, 11})) set(10);
-  if (v == 16 && !In(L(), {15, 10})) set(11);
-  if (v == 17 && !In(R(), {18, 13})) set(12);
-  if (v == 18 && !In(L(), {17, 12})) set(13);
-  if (v == 20 && !In(D(), {22, 12})) set(10);
-  if (v == 21 && !In(D(), {23, 13})) set(11);
-  if (v == 22 && !In(U(), {20, 10})) set(12);
-  if (v == 23 && !In(U(), {21, 11})) set(13);
-  if (v >= 0 && v <= 4) {
+  if (v == kBottomA && !In(R(), {kBottomB, kNotTR})) set(kNotTL);
+  if (v == kBottomB && !In(L(), {kBottomA, kNotTL})) set(kNotTR);
+  if (v == kTopA && !In(R(), {kTopB, kNotBR})) set(kNotBL);
+  if (v == kTopB && !In(L(), {kTopA, kNotBL})) set(kNotBR);
+  if (v == kRightA && !In(D(), {kRightB, kNotBL})) set(kNotTL);
+  if (v == kLeftA && !In(D(), {kLeftB, kNotBR})) set(kNotTR);
+  if (v == kRightB && !In(U(), {kRightA, kNotTL})) set(kNotBL);
+  if (v == kLeftB && !In(U(), {kLeftA, kNotTR})) set(kNotBR);
+  if (v >= 0 && v < kFullVariants) {
     const int l = L(), u = U(), r = R(), d = D();
-    if (In(l, {11, 16}) && In(u, {12, 22})) set(10);
-    if (In(u, {13, 23}) && In(r, {10, 15})) set(11);
-    if (In(r, {12, 17}) && In(d, {11, 21})) set(13);
-    if (In(l, {13, 18}) && In(d, {10, 20})) set(12);
+    if (In(l, {kNotTR, kBottomB}) && In(u, {kNotBL, kRightB})) set(kNotTL);
+    if (In(u, {kNotBR, kLeftB}) && In(r, {kNotTL, kBottomA})) set(kNotTR);
+    if (In(r, {kNotBL, kTopA}) && In(d, {kNotTR, kLeftA})) set(kNotBR);
+    if (In(l, {kNotBR, kTopB}) && In(d, {kNotTL, kRightA})) set(kNotBL);
   }
   if (v == -1 || !HoldsGroup(cx, cy)) {
     const int l = L(), u = U(), r = R(), d = D();
-    if (d == 20 && r == 15) set(5);
-    if (l == 16 && d == 21) set(6);
-    if (u == 23 && l == 18) set(8);
-    if (r == 17 && u == 22) set(7);
+    if (d == kRightA && r == kBottomA) set(kOnlyBR);
+    if (l == kBottomB && d == kLeftA) set(kOnlyBL);
+    if (u == kLeftB && l == kTopB) set(kOnlyTL);
+    if (r == kTopA && u == kRightB) set(kOnlyTR);
   }
 }
 
 void BigTilePainter::InnerCorners(int cx, int cy) {
   switch (Variant(cx, cy)) {
-    case 10:
-      PlaceVariant(cx, cy - 2, 5);
-      PlaceVariant(cx - 2, cy, 5);
+    case kNotTL:
+      PlaceVariant(cx, cy - 2, kOnlyBR);
+      PlaceVariant(cx - 2, cy, kOnlyBR);
       break;
-    case 11:
-      PlaceVariant(cx, cy - 2, 6);
-      PlaceVariant(cx + 2, cy, 6);
+    case kNotTR:
+      PlaceVariant(cx, cy - 2, kOnlyBL);
+      PlaceVariant(cx + 2, cy, kOnlyBL);
       break;
-    case 12:
-      PlaceVariant(cx, cy + 2, 7);
-      PlaceVariant(cx - 2, cy, 7);
+    case kNotBL:
+      PlaceVariant(cx, cy + 2, kOnlyTR);
+      PlaceVariant(cx - 2, cy, kOnlyTR);
       break;
-    case 13:
-      PlaceVariant(cx, cy + 2, 8);
-      PlaceVariant(cx + 2, cy, 8);
+    case kNotBR:
+      PlaceVariant(cx, cy + 2, kOnlyTL);
+      PlaceVariant(cx + 2, cy, kOnlyTL);
       break;
     default:
       break;
@@ -173,10 +214,10 @@ void BigTilePainter::PlaceSingleTile(int x, int y, bool alt, int currentTile) {
 
 void BigTilePainter::FillBigTiles(int x, int y, int startGroup) {
   if (startGroup == group_) return;  // every cell would be filled again and again
-  // Positions the cell accessors cannot read (999 and beyond) are never visited: they would
+  // Positions the cell accessors cannot read (kAccessEnd and beyond) are never visited: they would
   // read as empty however often they were filled.
-  const int width = std::min(doc_.MapWidth(), MapDocument::kAccessEnd);
-  const int height = std::min(doc_.MapHeight(), MapDocument::kAccessEnd);
+  const int width = std::min(doc_.MapWidth(), kAccessEnd);
+  const int height = std::min(doc_.MapHeight(), kAccessEnd);
   std::vector<std::pair<int, int>> stack = {{x, y}};
   while (!stack.empty()) {
     const auto [cx, cy] = stack.back();
@@ -185,8 +226,8 @@ void BigTilePainter::FillBigTiles(int x, int y, int startGroup) {
     const int t = Tile(cx, cy);
     const int g = t < 0 ? -1 : t / kGroupSize;
     const int v = t < 0 ? -1 : t % kGroupSize;
-    if (g != startGroup || v > 4) continue;
-    SetVariant(cx, cy, random_.Next(5));
+    if (g != startGroup || v >= kFullVariants) continue;
+    SetVariant(cx, cy, random_.Next(kFullVariants));
     // Pushed in reverse so that they are visited left, up, right, down.
     stack.push_back({cx, cy + 2});
     stack.push_back({cx + 2, cy});

@@ -6,7 +6,25 @@
 
 namespace hl {
 
-// Painting the background layer with big tiles of one 50-tile group: blocks with automatic
+// Where a big tile of a group shows the group's ground; the rest of it shows what lies around
+// (the demo art draws its tiles from this, so the pictures follow the rules).
+enum class BigTileShape {
+  Full,
+  OnlyBottomRight,
+  OnlyBottomLeft,
+  OnlyTopRight,
+  OnlyTopLeft,
+  AllButTopLeft,
+  AllButTopRight,
+  AllButBottomLeft,
+  AllButBottomRight,
+  BottomHalf,
+  TopHalf,
+  RightHalf,
+  LeftHalf,
+};
+
+// Painting the background layer with big tiles of one group of kBigTileGroupSize tiles: blocks with automatic
 // edge and corner transitions, single tiles by hand, and flood fills. All positions are cell
 // coordinates; big tiles lie on even cells, two apart.
 class BigTilePainter {
@@ -22,7 +40,11 @@ class BigTilePainter {
   // Fills the region of full tiles of `startGroup` (-1: empty cells) around (x, y), even.
   void FillBigTiles(int x, int y, int startGroup);
 
+  // Variants 0 .. kFullVariants - 1 are full tiles, chosen at random.
+  static constexpr int kFullVariants = 5;
   static int Priority(int variant);
+  // The shape of each variant as the rules place it; variants they never place are full.
+  static BigTileShape ShapeOf(int variant);
 
  private:
   int Tile(int x, int y) const { return doc_.GetBackTile(x, y); }

@@ -4,16 +4,6 @@
 
 namespace hl {
 
-namespace {
-constexpr long long kImagesPerLibrary = 65535;
-}  // namespace
-
-bool ObjectTools::ObjectFitsCell(long long objectIndex) {
-  if (objectIndex < -1) return false;
-  const long long value = objectIndex + 1;
-  return value % kImagesPerLibrary < kMarkBit && value / kImagesPerLibrary <= 0xFF;
-}
-
 bool ObjectTools::TileFitsCell(long long tileIndex) {
   return tileIndex >= -1 && tileIndex + 1 < kMarkBit;
 }
@@ -28,9 +18,8 @@ void ObjectTools::PlaceObject(int x, int y, int selection, const MouseState& hel
     PutObject(x, y, -1);
     return;
   }
-  if (selection < 0 || !ObjectFitsCell(selection)) return;
-  if (held.Ctrl && MapDocument::InStorage(x, y) && x < MapDocument::kAccessEnd &&
-      y < MapDocument::kAccessEnd) {
+  if (selection < 0 || !ObjectIndex::FitsCell(selection)) return;
+  if (held.Ctrl && MapDocument::InStorage(x, y) && x < kAccessEnd && y < kAccessEnd) {
     TMapCell cell = doc_.Cell(x, y);
     cell.ObjectImage ^= kMarkBit;
     doc_.SetCell(x, y, cell);
@@ -44,17 +33,16 @@ bool ObjectTools::PlaceObjectSet(int x, int y, const TObjectSet* set) {
     if (r.ObjIndex < 0) continue;
     const long long cx = static_cast<long long>(x) + r.X;
     const long long cy = static_cast<long long>(y) + r.Y;
-    if (cx < 0 || cy < 0 || cx >= MapDocument::kAccessEnd || cy >= MapDocument::kAccessEnd)
+    if (cx < 0 || cy < 0 || cx >= kAccessEnd || cy >= kAccessEnd)
       continue;
-    if (doc_.Cell(static_cast<int>(cx), static_cast<int>(cy)).ObjectImage & 0x7FFF) {
+    if (doc_.Cell(static_cast<int>(cx), static_cast<int>(cy)).ObjectImage & kNumberBits) {
       questions_.Beep();
       return false;
     }
   }
   const long long bx = x - x % 2, by = y - y % 2;
   auto inStorage = [](long long cx, long long cy) {
-    return cx >= 0 && cy >= 0 && cx < MapDocument::kStorageSide &&
-           cy < MapDocument::kStorageSide;
+    return cx >= 0 && cy >= 0 && cx < kStorageSide && cy < kStorageSide;
   };
   for (const TSetCell& r : *set) {
     const long long cx = static_cast<long long>(x) + r.X;
@@ -71,7 +59,7 @@ bool ObjectTools::PlaceObjectSet(int x, int y, const TObjectSet* set) {
     }
     if (!inStorage(cx, cy)) continue;
     const int ix = static_cast<int>(cx), iy = static_cast<int>(cy);
-    if (r.ObjIndex >= 0 && ObjectFitsCell(r.ObjIndex)) PutObject(ix, iy, r.ObjIndex);
+    if (r.ObjIndex >= 0 && ObjectIndex::FitsCell(r.ObjIndex)) PutObject(ix, iy, r.ObjIndex);
     if (r.Marks != 0) doc_.SetMarks(ix, iy, r.Marks);
     TMapCell cell = doc_.Cell(ix, iy);
     cell.AniFrame = static_cast<std::uint8_t>(r.AniFrame | (r.Alpha != 0 ? 0x80 : 0));
@@ -88,8 +76,8 @@ bool ObjectTools::PlaceObjectSet(int x, int y, const TObjectSet* set) {
 
 bool ObjectTools::EraseCells(int x, int y, const MouseState& held) {
   const int r = held.Shift ? 10 : held.Ctrl ? 1 : 0;
-  const int x0 = std::max(x - r, 0), x1 = std::min(x + r, MapDocument::kAccessEnd - 1);
-  const int y0 = std::max(y - r, 0), y1 = std::min(y + r, MapDocument::kAccessEnd - 1);
+  const int x0 = std::max(x - r, 0), x1 = std::min(x + r, kAccessEnd - 1);
+  const int y0 = std::max(y - r, 0), y1 = std::min(y + r, kAccessEnd - 1);
   bool changed = false;
   for (int cx = x0; cx <= x1; ++cx) {
     for (int cy = y0; cy <= y1; ++cy) {

@@ -14,9 +14,6 @@ class ObjectTools {
   ObjectTools(MapDocument& doc, RedrawSink& redraw, Questions& questions)
       : doc_(doc), redraw_(redraw), questions_(questions) {}
 
-  // Whether an ObjectIndex (or -1 for none) fits a cell: the image + 1 must stay below the
-  // FrontMark bit and the library in its byte.
-  static bool ObjectFitsCell(long long objectIndex);
   // Whether a big-tile number fits BackTile below BackMark.
   static bool TileFitsCell(long long tileIndex);
 

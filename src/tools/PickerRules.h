@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "map/MapUnits.h"
+
 namespace hl {
 
 // What the pickers and the tile palette offer for library sizes, shared with the scripts that
@@ -9,8 +11,6 @@ namespace hl {
 namespace pickers {
 
 inline constexpr int kTileColumns = 5;
-inline constexpr int kBigTileGroupSize = 50;
-inline constexpr int kSmallTileGroupSize = 60;
 inline constexpr int kObjectLibrariesBrowsed = 7;
 
 // Rows of the tile picker: enough for every tile (the last row may be partial), at least one.
@@ -29,11 +29,11 @@ inline int SmallTileGroups(int smallTileCount) {
   return (smallTileCount + kSmallTileGroupSize - 1) / kSmallTileGroupSize;
 }
 inline int ObjectColumns(int imageCount) {
-  return std::clamp(imageCount, 1, 65535);
+  return std::clamp(imageCount, 1, kObjectIndexBase);
 }
 // The object picker's selection in library `library`: an ObjectIndex, -1 past the last image.
 inline int ObjectSelection(int col, int library, int imageCount) {
-  return col >= 0 && col < imageCount ? col + library * 65535 : -1;
+  return col >= 0 && col < imageCount ? ObjectIndex::Make(library, col) : -1;
 }
 
 }  // namespace pickers

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 namespace hl {
 
@@ -13,18 +14,32 @@ bool In(int v, std::initializer_list<int> set) {
 
 }  // namespace
 
+SmallPieceShape SmallTilePainter::ShapeOf(int piece) {
+  // Pieces 1-8 in the order of the ring Surround lays around a full cell, from north clockwise.
+  static constexpr SmallPieceShape kShapes[] = {
+      SmallPieceShape::Full,          SmallPieceShape::Bottom,
+      SmallPieceShape::BottomLeft,    SmallPieceShape::Left,
+      SmallPieceShape::TopLeft,       SmallPieceShape::Top,
+      SmallPieceShape::TopRight,      SmallPieceShape::Right,
+      SmallPieceShape::BottomRight,   SmallPieceShape::AllButBottomLeft,
+      SmallPieceShape::AllButTopLeft, SmallPieceShape::AllButTopRight,
+      SmallPieceShape::AllButBottomRight};
+  return piece >= 0 && piece < static_cast<int>(std::size(kShapes)) ? kShapes[piece]
+                                                                     : SmallPieceShape::Full;
+}
+
 int SmallTilePainter::Piece(int x, int y) const {
   const int v = doc_.GetMiddleTile(x, y);
-  if (v < group_ * kGroupSize || v >= (group_ + 1) * kGroupSize) return -1;
-  const int s = v - group_ * kGroupSize;
-  return s < 8 ? 0 : (s - 8) / 4 + 1;
+  if (v < group_ * kSmallTileGroupSize || v >= (group_ + 1) * kSmallTileGroupSize) return -1;
+  return PieceOfImage(v - group_ * kSmallTileGroupSize);
 }
 
 void SmallTilePainter::SetSmallPiece(int x, int y, int piece) {
   ++counter_;
-  const int base = group_ * kGroupSize;
-  const int value =
-      piece == 0 ? base + random_.Next(8) + 1 : base + 4 * piece + 4 + random_.Next(4) + 1;
+  const int base = group_ * kSmallTileGroupSize;
+  const int value = piece == 0 ? base + random_.Next(kFullImages) + 1
+                               : base + kImagesPerPiece * (piece - 1) + kFullImages +
+                                     random_.Next(kImagesPerPiece) + 1;
   doc_.SetMiddleTile(x, y, value);
   if (std::find(changed_.begin(), changed_.end(), std::pair{x, y}) == changed_.end()) {
     changed_.emplace_back(x, y);

@@ -9,13 +9,42 @@
 
 namespace hl {
 
-// Painting the middle layer with small tiles of one 60-image group: a press paints one cell
+// Where a small-tile piece shows its group's ground; the rest of it is transparent. The edge
+// pieces are named by the side toward the full cell they border (the demo art draws its small
+// tiles from this, so the pictures follow the rules).
+enum class SmallPieceShape {
+  Full,
+  Bottom,
+  BottomLeft,
+  Left,
+  TopLeft,
+  Top,
+  TopRight,
+  Right,
+  BottomRight,
+  AllButBottomLeft,
+  AllButTopLeft,
+  AllButTopRight,
+  AllButBottomRight,
+};
+
+// Painting the middle layer with small tiles of one group of kSmallTileGroupSize images: a press paints one cell
 // full, surrounds it with edge pieces and repairs the pieces around it in growing squares
 // until nothing changes (at most 31 passes).
 class SmallTilePainter {
  public:
-  static constexpr int kGroupSize = 60;
   static constexpr int kMaxPasses = 31;
+  // A group's images: kFullImages full cells, then kImagesPerPiece of each other piece.
+  static constexpr int kFullImages = 8;
+  static constexpr int kImagesPerPiece = 4;
+  static int PieceOfImage(int image) {
+    return image < kFullImages ? 0 : (image - kFullImages) / kImagesPerPiece + 1;
+  }
+  static int VariantOfImage(int image) {
+    return image < kFullImages ? image : (image - kFullImages) % kImagesPerPiece;
+  }
+  // Piece 13 is never placed and draws as a full cell.
+  static SmallPieceShape ShapeOf(int piece);
 
   SmallTilePainter(MapDocument& doc, RedrawSink& redraw, ToolRandom& random, int group)
       : doc_(doc), redraw_(redraw), random_(random), group_(group) {}

@@ -65,6 +65,15 @@ class ToolDispatch {
 
  private:
   void PressAt(int x, int y, MouseButton button, const MouseState& held);
+  // Draw Big Tiles by layer: a block with its edges, a single tile, or a flood fill.
+  void PressBigTiles(int x, int y, const MouseState& held);
+  void PaintSmallTile(int x, int y);
+  // What a drag does with the tools that repeat while a key is held; the block tool moves
+  // (x, y) to the block's corner for the label and outline too.
+  void DragTool(int& x, int& y, const MouseState& held);
+  // An edit of the map: one undo step before it, and the modified flag after.
+  template <typename Routine>
+  void Edit(Routine&& routine);
 
   MapDocument& doc_;
   ToolState& state_;

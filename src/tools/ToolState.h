@@ -1,18 +1,45 @@
 #pragma once
 
+#include "map/MapUnits.h"
+
 namespace hl {
+
+// The drawing tools of the Tools menu; the numbers are the ones scripts give after "tool".
+// 2 has no menu item and draws nothing.
+enum class ToolMode : int {
+  DrawBigTiles = 0,
+  DrawSmTiles = 1,
+  DrawObjects = 3,
+  DrawObjectsInSet = 4,
+  SetLightEffect = 5,
+  UpdateDoors = 6,
+};
+
+// The toolbar's layer buttons "Big", "Small", "All", "1", "2" and "3", numbered as scripts give
+// them after "layer". "2" and "3" are tools of their own whatever the Tools menu says.
+enum class LayerMode : int {
+  Big = 0,
+  Small = 1,
+  All = 2,
+  MarkFill = 3,   // "1": fills the marks of a region (with Draw Big Tiles)
+  MarkBrush = 4,  // "2": brushes marks
+  Eraser = 5,     // "3": erases objects, animation and doors
+};
+inline constexpr int kLayerModes = 6;
 
 // What the pickers and menus choose for the mouse tools. The setters refuse values that the
 // cell fields cannot store, so a bad selection can never corrupt marks or loop a fill.
 struct ToolState {
-  // Tile numbers of a group run to group x 50 + 49, and BackTile holds number + 1 in 15 bits.
-  static constexpr int kMaxBigTileGroup = (0x7FFF - 1 - 49) / 50;  // 654
-  // MiddleTile holds small-tile number + 1 in 16 bits.
-  static constexpr int kMaxSmallTileGroup = (0xFFFF - 1 - 59) / 60;  // 1091
-  static constexpr int kMaxTile = 0x7FFF - 1;                        // 32766
+  // Every tile of the group must fit its field: BackTile holds number + 1 in 15 bits,
+  // MiddleTile in 16.
+  static constexpr int kMaxBigTileGroup =
+      (kMaxFieldImage - (kBigTileGroupSize - 1)) / kBigTileGroupSize;  // 654
+  static constexpr int kMaxSmallTileGroup =
+      (kMaxMiddleImage - (kSmallTileGroupSize - 1)) / kSmallTileGroupSize;  // 1091
+  static constexpr int kMaxTile = kMaxFieldImage;                            // 32766
 
-  int ToolMode = 0;   // 0 big tiles, 1 small tiles, 3 objects, 4 object sets, 5 light, 6 doors
-  int LayerMode = 1;  // 0 "Big", 1 "Small", 2 "All", 3 "1", 4 "2", 5 "3"
+  hl::ToolMode ToolMode = hl::ToolMode::DrawBigTiles;
+  hl::LayerMode LayerMode = hl::LayerMode::Small;
   int BigTileGroup = 0;
   int CurrentTile = 0;  // the tile picker's selection, -1 for none
   int SmallTileGroup = 0;

@@ -9,10 +9,8 @@ namespace hl {
 
 namespace {
 
-constexpr int kLastCell = 999;
-constexpr int kMarkLight = 57;
-constexpr int kMarkBack = 58;
-constexpr int kMarkFront = 59;
+// The last column and row a frame may reach; the passes stop one earlier, with the accessors.
+constexpr int kLastCell = kLastWideCell;
 
 QString DoorLabel(int door, int offset) {
   return QString("%1%2/%3").arg(door & 0x80 ? "Dx" : "D").arg(door & 0x7F).arg(offset);
@@ -48,15 +46,15 @@ MapRenderer::Range MapRenderer::VisibleRange(const ViewFrame& frame) const {
   const QSize surface = Surface();
   const int z = zoom_;
   // The visible window, from the scroll position and the main window's outer size...
-  const int sx = static_cast<int>(TruncDiv(1LL * (frame.ScrollX / kCellWidth) * 100, z));
-  const int sy = static_cast<int>(TruncDiv(1LL * (frame.ScrollY / kCellHeight) * 100, z));
-  const int spanX = static_cast<int>(RoundDiv(1LL * (frame.WindowWidth / kCellWidth) * 100, z));
-  const int spanY = static_cast<int>(RoundDiv(1LL * (frame.WindowHeight / kCellHeight) * 100, z));
+  const int sx = static_cast<int>(TruncDiv(1LL * (frame.ScrollX / kCellWidth) * kZoomDenominator, z));
+  const int sy = static_cast<int>(TruncDiv(1LL * (frame.ScrollY / kCellHeight) * kZoomDenominator, z));
+  const int spanX = static_cast<int>(RoundDiv(1LL * (frame.WindowWidth / kCellWidth) * kZoomDenominator, z));
+  const int spanY = static_cast<int>(RoundDiv(1LL * (frame.WindowHeight / kCellHeight) * kZoomDenominator, z));
   // ...within the loops over the surface, with their margins.
   const int lastColumn =
-      static_cast<int>(TruncDiv(1LL * (surface.width() / kCellWidth) * 100, z)) + 2;
+      static_cast<int>(TruncDiv(1LL * (surface.width() / kCellWidth) * kZoomDenominator, z)) + 2;
   const int lastRow =
-      static_cast<int>(TruncDiv(1LL * (surface.height() / kCellHeight) * 100, z)) + 2;
+      static_cast<int>(TruncDiv(1LL * (surface.height() / kCellHeight) * kZoomDenominator, z)) + 2;
   Range r;
   r.X0 = std::max(0, sx - 1);
   r.X1 = std::min({kLastCell, sx + spanX, lastColumn});
@@ -103,10 +101,10 @@ void MapRenderer::DrawPasses(QImage& target, QPoint origin, const QRect& clip, c
                              bool middleKeyed) {
   const int ox = origin.x(), oy = origin.y();
   const BlitTarget t = BlitTarget::Of(target, clip);
-  // The cell accessors read nothing beyond column and row 998; neither do these loops.
-  const int x1 = std::min(r.X1, MapDocument::kAccessEnd - 1);
-  const int y1 = std::min(r.Y1, MapDocument::kAccessEnd - 1);
-  const int objectY1 = std::min(r.ObjectY1, MapDocument::kAccessEnd - 1);
+  // The cell accessors read nothing beyond column and row kAccessEnd - 1; neither do these loops.
+  const int x1 = std::min(r.X1, kAccessEnd - 1);
+  const int y1 = std::min(r.Y1, kAccessEnd - 1);
+  const int objectY1 = std::min(r.ObjectY1, kAccessEnd - 1);
   std::vector<int> left(static_cast<std::size_t>(std::max(0, x1 - r.X0 + 1)));
   for (int x = r.X0; x <= x1; ++x) left[static_cast<std::size_t>(x - r.X0)] = CellLeft(x) - ox;
   auto cellLeft = [&](int x) { return left[static_cast<std::size_t>(x - r.X0)]; };
@@ -144,10 +142,10 @@ void MapRenderer::DrawPasses(QImage& target, QPoint origin, const QRect& clip, c
       const int bottom = CellTop(y + 1) - oy;
       for (int x = r.X0; x <= x1; ++x) {
         const TMapCell& c = cells.At(x, y);
-        const int i = c.ObjectLib * 65535 + (c.ObjectImage & kNumberBits) - 1;
+        const int i = ObjectIndex::FromCell(c.ObjectLib, c.ObjectImage & kNumberBits);
         if (i < 0) continue;
         auto* lib = objects[static_cast<std::size_t>(LibrarySet::ObjectSlot(i))];
-        if (const PreparedImage* image = lib->Get(i % 65535, true)) {
+        if (const PreparedImage* image = lib->Get(ObjectIndex::Image(i), true)) {
           Blit(t, cellLeft(x), bottom - image->Height(), *image);
         }
       }
@@ -182,11 +180,11 @@ void MapRenderer::DrawMarks(QImage& target, QPoint origin, const QRect& clip, co
       if (!doc_.GetLightAndDoor(x, y, offset, door, light)) continue;
       const int left = CellLeft(x) - origin.x();
       if (options_.ShowAttribMarks) {
-        if (doc_.GetBackTileRaw(x, y) & kMarkBit) image(left, top, kMarkBack);
-        if (doc_.HasFrontMark(x, y)) image(left, top, kMarkFront);
+        if (doc_.GetBackTileRaw(x, y) & kMarkBit) image(left, top, kBackMarkImage);
+        if (doc_.HasFrontMark(x, y)) image(left, top, kFrontMarkImage);
         if (doc_.GetAniFrame(x, y) > 0) text(left, top, QStringLiteral("*"));
       }
-      if (light > 0) image(left, top, kMarkLight);
+      if (light > 0) image(left, top, kLightMarkImage);
       if (door > 0 && doorLabels) text(left, top, DoorLabel(door, offset));
     }
   }
@@ -244,7 +242,7 @@ QRect MapRenderer::ChangedArea(int x, int y, int w, int h) {
       cache_.For(libraries_.Tiles()).Get(doc_.GetBackTile(cx, cy), false);
       cache_.For(libraries_.SmTiles()).Get(doc_.GetMiddleTile(cx, cy), options_.MiddleTransparent);
       const int i = doc_.GetObject(cx, cy);
-      if (i >= 0) cache_.For(libraries_.GetObjectLibrary(i)).Get(i % 65535, true);
+      if (i >= 0) cache_.For(libraries_.GetObjectLibrary(i)).Get(ObjectIndex::Image(i), true);
     }
   }
   const Reach reach = CurrentReach();
@@ -263,7 +261,7 @@ QImage MapRenderer::RenderOverview() {
   QImage out(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
   if (!out.isNull()) {
     out.fill(kSurfaceColour);
-    const int last = std::min(kLastCell, 1010);
+    const int last = std::min(kLastCell, kLastStorageCell);
     Range r{0, std::min(doc_.MapWidth() - 1, last), 0, std::min(doc_.MapHeight() - 1, last), 0, 0};
     r.ObjectY1 = r.Y1;
     DrawPasses(out, QPoint(0, 0), out.rect(), r, false, true, true, true, true);

@@ -56,7 +56,7 @@ TEST(Soak, RandomSessionUndoesReloadsAndMovesSegmentsExactly) {
   auto doc = std::make_unique<MapDocument>();
   doc->SetMapSize(60, 60);
   ToolState state;
-  state.LayerMode = 1;
+  state.LayerMode = LayerMode::Small;
   NoRedraw redraw;
   ToolRandom random(7);
   test::ScriptedQuestions questions;
@@ -164,9 +164,11 @@ TEST(Soak, RandomSessionUndoesReloadsAndMovesSegmentsExactly) {
       ++reloads;
       continue;
     } else {
-      const int tools[] = {0, 1, 3, 4, 5, 6};
+      const ToolMode tools[] = {ToolMode::DrawBigTiles,     ToolMode::DrawSmTiles,
+                                ToolMode::DrawObjects,      ToolMode::DrawObjectsInSet,
+                                ToolMode::SetLightEffect,   ToolMode::UpdateDoors};
       state.ToolMode = tools[pick(6)];
-      state.LayerMode = pick(6);
+      state.LayerMode = static_cast<LayerMode>(pick(kLayerModes));
       state.BigTileGroup = pick(4);
       state.SmallTileGroup = pick(3);
       state.CurrentTile = pick(200);

@@ -63,7 +63,7 @@ TEST_F(MainWindowTest, CaptionsAndLibrariesFollowTheChosenFormat) {
 TEST_F(MainWindowTest, StartUpState) {
   auto w = Make(16);
   EXPECT_EQ(w->size(), QSize(800, 593));
-  EXPECT_EQ(w->LayerMode(), 1);
+  EXPECT_EQ(w->LayerMode(), LayerMode::Small);
   EXPECT_TRUE(w->findChild<QAction*>("SpeedButton2")->isChecked());
   EXPECT_EQ(w->findChild<QToolBar*>("Panel1")->findChild<QLabel*>("Label1")->text(), "100:40");
   EXPECT_EQ(w->findChild<QLabel*>("LbMapName")->text(), "Untitled.map");
@@ -143,7 +143,7 @@ TEST_F(MainWindowTest, MousePaintsThroughTheDispatch) {
   auto w = Make(16);
   w->MapView()->SetZoom(100);
   w->findChild<QAction*>("SpeedButton1")->trigger();  // "Big"
-  EXPECT_EQ(w->LayerMode(), 0);
+  EXPECT_EQ(w->LayerMode(), LayerMode::Big);
   QWidget* surface = w->MapView()->viewport();
   QTest::mouseMove(surface, QPoint(5 * 48 + 3, 6 * 32 + 3));
   EXPECT_EQ(w->findChild<QLabel*>("LbXY")->text(), "4 : 4");
@@ -168,14 +168,14 @@ TEST_F(MainWindowTest, ToolsMenuItemsSetTheToolAndCanBeUnchecked) {
   }
   QAction* small = w->findChild<QAction*>("DrawSmTile1");
   small->trigger();
-  EXPECT_EQ(w->Tools().ToolMode, 1);
+  EXPECT_EQ(w->Tools().ToolMode, ToolMode::DrawSmTiles);
   EXPECT_TRUE(small->isChecked());
   w->findChild<QAction*>("UpdateDoor1")->trigger();
-  EXPECT_EQ(w->Tools().ToolMode, 6);
+  EXPECT_EQ(w->Tools().ToolMode, ToolMode::UpdateDoors);
   EXPECT_FALSE(small->isChecked());
   w->findChild<QAction*>("UpdateDoor1")->trigger();
   EXPECT_FALSE(w->findChild<QAction*>("UpdateDoor1")->isChecked());
-  EXPECT_EQ(w->Tools().ToolMode, 6);
+  EXPECT_EQ(w->Tools().ToolMode, ToolMode::UpdateDoors);
 }
 
 TEST_F(MainWindowTest, CellMoveWindowMovesAndMarksTheMapChanged) {

@@ -19,7 +19,7 @@ class ObjectEditorTest : public ::testing::Test {
     test::WriteTestLibraries(dir_.Path());
     main_ = std::make_unique<TFrmMain>(16, dir_.Path(), &q_);
     editor_ = std::make_unique<TFrmObjEdit>(
-        main_->Libraries(), *main_->TilePicker(), true, [this] { return now_; }, nullptr);
+        main_->Libraries(), *main_->TilePicker(), LibraryFormat::Data, [this] { return now_; }, nullptr);
     editor_->resize(900, 700);
     editor_->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(editor_.get()));

@@ -148,7 +148,7 @@ TEST(ObjectSetMainWindow, RowClickPlacesSetsAndExitAsksToSave) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   const QRect row0 = window.SetGrid->CellRect(0, 0);
   QTest::mouseClick(window.SetGrid->viewport(), Qt::LeftButton, {}, row0.center());
-  EXPECT_EQ(main.Tools().ToolMode, 4);
+  EXPECT_EQ(main.Tools().ToolMode, ToolMode::DrawObjectsInSet);
   EXPECT_FALSE(main.MapView()->Footprint().Empty());
   main.MapView()->SetZoom(100);
   main.MapPaintMouseDown({10 * 48 + 5, 10 * 32 + 5}, Qt::LeftButton, Qt::LeftButton, {});

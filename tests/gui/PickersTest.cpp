@@ -67,11 +67,11 @@ TEST_F(PickersTest, TilePickerReachesEveryTile) {
   Show(picker);
   EXPECT_EQ(picker->TileGrid->RowCount(), 3);
   w.findChild<QAction*>("SpeedButton1")->trigger();
-  w.Tools().ToolMode = 1;
+  w.Tools().ToolMode = ToolMode::DrawSmTiles;
   Click(picker->TileGrid, 1, 2);
   EXPECT_EQ(w.Tools().CurrentTile, 11);
-  EXPECT_EQ(w.Tools().ToolMode, 0);
-  EXPECT_EQ(w.LayerMode(), 1);
+  EXPECT_EQ(w.Tools().ToolMode, ToolMode::DrawBigTiles);
+  EXPECT_EQ(w.LayerMode(), LayerMode::Small);
   EXPECT_TRUE(w.findChild<QAction*>("SpeedButton2")->isChecked());
   Click(picker->TileGrid, 4, 2);
   EXPECT_EQ(w.Tools().CurrentTile, -1);  // past the last tile
@@ -86,11 +86,11 @@ TEST_F(PickersTest, SmallTilePickerRowsAreGroups) {
   Show(picker);
   Click(picker->TileGrid, 0, 3);
   EXPECT_EQ(w.Tools().SmallTileGroup, 3);
-  EXPECT_EQ(w.Tools().ToolMode, 1);
-  w.Tools().ToolMode = 0;
+  EXPECT_EQ(w.Tools().ToolMode, ToolMode::DrawSmTiles);
+  w.Tools().ToolMode = ToolMode::DrawBigTiles;
   Click(picker->TileGrid, 2, 10);  // the spare row: only the tool changes
   EXPECT_EQ(w.Tools().SmallTileGroup, 3);
-  EXPECT_EQ(w.Tools().ToolMode, 1);
+  EXPECT_EQ(w.Tools().ToolMode, ToolMode::DrawSmTiles);
 }
 
 TEST_F(PickersTest, ObjectPickerBrowsesLibraries) {
@@ -103,7 +103,7 @@ TEST_F(PickersTest, ObjectPickerBrowsesLibraries) {
   EXPECT_EQ(picker->ObjGrid->ColumnCount(), 1);  // library 0 is empty
   Click(picker->ObjGrid, 0, 0);
   EXPECT_EQ(w.Tools().ObjectSelection, -1);
-  EXPECT_EQ(w.Tools().ToolMode, 3);
+  EXPECT_EQ(w.Tools().ToolMode, ToolMode::DrawObjects);
   picker->CbWilIndexList->setCurrentIndex(2);
   EXPECT_EQ(picker->Library(), 2);
   EXPECT_EQ(picker->ObjGrid->ColumnCount(), 10);
@@ -127,7 +127,7 @@ TEST_F(PickersTest, PaletteChoosesGroupsAndKeepsAttributes) {
   EXPECT_EQ(w.Tools().BigTileGroup, 1);
   Click(palette->MainPalGrid, 1, 3);  // the spare row: the group stays
   EXPECT_EQ(w.Tools().BigTileGroup, 1);
-  EXPECT_EQ(w.Tools().ToolMode, 0);
+  EXPECT_EQ(w.Tools().ToolMode, ToolMode::DrawBigTiles);
   Click(palette->MainPalGrid, 0, 0);
   QTest::keyClick(palette->MainPalGrid, Qt::Key_F1);
   EXPECT_EQ(test::ReadFileBytes(dir_.File("Tile.atr")),

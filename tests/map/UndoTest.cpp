@@ -10,7 +10,7 @@
 namespace hl {
 namespace {
 
-constexpr int kSide = MapDocument::kStorageSide;
+constexpr int kSide = kStorageSide;
 
 // A whole copy of the storage, the way the history would keep it if it copied everything.
 std::vector<TMapCell> WholeCopy(const MapDocument& doc) {

@@ -128,7 +128,7 @@ TEST_F(ObjectToolsTest, UnstorableSetFieldsNeverTouchTheMarks) {
   EXPECT_EQ(doc_->Cell(22, 20).BackTile, 0x7FFF);  // the largest numbers that fit
   EXPECT_EQ(doc_->Cell(22, 20).ObjectImage, 0x7FFF);
   EXPECT_EQ(doc_->Cell(22, 20).ObjectLib, 1);
-  EXPECT_FALSE(ObjectTools::ObjectFitsCell(255LL * 65535 + 65535));
+  EXPECT_FALSE(ObjectIndex::FitsCell(255LL * 65535 + 65535));
 }
 
 TEST_F(ObjectToolsTest, EraserSquareClearsObjectsOrSmallTiles) {

@@ -43,21 +43,21 @@ TEST_F(ToolDispatchTest, PixelsBecomeCellsExactly) {
   EXPECT_EQ(ToolDispatch::CellX(15 * 48 * 14 / 10, 140), 15);  // 1008 at zoom 1.4
   // At zoom 2 column 700 lies beyond 65,535 pixels and is still column 700.
   EXPECT_EQ(ToolDispatch::CellX(700 * 96 + 30, 200), 700);
-  state_.LayerMode = 1;
+  state_.LayerMode = LayerMode::Small;
   state_.CurrentTile = 7;
   dispatch_.Press(700 * 96 + 30, 10, 200, MouseButton::Left, {false, false, false, true});
   EXPECT_EQ(doc_->GetBackTile(700, 0), 7);
 }
 
 TEST_F(ToolDispatchTest, BigTileRowsTakeUndoAndSetModified) {
-  state_.LayerMode = 0;
+  state_.LayerMode = LayerMode::Big;
   state_.BigTileGroup = 2;
   PressCell(9, 6);
   EXPECT_EQ(doc_->GetBackTile(8, 4) / 50, 2);  // rounded down to multiples of 4
   EXPECT_EQ(doc_->UndoCount(), 1);
   EXPECT_EQ(feedback_.Modified, 1);
 
-  state_.LayerMode = 2;  // fill from an empty even cell
+  state_.LayerMode = LayerMode::All;  // fill from an empty even cell
   state_.BigTileGroup = 3;
   doc_->SetMapSize(20, 20);
   PressCell(1, 19);
@@ -66,7 +66,7 @@ TEST_F(ToolDispatchTest, BigTileRowsTakeUndoAndSetModified) {
   EXPECT_EQ(doc_->UndoCount(), 2);
   EXPECT_EQ(feedback_.Modified, 2);
 
-  state_.LayerMode = 3;  // "1": the mark fill, with undo and the modified flag
+  state_.LayerMode = LayerMode::MarkFill;  // "1": the mark fill, with undo and the modified flag
   PressCell(3, 3);
   EXPECT_EQ(doc_->UndoCount(), 3);
   EXPECT_EQ(feedback_.Modified, 3);
@@ -74,7 +74,7 @@ TEST_F(ToolDispatchTest, BigTileRowsTakeUndoAndSetModified) {
 }
 
 TEST_F(ToolDispatchTest, OnlyTheLeftButtonPaints) {
-  state_.LayerMode = 0;
+  state_.LayerMode = LayerMode::Big;
   PressCell(4, 4, MouseButton::Right, {false, false, false, false, true});
   PressCell(4, 4, MouseButton::Middle, {false, false, false, false, false, true});
   EXPECT_EQ(doc_->UndoCount(), 0);
@@ -83,12 +83,12 @@ TEST_F(ToolDispatchTest, OnlyTheLeftButtonPaints) {
 }
 
 TEST_F(ToolDispatchTest, SmallTilesPaintOnlyWithTheBigLayer) {
-  state_.ToolMode = 1;
-  state_.LayerMode = 1;  // "Small" (the start-up layer): a left press does nothing
+  state_.ToolMode = ToolMode::DrawSmTiles;
+  state_.LayerMode = LayerMode::Small;  // "Small" (the start-up layer): a left press does nothing
   PressCell(10, 10);
   EXPECT_EQ(doc_->GetMiddleTile(10, 10), -1);
   EXPECT_EQ(doc_->UndoCount(), 0);
-  state_.LayerMode = 0;
+  state_.LayerMode = LayerMode::Big;
   state_.SmallTileGroup = 1;
   PressCell(10, 10);
   EXPECT_GE(doc_->GetMiddleTile(10, 10), 60);
@@ -97,11 +97,11 @@ TEST_F(ToolDispatchTest, SmallTilesPaintOnlyWithTheBigLayer) {
 }
 
 TEST_F(ToolDispatchTest, ObjectRowsTakeUndoAndReadTheSetOnEveryPress) {
-  state_.ToolMode = 2;  // never set by the menus: nothing
+  state_.ToolMode = static_cast<ToolMode>(2);  // never set by the menus: nothing
   PressCell(2, 2);
   EXPECT_EQ(doc_->UndoCount(), 0);
-  state_.ToolMode = 3;
-  state_.LayerMode = 0;
+  state_.ToolMode = ToolMode::DrawObjects;
+  state_.LayerMode = LayerMode::Big;
   PressCell(2, 2);  // nothing picked: the snapshot is still taken
   EXPECT_EQ(doc_->UndoCount(), 1);
   state_.ObjectSelection = 4;
@@ -113,7 +113,7 @@ TEST_F(ToolDispatchTest, ObjectRowsTakeUndoAndReadTheSetOnEveryPress) {
   TObjectSet set{{0, 0, -1, 8, 0, 0, 0, 0, 0, 0, 0}};
   const TObjectSet* current = nullptr;
   dispatch_.SetCurrentSetSource([&] { return current; });
-  state_.ToolMode = 4;
+  state_.ToolMode = ToolMode::DrawObjectsInSet;
   PressCell(6, 6);
   current = &set;
   PressCell(7, 6);
@@ -123,8 +123,8 @@ TEST_F(ToolDispatchTest, ObjectRowsTakeUndoAndReadTheSetOnEveryPress) {
 }
 
 TEST_F(ToolDispatchTest, EraserSetsModifiedOnlyWhenItClearedSomething) {
-  state_.LayerMode = 5;
-  state_.ToolMode = 3;
+  state_.LayerMode = LayerMode::Eraser;
+  state_.ToolMode = ToolMode::DrawObjects;
   doc_->SetObject(3, 3, 2);
   doc_->SetObject(5, 3, 2);
   PressCell(1, 1, MouseButton::Middle);
@@ -142,7 +142,7 @@ TEST_F(ToolDispatchTest, EraserSetsModifiedOnlyWhenItClearedSomething) {
 }
 
 TEST_F(ToolDispatchTest, DragsShowTheRoundedBlockAndRepaintWithCtrl) {
-  state_.LayerMode = 0;
+  state_.LayerMode = LayerMode::Big;
   dispatch_.Move(5 * 48 + 1, 6 * 32 + 1, 100, {});
   dispatch_.Move(7 * 48 + 1, 6 * 32 + 1, 100, {});
   EXPECT_EQ(feedback_.Events, (std::vector<std::string>{"erase", "label 4 : 4", "hover 4,4",
@@ -157,7 +157,7 @@ TEST_F(ToolDispatchTest, DragsShowTheRoundedBlockAndRepaintWithCtrl) {
 }
 
 TEST_F(ToolDispatchTest, SingleTileDragsWithCtrlOrAltAndMarkBrushShowsNothing) {
-  state_.LayerMode = 1;
+  state_.LayerMode = LayerMode::Small;
   state_.CurrentTile = 3;
   dispatch_.Move(4 * 48, 4 * 32, 100, {false, false, true, true});
   EXPECT_EQ(doc_->GetBackTile(4, 4), 3);
@@ -166,7 +166,7 @@ TEST_F(ToolDispatchTest, SingleTileDragsWithCtrlOrAltAndMarkBrushShowsNothing) {
   EXPECT_EQ(doc_->UndoCount(), 2);
 
   feedback_.Events.clear();
-  state_.LayerMode = 4;
+  state_.LayerMode = LayerMode::MarkBrush;
   dispatch_.Move(4 * 48, 4 * 32, 100, {false, false, false, true});
   EXPECT_EQ(feedback_.Events, std::vector<std::string>{"erase"});
   EXPECT_NE(doc_->GetBackTileRaw(4, 4) & 0x8000, 0);  // the brush painted BackMark
@@ -181,7 +181,7 @@ TEST_F(ToolDispatchTest, SegmentModeLabelsWorldCoordinates) {
 }
 
 TEST_F(ToolDispatchTest, LightAndDoorRowsAskThroughTheDialogs) {
-  state_.ToolMode = 5;
+  state_.ToolMode = ToolMode::SetLightEffect;
   questions_.LightTexts = {"3"};
   PressCell(6, 6);
   EXPECT_EQ(doc_->Cell(6, 6).Light, 3);
@@ -189,7 +189,7 @@ TEST_F(ToolDispatchTest, LightAndDoorRowsAskThroughTheDialogs) {
   EXPECT_EQ(questions_.Beeps, 1);
   EXPECT_EQ(doc_->UndoCount(), 2);  // the row takes its snapshot all the same
   EXPECT_EQ(feedback_.Modified, 2);
-  state_.ToolMode = 6;
+  state_.ToolMode = ToolMode::UpdateDoors;
   questions_.DoorAnswers = {Questions::DoorTexts{false, "12", "1"}};
   PressCell(8, 8);
   EXPECT_EQ(doc_->Cell(8, 8).Door, 12);
@@ -197,7 +197,7 @@ TEST_F(ToolDispatchTest, LightAndDoorRowsAskThroughTheDialogs) {
 }
 
 TEST_F(ToolDispatchTest, MarkBrushAndFillRows) {
-  state_.LayerMode = 4;
+  state_.LayerMode = LayerMode::MarkBrush;
   PressCell(10, 10, MouseButton::Right, {true, false, false, false, true});
   EXPECT_NE(doc_->Cell(8, 12).ObjectImage & 0x8000, 0);
   EXPECT_EQ(doc_->UndoCount(), 0);
@@ -207,7 +207,7 @@ TEST_F(ToolDispatchTest, MarkBrushAndFillRows) {
   dispatch_.Move(20 * 48, 20 * 32, 100, {true, false, false, false, true});  // right drag
   EXPECT_NE(doc_->Cell(22, 22).ObjectImage & 0x8000, 0);
 
-  state_.LayerMode = 3;  // a middle-button fill marks nothing but takes undo and Modified
+  state_.LayerMode = LayerMode::MarkFill;  // a middle-button fill marks nothing but takes undo and Modified
   PressCell(40, 40, MouseButton::Middle, {false, false, false, false, false, true});
   EXPECT_EQ(doc_->UndoCount(), 1);
   EXPECT_EQ(feedback_.Modified, 3);

@@ -21,6 +21,34 @@ namespace hl {
 
 namespace {
 
+// The Tools menu's drawing tools in menu order: object name, caption, tool.
+constexpr struct {
+  const char* Name;
+  const char* Caption;
+  ToolMode Mode;
+} kToolItems[] = {{"DrawBigTile1", "Draw Big Tiles", ToolMode::DrawBigTiles},
+                  {"DrawObject1", "Draw Objects", ToolMode::DrawObjects},
+                  {"DrawObjectTileSet1", "Draw Objects In Set  Tiles", ToolMode::DrawObjectsInSet},
+                  {"DrawSmTile1", "Draw SM Tiles", ToolMode::DrawSmTiles},
+                  {"SetLightEffect1", "Set Light Effect", ToolMode::SetLightEffect},
+                  {"UpdateDoor1", "Update Doors", ToolMode::UpdateDoors}};
+
+// The toolbar's layer buttons in their order: object name, caption, layer.
+constexpr struct {
+  const char* Name;
+  const char* Caption;
+  hl::LayerMode Mode;
+} kLayerButtons[] = {{"SpeedButton1", "Big", hl::LayerMode::Big},
+                     {"SpeedButton2", "Small", hl::LayerMode::Small},
+                     {"SpeedButton3", "All", hl::LayerMode::All},
+                     {"SpeedButton6", "1", hl::LayerMode::MarkFill},
+                     {"SpeedButton4", "2", hl::LayerMode::MarkBrush},
+                     {"SpeedButton5", "3", hl::LayerMode::Eraser}};
+
+}  // namespace
+
+namespace {
+
 std::int64_t SteadySeconds() {
   return std::chrono::duration_cast<std::chrono::seconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -44,7 +72,7 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   setWindowTitle(QString(kCaption) + (mapBitCount != 0 ? " (True Color Map)" : " (Grand Map)"));
   resize(800, 593);
 
-  libraries_.Open(mapBitCount == 16 ? LibraryFormat::Data : LibraryFormat::Wil, libraryFolder);
+  libraries_.Open(LibraryFormatOf(mapBitCount), libraryFolder);
   if (!questions) {
     ownQuestions_ = std::make_unique<QtQuestions>(this);
     questions = ownQuestions_.get();
@@ -75,7 +103,7 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   FrmObj = new TFrmObj(host, this);
   FrmTile = new TFrmTile(host, this);
   FrmSmTile = new TFrmSmTile(host, this);
-  FrmObjEdit = new TFrmObjEdit(libraries_, *FrmTile, mapBitCount == 16,
+  FrmObjEdit = new TFrmObjEdit(libraries_, *FrmTile, LibraryFormatOf(mapBitCount),
                                &TGameImages::SystemMilliseconds, this);
   TFrmObjSet::Hooks setHooks;
   setHooks.Edit = [this](const TObjectSet* set) -> std::optional<TObjectSet> {
@@ -87,7 +115,7 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   };
   setHooks.RowSelected = [this] {
     // The set tool without touching the Tools menu's checks, outlined as the set is.
-    tools_.ToolMode = 4;
+    tools_.ToolMode = ToolMode::DrawObjectsInSet;
     std::vector<FootprintCell> cells;
     if (const TObjectSet* set = FrmObjSet->CurrentSet()) {
       for (const TSetCell& r : *set) cells.push_back({r.X, r.Y, r.ObjIndex});
@@ -198,21 +226,11 @@ void TFrmMain::CreateMenus() {
   // ToolMode. None is checked at start while ToolMode is 0.
   auto* toolItems = new QActionGroup(this);
   toolItems->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-  const struct {
-    const char* Name;
-    const char* Caption;
-    int Mode;
-  } toolModes[] = {{"DrawBigTile1", "Draw Big Tiles", 0},
-                   {"DrawObject1", "Draw Objects", 3},
-                   {"DrawObjectTileSet1", "Draw Objects In Set  Tiles", 4},
-                   {"DrawSmTile1", "Draw SM Tiles", 1},
-                   {"SetLightEffect1", "Set Light Effect", 5},
-                   {"UpdateDoor1", "Update Doors", 6}};
-  for (const auto& t : toolModes) {
+  for (const auto& t : kToolItems) {
     QAction* a = Item(tools, t.Name, t.Caption);
     a->setCheckable(true);
     toolItems->addAction(a);
-    const int mode = t.Mode;
+    const ToolMode mode = t.Mode;
     connect(a, &QAction::triggered, this, [this, mode] { tools_.ToolMode = mode; });
   }
   connect(Item(tools, "MapScroll1", "Map Scroll"), &QAction::triggered, this,
@@ -296,19 +314,12 @@ void TFrmMain::CreateToolBar() {
   bar->setFixedHeight(kToolBarHeight);
   layerButtons_ = new QActionGroup(this);
   layerButtons_->setExclusive(true);
-  const struct {
-    const char* Name;
-    const char* Caption;
-    int Mode;
-  } layers[] = {{"SpeedButton1", "Big", 0}, {"SpeedButton2", "Small", 1},
-                {"SpeedButton3", "All", 2}, {"SpeedButton6", "1", 3},
-                {"SpeedButton4", "2", 4},   {"SpeedButton5", "3", 5}};
-  for (const auto& l : layers) {
+  for (const auto& l : kLayerButtons) {
     QAction* a = bar->addAction(l.Caption);
     a->setObjectName(l.Name);
     a->setCheckable(true);
     layerButtons_->addAction(a);
-    const int mode = l.Mode;
+    const hl::LayerMode mode = l.Mode;
     connect(a, &QAction::triggered, this, [this, mode] { tools_.LayerMode = mode; });
   }
   bar->addSeparator();
@@ -355,8 +366,7 @@ void TFrmMain::showEvent(QShowEvent* event) {
   if (shown_) return;
   shown_ = true;
   // FormShow: the "Small" button is down at start.
-  findChild<QAction*>("SpeedButton2")->setChecked(true);
-  tools_.LayerMode = 1;
+  PressLayerButton(hl::LayerMode::Small);
   FrmMainPal->SetGroupCount(pickers::BigTileGroups(libraries_.Tiles().ImageCount));
   FrmSmTile->SetGroupCount(pickers::SmallTileGroups(libraries_.SmTiles().ImageCount));
   // The sets saved here in an earlier run; a missing "kel.set" leaves the list empty.
@@ -511,7 +521,7 @@ void TFrmMain::EraseHover() {
 }
 
 void TFrmMain::ShowHover(int x, int y) {
-  MainScroll->DrawHover(x, y, tools_.ToolMode == 4 && tools_.LayerMode != 5);
+  MainScroll->DrawHover(x, y, tools_.ToolMode == ToolMode::DrawObjectsInSet && tools_.LayerMode != hl::LayerMode::Eraser);
 }
 
 void TFrmMain::SetCoordinateLabel(const std::string& text) {
@@ -558,12 +568,12 @@ void TFrmMain::RebuildRecentMenu() {
 
 namespace hl {
 
-void TFrmMain::PressLayerButton(int layer) {
-  static const char* const kButtons[] = {"SpeedButton1", "SpeedButton2", "SpeedButton3",
-                                         "SpeedButton6", "SpeedButton4", "SpeedButton5"};
-  if (layer < 0 || layer > 5) return;
-  if (QAction* button = findChild<QAction*>(kButtons[layer])) button->setChecked(true);
-  tools_.LayerMode = layer;
+void TFrmMain::PressLayerButton(hl::LayerMode layer) {
+  for (const auto& l : kLayerButtons) {
+    if (l.Mode != layer) continue;
+    if (QAction* button = findChild<QAction*>(l.Name)) button->setChecked(true);
+    tools_.LayerMode = layer;
+  }
 }
 
 }  // namespace hl

@@ -51,7 +51,7 @@ class TFrmMain : public QMainWindow,
   LibrarySet& Libraries() override { return libraries_; }
   MainCommands& Commands() { return *commands_; }
   TMapView* MapView() { return MainScroll; }
-  int LayerMode() const { return tools_.LayerMode; }
+  hl::LayerMode LayerMode() const { return tools_.LayerMode; }
   ToolState& Tools() override { return tools_; }
   TFrmMainPal* MainPalette() { return FrmMainPal; }
   TFrmTile* TilePicker() { return FrmTile; }
@@ -99,7 +99,7 @@ class TFrmMain : public QMainWindow,
   void SetCoordinateLabel(const std::string& text) override;
   void SetModified() override;
   // PickerHost
-  void PressLayerButton(int layer) override;
+  void PressLayerButton(hl::LayerMode layer) override;
   void RepaintMap() override { MainScroll->Repaint(); }
   Questions& Ask() override { return *questions_; }
 

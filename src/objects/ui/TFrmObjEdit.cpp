@@ -10,13 +10,15 @@
 #include <QVBoxLayout>
 
 #include "images/Drawing.h"
+#include "map/MapUnits.h"
+#include "tools/PickerRules.h"
 #include "tools/ui/Pickers.h"
 #include "view/HoverOutline.h"
 
 namespace hl {
 
 namespace {
-constexpr int kCellW = 48, kCellH = 32;
+constexpr int kCellW = kCellWidth, kCellH = kCellHeight;
 constexpr std::uint32_t kGuardMs = 1000;
 constexpr ScaleFactor kOne{1, 1};
 }  // namespace
@@ -58,7 +60,7 @@ class TFrmObjEdit::View : public QWidget {
   TFrmObjEdit& editor_;
 };
 
-TFrmObjEdit::TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, bool dataFormat, Clock clock,
+TFrmObjEdit::TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, LibraryFormat format, Clock clock,
                          QWidget* parent)
     : QDialog(parent), libraries_(libraries), tilePicker_(tilePicker), clock_(std::move(clock)) {
   setObjectName("FrmObjEdit");
@@ -117,7 +119,7 @@ TFrmObjEdit::TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, bool dataF
   for (int i = 0; i < LibrarySet::kObjectSlots; ++i) {
     if (!libraries_.ObjectSlotLibrary(i).Initialized) continue;
     const QString name = i == 0 ? QString("Objects") : QString("Objects%1").arg(i + 1);
-    CbWilIndexList->addItem(name + (dataFormat ? ".data" : ".wil"));
+    CbWilIndexList->addItem(name + (format == LibraryFormat::Data ? ".data" : ".wil"));
     libraryOfEntry_.push_back(i);
   }
   CbWilIndexList->setCurrentIndex(-1);
@@ -130,7 +132,7 @@ TFrmObjEdit::TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, bool dataF
   DetailGrid->setFixedHeight(140);
   DetailGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   DetailGrid->SetDrawCell([this](QPainter& p, const QRect& cell, int col, int) {
-    TGameImages& lib = libraries_.GetObjectLibrary(libraryIndex_ * 65535);
+    TGameImages& lib = libraries_.GetObjectLibrary(ObjectIndex::Make(libraryIndex_, 0));
     if (col >= 0 && col < lib.ImageCount) DrawScaled(p, cell.x(), cell.y(), lib, col, {1, 2});
     if (CkViewLineNumber->isChecked() || col == DetailGrid->Col()) {
       const QString text = QString::number(col);
@@ -234,8 +236,8 @@ QPoint TFrmObjEdit::ScreenToCell(QPoint px) const {
 
 int TFrmObjEdit::SelectedObject() const {
   const int col = DetailGrid->Col();
-  const int count = libraries_.GetObjectLibrary(libraryIndex_ * 65535).ImageCount;
-  return col >= 0 && col < count ? libraryIndex_ * 65535 + col : -1;
+  const int count = libraries_.GetObjectLibrary(ObjectIndex::Make(libraryIndex_, 0)).ImageCount;
+  return col >= 0 && col < count ? ObjectIndex::Make(libraryIndex_, col) : -1;
 }
 
 void TFrmObjEdit::PaintView(QPainter& p, QSize size) {
@@ -255,7 +257,7 @@ void TFrmObjEdit::PaintView(QPainter& p, QSize size) {
     }
     if (v < 0) continue;
     const QRect r = CellRect(c.X, c.Y);
-    DrawScaledTransparent(p, r.x(), r.bottom() + 1, libraries_.GetObjectLibrary(v), v % 65535, kOne,
+    DrawScaledTransparent(p, r.x(), r.bottom() + 1, libraries_.GetObjectLibrary(v), ObjectIndex::Image(v), kOne,
                           false);
   }
   if (CkViewMark->isChecked()) {
@@ -264,11 +266,11 @@ void TFrmObjEdit::PaintView(QPainter& p, QSize size) {
       const QRect r = CellRect(c.X, c.Y);
       const int bottom = r.bottom() + 1;
       if (c.Marks & 2)
-        DrawScaledTransparent(p, r.x(), bottom, libraries_.SmTiles(), 59, kOne, false);
+        DrawScaledTransparent(p, r.x(), bottom, libraries_.SmTiles(), kFrontMarkImage, kOne, false);
       if (c.Marks & 1)
-        DrawScaledTransparent(p, r.x(), bottom, libraries_.SmTiles(), 58, kOne, false);
+        DrawScaledTransparent(p, r.x(), bottom, libraries_.SmTiles(), kBackMarkImage, kOne, false);
       if (c.Light != 0)
-        DrawScaledTransparent(p, r.x(), bottom, libraries_.SmTiles(), 57, kOne, false);
+        DrawScaledTransparent(p, r.x(), bottom, libraries_.SmTiles(), kLightMarkImage, kOne, false);
       if (c.Door != 0) {
         p.drawText(
             QRect(r.x() + 10, bottom - 28, 200, 20), Qt::AlignLeft | Qt::AlignTop,
@@ -317,8 +319,8 @@ void TFrmObjEdit::Refresh() {
 }
 
 void TFrmObjEdit::ShowStep() {
-  const int count = libraries_.GetObjectLibrary(libraryIndex_ * 65535).ImageCount;
-  DetailGrid->SetColumnCount(std::clamp(count, 1, 65535));
+  const int count = libraries_.GetObjectLibrary(ObjectIndex::Make(libraryIndex_, 0)).ImageCount;
+  DetailGrid->SetColumnCount(pickers::ObjectColumns(count));
   DetailGrid->viewport()->update();
   // The tile picker stays usable while the editor runs: a tool window over the right of the
   // edit view, clear of the controls on the left.

@@ -21,7 +21,7 @@ class TFrmObjEdit : public QDialog {
  public:
   using Clock = std::function<std::uint32_t()>;
 
-  TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, bool dataFormat, Clock clock,
+  TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, LibraryFormat format, Clock clock,
               QWidget* parent);
   ~TFrmObjEdit() override;
 

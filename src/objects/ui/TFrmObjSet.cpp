@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "images/Drawing.h"
+#include "map/MapUnits.h"
 
 namespace hl {
 
@@ -59,7 +60,7 @@ void TFrmObjSet::DrawRow(QPainter& p, const QRect& cell, int row) {
   for (const TSetCell& r : *set) {
     if (r.ObjIndex < 0) continue;
     DrawScaledTransparent(p, ox + 12 * r.X, oy + 8 + 8 * r.Y,
-                          libraries_.GetObjectLibrary(r.ObjIndex), r.ObjIndex % 65535, quarter,
+                          libraries_.GetObjectLibrary(r.ObjIndex), ObjectIndex::Image(r.ObjIndex), quarter,
                           false);
     if (r.AniFrame != 0) animated = true;
   }

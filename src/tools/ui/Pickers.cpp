@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "images/Drawing.h"
+#include "map/MapUnits.h"
 #include "tools/PickerRules.h"
 
 namespace hl {
@@ -26,7 +27,7 @@ TFrmTile::TFrmTile(PickerHost& host, QWidget* parent) : QWidget(parent), host_(h
   TileGrid = new DrawGrid(this);
   TileGrid->setObjectName("TileGrid");
   TileGrid->SetColumnCount(pickers::kTileColumns);
-  TileGrid->SetCellSize(48, 32);
+  TileGrid->SetCellSize(kCellWidth, kCellHeight);
   TileGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -42,8 +43,8 @@ TFrmTile::TFrmTile(PickerHost& host, QWidget* parent) : QWidget(parent), host_(h
           [this] { host_.Tools().SetCurrentTile(Selection()); });
   connect(TileGrid, &DrawGrid::CellClicked, this, [this] {
     host_.Tools().SetCurrentTile(Selection());
-    host_.Tools().ToolMode = 0;
-    host_.PressLayerButton(1);
+    host_.Tools().ToolMode = ToolMode::DrawBigTiles;
+    host_.PressLayerButton(LayerMode::Small);
     if (clicked_) clicked_();
   });
 }
@@ -63,7 +64,7 @@ TFrmSmTile::TFrmSmTile(PickerHost& host, QWidget* parent) : QWidget(parent), hos
   TileGrid = new DrawGrid(this);
   TileGrid->setObjectName("TileGrid");
   TileGrid->SetColumnCount(3);
-  TileGrid->SetCellSize(48, 32);
+  TileGrid->SetCellSize(kCellWidth, kCellHeight);
   TileGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -73,11 +74,11 @@ TFrmSmTile::TFrmSmTile(PickerHost& host, QWidget* parent) : QWidget(parent), hos
     TGameImages& small = host_.Libraries().SmTiles();
     if (row < 0 || row >= small.ImageCount) return;
     const int offsets[3] = {33, 0, 17};
-    DrawScaled(p, cell.x(), cell.y(), small, row * pickers::kSmallTileGroupSize + offsets[col],
+    DrawScaled(p, cell.x(), cell.y(), small, row * kSmallTileGroupSize + offsets[col],
                kFull);
   });
   connect(TileGrid, &DrawGrid::CellClicked, this, [this](int, int row) {
-    host_.Tools().ToolMode = 1;
+    host_.Tools().ToolMode = ToolMode::DrawSmTiles;
     if (row >= 0 && row < groups_) host_.Tools().SetSmallTileGroup(row);
   });
 }
@@ -104,14 +105,14 @@ TFrmObj::TFrmObj(PickerHost& host, QWidget* parent) : QWidget(parent), host_(hos
   layout->addWidget(ObjGrid, 1);
   resize(640, 150);
   ObjGrid->SetDrawCell([this](QPainter& p, const QRect& cell, int col, int row) {
-    TGameImages& lib = host_.Libraries().GetObjectLibrary(library_ * 65535);
+    TGameImages& lib = host_.Libraries().GetObjectLibrary(ObjectIndex::Make(library_, 0));
     const int index = row * ObjGrid->ColumnCount() + col;
     if (index >= 0 && index < lib.ImageCount) {
       DrawScaled(p, cell.x(), cell.y(), lib, index, normalSize_ ? kFull : kHalf);
     }
   });
   connect(CbWilIndexList, &QComboBox::currentIndexChanged, this, [this](int k) {
-    if (k >= 0 && k < 50) {
+    if (k >= 0 && k < kObjectLibraries) {
       library_ = k;
       Arrange();
     }
@@ -120,18 +121,18 @@ TFrmObj::TFrmObj(PickerHost& host, QWidget* parent) : QWidget(parent), host_(hos
           [this] { host_.Tools().ObjectSelection = Selection(); });
   connect(ObjGrid, &DrawGrid::CellClicked, this, [this] {
     host_.Tools().ObjectSelection = Selection();
-    host_.Tools().ToolMode = 3;
+    host_.Tools().ToolMode = ToolMode::DrawObjects;
   });
 }
 
 int TFrmObj::Selection() const {
-  const int count = host_.Libraries().GetObjectLibrary(library_ * 65535).ImageCount;
+  const int count = host_.Libraries().GetObjectLibrary(ObjectIndex::Make(library_, 0)).ImageCount;
   return pickers::ObjectSelection(ObjGrid->Col(), library_, count);
 }
 
 void TFrmObj::Arrange() {
-  const int count = host_.Libraries().GetObjectLibrary(library_ * 65535).ImageCount;
-  ObjGrid->SetCellSize(normalSize_ ? 48 : 24, std::max(1, ObjGrid->height() - 4));
+  const int count = host_.Libraries().GetObjectLibrary(ObjectIndex::Make(library_, 0)).ImageCount;
+  ObjGrid->SetCellSize(normalSize_ ? kCellWidth : kCellWidth / 2, std::max(1, ObjGrid->height() - 4));
   ObjGrid->SetColumnCount(pickers::ObjectColumns(count));
   ObjGrid->viewport()->update();
 }
@@ -152,7 +153,7 @@ TFrmMainPal::TFrmMainPal(PickerHost& host, const std::string& startDir, QWidget*
   MainPalGrid = new DrawGrid(this);
   MainPalGrid->setObjectName("MainPalGrid");
   MainPalGrid->SetColumnCount(3);
-  MainPalGrid->SetCellSize(48, 32);
+  MainPalGrid->SetCellSize(kCellWidth, kCellHeight);
   MainPalGrid->SetGridLineWidth(2);
   MainPalGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* layout = new QVBoxLayout(this);
@@ -164,7 +165,7 @@ TFrmMainPal::TFrmMainPal(PickerHost& host, const std::string& startDir, QWidget*
   MainPalGrid->SetDrawCell([this](QPainter& p, const QRect& cell, int col, int row) {
     if (row < 0 || row >= groups_) return;
     TGameImages& tiles = host_.Libraries().Tiles();
-    const int base = row * pickers::kBigTileGroupSize;
+    const int base = row * kBigTileGroupSize;
     const int offsets[3] = {22, 0, 21};
     DrawScaled(p, cell.x(), cell.y(), tiles, base + offsets[col], kHalf);
     if (col == 0 && attributes_.IsSet(row)) {
@@ -174,7 +175,7 @@ TFrmMainPal::TFrmMainPal(PickerHost& host, const std::string& startDir, QWidget*
     }
   });
   connect(MainPalGrid, &DrawGrid::CellClicked, this, [this](int, int row) {
-    host_.Tools().ToolMode = 0;
+    host_.Tools().ToolMode = ToolMode::DrawBigTiles;
     if (row >= 0 && row < groups_) host_.Tools().SetBigTileGroup(row);
   });
   connect(MainPalGrid, &DrawGrid::KeyPressed, this, [this](int key) { MainPalGridKeyDown(key); });

@@ -19,7 +19,7 @@ class PickerHost {
   virtual ToolState& Tools() = 0;
   virtual LibrarySet& Libraries() = 0;
   // Presses a layer button of the toolbar (and so sets LayerMode).
-  virtual void PressLayerButton(int layer) = 0;
+  virtual void PressLayerButton(LayerMode layer) = 0;
   virtual void RepaintMap() = 0;
   virtual Questions& Ask() = 0;
 };

@@ -160,8 +160,8 @@ namespace hl {
 QPoint TMapView::CellAt(QPoint p) const {
   const QPoint s = ScrollPosition() + p;
   const long long z = Zoom();
-  return {static_cast<int>(TruncDiv(100LL * s.x(), kCellWidth * z)),
-          static_cast<int>(TruncDiv(100LL * s.y(), kCellHeight * z))};
+  return {static_cast<int>(TruncDiv(1LL * kZoomDenominator * s.x(), kCellWidth * z)),
+          static_cast<int>(TruncDiv(1LL * kZoomDenominator * s.y(), kCellHeight * z))};
 }
 
 void TMapView::mouseMoveEvent(QMouseEvent* event) {
