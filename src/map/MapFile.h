@@ -30,7 +30,7 @@ std::array<std::uint8_t, kMapHeaderSize> EncodeMapHeader(int width, int height,
 TMapHeader DecodeMapHeader(const std::array<std::uint8_t, kMapHeaderSize>& bytes);
 
 // Reads a map file into the document. A file that cannot be used (missing, unreadable,
-// shorter than the header, zero or more than 1011 columns or rows, or failing while read)
+// shorter than the header, zero or more than kStorageSide columns or rows, or failing while read)
 // leaves the document exactly as it was. A file shorter than its header promises loads with
 // the missing cells empty. On success the undo history is empty.
 bool LoadMap(MapDocument& doc, const std::string& fileName, TMapHeader* header = nullptr);

@@ -30,7 +30,8 @@ using TObjectSet = std::vector<TSetCell>;
 
 // The number reader of set files: Default for text that is not a whole signed decimal number;
 // files of the older layout (no "NEW" line yet) wrote objects as library x 10000 + image, which
-// becomes library x 65535 + image, computed in 64 bits and wrapped to 32 as stored files expect.
+// becomes ObjectIndex::Make(library, image), computed in 64 bits and wrapped to 32 as stored
+// files expect.
 std::int32_t ParseSetNumber(std::string_view token, std::int32_t defaultValue, bool newFormat);
 
 // The record line of a cell: eleven fields in file order, each followed by one space.

@@ -74,6 +74,34 @@ TEST_F(EditScriptTest, BadLinesStopWithTheirNumber) {
   }
 }
 
+TEST_F(EditScriptTest, EveryVerbInTheHelpIsOneTheReaderKnows) {
+  std::istringstream help(EditScript::VerbHelp());
+  int verbs = 0;
+  for (std::string line; std::getline(help, line);) {
+    if (line.rfind("  ", 0) != 0 || line.rfind("      ", 0) == 0) continue;  // descriptions
+    const std::string verb = line.substr(2, line.find(' ', 2) - 2);
+    ++verbs;
+    const auto error = Run(verb + "\n");
+    if (error) {
+      EXPECT_EQ(error->Message.find("unknown command"), std::string::npos) << verb;
+    }
+  }
+  EXPECT_GE(verbs, 19);
+  EXPECT_EQ(Run("frobnicate\n")->Message, "unknown command 'frobnicate'");
+}
+
+TEST_F(EditScriptTest, ZoomsAreTypedAsOnTheCommandLine) {
+  // "001" and "1." read as 1 here as they do for hlmap render; press-px then lands on the
+  // cell under pixel (50, 40) at zoom 1.
+  for (const char* zoom : {"001", "1.", "1"}) {
+    doc_ = std::make_unique<MapDocument>();
+    ASSERT_EQ(Run(std::string("layer 1\ntile 5\nzoom ") + zoom + "\npress-px 100 70\n"),
+              std::nullopt)
+        << zoom;
+    EXPECT_EQ(doc_->GetBackTile(2, 2), 5) << zoom;
+  }
+}
+
 TEST_F(EditScriptTest, EndlessLinesAndWorkAreRefused) {
   // A script without line breaks stops at the limit instead of filling the memory.
   const auto endless = Run("layer 1\n" + std::string(EditScript::kMaxLineLength + 1, 'x'));

@@ -1,30 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "images/Drawing.h"
 #include "view/ViewGeometry.h"
 
 namespace hl {
 namespace {
-
-std::vector<int> Steps(int from, int (*step)(int), int n) {
-  std::vector<int> out;
-  for (int i = 0; i < n; ++i) out.push_back(from = step(from));
-  return out;
-}
-
-TEST(Zoom, ButtonStepsAreExactDecimals) {
-  EXPECT_EQ(Steps(40, ZoomInStep, 9),
-            (std::vector<int>{60, 80, 100, 120, 140, 160, 180, 200, 200}));
-  EXPECT_EQ(Steps(40, ZoomOutStep, 5), (std::vector<int>{20, 15, 10, 5, 5}));
-  EXPECT_EQ(ZoomOutStep(25), 20);
-  EXPECT_EQ(Steps(15, ZoomInStep, 2), (std::vector<int>{20, 40}));
-  EXPECT_EQ(ZoomInStep(85), 100);
-  EXPECT_EQ(ZoomInStep(100), 120);
-  EXPECT_EQ(ZoomLabel(40), "100:40");
-  EXPECT_EQ(ZoomLabel(100), "100:100");
-}
 
 TEST(Zoom, SurfaceAndScrollStep) {
   EXPECT_EQ(SurfaceSize(200, 200, 40), QSize(3841, 2561));
