@@ -73,7 +73,8 @@ bool MainCommands::RestoreRecovered(const std::string& copyPath,
   }
   mapFileName_ = originalName;
   modified_ = true;
-  window_.SetNameLabel(originalName.empty() ? std::string() : FileNameOnly(originalName));
+  window_.SetNameLabel(originalName.empty() ? std::string("Untitled.map")
+                                            : FileNameOnly(originalName));
   window_.SizeView();
   window_.Repaint();
   return true;

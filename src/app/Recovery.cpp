@@ -8,12 +8,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
 #include "app/MainCommands.h"
 #include "map/MapFile.h"
 #include "util/BinaryFile.h"
+#include "util/Questions.h"
 #include "util/TextHelpers.h"
 
 namespace hl {
@@ -100,6 +102,18 @@ std::optional<RecoveredMap> ReadInfo(const std::string& path) {
   }
   if (!headerSeen || !formatSeen) return std::nullopt;
   return copy;
+}
+
+// "yyyy-MM-dd hh:mm:ss" in local time; empty for a time the system cannot convert.
+std::string LocalTimeText(std::int64_t secondsSinceEpoch) {
+  const auto t = static_cast<std::time_t>(secondsSinceEpoch);
+  std::tm tm{};
+  if (!::localtime_r(&t, &tm)) return {};
+  char text[128];
+  const int n = std::snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d",
+                              static_cast<long long>(tm.tm_year) + 1900, tm.tm_mon + 1, tm.tm_mday,
+                              tm.tm_hour, tm.tm_min, tm.tm_sec);
+  return n > 0 ? std::string(text) : std::string();
 }
 
 }  // namespace
@@ -233,6 +247,42 @@ void RecoveryStore::Forget(const RecoveredMap& copy) const {
   ::unlink(File(copy.Id, ".info").c_str());
   ::unlink(File(copy.Id, ".map").c_str());
   ::unlink(File(copy.Id, ".lock").c_str());
+}
+
+std::string RecoveryQuestion(const RecoveredMap& copy) {
+  const std::string what =
+      copy.SegmentDir.empty()
+          ? "the map \"" +
+                (copy.OriginalName.empty() ? std::string("Untitled.map") : copy.OriginalName) + "\""
+          : "the segment window of \"" + copy.SegmentDir + "\"";
+  std::string text = "Harbourlight ended without saving " + what + ". A recovery copy from " +
+                     LocalTimeText(copy.SavedAt) + " was kept.\n\n";
+  if (!copy.SegmentDir.empty()) text += "It opens as a new map, not as segments.\n";
+  text += "Restore it? (No deletes the copy, Cancel keeps it for the next start.)";
+  return text;
+}
+
+bool OfferRecoveredMaps(RecoveryStore& store, MainCommands& commands, const MapDocument& doc,
+                        Questions& questions, std::int64_t now) {
+  for (const RecoveredMap& copy : store.Orphans()) {
+    const Questions::Reply reply = questions.AskYesNoCancel(RecoveryQuestion(copy));
+    if (reply == Questions::Reply::Cancel) return false;
+    if (reply == Questions::Reply::No) {
+      store.Forget(copy);
+      continue;
+    }
+    const std::string name = copy.SegmentDir.empty() ? copy.OriginalName : std::string();
+    if (!commands.RestoreRecovered(copy.CopyPath, name)) {
+      // Said so already; a copy that cannot be read is not offered again at every start.
+      store.Forget(copy);
+      continue;
+    }
+    // The restored map is this editor's unsaved work now; its copy takes over at once.
+    store.WriteNow(commands, doc, now);
+    store.Forget(copy);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace hl

@@ -9,6 +9,7 @@ namespace hl {
 
 class MapDocument;
 class MainCommands;
+class Questions;
 
 // A copy of a map that had unsaved changes when its editor went away without closing.
 struct RecoveredMap {
@@ -66,5 +67,19 @@ class RecoveryStore {
   bool hasCopy_ = false;
   std::optional<std::int64_t> lastCopy_;
 };
+
+// The question that offers one copy: what it was, when it was kept (local time) and what each
+// answer does.
+std::string RecoveryQuestion(const RecoveredMap& copy);
+
+// Offers the copies that editors which ended without closing left behind, newest first, until
+// one is restored or the user cancels. Yes opens the copy in place of the map (under the map's
+// old name, still unsaved) and makes it this editor's own copy at once, so that a second crash
+// loses nothing; No deletes it and goes on to the next; Cancel keeps it and every copy not yet
+// offered for the next start. A copy that fails to restore is deleted too, so that a damaged
+// one is not offered at every start. `now` is the clock of RecoveryStore::Tick. True when a copy
+// was restored.
+bool OfferRecoveredMaps(RecoveryStore& store, MainCommands& commands, const MapDocument& doc,
+                        Questions& questions, std::int64_t now);
 
 }  // namespace hl

@@ -5,14 +5,12 @@
 namespace hl {
 
 void ObjectEditModel::LoadCells(const TObjectSet* set) {
-  std::lock_guard guard(lock_);
   cells_.clear();
   recent_.clear();
   if (set) cells_.assign(set->begin(), set->end());
 }
 
 void ObjectEditModel::StoreCells(TObjectSet& list) const {
-  std::lock_guard guard(lock_);
   list.insert(list.end(), cells_.begin(), cells_.end());
 }
 
@@ -36,7 +34,6 @@ void ObjectEditModel::AddRecord(Records::iterator at, const TSetCell& record) {
 
 void ObjectEditModel::EditCell(int c, int r, int tile, int object, int toggle) {
   if (object == kNoValue || tile == kNoValue) return;
-  std::lock_guard guard(lock_);
   const Slot slot = Walk(c, r);
   if (slot.Found) {
     if (object != kUnchanged) slot.Match->ObjIndex = object;
@@ -53,9 +50,14 @@ void ObjectEditModel::EditCell(int c, int r, int tile, int object, int toggle) {
   AddRecord(slot.Insert, record);
 }
 
+bool ObjectEditModel::EditTile(int c, int r, int tile) {
+  if (c % 2 != 0 || r % 2 != 0) return false;
+  EditCell(c, r, tile, kUnchanged, kUnchanged);
+  return true;
+}
+
 void ObjectEditModel::EditLight(int c, int r, int value) {
   if (value == kNoValue) return;
-  std::lock_guard guard(lock_);
   const Slot slot = Walk(c, r);
   if (slot.Found) {
     slot.Match->Light = static_cast<std::uint8_t>(value);
@@ -72,7 +74,6 @@ void ObjectEditModel::EditLight(int c, int r, int value) {
 
 void ObjectEditModel::EditDoor(int c, int r, bool core, int door, int offset) {
   if (door == kNoValue || offset == kNoValue) return;
-  std::lock_guard guard(lock_);
   const Slot slot = Walk(c, r);
   if (slot.Found) {
     slot.Match->Door = core ? static_cast<std::uint8_t>(slot.Match->Door | 128)
@@ -91,13 +92,11 @@ void ObjectEditModel::EditDoor(int c, int r, bool core, int door, int offset) {
 }
 
 void ObjectEditModel::RemoveCell(int c, int r) {
-  std::lock_guard guard(lock_);
   std::erase_if(recent_, [&](Records::iterator it) { return it->X == c && it->Y == r; });
   cells_.remove_if([&](const TSetCell& cell) { return cell.X == c && cell.Y == r; });
 }
 
 std::optional<TSetCell> ObjectEditModel::FindCell(int c, int r) const {
-  std::lock_guard guard(lock_);
   for (auto it = cells_.rbegin(); it != cells_.rend(); ++it) {
     if (it->X == c && it->Y == r) return *it;
   }
@@ -105,7 +104,6 @@ std::optional<TSetCell> ObjectEditModel::FindCell(int c, int r) const {
 }
 
 void ObjectEditModel::ShiftCells(Direction direction) {
-  std::lock_guard guard(lock_);
   for (TSetCell& cell : cells_) {
     if (cell.TileIndex != -1) continue;
     switch (direction) {
@@ -126,7 +124,6 @@ void ObjectEditModel::ShiftCells(Direction direction) {
 }
 
 void ObjectEditModel::DropOldestRecent() {
-  std::lock_guard guard(lock_);
   if (recent_.empty()) return;
   cells_.erase(recent_.front());
   recent_.erase(recent_.begin());
@@ -134,7 +131,6 @@ void ObjectEditModel::DropOldestRecent() {
 
 void ObjectEditModel::ApplyAnimation(int frame, int tick, bool alpha) {
   if (frame < 0) return;
-  std::lock_guard guard(lock_);
   for (TSetCell& cell : cells_) {
     cell.AniFrame = static_cast<std::uint8_t>(frame);
     cell.AniTick = static_cast<std::uint8_t>(tick);
@@ -142,13 +138,29 @@ void ObjectEditModel::ApplyAnimation(int frame, int tick, bool alpha) {
   }
 }
 
+ObjectEditModel::Animation ObjectEditModel::ShownAnimation() const {
+  if (cells_.empty()) return {};
+  const TSetCell& first = cells_.front();
+  return {first.AniFrame, first.AniTick, first.Alpha != 0};
+}
+
+std::int32_t ObjectEditModel::ShownObject(const TObjectSet& cells, const TSetCell& record,
+                                          bool doorTest) {
+  // Summed wide and wrapped to 32 bits as the field is: a set file may hold any object number.
+  std::int64_t v = record.ObjIndex;
+  if (doorTest) {
+    for (const TSetCell& o : cells) {
+      if (o.X == record.X && o.Y == record.Y && (o.Door & 0x7F) != 0) v += o.DoorOffset;
+    }
+  }
+  return static_cast<std::int32_t>(v);
+}
+
 TObjectSet ObjectEditModel::Cells() const {
-  std::lock_guard guard(lock_);
   return {cells_.begin(), cells_.end()};
 }
 
 std::size_t ObjectEditModel::RecentCount() const {
-  std::lock_guard guard(lock_);
   return recent_.size();
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <optional>
 
@@ -18,6 +20,50 @@ using test::Editor;
 using test::Paint;
 using test::RecoveryTest;
 using test::SameCells;
+
+// A copy as an editor that ended without closing leaves it: the map and its description, with
+// no lock held.
+void LeaveCopy(const std::string& folder, const std::string& id, const MapDocument& doc,
+               const std::string& name, std::int64_t savedAt, const std::string& segments = {}) {
+  std::string info = "Harbourlight recovery 1\nname=" + name +
+                     "\nformat=16\nsaved=" + std::to_string(savedAt) + "\n";
+  if (!segments.empty()) info += "segments=" + segments + "\n";
+  ASSERT_TRUE(WriteMapCopy(doc, folder + "/" + id + ".map", kBitCountData));
+  test::WriteFileBytes(folder + "/" + id + ".info", {info.begin(), info.end()});
+}
+
+std::unique_ptr<MapDocument> Painted(int seed) {
+  auto doc = std::make_unique<MapDocument>();
+  Paint(*doc, seed);
+  return doc;
+}
+
+std::vector<std::string> OrphanIds(const std::string& folder) {
+  std::vector<std::string> ids;
+  for (const RecoveredMap& copy : RecoveryStore(folder).Orphans()) ids.push_back(copy.Id);
+  return ids;
+}
+
+// Local time is UTC while it lives, so that the times in texts are known.
+class UtcZone {
+ public:
+  UtcZone() {
+    if (const char* tz = std::getenv("TZ")) old_ = tz;
+    ::setenv("TZ", "UTC0", 1);
+    ::tzset();
+  }
+  ~UtcZone() {
+    if (old_) {
+      ::setenv("TZ", old_->c_str(), 1);
+    } else {
+      ::unsetenv("TZ");
+    }
+    ::tzset();
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
 
 TEST_F(RecoveryTest, CopiesAreWrittenAtMostOnceAMinuteAndDroppedOnceSaved) {
   Editor e;
@@ -104,6 +150,101 @@ TEST_F(RecoveryTest, DamagedCopiesAreNotOfferedOrNotRestored) {
   EXPECT_EQ(e.Q.Messages.size(), 1u);
   EXPECT_EQ(e.Doc->MapWidth(), 12);
   EXPECT_FALSE(e.Commands.Modified());
+}
+
+TEST_F(RecoveryTest, TheOfferGoesNewestFirstNoDeletesAndCancelKeepsTheRest) {
+  RecoveryStore store(folder_);
+  Editor e;
+  Paint(*e.Doc, 9);
+  EXPECT_FALSE(OfferRecoveredMaps(store, e.Commands, *e.Doc, e.Q, 0));
+  EXPECT_TRUE(e.Q.Asked.empty()) << "nothing to offer, nothing asked";
+
+  LeaveCopy(folder_, "hl-a", *Painted(1), "/maps/a.map", 100);
+  LeaveCopy(folder_, "hl-b", *Painted(2), "/maps/b.map", 300);
+  LeaveCopy(folder_, "hl-c", *Painted(3), "/maps/c.map", 200);
+  e.Q.Replies = {Reply::No, Reply::Cancel};
+  EXPECT_FALSE(OfferRecoveredMaps(store, e.Commands, *e.Doc, e.Q, 0));
+  ASSERT_EQ(e.Q.Asked.size(), 2u);
+  EXPECT_NE(e.Q.Asked[0].find("/maps/b.map"), std::string::npos) << e.Q.Asked[0];
+  EXPECT_NE(e.Q.Asked[1].find("/maps/c.map"), std::string::npos) << e.Q.Asked[1];
+  EXPECT_EQ(OrphanIds(folder_), (std::vector<std::string>{"hl-c", "hl-a"}));
+  EXPECT_FALSE(test::FileExists(folder_ + "/hl-b.map"));
+  EXPECT_TRUE(SameCells(*e.Doc, *Painted(9)));
+  EXPECT_FALSE(e.Commands.Modified());
+  EXPECT_FALSE(store.HasCopy());
+}
+
+TEST_F(RecoveryTest, YesRestoresTheNewestCopyAndTakesItOver) {
+  RecoveryStore store(folder_);
+  LeaveCopy(folder_, "hl-old", *Painted(1), "/maps/old.map", 100);
+  LeaveCopy(folder_, "hl-new", *Painted(2), "/maps/new.map", 200);
+  Editor e;
+  e.Q.Replies = {Reply::Yes, Reply::Yes};
+  EXPECT_TRUE(OfferRecoveredMaps(store, e.Commands, *e.Doc, e.Q, 50));
+  EXPECT_EQ(e.Q.Asked.size(), 1u) << "a restored copy ends the offer";
+  EXPECT_TRUE(SameCells(*e.Doc, *Painted(2)));
+  EXPECT_TRUE(e.Commands.Modified());
+  EXPECT_EQ(e.Commands.MapFileName(), "/maps/new.map");
+  EXPECT_EQ(e.Window.Label, "new");
+  // This editor's own copy replaces the restored one, written at the clock it was given.
+  EXPECT_TRUE(store.HasCopy());
+  EXPECT_EQ(OrphanIds(folder_), std::vector<std::string>{"hl-old"});
+  EXPECT_FALSE(store.Tick(e.Commands, *e.Doc, 50 + RecoveryStore::kInterval - 1));
+  EXPECT_TRUE(store.Tick(e.Commands, *e.Doc, 50 + RecoveryStore::kInterval));
+  store.Discard();
+}
+
+TEST_F(RecoveryTest, ASegmentWindowComesBackAsAnUntitledMap) {
+  RecoveryStore store(folder_);
+  LeaveCopy(folder_, "hl-seg", *Painted(5), "/world/last.map", 100, "/world");
+  Editor e;
+  e.Q.Replies = {Reply::Yes};
+  EXPECT_TRUE(OfferRecoveredMaps(store, e.Commands, *e.Doc, e.Q, 0));
+  ASSERT_EQ(e.Q.Asked.size(), 1u);
+  EXPECT_NE(e.Q.Asked[0].find("the segment window of \"/world\""), std::string::npos);
+  EXPECT_TRUE(SameCells(*e.Doc, *Painted(5)));
+  EXPECT_EQ(e.Commands.MapFileName(), "");
+  EXPECT_EQ(e.Window.Label, "Untitled.map");
+  EXPECT_TRUE(e.Commands.Modified());
+  EXPECT_FALSE(e.Commands.SegmentMode());
+  store.Discard();
+}
+
+TEST_F(RecoveryTest, ACopyThatFailsToRestoreIsReportedDeletedAndTheNextOffered) {
+  RecoveryStore store(folder_);
+  LeaveCopy(folder_, "hl-good", *Painted(4), "/maps/good.map", 100);
+  const std::string info = "Harbourlight recovery 1\nname=/maps/bad.map\nformat=16\nsaved=300\n";
+  test::WriteFileBytes(folder_ + "/hl-bad.info", {info.begin(), info.end()});
+  test::WriteFileBytes(folder_ + "/hl-bad.map", {1, 2, 3});
+  Editor e;
+  e.Q.Replies = {Reply::Yes, Reply::Yes};
+  EXPECT_TRUE(OfferRecoveredMaps(store, e.Commands, *e.Doc, e.Q, 0));
+  ASSERT_EQ(e.Q.Asked.size(), 3u);  // the damaged copy, why it failed, the good one
+  EXPECT_NE(e.Q.Asked[0].find("bad.map"), std::string::npos);
+  EXPECT_EQ(e.Q.Messages, std::vector<std::string>{"The recovered map could not be read."});
+  EXPECT_NE(e.Q.Asked[2].find("good.map"), std::string::npos);
+  EXPECT_TRUE(SameCells(*e.Doc, *Painted(4)));
+  EXPECT_TRUE(OrphanIds(folder_).empty());
+  store.Discard();
+}
+
+TEST(RecoveryQuestion, SaysWhatWasLostWhenAndWhatTheAnswersDo) {
+  UtcZone utc;
+  RecoveredMap copy;
+  copy.OriginalName = "/maps/harbour.map";
+  copy.SavedAt = 86400 + 3 * 3600 + 4 * 60 + 5;
+  EXPECT_EQ(RecoveryQuestion(copy),
+            "Harbourlight ended without saving the map \"/maps/harbour.map\". A recovery copy "
+            "from 1970-01-02 03:04:05 was kept.\n\nRestore it? (No deletes the copy, Cancel keeps "
+            "it for the next start.)");
+  copy.OriginalName.clear();
+  EXPECT_NE(RecoveryQuestion(copy).find("the map \"Untitled.map\""), std::string::npos);
+  copy.SegmentDir = "/world";
+  copy.SavedAt = 0;
+  EXPECT_EQ(RecoveryQuestion(copy),
+            "Harbourlight ended without saving the segment window of \"/world\". A recovery "
+            "copy from 1970-01-01 00:00:00 was kept.\n\nIt opens as a new map, not as "
+            "segments.\nRestore it? (No deletes the copy, Cancel keeps it for the next start.)");
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ class ObjectEditorTest : public ::testing::Test {
     test::WriteTestLibraries(dir_.Path());
     main_ = std::make_unique<TFrmMain>(16, dir_.Path(), &q_);
     editor_ = std::make_unique<TFrmObjEdit>(
-        main_->Libraries(), *main_->TilePicker(), LibraryFormat::Data, [this] { return now_; }, nullptr);
+        main_->Libraries(), *main_->TilePicker(), q_, LibraryFormat::Data, [this] { return now_; },
+        nullptr);
     editor_->resize(900, 700);
     editor_->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(editor_.get()));
@@ -57,7 +58,10 @@ TEST_F(ObjectEditorTest, PressesFollowTheModes) {
     editor_->BtnMark1->setChecked(false);
     editor_->BTile->setChecked(true);
     Press(1, 0);  // odd column: beep, nothing
+    EXPECT_EQ(q_.Beeps, 1);
     main_->TilePicker()->TileGrid->SetCurrent(2, 0);
+    Press(2, 3);  // odd row: the same
+    EXPECT_EQ(q_.Beeps, 2);
     Press(2, 2);
     editor_->BLight->setChecked(true);
     editor_->SeLight->setValue(300);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "objects/ObjectEditModel.h"
+#include "objects/SetCells.h"
 
 namespace hl {
 namespace {
@@ -83,6 +86,73 @@ TEST(ObjectEditModel, CoreKeepsTheDoorNumber) {
   m.RemoveCell(4, 4);
   EXPECT_TRUE(m.Cells().empty());
   m.DropOldestRecent();  // the removed addition left the recent list too
+}
+
+TEST(ObjectEditModel, TilesGoOnlyOnEvenCells) {
+  ObjectEditModel m;
+  EXPECT_FALSE(m.EditTile(1, 0, 4));
+  EXPECT_FALSE(m.EditTile(0, 3, 4));
+  EXPECT_FALSE(m.EditTile(-1, 2, 4));  // left of the origin counts the same way
+  EXPECT_TRUE(m.Cells().empty());
+  EXPECT_TRUE(m.EditTile(0, 0, ObjectEditModel::kNoValue));  // no tile chosen: no refusal
+  EXPECT_TRUE(m.Cells().empty());
+  EXPECT_TRUE(m.EditTile(-2, 2, 4));
+  EXPECT_TRUE(m.EditTile(-2, 2, 6));
+  ASSERT_EQ(m.Cells().size(), 1u);
+  EXPECT_EQ(m.Cells()[0], test::Record(-2, 2, 6, -1));
+  EXPECT_EQ(m.RecentCount(), 1u);
+}
+
+TEST(ObjectEditModel, DoorTestAddsTheOffsetsOfTheDoorsOfTheSameCell) {
+  TSetCell object = test::Record(0, 0, -1, 10);
+  TSetCell door = test::Record(0, 0, -1, -1);
+  door.Door = 3;
+  door.DoorOffset = 2;
+  TSetCell coreOnly = test::Record(0, 0, -1, -1);
+  coreOnly.Door = 128;  // the core flag without a door number is no door
+  coreOnly.DoorOffset = 50;
+  TSetCell coreDoor = test::Record(0, 0, -1, 30);
+  coreDoor.Door = 128 | 1;
+  coreDoor.DoorOffset = 1;
+  TSetCell elsewhere = test::Record(1, 0, -1, 20);
+  elsewhere.Door = 1;
+  elsewhere.DoorOffset = 7;
+  const TObjectSet cells = {object, door, coreOnly, coreDoor, elsewhere};
+
+  EXPECT_EQ(ObjectEditModel::ShownObject(cells, object, false), 10);
+  EXPECT_EQ(ObjectEditModel::ShownObject(cells, object, true), 13);
+  EXPECT_EQ(ObjectEditModel::ShownObject(cells, coreDoor, true), 33);
+  EXPECT_EQ(ObjectEditModel::ShownObject(cells, elsewhere, true), 27);
+  EXPECT_EQ(ObjectEditModel::ShownObject(cells, coreOnly, false), -1);
+  // A record without an object shows what the offsets lead to.
+  EXPECT_EQ(ObjectEditModel::ShownObject(cells, door, true), 2);
+
+  // Any 32-bit object number can come from a set file: the sum wraps instead of overflowing.
+  TSetCell last = test::Record(5, 5, -1, std::numeric_limits<std::int32_t>::max());
+  last.Door = 1;
+  last.DoorOffset = 1;
+  EXPECT_EQ(ObjectEditModel::ShownObject({last}, last, true),
+            std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(ObjectEditModel, TheEditorShowsTheAnimationOfTheFirstRecord) {
+  ObjectEditModel m;
+  ObjectEditModel::Animation shown = m.ShownAnimation();
+  EXPECT_EQ(shown.Frame, 0);
+  EXPECT_EQ(shown.Tick, 0);
+  EXPECT_FALSE(shown.Alpha);
+  // The first record counts, even when a later one is the animated one.
+  TObjectSet set = {{0, 0, -1, 5, 0, 9, 0, 0, 0, 0, 0}, {1, 0, -1, 6, 4, 2, 1, 0, 0, 0, 0}};
+  m.LoadCells(&set);
+  shown = m.ShownAnimation();
+  EXPECT_EQ(shown.Frame, 0);
+  EXPECT_EQ(shown.Tick, 9);
+  EXPECT_FALSE(shown.Alpha);
+  m.ApplyAnimation(5, 6, true);
+  shown = m.ShownAnimation();
+  EXPECT_EQ(shown.Frame, 5);
+  EXPECT_EQ(shown.Tick, 6);
+  EXPECT_TRUE(shown.Alpha);
 }
 
 TEST(ObjectEditModel, OkWritesTheShownAnimationIntoEveryRecord) {

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -12,6 +11,7 @@
 #include <QToolBar>
 #include <chrono>
 
+#include "app/CloseQuery.h"
 #include "app/ui/Dialogs.h"
 #include "images/BmpFile.h"
 #include "tools/PickerRules.h"
@@ -103,7 +103,7 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   FrmObj = new TFrmObj(host, this);
   FrmTile = new TFrmTile(host, this);
   FrmSmTile = new TFrmSmTile(host, this);
-  FrmObjEdit = new TFrmObjEdit(libraries_, *FrmTile, LibraryFormatOf(mapBitCount),
+  FrmObjEdit = new TFrmObjEdit(libraries_, *FrmTile, *questions_, LibraryFormatOf(mapBitCount),
                                &TGameImages::SystemMilliseconds, this);
   TFrmObjSet::Hooks setHooks;
   setHooks.Edit = [this](const TObjectSet* set) -> std::optional<TObjectSet> {
@@ -379,35 +379,8 @@ void TFrmMain::showEvent(QShowEvent* event) {
 void TFrmMain::OfferRecovery() {
   if (offeredRecovery_) return;
   offeredRecovery_ = true;
-  for (const RecoveredMap& copy : recovery_->Orphans()) {
-    const QString when =
-        QDateTime::fromSecsSinceEpoch(copy.SavedAt).toString("yyyy-MM-dd hh:mm:ss");
-    std::string what = copy.SegmentDir.empty()
-                           ? "the map \"" + (copy.OriginalName.empty() ? std::string("Untitled.map")
-                                                                       : copy.OriginalName) + "\""
-                           : "the segment window of \"" + copy.SegmentDir + "\"";
-    std::string text = "Harbourlight ended without saving " + what +
-                       ". A recovery copy from " + when.toStdString() + " was kept.\n\n";
-    if (!copy.SegmentDir.empty()) text += "It opens as a new map, not as segments.\n";
-    text += "Restore it? (No deletes the copy, Cancel keeps it for the next start.)";
-    const auto reply = questions_->AskYesNoCancel(text);
-    if (reply == Questions::Reply::Cancel) return;
-    if (reply == Questions::Reply::No) {
-      recovery_->Forget(copy);
-      continue;
-    }
-    const std::string name = copy.SegmentDir.empty() ? copy.OriginalName : std::string();
-    if (!commands_->RestoreRecovered(copy.CopyPath, name)) {
-      // Said so already; a copy that cannot be read is not offered again at every start.
-      recovery_->Forget(copy);
-      continue;
-    }
-    // The restored map is this editor's unsaved work now; its copy takes over at once.
-    recovery_->WriteNow(*commands_, *doc_, SteadySeconds());
-    recovery_->Forget(copy);
-    if (name.empty()) SetNameLabel("Untitled.map");
+  if (OfferRecoveredMaps(*recovery_, *commands_, *doc_, *questions_, SteadySeconds())) {
     UpdateStatus();
-    return;
   }
 }
 
@@ -416,26 +389,8 @@ void TFrmMain::Timer1Timer() {
   recovery_->Tick(*commands_, *doc_, SteadySeconds());
 }
 
-bool TFrmMain::SetsCloseQuery() {
-  if (!sets_.Changed()) return true;
-  switch (questions_->AskYesNoCancel("Save the object sets to \"" + sets_.FileName + "\" ?")) {
-    case Questions::Reply::Cancel:
-      return false;
-    case Questions::Reply::No:
-      return true;
-    case Questions::Reply::Yes:
-      break;
-  }
-  std::string error;
-  if (sets_.SaveSets(sets_.FileName, &error)) return true;
-  questions_->Inform(error);
-  return false;
-}
-
 void TFrmMain::closeEvent(QCloseEvent* event) {
-  if (commands_->FormCloseQuery() && SetsCloseQuery()) {
-    // Saved or knowingly dropped: nothing is left to recover.
-    recovery_->Discard();
+  if (EditorCloseQuery(*commands_, sets_, *recovery_, *questions_)) {
     event->accept();
   } else {
     event->ignore();

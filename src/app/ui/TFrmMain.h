@@ -63,9 +63,6 @@ class TFrmMain : public QMainWindow,
   TFrmObjSet* ObjectSetWindow() { return FrmObjSet; }
   TFrmSegment* SegmentUnit() { return FrmSegment; }
   SegmentCommands& Segments() { return *segments_; }
-  // Asks to save the set list when it changed since it was loaded or saved: false when the
-  // user cancelled or the save failed, so the editor stays open.
-  bool SetsCloseQuery();
 
   // The map view's mouse, turned into the tool dispatch.
   void MapPaintMouseDown(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
@@ -78,8 +75,8 @@ class TFrmMain : public QMainWindow,
   // recovery copy of a modified map.
   void Timer1Timer();
   RecoveryStore& Recovery() { return *recovery_; }
-  // Offers the copies that editors which did not close left behind, newest first, until one
-  // is restored or the user cancels. Runs once, right after the window first shows.
+  // Offers the copies that editors which did not close left behind (OfferRecoveredMaps). Runs
+  // once, right after the window first shows.
   void OfferRecovery();
 
  protected:

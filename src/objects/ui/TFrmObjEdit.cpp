@@ -60,9 +60,13 @@ class TFrmObjEdit::View : public QWidget {
   TFrmObjEdit& editor_;
 };
 
-TFrmObjEdit::TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, LibraryFormat format, Clock clock,
-                         QWidget* parent)
-    : QDialog(parent), libraries_(libraries), tilePicker_(tilePicker), clock_(std::move(clock)) {
+TFrmObjEdit::TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, Questions& questions,
+                         LibraryFormat format, Clock clock, QWidget* parent)
+    : QDialog(parent),
+      libraries_(libraries),
+      tilePicker_(tilePicker),
+      questions_(questions),
+      clock_(std::move(clock)) {
   setObjectName("FrmObjEdit");
   setWindowTitle("Object Edit   (+[Ctrl] )");
   openTick_ = clock_();
@@ -249,12 +253,7 @@ void TFrmObjEdit::PaintView(QPainter& p, QSize size) {
     }
   }
   for (const TSetCell& c : cells) {
-    int v = c.ObjIndex;
-    if (BtnDoorTest->isChecked()) {
-      for (const TSetCell& o : cells) {
-        if (o.X == c.X && o.Y == c.Y && (o.Door & 0x7F) != 0) v += o.DoorOffset;
-      }
-    }
+    const int v = ObjectEditModel::ShownObject(cells, c, BtnDoorTest->isChecked());
     if (v < 0) continue;
     const QRect r = CellRect(c.X, c.Y);
     DrawScaledTransparent(p, r.x(), r.bottom() + 1, libraries_.GetObjectLibrary(v), ObjectIndex::Image(v), kOne,
@@ -299,11 +298,10 @@ void TFrmObjEdit::PboxMouseDown(QPoint pixel, Qt::KeyboardModifiers modifiers) {
   } else if (BtnMark2->isChecked()) {
     model_.EditCell(c, r, U, U, 1);
   } else if (BTile->isChecked()) {
-    if (c % 2 != 0 || r % 2 != 0) {
-      QApplication::beep();
+    if (!model_.EditTile(c, r, tilePicker_.Selection())) {
+      questions_.Beep();
       return;
     }
-    model_.EditCell(c, r, tilePicker_.Selection(), U, U);
   } else if (BObj->isChecked()) {
     model_.EditCell(c, r, U, SelectedObject(), U);
   } else if (BLight->isChecked()) {
@@ -336,14 +334,13 @@ void TFrmObjEdit::showEvent(QShowEvent* event) {
 
 bool TFrmObjEdit::Execute() {
   openTick_ = clock_();
-  const TObjectSet cells = model_.Cells();
-  SeAniFrame->setValue(cells.empty() ? 0 : cells[0].AniFrame);
-  SeAniTick->setValue(cells.empty() ? 0 : cells[0].AniTick);
-  CkAlpha->setChecked(!cells.empty() && cells[0].Alpha != 0);
+  const ObjectEditModel::Animation shown = model_.ShownAnimation();
+  SeAniFrame->setValue(shown.Frame);
+  SeAniTick->setValue(shown.Tick);
+  CkAlpha->setChecked(shown.Alpha);
   setWindowState(windowState() | Qt::WindowMaximized);
   if (exec() != QDialog::Accepted) return false;
-  const int f = SeAniFrame->value();
-  model_.ApplyAnimation(f, SeAniTick->value(), f >= 1 && CkAlpha->isChecked());
+  model_.ApplyAnimation(SeAniFrame->value(), SeAniTick->value(), CkAlpha->isChecked());
   return true;
 }
 

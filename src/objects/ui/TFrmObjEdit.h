@@ -11,6 +11,7 @@
 #include "images/LibrarySet.h"
 #include "objects/ObjectEditModel.h"
 #include "tools/ui/DrawGrid.h"
+#include "util/Questions.h"
 
 namespace hl {
 
@@ -21,8 +22,9 @@ class TFrmObjEdit : public QDialog {
  public:
   using Clock = std::function<std::uint32_t()>;
 
-  TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, LibraryFormat format, Clock clock,
-              QWidget* parent);
+  // The beep of a refused click goes to `questions`, as every other question of the editor.
+  TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, Questions& questions,
+              LibraryFormat format, Clock clock, QWidget* parent);
   ~TFrmObjEdit() override;
 
   ObjectEditModel& Model() { return model_; }
@@ -62,6 +64,7 @@ class TFrmObjEdit : public QDialog {
 
   LibrarySet& libraries_;
   TFrmTile& tilePicker_;
+  Questions& questions_;
   Clock clock_;
   ObjectEditModel model_;
   std::uint32_t openTick_;
