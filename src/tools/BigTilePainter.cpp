@@ -9,7 +9,6 @@ namespace hl {
 
 namespace {
 
-constexpr int kGroupSize = kBigTileGroupSize;
 
 // The variants that painting places besides the full ones, named as in BigTileShape after
 // where they show the group's ground.
@@ -72,16 +71,16 @@ int BigTilePainter::Priority(int v) {
 }
 
 int BigTilePainter::Variant(int x, int y) const {
-  return Tile(x, y) % kGroupSize;
+  return Tile(x, y) % kBigTileGroupSize;
 }
 
 bool BigTilePainter::HoldsGroup(int x, int y) const {
   const int t = Tile(x, y);
-  return t >= 0 && t / kGroupSize == group_;
+  return t >= 0 && t / kBigTileGroupSize == group_;
 }
 
 void BigTilePainter::SetVariant(int x, int y, int variant) {
-  doc_.SetBackTile(x, y, group_ * kGroupSize + variant + 1);
+  doc_.SetBackTile(x, y, group_ * kBigTileGroupSize + variant + 1);
   redraw_.RedrawCells(x, y, 1, 1);
 }
 
@@ -96,7 +95,7 @@ void BigTilePainter::PlaceVariant(int x, int y, int variant) {
 void BigTilePainter::PaintBigBlock(int x, int y) {
   for (int i = 0; i < 2; ++i) {
     for (int j = 0; j < 2; ++j) {
-      doc_.SetBackTileBlock(x + 2 * i, y + 2 * j, group_ * kGroupSize + random_.Next(kFullVariants) + 1);
+      doc_.SetBackTileBlock(x + 2 * i, y + 2 * j, group_ * kBigTileGroupSize + random_.Next(kFullVariants) + 1);
       redraw_.RedrawCells(x + 2 * i, y + 2 * j, 1, 1);
     }
   }
@@ -224,8 +223,8 @@ void BigTilePainter::FillBigTiles(int x, int y, int startGroup) {
     stack.pop_back();
     if (cx < 0 || cy < 0 || cx >= width || cy >= height) continue;
     const int t = Tile(cx, cy);
-    const int g = t < 0 ? -1 : t / kGroupSize;
-    const int v = t < 0 ? -1 : t % kGroupSize;
+    const int g = t < 0 ? -1 : t / kBigTileGroupSize;
+    const int v = t < 0 ? -1 : t % kBigTileGroupSize;
     if (g != startGroup || v >= kFullVariants) continue;
     SetVariant(cx, cy, random_.Next(kFullVariants));
     // Pushed in reverse so that they are visited left, up, right, down.
