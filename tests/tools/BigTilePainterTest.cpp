@@ -35,6 +35,26 @@ class BigTilePainterTest : public ::testing::Test {
   ToolRandom random_{1};
 };
 
+TEST_F(BigTilePainterTest, EveryPlacedVariantShowsItsGroundTowardTheBlock) {
+  // The shapes the demo art draws must be where the rules put the variants.
+  Painter(3).PaintBigBlock(8, 8);
+  using S = BigTileShape;
+  const S around[4][4] = {{S::OnlyBottomRight, S::BottomHalf, S::BottomHalf, S::OnlyBottomLeft},
+                          {S::RightHalf, S::Full, S::Full, S::LeftHalf},
+                          {S::RightHalf, S::Full, S::Full, S::LeftHalf},
+                          {S::OnlyTopRight, S::TopHalf, S::TopHalf, S::OnlyTopLeft}};
+  for (int j = 0; j < 4; ++j) {
+    for (int i = 0; i < 4; ++i) {
+      const int t = doc_->GetBackTile(6 + 2 * i, 6 + 2 * j);
+      EXPECT_EQ(BigTilePainter::ShapeOf(t % kBigTileGroupSize), around[j][i]) << i << "," << j;
+    }
+  }
+  // Where a second block meets the first, the tile in the angle lacks only its far corner.
+  Painter(3).PaintBigBlock(12, 12);
+  EXPECT_EQ(BigTilePainter::ShapeOf(doc_->GetBackTile(12, 8) % kBigTileGroupSize),
+            S::AllButTopRight);
+}
+
 TEST_F(BigTilePainterTest, OneBlockGetsAClosedOutline) {
   Painter(3).PaintBigBlock(8, 8);
   EXPECT_EQ(Outline(3, 6, 6, 4),

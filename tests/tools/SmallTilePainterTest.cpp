@@ -52,6 +52,32 @@ TEST_F(SmallTilePainterTest, OnePressGivesAFullCellWithItsRing) {
   EXPECT_LT(v, 128);
 }
 
+TEST_F(SmallTilePainterTest, EveryPieceShowsItsGroundTowardTheFullCells) {
+  // The shapes the demo art draws must be where the rules put the pieces.
+  auto p = Painter(0);
+  p.PaintSmallTile(10, 10);
+  using S = SmallPieceShape;
+  const S ring[3][3] = {{S::BottomRight, S::Bottom, S::BottomLeft},
+                        {S::Right, S::Full, S::Left},
+                        {S::TopRight, S::Top, S::TopLeft}};
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx)
+      EXPECT_EQ(SmallTilePainter::ShapeOf(p.Piece(10 + dx, 10 + dy)), ring[dy + 1][dx + 1])
+          << dx << "," << dy;
+  p.PaintSmallTile(11, 10);
+  p.PaintSmallTile(12, 11);
+  EXPECT_EQ(SmallTilePainter::ShapeOf(p.Piece(12, 10)), S::AllButTopRight);
+  EXPECT_EQ(SmallTilePainter::ShapeOf(p.Piece(11, 11)), S::AllButBottomLeft);
+  // Every image of a group is a piece and a variant of it, and back.
+  for (int image = 0; image < kSmallTileGroupSize; ++image) {
+    const int piece = SmallTilePainter::PieceOfImage(image);
+    const int variant = SmallTilePainter::VariantOfImage(image);
+    EXPECT_EQ(piece == 0 ? variant : SmallTilePainter::kFullImages +
+                                         (piece - 1) * SmallTilePainter::kImagesPerPiece + variant,
+              image);
+  }
+}
+
 TEST_F(SmallTilePainterTest, TwoPressesMakeOneArea) {
   auto p = Painter(0);
   p.PaintSmallTile(10, 10);
