@@ -416,9 +416,9 @@ bool TFrmMain::SetsCloseQuery() {
     case Questions::Reply::Yes:
       break;
   }
-  std::string error;
-  if (sets_.SaveSets(sets_.FileName, &error)) return true;
-  questions_->Inform(error);
+  const SaveResult saved = sets_.SaveSets(sets_.FileName);
+  if (saved) return true;
+  questions_->Inform(saved.Message());
   return false;
 }
 
@@ -469,12 +469,12 @@ void TFrmMain::SetNameLabel(const std::string& text) {
   LbMapName->setText(QString::fromStdString(text));
 }
 
-bool TFrmMain::ExportOverview(const std::string& path, std::string* error) {
+SaveResult TFrmMain::ExportOverview(const std::string& path) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const QImage overview = MainScroll->Renderer().RenderOverview();
-  const bool ok = WriteBmp24(path, overview, error);
+  SaveResult written = WriteBmp24(path, overview);
   QApplication::restoreOverrideCursor();
-  return ok;
+  return written;
 }
 
 namespace {
