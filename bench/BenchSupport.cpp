@@ -21,8 +21,7 @@ void WriteDemoLibraries(const std::string& folder) {
         std::pair{"Objects", &art.Objects}}) {
     std::vector<LibraryImage> images;
     for (const QImage& p : *pictures) images.push_back(ToLibraryImage(p, 16, {}));
-    std::string error;
-    if (!WriteDataLibrary(folder + "/" + name + ".Data", 3, images, &error)) std::abort();
+    if (!WriteDataLibrary(folder + "/" + name + ".Data", 3, images)) std::abort();
   }
 }
 

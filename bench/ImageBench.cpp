@@ -168,9 +168,8 @@ struct BigLibraries {
       images[static_cast<std::size_t>(i)] = {2, 3, 0, 0,
                                              Bytes(2 * 3 * 2, static_cast<std::uint8_t>(i))};
     }
-    std::string error;
-    if (!hl::WriteDataLibrary(Data, 0, images, &error)) std::abort();
-    if (!hl::WriteWilLibrary(Wil, {16, true, {}}, images, &error)) std::abort();
+    if (!hl::WriteDataLibrary(Data, 0, images)) std::abort();
+    if (!hl::WriteWilLibrary(Wil, {16, true, {}}, images)) std::abort();
   }
   ~BigLibraries() {
     std::remove(Data.c_str());

@@ -29,7 +29,7 @@ const std::string& SetFolder() {
     b.TileIndex = -1;
     b.ObjIndex = 65535 + 4;
     sets.Items = {hl::TObjectSet{a, b}, std::nullopt, hl::TObjectSet{b}};
-    if (!sets.SaveSets(dir + "kel.set", nullptr)) abort();
+    if (!sets.SaveSets(dir + "kel.set")) abort();
     return dir;
   }();
   return folder;
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // columns or rows is refused by the writer, as no loader would take it back.
   const std::string path = hl::fuzz::ScratchDir() + "/script.map";
   const bool empty = doc->MapWidth() == 0 || doc->MapHeight() == 0;
-  if (hl::WriteMapCopy(*doc, path, hl::kBitCountData) == empty) abort();
+  if (static_cast<bool>(hl::WriteMapCopy(*doc, path, hl::kBitCountData)) == empty) abort();
   if (empty) return 0;
   auto again = std::make_unique<hl::MapDocument>();
   if (!hl::LoadMap(*again, path)) abort();

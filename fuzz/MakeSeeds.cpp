@@ -54,7 +54,6 @@ int main(int argc, char** argv) {
   const std::filesystem::path out = argv[1];
   const std::filesystem::path work = out / "work";
   std::filesystem::create_directories(work);
-  std::string error;
 
   std::filesystem::create_directories(out / "wil");
   int n = 0;
@@ -64,8 +63,9 @@ int main(int argc, char** argv) {
       for (int i = 4; i < 1024; ++i)
         palette[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
       const std::string wil = (work / "S.wil").string();
-      if (!hl::WriteWilLibrary(wil, {bits, older, palette}, Images(bits), &error)) {
-        std::cerr << error << "\n";
+      if (const auto written = hl::WriteWilLibrary(wil, {bits, older, palette}, Images(bits));
+          !written) {
+        std::cerr << written.Message() << "\n";
         return 1;
       }
       const Bytes a = Read(wil), b = Read(hl::TWilImages::IndexFileName(wil));
@@ -85,8 +85,8 @@ int main(int argc, char** argv) {
     const auto dir = out / ("data" + std::to_string(method));
     std::filesystem::create_directories(dir);
     const std::string path = (work / "S.Data").string();
-    if (!hl::WriteDataLibrary(path, method, images, &error)) {
-      std::cerr << error << "\n";
+    if (const auto written = hl::WriteDataLibrary(path, method, images); !written) {
+      std::cerr << written.Message() << "\n";
       return 1;
     }
     Write(dir / "seed0", Read(path));
@@ -138,9 +138,7 @@ int main(int argc, char** argv) {
 
     const std::string project = (work / "seed.mp").string();
     const std::string segment = (work / "seed.sem").string();
-    if (!hl::WriteProject(project, {"S", 3, 3}, &error) ||
-        !hl::SaveSegment(*doc, segment, 0, 0, &error))
-      return 1;
+    if (!hl::WriteProject(project, {"S", 3, 3}) || !hl::SaveSegment(*doc, segment, 0, 0)) return 1;
     std::filesystem::create_directories(out / "segment");
     Bytes segmentSeed = Read(project);
     const Bytes segmentBytes = Read(segment);

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!attributes.Load(dir, &error)) return 0;
     attributes.SetGroupCount(4);
     attributes.Toggle(1);
-    if (!attributes.Save(&error)) abort();
+    if (!attributes.Save()) abort();
     hl::TileAttributes again;
     if (!again.Load(dir, &error) || again.Values() != attributes.Values()) abort();
     return 0;
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   hl::ObjectSetList sets;
   std::string error;
   if (!sets.LoadSets(dir + "/F.set", &error)) return 0;
-  if (!sets.SaveSets(dir + "/G.set", &error)) abort();
+  if (!sets.SaveSets(dir + "/G.set")) abort();
   hl::ObjectSetList again;
   if (!again.LoadSets(dir + "/G.set", &error)) abort();
   // The format cannot keep an empty set at the end of the file: it is dropped on reading.

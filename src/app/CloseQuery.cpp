@@ -17,9 +17,9 @@ bool SetsCloseQuery(ObjectSetList& sets, Questions& questions) {
     case Questions::Reply::Yes:
       break;
   }
-  std::string error;
-  if (sets.SaveSets(sets.FileName, &error)) return true;
-  questions.Inform(error);
+  const SaveResult saved = sets.SaveSets(sets.FileName);
+  if (saved) return true;
+  questions.Inform(saved.Message());
   return false;
 }
 

@@ -108,9 +108,8 @@ struct EditScript::Hooks : MainWindowHooks, DispatchFeedback, NoRedraw {
   void SizeView() override {}
   void Repaint() override {}
   void SetNameLabel(const std::string&) override {}
-  bool ExportOverview(const std::string&, std::string* error) override {
-    *error = "no export from a script";
-    return false;
+  SaveResult ExportOverview(const std::string& path) override {
+    return SaveResult::CannotWrite(path, "no export from a script");
   }
   void EraseHover() override {}
   void ShowHover(int, int) override {}

@@ -45,9 +45,8 @@ bool MainCommands::QuerySave() {
 }
 
 bool MainCommands::SaveSegments() {
-  std::string error;
-  if (!segments_.SaveSegments(doc_, &error)) {
-    questions_.Inform(error);
+  if (const SaveResult saved = segments_.SaveSegments(doc_); !saved) {
+    questions_.Inform(saved.Message());
     return false;
   }
   modified_ = false;
@@ -93,15 +92,17 @@ void MainCommands::Load(const std::string& name) {
 }
 
 bool MainCommands::SaveAs1Click() {
-  if (doc_.MapWidth() < 1 || doc_.MapHeight() < 1) {
-    questions_.Inform(kNoCellsToSave);
+  // The map writer would refuse this map whatever the file; it says why before the dialog.
+  if (const std::string problem = MapSizeProblem(doc_.MapWidth(), doc_.MapHeight());
+      !problem.empty()) {
+    questions_.Inform(problem);
     return false;
   }
   const auto name = questions_.SaveMapName(mapFileName_);
   if (!name) return false;
   SaveMapReport report;
-  if (!SaveMap(doc_, *name, mapBitCount_, &report)) {
-    questions_.Inform("The map could not be saved as \"" + *name + "\".");
+  if (const SaveResult saved = SaveMap(doc_, *name, mapBitCount_, &report); !saved) {
+    questions_.Inform(saved.Message());
     return false;
   }
   mapFileName_ = *name;
@@ -213,9 +214,8 @@ void MainCommands::OldFromatBatchConvert1Click() {
 }
 
 void MainCommands::SaveToBitmap1Click() {
-  std::string error;
-  if (!window_.ExportOverview(kOverviewFile, &error)) {
-    questions_.Inform("map.bmp could not be written: " + error);
+  if (const SaveResult written = window_.ExportOverview(kOverviewFile); !written) {
+    questions_.Inform(written.Message());
   }
 }
 

@@ -6,6 +6,7 @@
 #include "map/MapDocument.h"
 #include "segments/SegmentProject.h"
 #include "util/Questions.h"
+#include "util/SaveResult.h"
 
 namespace hl {
 
@@ -16,8 +17,8 @@ class MainWindowHooks {
   virtual void SizeView() = 0;
   virtual void Repaint() = 0;
   virtual void SetNameLabel(const std::string& text) = 0;
-  // Writes the one-eighth picture of the map; false with a reason on failure.
-  virtual bool ExportOverview(const std::string& path, std::string* error) = 0;
+  // Writes the one-eighth picture of the map.
+  virtual SaveResult ExportOverview(const std::string& path) = 0;
 };
 
 // The document state of the main window (file name, modified flag, segment mode, format) and
@@ -25,9 +26,6 @@ class MainWindowHooks {
 // Questions and every visible effect through MainWindowHooks, so each command runs headless.
 class MainCommands {
  public:
-  static constexpr char kNoCellsToSave[] =
-      "A map of 0 columns or 0 rows cannot be saved: no editor could open it again. "
-      "Resize it first.";
 
   MainCommands(MapDocument& doc, Questions& questions, MainWindowHooks& window,
                std::uint8_t mapBitCount);

@@ -17,6 +17,7 @@
 #include "util/BinaryFile.h"
 #include "util/Questions.h"
 #include "util/TextHelpers.h"
+#include "util/WriteWholeFile.h"
 
 namespace hl {
 
@@ -175,12 +176,7 @@ bool RecoveryStore::WriteNow(const MainCommands& commands, const MapDocument& do
   if (commands.SegmentMode()) info += "segments=" + Escape(commands.Segments().ProjectDir) + "\n";
   // The map first: a description is only ever found beside a complete copy.
   if (!WriteMapCopy(doc, File(id_, ".map"), commands.MapBitCount())) return false;
-  SafeFileWriter out;
-  if (!out.Open(File(id_, ".info"), SafeFileWriter::OldTail::Drop) ||
-      !out.Write({reinterpret_cast<const std::uint8_t*>(info.data()), info.size()}) ||
-      !out.Commit()) {
-    return false;
-  }
+  if (!WriteWholeFile(File(id_, ".info"), info, SafeFileWriter::OldTail::Drop)) return false;
   hasCopy_ = true;
   return true;
 }

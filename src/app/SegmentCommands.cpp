@@ -58,21 +58,17 @@ bool SegmentCommands::SaveProject(const std::string& fileName, const std::string
                                   const std::string& colText, const std::string& rowText) {
   SegmentProject project;
   project.Ident = Trimmed(ident);
-  if (const std::string problem = IdentProblem(project.Ident); !problem.empty()) {
+  project.Cols = StrToIntDefault(colText, 0);
+  project.Rows = StrToIntDefault(rowText, 0);
+  // The writer refuses such a project as well; asking first keeps the project folder as it
+  // was when the boxes are at fault.
+  if (const std::string problem = ProjectProblem(project); !problem.empty()) {
     questions_.Inform(problem);
     return false;
   }
-  project.Cols = StrToIntDefault(colText, 0);
-  project.Rows = StrToIntDefault(rowText, 0);
-  // A file that could not be opened again is not written.
-  if (project.Cols > kMaxSegmentCount || project.Rows > kMaxSegmentCount) {
-    questions_.Inform(CountProblem(project.Cols, project.Rows));
-    return false;
-  }
   projectDir_ = DirectoryPart(fileName);
-  std::string error;
-  if (!WriteProject(fileName, project, &error)) {
-    questions_.Inform(error);
+  if (const SaveResult saved = WriteProject(fileName, project); !saved) {
+    questions_.Inform(saved.Message());
     return false;
   }
   return true;

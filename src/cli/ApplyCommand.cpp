@@ -66,12 +66,9 @@ int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
     err << "hlmap: line " << error->Line << ": " << error->Message << "\n";
     return 2;
   }
-  if (doc->MapWidth() < 1 || doc->MapHeight() < 1) {
-    return Failure(err, "the script left a map of 0 columns or rows, which cannot be saved");
-  }
   SaveMapReport report;
-  if (!SaveMap(*doc, inv.Positional[1], BitCountOf(inv), &report)) {
-    return Failure(err, "cannot save map '" + inv.Positional[1] + "'");
+  if (const SaveResult saved = SaveMap(*doc, inv.Positional[1], BitCountOf(inv), &report); !saved) {
+    return Failure(err, saved.Message());
   }
   return 0;
 }

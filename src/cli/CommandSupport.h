@@ -5,6 +5,7 @@
 
 #include "app/EditScript.h"
 #include "images/LibrarySet.h"
+#include "util/SaveResult.h"
 
 namespace hl::cli {
 
@@ -14,7 +15,6 @@ SelectionLimits LimitsOf(LibrarySet& libs);
 
 // Draws the demo art and writes its four libraries into dir: "data", "wil" or "both" formats.
 // Each library written is named on `out` with its image count.
-bool WriteDemoLibraries(const std::string& dir, const std::string& format, std::ostream& out,
-                        std::string* error);
+SaveResult WriteDemoLibraries(const std::string& dir, const std::string& format, std::ostream& out);
 
 }  // namespace hl::cli

@@ -8,7 +8,7 @@
 #include "cli/DemoFiles.h"
 #include "map/MapFile.h"
 #include "segments/SegmentProject.h"
-#include "util/BinaryFile.h"
+#include "util/WriteWholeFile.h"
 
 namespace hl::cli {
 
@@ -24,17 +24,6 @@ std::string_view DemoData(std::string_view name) {
     if (f.Name == name) return f.Data;
   }
   return {};
-}
-
-bool WriteText(const std::string& path, std::string_view text, std::string* error) {
-  SafeFileWriter out;
-  if (!out.Open(path, SafeFileWriter::OldTail::Drop) ||
-      !out.Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}) ||
-      !out.Commit()) {
-    *error = "cannot write '" + path + "'";
-    return false;
-  }
-  return true;
 }
 
 // Paints a side x side map with one of the demo scripts.
@@ -56,32 +45,41 @@ int RunDemoWorld(const Invocation& inv, std::ostream& out, std::ostream& err) {
   const std::string dir = inv.Positional[0];
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
-  std::string error;
-  if (!WriteDemoLibraries(dir, "both", out, &error)) return Failure(err, error);
-  for (const char* name : {"kel.set", "Tile.atr"}) {
-    if (!WriteText(dir + "/" + name, DemoData(name), &error)) return Failure(err, error);
+  if (const SaveResult written = WriteDemoLibraries(dir, "both", out); !written) {
+    return Failure(err, written.Message());
   }
+  for (const char* name : {"kel.set", "Tile.atr"}) {
+    if (const SaveResult written =
+            WriteWholeFile(dir + "/" + name, DemoData(name), SafeFileWriter::OldTail::Drop);
+        !written) {
+      return Failure(err, written.Message());
+    }
+  }
+  std::string error;
   LibrarySet libs;
   libs.Open(LibraryFormat::Data, dir);
 
   auto doc = std::make_unique<MapDocument>();
   if (!Paint(dir, "demo-map.txt", kDemoMapSide, libs, *doc, &error)) return Failure(err, error);
-  if (!SaveMap(*doc, dir + "/demo.map", kBitCountData)) {
-    return Failure(err, "cannot write '" + dir + "/demo.map'");
+  if (const SaveResult saved = SaveMap(*doc, dir + "/demo.map", kBitCountData); !saved) {
+    return Failure(err, saved.Message());
   }
   out << "demo.map: " << kDemoMapSide << " x " << kDemoMapSide << "\n";
 
   auto world = std::make_unique<MapDocument>();
   const int side = kWorldSegments * kSegmentSide;
   if (!Paint(dir, "world.txt", side, libs, *world, &error)) return Failure(err, error);
-  if (!WriteProject(dir + "/world.mp", {"W", kWorldSegments, kWorldSegments}, &error)) {
-    return Failure(err, error);
+  if (const SaveResult saved =
+          WriteProject(dir + "/world.mp", {"W", kWorldSegments, kWorldSegments});
+      !saved) {
+    return Failure(err, saved.Message());
   }
   for (int c = 0; c < kWorldSegments; ++c) {
     for (int r = 0; r < kWorldSegments; ++r) {
       const std::string path = dir + "/" + SegmentName("W", c, r) + ".sem";
-      if (!SaveSegment(*world, path, c * kSegmentSide, r * kSegmentSide, &error)) {
-        return Failure(err, error);
+      if (const SaveResult saved = SaveSegment(*world, path, c * kSegmentSide, r * kSegmentSide);
+          !saved) {
+        return Failure(err, saved.Message());
       }
     }
   }

@@ -16,6 +16,7 @@
 #include "util/BinaryFile.h"
 #include "util/LittleEndian.h"
 #include "util/TextHelpers.h"
+#include "util/WriteWholeFile.h"
 
 namespace hl::cli {
 
@@ -136,9 +137,9 @@ int RunLibExport(const Invocation& inv, std::ostream&, std::ostream& err) {
 
   if (inv.Has("--raw")) {
     const auto bytes = RawExport(picture, bits);
-    SafeFileWriter w;
-    if (!w.Open(outPath, SafeFileWriter::OldTail::Drop) || !w.Write(bytes) || !w.Commit()) {
-      return Failure(err, "cannot write '" + outPath + "'");
+    if (const SaveResult written = WriteWholeFile(outPath, bytes, SafeFileWriter::OldTail::Drop);
+        !written) {
+      return Failure(err, written.Message());
     }
     return 0;
   }
@@ -154,8 +155,8 @@ int RunLibExport(const Invocation& inv, std::ostream&, std::ostream& err) {
       }
     }
   }
-  if (!WritePng(outPath, png)) {
-    return Failure(err, "cannot write '" + outPath + "'");
+  if (const SaveResult written = WritePng(outPath, png); !written) {
+    return Failure(err, written.Message());
   }
   return 0;
 }
@@ -181,11 +182,10 @@ int RunLibPack(const Invocation& inv, std::ostream& out, std::ostream& err) {
   std::vector<LibraryImage> images;
   for (const QImage& picture : pictures) images.push_back(ToLibraryImage(picture, bits, palette));
 
-  std::string error;
-  const bool ok =
-      wil ? WriteWilLibrary(outPath, {bits, inv.Has("--older"), palette}, images, &error)
-          : WriteDataLibrary(outPath, std::stoi(inv.Value("--method", "0")), images, &error);
-  if (!ok) return Failure(err, error);
+  const SaveResult written =
+      wil ? WriteWilLibrary(outPath, {bits, inv.Has("--older"), palette}, images)
+          : WriteDataLibrary(outPath, std::stoi(inv.Value("--method", "0")), images);
+  if (!written) return Failure(err, written.Message());
   out << "packed " << images.size() << (images.size() == 1 ? " image" : " images") << " into "
       << (wil ? outPath + " and " + TWilImages::IndexFileName(outPath)
               : TFirImages::DataFileName(outPath))
@@ -194,17 +194,18 @@ int RunLibPack(const Invocation& inv, std::ostream& out, std::ostream& err) {
 }
 
 int RunDemoLibs(const Invocation& inv, std::ostream& out, std::ostream& err) {
-  std::string error;
-  if (!WriteDemoLibraries(inv.Positional[0], inv.Value("--format", "both"), out, &error)) {
-    return Failure(err, error);
+  if (const SaveResult written =
+          WriteDemoLibraries(inv.Positional[0], inv.Value("--format", "both"), out);
+      !written) {
+    return Failure(err, written.Message());
   }
   return 0;
 }
 
 }  // namespace
 
-bool WriteDemoLibraries(const std::string& dir, const std::string& format, std::ostream& out,
-                        std::string* error) {
+SaveResult WriteDemoLibraries(const std::string& dir, const std::string& format,
+                              std::ostream& out) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   const DemoArt art = DemoArt::Draw();
@@ -217,12 +218,17 @@ bool WriteDemoLibraries(const std::string& dir, const std::string& format, std::
     std::vector<LibraryImage> images;
     for (const QImage& picture : *pictures) images.push_back(ToLibraryImage(picture, 16, {}));
     const std::string base = dir + "/" + name;
-    if (format != "wil" && !WriteDataLibrary(base + ".Data", 3, images, error)) return false;
-    if (format != "data" && !WriteWilLibrary(base + ".wil", {16, true, {}}, images, error))
-      return false;
+    if (format != "wil") {
+      if (SaveResult written = WriteDataLibrary(base + ".Data", 3, images); !written)
+        return written;
+    }
+    if (format != "data") {
+      if (SaveResult written = WriteWilLibrary(base + ".wil", {16, true, {}}, images); !written)
+        return written;
+    }
     out << name << ": " << images.size() << " images\n";
   }
-  return true;
+  return {};
 }
 
 std::vector<Command> LibraryCommands() {

@@ -32,8 +32,8 @@ int RunSaveAs(const Invocation& inv, std::ostream&, std::ostream& err) {
   auto doc = std::make_unique<MapDocument>();
   if (!LoadMap(*doc, in, nullptr)) return Failure(err, "cannot load map '" + in + "'");
   SaveMapReport report;
-  if (!SaveMap(*doc, outPath, BitCountOf(inv), &report)) {
-    return Failure(err, "cannot save map '" + outPath + "'");
+  if (const SaveResult saved = SaveMap(*doc, outPath, BitCountOf(inv), &report); !saved) {
+    return Failure(err, saved.Message());
   }
   ReportKeptLibrary7(err, outPath, report.KeptInLibrary7);
   return 0;

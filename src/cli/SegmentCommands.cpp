@@ -41,8 +41,8 @@ int RunSegWindow(const Invocation& inv, std::ostream&, std::ostream& err) {
   auto doc = std::make_unique<MapDocument>();
   window.LoadSegments(*doc);
   const std::string& outPath = inv.Positional[3];
-  if (!SaveMap(*doc, outPath, BitCountOf(inv))) {
-    return Failure(err, "cannot save map '" + outPath + "'");
+  if (const SaveResult saved = SaveMap(*doc, outPath, BitCountOf(inv)); !saved) {
+    return Failure(err, saved.Message());
   }
   return 0;
 }
@@ -53,8 +53,9 @@ int RunSegStore(const Invocation& inv, std::ostream&, std::ostream& err) {
   auto doc = std::make_unique<MapDocument>();
   const std::string& in = inv.Positional[3];
   if (!LoadMap(*doc, in, nullptr)) return Failure(err, "cannot load map '" + in + "'");
-  std::string error;
-  if (!window.SaveSegments(*doc, &error)) return Failure(err, error);
+  if (const SaveResult saved = window.SaveSegments(*doc); !saved) {
+    return Failure(err, saved.Message());
+  }
   return 0;
 }
 

@@ -31,7 +31,7 @@ int RunSets(const Invocation& inv, std::ostream& out, std::ostream& err) {
   }
   out << "]}\n";
   if (const std::string save = inv.Value("--save"); !save.empty()) {
-    if (!sets.SaveSets(save, &error)) return Failure(err, error);
+    if (const SaveResult saved = sets.SaveSets(save); !saved) return Failure(err, saved.Message());
   }
   return 0;
 }

@@ -88,8 +88,8 @@ int RunRender(const Invocation& inv, std::ostream&, std::ostream& err) {
   const QPoint origin(scroll->first, scroll->second);
   renderer.PaintMap(picture, origin, QRect(origin, picture.size()),
                     {scroll->first, scroll->second, size->first, size->second});
-  if (!WritePng(inv.Positional[1], picture)) {
-    return Failure(err, "cannot write '" + inv.Positional[1] + "'");
+  if (const SaveResult written = WritePng(inv.Positional[1], picture); !written) {
+    return Failure(err, written.Message());
   }
   return 0;
 }
@@ -100,8 +100,9 @@ int RunExportBmp(const Invocation& inv, std::ostream&, std::ostream& err) {
   if (!loaded) return code;
   MapRenderer renderer(*loaded->Doc, loaded->Libraries);
   const QImage overview = renderer.RenderOverview();
-  std::string error;
-  if (!WriteBmp24(inv.Positional[1], overview, &error)) return Failure(err, error);
+  if (const SaveResult written = WriteBmp24(inv.Positional[1], overview); !written) {
+    return Failure(err, written.Message());
+  }
   return 0;
 }
 

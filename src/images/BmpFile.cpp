@@ -1,5 +1,7 @@
 #include "images/BmpFile.h"
 
+#include <cerrno>
+#include <string_view>
 #include <vector>
 
 #include "util/BinaryFile.h"
@@ -7,11 +9,8 @@
 
 namespace hl {
 
-bool WriteBmp24(const std::string& path, const QImage& image, std::string* error) {
-  auto fail = [&](const std::string& why) {
-    if (error) *error = why;
-    return false;
-  };
+SaveResult WriteBmp24(const std::string& path, const QImage& image) {
+  auto fail = [&](std::string_view why) { return SaveResult::CannotWrite(path, why); };
   if (image.isNull()) return fail("there is no picture to write");
   const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
   const std::uint32_t width = static_cast<std::uint32_t>(rgb.width());
@@ -33,7 +32,9 @@ bool WriteBmp24(const std::string& path, const QImage& image, std::string* error
   StoreLE<std::int32_t>(header + 42, 2835);
 
   SafeFileWriter out;
-  if (!out.Open(path, SafeFileWriter::OldTail::Drop)) return fail("cannot create '" + path + "'");
+  if (!out.Open(path, SafeFileWriter::OldTail::Drop)) return FileWriteFailure(path);
+  // Whatever errno the opening left behind is no reason for a failure from here on.
+  errno = 0;
   out.Write(header);
   // Rows are converted and written a few at a time, bottom row first.
   std::vector<std::uint8_t> rows;
@@ -54,8 +55,8 @@ bool WriteBmp24(const std::string& path, const QImage& image, std::string* error
     out.Write(rows);
     done += n;
   }
-  if (!out.Commit()) return fail("cannot write '" + path + "'");
-  return true;
+  if (!out.Commit()) return FileWriteFailure(path);
+  return {};
 }
 
 }  // namespace hl

@@ -1,8 +1,10 @@
 #include "images/LibraryWriter.h"
 
+#include <cerrno>
 #include <cstring>
 #include <initializer_list>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include "images/codec/Compress.h"
@@ -39,11 +41,6 @@ class ByteSink {
   std::vector<std::uint8_t> data_;
 };
 
-bool Fail(std::string* error, const std::string& message) {
-  if (error) *error = message;
-  return false;
-}
-
 struct FileContent {
   std::string Path;
   std::span<const std::uint8_t> Bytes;
@@ -52,60 +49,61 @@ struct FileContent {
 // A library's files change together: all are written in full before any replaces its old
 // version, and a failed replacement puts the earlier ones back, so a failure leaves the old
 // library whole rather than a new image file with an old index.
-bool WriteTogether(std::initializer_list<FileContent> files, std::string* error) {
+SaveResult WriteTogether(std::initializer_list<FileContent> files) {
   std::vector<SafeFileWriter> writers(files.size());
   std::vector<SafeFileWriter*> finished;
   for (const FileContent& f : files) {
     SafeFileWriter& w = writers[finished.size()];
-    if (!w.Open(f.Path, SafeFileWriter::OldTail::Drop) || !w.Write(f.Bytes) || !w.Finish()) {
-      return Fail(error, "cannot write '" + f.Path + "'");
-    }
+    if (!w.Open(f.Path, SafeFileWriter::OldTail::Drop)) return FileWriteFailure(f.Path);
+    // Whatever errno the opening left behind is no reason for a failure from here on.
+    errno = 0;
+    if (!w.Write(f.Bytes) || !w.Finish()) return FileWriteFailure(f.Path);
     finished.push_back(&w);
   }
   std::size_t failed = 0;
-  if (!ReplaceTogether(finished, &failed)) {
-    return Fail(error, "cannot replace '" + std::data(files)[failed].Path + "'");
-  }
-  return true;
+  if (!ReplaceTogether(finished, &failed)) return FileWriteFailure(std::data(files)[failed].Path);
+  return {};
 }
 
-bool CheckImage(const LibraryImage& image, std::size_t index, int bytesPerPixel,
-                std::string* error) {
+// Why the image cannot be stored; empty when it can.
+std::string ImageProblem(const LibraryImage& image, std::size_t index, int bytesPerPixel) {
   const std::string which = "image " + std::to_string(index);
   if (image.Width < 1 || image.Height < 1 || image.Width > 32767 || image.Height > 32767 ||
       static_cast<std::int64_t>(image.Width) * image.Height > kMaxImagePixels) {
-    return Fail(error, which + " has a size no library image can have");
+    return which + " has a size no library image can have";
   }
   const std::size_t expected = static_cast<std::size_t>(image.Width) *
                                static_cast<std::size_t>(image.Height) *
                                static_cast<std::size_t>(bytesPerPixel);
-  if (image.Pixels.size() != expected)
-    return Fail(error, which + " has the wrong number of pixel bytes");
-  return true;
+  if (image.Pixels.size() != expected) return which + " has the wrong number of pixel bytes";
+  return {};
 }
 
-bool FitsPositions(std::size_t size, std::string* error) {
-  if (size > 0x7FFFFFFF) return Fail(error, "the library would exceed 2 GiB");
-  return true;
+bool FitsPositions(std::size_t size) {
+  return size <= 0x7FFFFFFF;
 }
+
+constexpr char kTooLarge[] = "the library would exceed 2 GiB";
 
 }  // namespace
 
-bool WriteWilLibrary(const std::string& path, const WilWriteOptions& options,
-                     std::span<const LibraryImage> images, std::string* error) {
+SaveResult WriteWilLibrary(const std::string& path, const WilWriteOptions& options,
+                           std::span<const LibraryImage> images) {
+  auto refuse = [&](std::string_view why) { return SaveResult::CannotWrite(path, why); };
   const int bits = options.BitCount;
   if (bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-    return Fail(error, "Wil libraries hold 8, 16, 24 or 32 bits per pixel");
+    return refuse("Wil libraries hold 8, 16, 24 or 32 bits per pixel");
   }
   // The reader takes a colour count of 65536 for the older layout whatever the layout field.
   const bool older = options.Older || bits == 16;
   if (older && LoadLE<std::uint32_t>(options.Palette.data()) != 0) {
     // In the older layout the first palette entry stands where the newer layout's field lies.
-    return Fail(error, "the older layout needs palette entry 0 to be all zero");
+    return refuse("the older layout needs palette entry 0 to be all zero");
   }
   const int bytesPerPixel = bits / 8;
   for (std::size_t i = 0; i < images.size(); ++i) {
-    if (!CheckImage(images[i], i, bytesPerPixel, error)) return false;
+    if (const std::string problem = ImageProblem(images[i], i, bytesPerPixel); !problem.empty())
+      return refuse(problem);
   }
 
   ByteSink wil;
@@ -119,7 +117,7 @@ bool WriteWilLibrary(const std::string& path, const WilWriteOptions& options,
 
   std::vector<std::int32_t> positions;
   for (const LibraryImage& image : images) {
-    if (!FitsPositions(wil.Size(), error)) return false;
+    if (!FitsPositions(wil.Size())) return refuse(kTooLarge);
     positions.push_back(static_cast<std::int32_t>(wil.Size()));
     wil.Put<std::int16_t>(static_cast<std::int16_t>(image.Width));
     wil.Put<std::int16_t>(static_cast<std::int16_t>(image.Height));
@@ -135,7 +133,7 @@ bool WriteWilLibrary(const std::string& path, const WilWriteOptions& options,
       wil.Zeros(storedRow - rowBytes);
     }
   }
-  if (!FitsPositions(wil.Size(), error)) return false;
+  if (!FitsPositions(wil.Size())) return refuse(kTooLarge);
 
   ByteSink wix;
   wix.Signature(44);
@@ -143,25 +141,26 @@ bool WriteWilLibrary(const std::string& path, const WilWriteOptions& options,
   if (!older) wix.Zeros(4);
   for (std::int32_t p : positions) wix.Put<std::int32_t>(p);
 
-  return WriteTogether({{path, wil.Data()}, {TWilImages::IndexFileName(path), wix.Data()}},
-                       error);
+  return WriteTogether({{path, wil.Data()}, {TWilImages::IndexFileName(path), wix.Data()}});
 }
 
-bool WriteDataLibrary(const std::string& path, int method, std::span<const LibraryImage> images,
-                      std::string* error) {
-  if (method < 0 || method > 3)
-    return Fail(error, "Data libraries are written with methods 0 to 3");
+SaveResult WriteDataLibrary(const std::string& path, int method,
+                            std::span<const LibraryImage> images) {
+  const std::string file = TFirImages::DataFileName(path);
+  auto refuse = [&](std::string_view why) { return SaveResult::CannotWrite(file, why); };
+  if (method < 0 || method > 3) return refuse("Data libraries are written with methods 0 to 3");
   for (std::size_t i = 0; i < images.size(); ++i) {
-    if (!CheckImage(images[i], i, 2, error)) return false;
+    if (const std::string problem = ImageProblem(images[i], i, 2); !problem.empty())
+      return refuse(problem);
     const LibraryImage& image = images[i];
     const bool tiny =
         static_cast<std::int64_t>(image.Width) * image.Height < TFirImages::kSmallestCompressed;
     // A tiny image in a compressed library passes through a buffer of width x height x 2
     // bytes, too small for its padded rows when the width is odd and there are two rows.
     if (method != 0 && tiny && image.Width % 2 == 1 && image.Height > 1) {
-      return Fail(error, "image " + std::to_string(i) + " (" + std::to_string(image.Width) + " x " +
-                             std::to_string(image.Height) +
-                             ") cannot be stored in a compressed Data library");
+      return refuse("image " + std::to_string(i) + " (" + std::to_string(image.Width) + " x " +
+                    std::to_string(image.Height) +
+                    ") cannot be stored in a compressed Data library");
     }
   }
 
@@ -176,7 +175,7 @@ bool WriteDataLibrary(const std::string& path, int method, std::span<const Libra
 
   for (std::size_t i = 0; i < images.size(); ++i) {
     const LibraryImage& image = images[i];
-    if (!FitsPositions(data.Size(), error)) return false;
+    if (!FitsPositions(data.Size())) return refuse(kTooLarge);
     StoreLE<std::int32_t>(data.Data().data() + indexAt + 4 * i,
                           static_cast<std::int32_t>(data.Size()));
     const std::size_t rowBytes = static_cast<std::size_t>(image.Width) * 2;
@@ -202,8 +201,8 @@ bool WriteDataLibrary(const std::string& path, int method, std::span<const Libra
     data.Put<std::int32_t>(static_cast<std::int32_t>(payload.size()));
     data.Bytes(payload);
   }
-  if (!FitsPositions(data.Size(), error)) return false;
-  return WriteTogether({{TFirImages::DataFileName(path), data.Data()}}, error);
+  if (!FitsPositions(data.Size())) return refuse(kTooLarge);
+  return WriteTogether({{file, data.Data()}});
 }
 
 }  // namespace hl

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "images/DecodedImage.h"
+#include "util/SaveResult.h"
 
 namespace hl {
 
@@ -28,11 +29,11 @@ struct WilWriteOptions {
 
 // Writes `path` (the .wil) and the .WIX index named after it. Only files that TWilImages
 // reads back exactly as written are produced; anything else is refused with a reason.
-bool WriteWilLibrary(const std::string& path, const WilWriteOptions& options,
-                     std::span<const LibraryImage> images, std::string* error);
+SaveResult WriteWilLibrary(const std::string& path, const WilWriteOptions& options,
+                           std::span<const LibraryImage> images);
 
 // Writes a .Data library of 5-6-5 images with compression method 0 to 3.
-bool WriteDataLibrary(const std::string& path, int method, std::span<const LibraryImage> images,
-                      std::string* error);
+SaveResult WriteDataLibrary(const std::string& path, int method,
+                            std::span<const LibraryImage> images);
 
 }  // namespace hl

@@ -3,21 +3,21 @@
 #include <QBuffer>
 #include <QByteArray>
 
-#include "util/BinaryFile.h"
+#include "util/WriteWholeFile.h"
 
 namespace hl {
 
-bool WritePng(const std::string& path, const QImage& image) {
+SaveResult WritePng(const std::string& path, const QImage& image) {
+  if (image.isNull()) return SaveResult::CannotWrite(path, "there is no picture to write");
   QByteArray encoded;
   QBuffer buffer(&encoded);
-  if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-    return false;
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+    return SaveResult::CannotWrite(path, "the picture could not be encoded as PNG");
   }
-  SafeFileWriter out;
-  return out.Open(path, SafeFileWriter::OldTail::Drop) &&
-         out.Write({reinterpret_cast<const std::uint8_t*>(encoded.constData()),
-                    static_cast<std::size_t>(encoded.size())}) &&
-         out.Commit();
+  return WriteWholeFile(path,
+                        {reinterpret_cast<const std::uint8_t*>(encoded.constData()),
+                         static_cast<std::size_t>(encoded.size())},
+                        SafeFileWriter::OldTail::Drop);
 }
 
 }  // namespace hl

@@ -1,6 +1,7 @@
 #include "map/MapFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <span>
@@ -34,13 +35,24 @@ bool FitsStorage(int width, int height) {
   return width >= 0 && height >= 0 && width <= CellStorage::kSide && height <= CellStorage::kSide;
 }
 
-// A header without columns or rows is refused by every loader, so such a map is not written:
-// over an existing file it would make the whole file unreadable.
-bool Savable(int width, int height) {
-  return width >= 1 && height >= 1 && FitsStorage(width, height);
-}
+constexpr char kOutOfMemory[] = "out of memory";
 
 }  // namespace
+
+std::string MapSizeProblem(int width, int height) {
+  // A header without columns or rows is refused by every loader: over an existing file it
+  // would make the whole file unreadable.
+  if (width < 1 || height < 1) {
+    return "a map of 0 columns or rows cannot be saved, as no editor could open it again. "
+           "Resize it first.";
+  }
+  if (!FitsStorage(width, height)) {
+    return "a map of " + std::to_string(width) + " x " + std::to_string(height) +
+           " cells is larger than the " + std::to_string(CellStorage::kSide) + " x " +
+           std::to_string(CellStorage::kSide) + " cells a map can hold";
+  }
+  return {};
+}
 
 std::string TMapHeader::TitleText() const {
   const std::size_t length = std::min<std::size_t>(Title[0], Title.size() - 1);
@@ -139,7 +151,8 @@ int RemapLibrary7(MapDocument& doc) {
 
 namespace {
 
-bool WriteCells(const MapDocument& doc, SafeFileWriter& file, std::uint8_t mapBitCount) {
+SaveResult WriteCells(const MapDocument& doc, SafeFileWriter& file, const std::string& fileName,
+                      std::uint8_t mapBitCount) {
   const int width = doc.MapWidth();
   const int height = doc.MapHeight();
   const auto headerBytes = EncodeMapHeader(width, height, mapBitCount);
@@ -147,37 +160,47 @@ bool WriteCells(const MapDocument& doc, SafeFileWriter& file, std::uint8_t mapBi
   pieces.reserve(static_cast<std::size_t>(width) + 1);
   pieces.emplace_back(headerBytes);
   for (int x = 0; x < width; ++x) pieces.push_back(ColumnBytes(doc.Cells().ColumnAt(x), height));
+  // Whatever errno the opening left behind is no reason for a failure from here on.
+  errno = 0;
   file.WriteGather(pieces);
-  return file.Commit();
+  if (!file.Commit()) return FileWriteFailure(fileName);
+  return {};
 }
 
 }  // namespace
 
-bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
-             SaveMapReport* report) {
-  if (!Savable(doc.MapWidth(), doc.MapHeight())) return false;
+SaveResult SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
+                   SaveMapReport* report) {
+  if (const std::string problem = MapSizeProblem(doc.MapWidth(), doc.MapHeight());
+      !problem.empty()) {
+    return SaveResult::CannotWrite(fileName, problem);
+  }
 
   SafeFileWriter file;
-  if (!file.Open(fileName, SafeFileWriter::OldTail::Keep)) return false;
+  if (!file.Open(fileName, SafeFileWriter::OldTail::Keep)) return FileWriteFailure(fileName);
 
   int kept = 0;
   try {
     kept = RemapLibrary7(doc);
   } catch (const std::bad_alloc&) {
-    return false;
+    return SaveResult::CannotWrite(fileName, kOutOfMemory);
   }
   if (report) report->KeptInLibrary7 = kept;
-  return WriteCells(doc, file, mapBitCount);
+  return WriteCells(doc, file, fileName, mapBitCount);
 }
 
-bool WriteMapCopy(const MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount) {
-  if (!Savable(doc.MapWidth(), doc.MapHeight())) return false;
+SaveResult WriteMapCopy(const MapDocument& doc, const std::string& fileName,
+                        std::uint8_t mapBitCount) {
+  if (const std::string problem = MapSizeProblem(doc.MapWidth(), doc.MapHeight());
+      !problem.empty()) {
+    return SaveResult::CannotWrite(fileName, problem);
+  }
   SafeFileWriter file;
   try {
-    return file.Open(fileName, SafeFileWriter::OldTail::Drop) &&
-           WriteCells(doc, file, mapBitCount);
+    if (!file.Open(fileName, SafeFileWriter::OldTail::Drop)) return FileWriteFailure(fileName);
+    return WriteCells(doc, file, fileName, mapBitCount);
   } catch (const std::bad_alloc&) {
-    return false;
+    return SaveResult::CannotWrite(fileName, kOutOfMemory);
   }
 }
 

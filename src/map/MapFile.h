@@ -7,6 +7,7 @@
 
 #include "map/LibraryFormat.h"
 #include "map/MapDocument.h"
+#include "util/SaveResult.h"
 
 namespace hl {
 
@@ -41,15 +42,22 @@ struct SaveMapReport {
   int KeptInLibrary7 = 0;
 };
 
-// Writes the document as a map file. A map of 0 columns or rows is not written (no loader
-// takes it back). Object library 7 is moved to library 6 in the document itself first. The previous file is replaced only once the new content is complete; bytes
-// of a longer previous file past the new end are kept.
-bool SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
-             SaveMapReport* report = nullptr);
+// Why a map of this size cannot be saved (0 columns or rows, which no loader takes back, or more
+// than the storage holds); empty when it can. SaveMap and WriteMapCopy refuse such maps with
+// this reason; the editor asks before its save dialog, so that nobody picks a file in vain.
+std::string MapSizeProblem(int width, int height);
+
+// Writes the document as a map file. A map MapSizeProblem finds fault with is not written.
+// Object library 7 is moved to library 6 in the document itself first. The previous file is
+// replaced only once the new content is complete; bytes of a longer previous file past the new
+// end are kept.
+SaveResult SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount,
+                   SaveMapReport* report = nullptr);
 
 // Writes the cells exactly as they are, without the library move and replacing the whole
 // file: copies the editor keeps for itself, which must not change the document.
-bool WriteMapCopy(const MapDocument& doc, const std::string& fileName, std::uint8_t mapBitCount);
+SaveResult WriteMapCopy(const MapDocument& doc, const std::string& fileName,
+                        std::uint8_t mapBitCount);
 
 // The library 7 to 6 move of the save, on the cells in use; returns the count of cells that
 // have to stay in library 7.

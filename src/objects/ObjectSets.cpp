@@ -8,6 +8,7 @@
 #include "map/MapUnits.h"
 #include "util/BinaryFile.h"
 #include "util/TextHelpers.h"
+#include "util/WriteWholeFile.h"
 
 namespace hl {
 
@@ -124,18 +125,12 @@ std::string ObjectSetList::ToText() const {
   return text;
 }
 
-bool ObjectSetList::SaveSets(const std::string& fileName, std::string* error) {
-  const std::string text = ToText();
-  SafeFileWriter out;
-  if (!out.Open(fileName, SafeFileWriter::OldTail::Drop) ||
-      !out.Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}) ||
-      !out.Commit()) {
-    if (error) *error = "cannot write '" + fileName + "'";
-    return false;
-  }
+SaveResult ObjectSetList::SaveSets(const std::string& fileName) {
+  SaveResult written = WriteWholeFile(fileName, ToText(), SafeFileWriter::OldTail::Drop);
+  if (!written) return written;
   FileName = fileName;
   changed_flag_ = false;
-  return true;
+  return written;
 }
 
 void ObjectSetList::ClearSets() {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "util/SaveResult.h"
+
 namespace hl {
 
 // One cell of an object set, relative to the set's origin.
@@ -54,7 +56,7 @@ class ObjectSetList {
   // changes nothing either. Only a file read whole replaces the list.
   bool LoadSets(const std::string& fileName, std::string* error);
   // Writes the sets (not the empty slots) to the file, replacing it only when complete.
-  bool SaveSets(const std::string& fileName, std::string* error);
+  SaveResult SaveSets(const std::string& fileName);
   void ClearSets();
   bool LoadDefaultSets(std::string* error) { return LoadSets(kDefaultFile, error); }
 

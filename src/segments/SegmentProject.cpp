@@ -1,10 +1,12 @@
 #include "segments/SegmentProject.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "map/MapFile.h"
 #include "util/BinaryFile.h"
 #include "util/LittleEndian.h"
+#include "util/WriteWholeFile.h"
 
 namespace hl {
 
@@ -35,19 +37,26 @@ std::string CountProblem(int cols, int rows) {
   return {};
 }
 
-bool WriteProject(const std::string& fileName, const SegmentProject& project, std::string* error) {
+std::string ProjectProblem(const SegmentProject& project) {
+  if (std::string problem = IdentProblem(project.Ident); !problem.empty()) return problem;
+  if (project.Cols > kMaxSegmentCount || project.Rows > kMaxSegmentCount) {
+    return CountProblem(project.Cols, project.Rows);
+  }
+  return {};
+}
+
+SaveResult WriteProject(const std::string& fileName, const SegmentProject& project) {
+  // A file that could not be opened again is not written.
+  if (const std::string problem = ProjectProblem(project); !problem.empty()) {
+    return SaveResult::CannotWrite(fileName, problem);
+  }
   std::array<std::uint8_t, kProjectFileSize> bytes{};
   const std::size_t n = std::min(project.Ident.size(), kMaxIdentLength);
   bytes[0] = static_cast<std::uint8_t>(n);
   std::memcpy(bytes.data() + 1, project.Ident.data(), n);
   StoreLE<std::int32_t>(bytes.data() + 16, project.Cols);
   StoreLE<std::int32_t>(bytes.data() + 20, project.Rows);
-  SafeFileWriter out;
-  if (!out.Open(fileName, SafeFileWriter::OldTail::Keep) || !out.Write(bytes) || !out.Commit()) {
-    if (error) *error = "cannot write '" + fileName + "'";
-    return false;
-  }
-  return true;
+  return WriteWholeFile(fileName, bytes, SafeFileWriter::OldTail::Keep);
 }
 
 ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, std::string* error) {
@@ -102,8 +111,8 @@ void LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int b
 namespace {
 
 // Writes the block as a segment file beside `path`, ready to replace it.
-bool WriteSegment(SafeFileWriter& out, const MapDocument& doc, const std::string& path,
-                  int baseCol, int baseRow, std::string* error) {
+SaveResult WriteSegment(SafeFileWriter& out, const MapDocument& doc, const std::string& path,
+                        int baseCol, int baseRow) {
   const auto header = EncodeMapHeader(kSegmentSide, kSegmentSide, 0);
   std::vector<std::span<const std::uint8_t>> pieces;
   pieces.reserve(kSegmentSide + 1);
@@ -112,25 +121,22 @@ bool WriteSegment(SafeFileWriter& out, const MapDocument& doc, const std::string
     const TMapCell* column = doc.Cells().ColumnAt(baseCol + k).data() + baseRow;
     pieces.emplace_back(reinterpret_cast<const std::uint8_t*>(column), kSegmentColumnBytes);
   }
-  if (!out.Open(path, SafeFileWriter::OldTail::Keep) || !out.WriteGather(pieces) ||
-      !out.Finish()) {
-    if (error) *error = "cannot write '" + path + "'";
-    return false;
-  }
-  return true;
+  if (!out.Open(path, SafeFileWriter::OldTail::Keep)) return FileWriteFailure(path);
+  // Whatever errno the opening left behind is no reason for a failure from here on.
+  errno = 0;
+  if (!out.WriteGather(pieces) || !out.Finish()) return FileWriteFailure(path);
+  return {};
 }
 
 }  // namespace
 
-bool SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, int baseRow,
-                 std::string* error) {
+SaveResult SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, int baseRow) {
   SafeFileWriter out;
-  if (!WriteSegment(out, doc, path, baseCol, baseRow, error)) return false;
-  if (!out.Replace()) {
-    if (error) *error = "cannot write '" + path + "'";
-    return false;
+  if (SaveResult written = WriteSegment(out, doc, path, baseCol, baseRow); !written) {
+    return written;
   }
-  return true;
+  if (!out.Replace()) return FileWriteFailure(path);
+  return {};
 }
 
 void SegmentWindow::PickWindow(std::string_view ident, int cols, int rows, int originCol,
@@ -154,7 +160,7 @@ void SegmentWindow::LoadSegments(MapDocument& doc) const {
   doc.ReplaceCells(std::move(cells), kWindowCells, kWindowCells);
 }
 
-bool SegmentWindow::SaveSegments(const MapDocument& doc, std::string* error) const {
+SaveResult SegmentWindow::SaveSegments(const MapDocument& doc) const {
   // The nine files change together: a house across a segment border must not end up half
   // saved. All are written first; only then do they replace the old ones.
   SafeFileWriter writers[kWindowSegments][kWindowSegments];
@@ -164,19 +170,17 @@ bool SegmentWindow::SaveSegments(const MapDocument& doc, std::string* error) con
     for (int j = 0; j < kWindowSegments; ++j) {
       if (SegmentNames[i][j].empty()) continue;
       paths.push_back(SegmentPath(i, j));
-      if (!WriteSegment(writers[i][j], doc, paths.back(), kSegmentSide * i, kSegmentSide * j,
-                        error)) {
-        return false;
+      if (SaveResult written =
+              WriteSegment(writers[i][j], doc, paths.back(), kSegmentSide * i, kSegmentSide * j);
+          !written) {
+        return written;
       }
       finished.push_back(&writers[i][j]);
     }
   }
   std::size_t failed = 0;
-  if (!ReplaceTogether(finished, &failed)) {
-    if (error) *error = "cannot write '" + paths[failed] + "'";
-    return false;
-  }
-  return true;
+  if (!ReplaceTogether(finished, &failed)) return FileWriteFailure(paths[failed]);
+  return {};
 }
 
 }  // namespace hl

@@ -8,6 +8,7 @@
 
 #include "map/CellStorage.h"
 #include "map/MapDocument.h"
+#include "util/SaveResult.h"
 
 namespace hl {
 
@@ -37,8 +38,13 @@ std::string IdentProblem(std::string_view ident);
 // Why counts cannot make a project (below 1 or above the limit); empty when they can.
 std::string CountProblem(int cols, int rows);
 
-// Writes the 24-byte project file; the old file is replaced only when complete.
-bool WriteProject(const std::string& fileName, const SegmentProject& project, std::string* error);
+// Why a project cannot be written: an ident IdentProblem refuses, or counts above the limit,
+// which ReadProject would refuse. Empty when it can; counts below 1 only make an empty grid.
+std::string ProjectProblem(const SegmentProject& project);
+
+// Writes the 24-byte project file; the old file is replaced only when complete. A project
+// ProjectProblem finds fault with is not written.
+SaveResult WriteProject(const std::string& fileName, const SegmentProject& project);
 enum class ProjectRead { Read, Missing, Refused };
 // Reads a project file. A missing or unreadable file gives Missing and leaves `project` alone;
 // a file too short or with counts above the limit gives Refused with the reason.
@@ -48,8 +54,7 @@ ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, st
 // unreadable file leaves the block alone; a header of more than 40 columns is read for 40.
 void LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int baseRow);
 // The block at (baseCol, baseRow) as a segment file, cells as they are (no library move).
-bool SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, int baseRow,
-                 std::string* error);
+SaveResult SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, int baseRow);
 
 // The 3 x 3 window of segments being edited: where the files are and which ones it holds.
 class SegmentWindow {
@@ -68,8 +73,8 @@ class SegmentWindow {
   // belong to another window.
   void LoadSegments(MapDocument& doc) const;
   // Writes every named segment, all or none: when one cannot be written the old files all
-  // stay as they were, and `error` names the one that failed.
-  bool SaveSegments(const MapDocument& doc, std::string* error) const;
+  // stay as they were, and the result names the one that failed.
+  SaveResult SaveSegments(const MapDocument& doc) const;
 };
 
 }  // namespace hl

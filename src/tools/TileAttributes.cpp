@@ -1,6 +1,7 @@
 #include "tools/TileAttributes.h"
 
 #include "util/BinaryFile.h"
+#include "util/WriteWholeFile.h"
 
 namespace hl {
 
@@ -25,17 +26,10 @@ bool TileAttributes::Load(const std::string& folder, std::string* error) {
   return true;
 }
 
-bool TileAttributes::Save(std::string* error) const {
+SaveResult TileAttributes::Save() const {
   std::string text;
   for (int v : values_) text += v == 1 ? "1\r\n" : "0\r\n";
-  SafeFileWriter out;
-  if (!out.Open(path_, SafeFileWriter::OldTail::Drop) ||
-      !out.Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}) ||
-      !out.Commit()) {
-    if (error) *error = "cannot write '" + path_ + "'";
-    return false;
-  }
-  return true;
+  return WriteWholeFile(path_, text, SafeFileWriter::OldTail::Drop);
 }
 
 void TileAttributes::SetGroupCount(int groups) {

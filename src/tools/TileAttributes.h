@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "util/SaveResult.h"
+
 namespace hl {
 
 // The attribute flag of each 50-tile group, kept in "Tile.atr" in the folder the editor
@@ -20,7 +22,7 @@ class TileAttributes {
   bool Load(const std::string& folder, std::string* error);
   // Writes the list back to the file found, or to "Tile.atr" in the folder. The old file stays
   // whole when the write fails.
-  bool Save(std::string* error) const;
+  SaveResult Save() const;
 
   // The group count is handed over at start-up; a longer list than ours gets zeros up to one
   // more than the count, as the palette's grid has a spare row.

@@ -31,9 +31,9 @@ class SetsCloseQueryTest : public ::testing::Test {
 TEST_F(SetsCloseQueryTest, UnchangedSetsCloseWithoutAQuestion) {
   ObjectSetList untouched;
   EXPECT_TRUE(SetsCloseQuery(untouched, q_));
-  ASSERT_TRUE(untouched.SaveSets(dir_.File("saved.set"), nullptr));
+  ASSERT_TRUE(untouched.SaveSets(dir_.File("saved.set")));
   untouched.ReplaceSet(0, TObjectSet{});
-  ASSERT_TRUE(untouched.SaveSets(dir_.File("saved.set"), nullptr));
+  ASSERT_TRUE(untouched.SaveSets(dir_.File("saved.set")));
   EXPECT_TRUE(SetsCloseQuery(untouched, q_));
   EXPECT_TRUE(q_.Asked.empty());
 }

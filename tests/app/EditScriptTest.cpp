@@ -131,8 +131,7 @@ TEST_F(EditScriptTest, SetsComeFromAFileRow) {
   ObjectSetList sets;
   sets.Items = {TObjectSet{{0, 0, 4, 10, 0, 0, 0, 0, 0, 0, 0}, {1, 0, -1, 11, 0, 0, 0, 0, 0, 0, 0}},
                 std::nullopt, TObjectSet{{0, 1, -1, 20, 0, 0, 0, 0, 0, 0, 0}}};
-  std::string error;
-  ASSERT_TRUE(sets.SaveSets(file, &error));
+  ASSERT_TRUE(sets.SaveSets(file));
   ASSERT_EQ(Run("set " + file + " 1\npress 5 7\nset none\npress 9 9\nset " + file +
                 " 0\npress 5 7\npress 5 7\n"),
             std::nullopt);

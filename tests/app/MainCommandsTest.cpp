@@ -161,7 +161,7 @@ TEST_F(MainCommandsTest, ResizeKeepsTheOuterCellsAndMarksTheMapModified) {
   q_.SaveNames = {dir_.File("none.map")};
   EXPECT_FALSE(c_.SaveAs1Click());
   EXPECT_TRUE(c_.Modified());
-  EXPECT_EQ(q_.Messages, std::vector<std::string>{MainCommands::kNoCellsToSave});
+  EXPECT_EQ(q_.Messages, std::vector<std::string>{MapSizeProblem(50, 0)});
   EXPECT_TRUE(q_.SaveStartedAt.empty());
   EXPECT_FALSE(test::FileExists(dir_.File("none.map")));
 }
@@ -277,6 +277,19 @@ TEST_F(MainCommandsTest, ExportFailureIsReported) {
   c_.SaveToBitmap1Click();
   ASSERT_EQ(q_.Messages.size(), 1u);
   EXPECT_NE(q_.Messages[0].find("disk full"), std::string::npos);
+  EXPECT_EQ(q_.Messages[0], "cannot write 'map.bmp': disk full");  // the writer's words alone
+}
+
+TEST_F(MainCommandsTest, AFailedSaveShowsWhichFileAndWhy) {
+  const std::string file = dir_.File("no/such/folder.map");
+  doc_->SetMapSize(10, 10);
+  c_.SetModified(true);
+  q_.SaveNames = {file};
+  EXPECT_FALSE(c_.SaveAs1Click());
+  EXPECT_EQ(q_.Messages, std::vector<std::string>{"cannot write '" + file + "': the folder '" +
+                                                  dir_.File("no/such") + "' does not exist"});
+  EXPECT_TRUE(c_.Modified());
+  EXPECT_EQ(c_.MapFileName(), "");
 }
 
 TEST_F(MainCommandsTest, NameLabel) {

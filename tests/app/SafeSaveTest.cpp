@@ -75,7 +75,7 @@ LibraryImage Picture(int w, int h, int bytesPerPixel, unsigned seed) {
 struct Writer {
   std::string Name;
   std::vector<std::string> Files;
-  std::function<bool(const TempDir&)> Save;
+  std::function<SaveResult(const TempDir&)> Save;
 };
 
 class SafeSaveTest : public ::testing::Test {
@@ -98,22 +98,22 @@ class SafeSaveTest : public ::testing::Test {
                    return SaveMap(*doc_, d.File("m.map"), kBitCountData);
                  }});
     w.push_back({"segment", {"A100101.sem"}, [this](const TempDir& d) {
-                   return SaveSegment(*doc_, d.File("A100101.sem"), 40, 0, nullptr);
+                   return SaveSegment(*doc_, d.File("A100101.sem"), 40, 0);
                  }});
     w.push_back({"project", {"w.mp"}, [](const TempDir& d) {
-                   return WriteProject(d.File("w.mp"), SegmentProject{"West", 4, 2}, nullptr);
+                   return WriteProject(d.File("w.mp"), SegmentProject{"West", 4, 2});
                  }});
     w.push_back({"set", {"kel.set"}, [this](const TempDir& d) {
-                   return sets_.SaveSets(d.File("kel.set"), nullptr);
+                   return sets_.SaveSets(d.File("kel.set"));
                  }});
     w.push_back({"attributes", {"Tile.atr"}, [](const TempDir& d) {
                    TileAttributes atr;
                    atr.SetGroupCount(6);
                    atr.Load(d.Path(), nullptr);
-                   return atr.Save(nullptr);
+                   return atr.Save();
                  }});
     w.push_back({"bitmap export", {"m.bmp"}, [this](const TempDir& d) {
-                   return WriteBmp24(d.File("m.bmp"), picture_, nullptr);
+                   return WriteBmp24(d.File("m.bmp"), picture_);
                  }});
     w.push_back({"picture", {"m.png"}, [this](const TempDir& d) {
                    return WritePng(d.File("m.png"), picture_);
@@ -122,11 +122,11 @@ class SafeSaveTest : public ::testing::Test {
                    WilWriteOptions options;
                    options.BitCount = 16;
                    const std::vector images{Picture(5, 3, 2, 1), Picture(8, 2, 2, 2)};
-                   return WriteWilLibrary(d.File("Tiles.wil"), options, images, nullptr);
+                   return WriteWilLibrary(d.File("Tiles.wil"), options, images);
                  }});
     w.push_back({"data library", {"Objects.Data"}, [](const TempDir& d) {
                    const std::vector images{Picture(6, 4, 2, 3), Picture(3, 9, 2, 4)};
-                   return WriteDataLibrary(d.File("Objects.Data"), 2, images, nullptr);
+                   return WriteDataLibrary(d.File("Objects.Data"), 2, images);
                  }});
     return w;
   }
@@ -171,7 +171,7 @@ TEST_F(SafeSaveTest, EveryWriterKeepsTheOldFilesWhereverTheSaveFails) {
         bool ok = false;
         {
           FaultGuard fault({where, count});
-          ok = w.Save(d);
+          ok = static_cast<bool>(w.Save(d));
         }
         if (ok) break;
         const std::string at =
@@ -215,6 +215,42 @@ TEST_F(SafeSaveTest, EveryWriterRefusesReadOnlyFilesAndFoldersAndDevicesThatFill
       std::filesystem::create_symlink("/dev/full", full.File(f));
     }
     EXPECT_FALSE(w.Save(full)) << w.Name;
+  }
+}
+
+TEST_F(SafeSaveTest, EveryWriterSaysWhichFileItCouldNotWriteAndWhy) {
+  for (const Writer& w : Writers()) {
+    auto expect = [&](const SaveResult& result, const TempDir& d, const std::string& reason) {
+      EXPECT_FALSE(result) << w.Name << ": " << reason;
+      EXPECT_EQ(result.Message(), "cannot write '" + d.File(w.Files[0]) + "': " + reason) << w.Name;
+    };
+    {
+      TempDir d;
+      Restore(w, d);
+      for (const auto& f : w.Files) ASSERT_EQ(::chmod(d.File(f).c_str(), 0444), 0);
+      expect(w.Save(d), d, "the file is read-only");
+    }
+    {
+      TempDir d;
+      test::ReadOnlyFolder folder(d.Path());
+      if (folder.Refuses()) expect(w.Save(d), d, "the folder '" + d.Path() + "' is read-only");
+    }
+    {
+      TempDir d;
+      std::filesystem::remove(d.Path());
+      expect(w.Save(d), d, "the folder '" + d.Path() + "' does not exist");
+    }
+    {
+      TempDir d;
+      std::filesystem::create_directory(d.File(w.Files[0]));
+      expect(w.Save(d), d, "it is a folder");
+    }
+    {
+      TempDir d;
+      Restore(w, d);
+      FaultGuard fault({WriteFault::At::Byte, 10});
+      expect(w.Save(d), d, "no space left on device");
+    }
   }
 }
 

@@ -50,15 +50,15 @@ struct RecordingWindow : MainWindowHooks {
   int Repaints = 0;
   std::string Label;
   std::vector<std::string> Exports;
-  bool ExportSucceeds = true;
+  bool ExportSucceeds = true;  // otherwise the export fails as on a full disk
 
   void SizeView() override { ++SizeViews; }
   void Repaint() override { ++Repaints; }
   void SetNameLabel(const std::string& text) override { Label = text; }
-  bool ExportOverview(const std::string& path, std::string* error) override {
+  SaveResult ExportOverview(const std::string& path) override {
     Exports.push_back(path);
-    if (!ExportSucceeds) *error = "disk full";
-    return ExportSucceeds;
+    if (!ExportSucceeds) return SaveResult::CannotWrite(path, "disk full");
+    return {};
   }
 };
 

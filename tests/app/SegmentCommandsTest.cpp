@@ -16,8 +16,7 @@ using Reply = Questions::Reply;
 void WriteSegmentFile(const std::string& dir, int col, int row) {
   auto doc = std::make_unique<MapDocument>();
   doc->SetLight(0, 0, col * 10 + row + 1);
-  std::string error;
-  ASSERT_TRUE(SaveSegment(*doc, dir + "/" + SegmentName("A", col, row) + ".sem", 0, 0, &error));
+  ASSERT_TRUE(SaveSegment(*doc, dir + "/" + SegmentName("A", col, row) + ".sem", 0, 0));
 }
 
 class SegmentCommandsTest : public ::testing::Test {
@@ -112,7 +111,9 @@ TEST_F(SegmentCommandsTest, FailedSaveKeepsTheWindowAndTheMark) {
   EXPECT_FALSE(s_.Move(1, 0));
   EXPECT_EQ(s_.OriginCol(), 0);
   EXPECT_TRUE(c_.Modified());
-  EXPECT_EQ(q_.Asked.size(), 2u);  // the question and the report of the failure
+  ASSERT_EQ(q_.Asked.size(), 2u);  // the question and the report of the failure
+  EXPECT_EQ(q_.Asked[1], "cannot write '" + dir_.File("gone/A100100.sem") + "': the folder '" +
+                             dir_.File("gone") + "' does not exist");
   q_.Replies = {Reply::Yes};
   EXPECT_FALSE(c_.QuerySave());  // the map's own question saves the segments too
 }
@@ -158,7 +159,9 @@ TEST_F(SegmentCommandsTest, OpenFillsTheBoxesAndRefusesHostileFiles) {
   EXPECT_EQ(s_.Grid().Rows, 2);
   EXPECT_FALSE(s_.SaveProject(dir_.File("big.mp"), "A", "3", "20000"));
   EXPECT_FALSE(test::FileExists(dir_.File("big.mp")));
-  ASSERT_TRUE(WriteProject(dir_.File("big.mp"), {"A", 3, 20000}, nullptr));
+  // A file from elsewhere may name more segments than our writer would store.
+  ASSERT_TRUE(WriteProject(dir_.File("big.mp"), {"A", 3, 2}));
+  test::PatchFile(dir_.File("big.mp"), 20, {0x20, 0x4E, 0, 0});  // 20,000 rows
   EXPECT_FALSE(s_.OpenProject(dir_.File("big.mp"), boxes));
   EXPECT_EQ(s_.Grid().Rows, 2);
   EXPECT_EQ(boxes.Row, "2");
@@ -167,6 +170,20 @@ TEST_F(SegmentCommandsTest, OpenFillsTheBoxesAndRefusesHostileFiles) {
   SegmentCommands::Boxes kept{"B", "2", "2"};  // a missing file leaves the boxes as they are
   ASSERT_TRUE(s_.OpenProject(dir_.File("none.mp"), kept));
   EXPECT_EQ(s_.Grid().Name(1, 1), "B101101");
+}
+
+TEST_F(SegmentCommandsTest, AProjectFileThatCannotBeWrittenSaysWhy) {
+  const std::string file = dir_.File("none/w.mp");
+  EXPECT_FALSE(s_.SaveProject(file, "A", "3", "3"));
+  EXPECT_EQ(q_.Messages, std::vector<std::string>{"cannot write '" + file + "': the folder '" +
+                                                  dir_.File("none") + "' does not exist"});
+  // The boxes at fault: their own reason, as the writer would give it after the file name.
+  q_.Messages.clear();
+  EXPECT_FALSE(s_.SaveProject(dir_.File("w.mp"), "A", "3", "20000"));
+  EXPECT_EQ(q_.Messages, std::vector<std::string>{ProjectProblem({"A", 3, 20000})});
+  EXPECT_EQ(WriteProject(dir_.File("w.mp"), {"A", 3, 20000}).Message(),
+            "cannot write '" + dir_.File("w.mp") + "': " + q_.Messages[0]);
+  EXPECT_FALSE(test::FileExists(dir_.File("w.mp")));
 }
 
 TEST_F(SegmentCommandsTest, TwoColumnsLeaveTheThirdEmptyAndCancelKeepsTheCells) {

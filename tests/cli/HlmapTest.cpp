@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <sstream>
@@ -7,6 +8,8 @@
 
 #include "RunHlmap.h"
 #include "TempDir.h"
+#include "app/MainCommands.h"
+#include "app/ScriptedQuestions.h"
 #include "cli/Hlmap.h"
 #include "map/MapFile.h"
 
@@ -94,6 +97,42 @@ TEST_F(HlmapTest, SaveAsFailsWhenEitherSideFails) {
   const Result r = Hlmap({"save-as", in, dir_.File("no/such/dir.map")});
   EXPECT_EQ(r.Code, 1);
   EXPECT_EQ(r.Err.rfind("hlmap: ", 0), 0u);
+}
+
+TEST_F(HlmapTest, SaveFailuresGiveTheReasonTheEditorGives) {
+  const std::string in = SaveSample("in.map");
+  auto doc = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*doc, in));
+  test::ScriptedQuestions q;
+  test::RecordingWindow window;
+  MainCommands editor(*doc, q, window, kBitCountData);
+
+  test::WriteFileBytes(dir_.File("locked.map"), {1, 2, 3});
+  ASSERT_EQ(::chmod(dir_.File("locked.map").c_str(), 0444), 0);
+  for (const std::string& out : {dir_.File("no/such/out.map"), dir_.File("locked.map")}) {
+    q.Messages.clear();
+    q.SaveNames = {out};
+    EXPECT_FALSE(editor.SaveAs1Click());
+    ASSERT_EQ(q.Messages.size(), 1u) << out;
+    EXPECT_EQ(q.Messages[0].rfind("cannot write '" + out + "': ", 0), 0u) << q.Messages[0];
+    const Result r = Hlmap({"save-as", in, out});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Err, "hlmap: " + q.Messages[0] + "\n");
+  }
+
+  // A map without rows: the editor refuses before its dialog, where no file is chosen yet;
+  // hlmap names the file it was given, with the same reason.
+  q.Messages.clear();
+  doc->SetMapSize(30, 0);
+  EXPECT_FALSE(editor.SaveAs1Click());
+  ASSERT_EQ(q.Messages.size(), 1u);
+  const std::string script = dir_.File("shrink.txt");
+  test::WriteFileBytes(script, {'r', 'e', 's', 'i', 'z', 'e', ' ', '3', '0', ' ', '0', '\n'});
+  const std::string out = dir_.File("out.map");
+  const Result r = Hlmap({"apply", in, out, "--script", script});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_EQ(r.Err, "hlmap: cannot write '" + out + "': " + q.Messages[0] + "\n");
+  EXPECT_FALSE(test::FileExists(out));
 }
 
 TEST_F(HlmapTest, ConvertOldReportsEveryFileInOrder) {

@@ -16,7 +16,7 @@ TEST_F(SegmentTest, HlmapCutsAndStoresWindows) {
   for (int c = 0; c < 4; ++c)
     for (int r = 0; r < 3; ++r) WriteSegment(c, r);
   const std::string project = dir_.File("w.mp");
-  ASSERT_TRUE(WriteProject(project, {"A", 4, 3}, &error_));
+  ASSERT_TRUE(WriteProject(project, {"A", 4, 3}));
   const std::string out = dir_.File("win.map");
   auto r = test::Hlmap({"seg-window", project, "1", "0", out});
   ASSERT_EQ(r.Code, 0) << r.Err;

@@ -17,8 +17,8 @@ void WriteLibrary(const std::string& path, int count, int w, int h) {
   std::vector<LibraryImage> images;
   for (int i = 0; i < count; ++i)
     images.push_back(test::Solid(w, h, static_cast<std::uint16_t>(0x0841 * (i % 30 + 1))));
-  std::string error;
-  ASSERT_TRUE(WriteDataLibrary(path, 0, images, &error)) << error;
+  const SaveResult written = WriteDataLibrary(path, 0, images);
+  ASSERT_TRUE(written) << written.Message();
 }
 
 class PickersTest : public ::testing::Test {

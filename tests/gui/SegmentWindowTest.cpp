@@ -25,11 +25,10 @@ class SegmentWindowTest : public ::testing::Test {
       for (int r = 0; r < 6; ++r) {
         auto doc = std::make_unique<MapDocument>();
         doc->SetLight(0, 0, c * 10 + r + 1);
-        std::string error;
-        ASSERT_TRUE(SaveSegment(*doc, dir_.File(SegmentName("W", c, r) + ".sem"), 0, 0, &error));
+        ASSERT_TRUE(SaveSegment(*doc, dir_.File(SegmentName("W", c, r) + ".sem"), 0, 0));
       }
     }
-    ASSERT_TRUE(WriteProject(dir_.File("world.mp"), {"W", 6, 6}, nullptr));
+    ASSERT_TRUE(WriteProject(dir_.File("world.mp"), {"W", 6, 6}));
     main_->findChild<QAction*>("NewSegmentMap1")->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(seg_));
   }

@@ -21,8 +21,8 @@ using test::WriteFileBytes;
 class DataLibraryTest : public ::testing::Test {
  protected:
   std::string Write(int method, const std::vector<LibraryImage>& images) {
-    std::string error;
-    EXPECT_TRUE(WriteDataLibrary(dir_.File("Lib.Data"), method, images, &error)) << error;
+    const SaveResult written = WriteDataLibrary(dir_.File("Lib.Data"), method, images);
+    EXPECT_TRUE(written) << written.Message();
     return dir_.File("Lib.Data");
   }
   std::unique_ptr<TFirImages> Open(const std::string& path) {
@@ -200,12 +200,12 @@ TEST_F(DataLibraryTest, CountsAreBoundedAndShortIndexesKeepWholePositions) {
 }
 
 TEST_F(DataLibraryTest, WriterRefusesWhatCannotBeReadBack) {
-  std::string error;
   const auto narrow = test::PatternImage(1, 3, 16, 1);
-  EXPECT_FALSE(WriteDataLibrary(dir_.File("a.Data"), 2, {&narrow, 1}, &error));
-  EXPECT_NE(error.find("1 x 3"), std::string::npos);
-  EXPECT_TRUE(WriteDataLibrary(dir_.File("a.Data"), 0, {&narrow, 1}, &error));
-  EXPECT_FALSE(WriteDataLibrary(dir_.File("a.Data"), 4, {}, &error));
+  const SaveResult compressed = WriteDataLibrary(dir_.File("a.Data"), 2, {&narrow, 1});
+  EXPECT_FALSE(compressed);
+  EXPECT_NE(compressed.Message().find("1 x 3"), std::string::npos);
+  EXPECT_TRUE(WriteDataLibrary(dir_.File("a.Data"), 0, {&narrow, 1}));
+  EXPECT_FALSE(WriteDataLibrary(dir_.File("a.Data"), 4, {}));
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ class ImageCacheTest : public ::testing::Test {
     std::vector<LibraryImage> images;
     for (int i = 0; i < 4; ++i) images.push_back(test::PatternImage(8, 8, 16, i));
 
-    std::string error;
-    ASSERT_TRUE(WriteDataLibrary(dir_.File("Lib.Data"), 0, images, &error)) << error;
+    const SaveResult written = WriteDataLibrary(dir_.File("Lib.Data"), 0, images);
+    ASSERT_TRUE(written) << written.Message();
     // Image 3 becomes one that decodes to nothing: width 0.
     auto bytes = test::ReadFileBytes(dir_.File("Lib.Data"));
     const auto position = static_cast<std::size_t>(bytes[60 + 12] | bytes[60 + 13] << 8);

@@ -31,9 +31,9 @@ class WilLibraryTest : public ::testing::Test {
  protected:
   std::string Write(int bits, bool older, const std::vector<LibraryImage>& images,
                     const std::string& name = "Lib.wil") {
-    std::string error;
     const std::string path = dir_.File(name);
-    EXPECT_TRUE(WriteWilLibrary(path, {bits, older, palette_}, images, &error)) << error;
+    const SaveResult written = WriteWilLibrary(path, {bits, older, palette_}, images);
+    EXPECT_TRUE(written) << written.Message();
     return path;
   }
   std::unique_ptr<TWilImages> Open(const std::string& path) {
@@ -161,13 +161,13 @@ TEST_F(WilLibraryTest, LayoutTest) {
 }
 
 TEST_F(WilLibraryTest, WriterKeepsFilesReadable) {
-  std::string error;
   palette_[0] = 1;
-  EXPECT_FALSE(WriteWilLibrary(dir_.File("a.wil"), {8, true, palette_}, {}, &error));
-  EXPECT_NE(error.find("palette entry 0"), std::string::npos);
-  EXPECT_FALSE(WriteWilLibrary(dir_.File("a.wil"), {12, false, {}}, {}, &error));
+  const SaveResult palette = WriteWilLibrary(dir_.File("a.wil"), {8, true, palette_}, {});
+  EXPECT_FALSE(palette);
+  EXPECT_NE(palette.Message().find("palette entry 0"), std::string::npos);
+  EXPECT_FALSE(WriteWilLibrary(dir_.File("a.wil"), {12, false, {}}, {}));
   LibraryImage wrong{3, 3, 0, 0, std::vector<std::uint8_t>(5)};
-  EXPECT_FALSE(WriteWilLibrary(dir_.File("a.wil"), {8, false, {}}, {&wrong, 1}, &error));
+  EXPECT_FALSE(WriteWilLibrary(dir_.File("a.wil"), {8, false, {}}, {&wrong, 1}));
   EXPECT_FALSE(test::FileExists(dir_.File("a.wil")));
 }
 

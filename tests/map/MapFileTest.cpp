@@ -246,21 +246,33 @@ TEST_F(MapFileTest, FailedWritesReportFailureAndKeepTheOldFile) {
 }
 
 TEST_F(MapFileTest, SizesTheStorageCannotHoldAreNotSaved) {
+  const std::string file = dir_.File("a.map");
   d().SetMapSize(1012, 10);
-  EXPECT_FALSE(SaveMap(d(), dir_.File("a.map"), kBitCountData));
+  const SaveResult wide = SaveMap(d(), file, kBitCountData);
+  EXPECT_FALSE(wide);
+  EXPECT_EQ(wide.Message(), "cannot write '" + file + "': " + MapSizeProblem(1012, 10));
+  EXPECT_NE(MapSizeProblem(1012, 10).find("1012 x 10"), std::string::npos);
   d().SetMapSize(10, -1);
-  EXPECT_FALSE(SaveMap(d(), dir_.File("a.map"), kBitCountData));
-  EXPECT_FALSE(test::FileExists(dir_.File("a.map")));
+  EXPECT_FALSE(SaveMap(d(), file, kBitCountData));
+  EXPECT_FALSE(test::FileExists(file));
+  EXPECT_EQ(MapSizeProblem(1011, 1011), "");
+  EXPECT_EQ(MapSizeProblem(1, 1), "");
 
   // A map resized to no rows would overwrite a good file with a header no loader takes.
   d().SetMapSize(10, 10);
-  ASSERT_TRUE(SaveMap(d(), dir_.File("a.map"), kBitCountData));
-  const auto good = test::ReadFileBytes(dir_.File("a.map"));
+  ASSERT_TRUE(SaveMap(d(), file, kBitCountData));
+  const auto good = test::ReadFileBytes(file);
   for (auto [w, h] : {std::pair{0, 10}, std::pair{10, 0}}) {
     d().SetMapSize(w, h);
-    EXPECT_FALSE(SaveMap(d(), dir_.File("a.map"), kBitCountData));
-    EXPECT_FALSE(WriteMapCopy(d(), dir_.File("a.map"), kBitCountData));
-    EXPECT_EQ(test::ReadFileBytes(dir_.File("a.map")), good);
+    const std::string problem = MapSizeProblem(w, h);
+    EXPECT_NE(problem.find("0 columns or rows"), std::string::npos) << problem;
+    const SaveResult saved = SaveMap(d(), file, kBitCountData);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved.Message(), "cannot write '" + file + "': " + problem);
+    const SaveResult copied = WriteMapCopy(d(), file, kBitCountData);
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(copied.Message(), saved.Message());
+    EXPECT_EQ(test::ReadFileBytes(file), good);
   }
 }
 

@@ -70,7 +70,7 @@ class SetListTest : public ::testing::Test {
 TEST_F(SetListTest, RoundTripWithGapsForSlots) {
   list_.Items = {TObjectSet{{-3, 4, 120, 131077, 0x83, 200, 1, 4, 0x85, 255, 3}}, std::nullopt,
                  TObjectSet{}, TObjectSet{{0, 0, -1, -1, 0, 0, 0, 0, 0, 0, 0}}};
-  ASSERT_TRUE(list_.SaveSets(dir_.File("a.set"), &error_));
+  ASSERT_TRUE(list_.SaveSets(dir_.File("a.set")));
   const auto text = test::ReadFileBytes(dir_.File("a.set"));
   EXPECT_EQ(std::string(text.begin(), text.end()),
             "NEW\r\n[0]\r\n-3 4 120 131077 3 131 200 t 4 133 255 \r\n[2]\r\n[3]\r\n0 0 -1 -1 0 0 0 "
@@ -93,7 +93,7 @@ TEST_F(SetListTest, MissingOrUnreadableFilesKeepTheList) {
   EXPECT_FALSE(error_.empty());
   EXPECT_EQ(list_.Items.size(), 1u);
   EXPECT_EQ(notices, 0);
-  EXPECT_FALSE(list_.SaveSets(dir_.File("no/such/dir.set"), &error_));
+  EXPECT_FALSE(list_.SaveSets(dir_.File("no/such/dir.set")));
 
   // A name that leads to a device without end is refused, not read until memory runs out.
   std::filesystem::create_symlink("/dev/zero", dir_.File("endless.set"));
@@ -148,9 +148,9 @@ TEST_F(SetListTest, ChangesAreRememberedUntilSavedOrLoaded) {
   EXPECT_FALSE(list_.Changed());
   list_.ReplaceSet(0, TObjectSet{{0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0}});
   EXPECT_TRUE(list_.Changed());
-  EXPECT_FALSE(list_.SaveSets(dir_.File("no/such/dir.set"), &error_));
+  EXPECT_FALSE(list_.SaveSets(dir_.File("no/such/dir.set")));
   EXPECT_TRUE(list_.Changed());  // a failed save keeps the question
-  ASSERT_TRUE(list_.SaveSets(dir_.File("a.set"), &error_));
+  ASSERT_TRUE(list_.SaveSets(dir_.File("a.set")));
   EXPECT_FALSE(list_.Changed());
   list_.CopySet(0);  // the clipboard is not the list
   EXPECT_FALSE(list_.Changed());

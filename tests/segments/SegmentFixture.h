@@ -24,8 +24,7 @@ class SegmentTest : public ::testing::Test {
     auto doc = std::make_unique<MapDocument>();
     for (int x = 0; x < 40; ++x)
       for (int y = 0; y < 40; ++y) doc->SetCell(x, y, Marker(col * 10 + row, x, y));
-    std::string error;
-    ASSERT_TRUE(SaveSegment(*doc, dir_.File(SegmentName("A", col, row) + ".sem"), 0, 0, &error));
+    ASSERT_TRUE(SaveSegment(*doc, dir_.File(SegmentName("A", col, row) + ".sem"), 0, 0));
   }
   SegmentWindow Window(int cols, int rows, int col, int row) {
     SegmentWindow w;

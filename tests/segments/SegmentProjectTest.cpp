@@ -28,7 +28,7 @@ TEST(SegmentNames, RowFirstAndWiderPastRow899) {
 
 TEST_F(SegmentTest, ProjectFileRoundTripAndItsLimits) {
   const std::string file = dir_.File("world.mp");
-  ASSERT_TRUE(WriteProject(file, {"Island", 12, 7}, &error_));
+  ASSERT_TRUE(WriteProject(file, {"Island", 12, 7}));
   const auto bytes = test::ReadFileBytes(file);
   ASSERT_EQ(bytes.size(), kProjectFileSize);
   EXPECT_EQ(bytes[0], 6);
@@ -54,7 +54,21 @@ TEST_F(SegmentTest, ProjectFileRoundTripAndItsLimits) {
   test::WriteFileBytes(dir_.File("short.mp"), {1, 'A', 0, 0});
   EXPECT_EQ(ReadProject(dir_.File("short.mp"), read, &error_), ProjectRead::Refused);
   EXPECT_EQ(ReadProject(dir_.File("none.mp"), read, &error_), ProjectRead::Missing);
-  EXPECT_FALSE(WriteProject(dir_.File("no/dir.mp"), {}, &error_));
+  EXPECT_FALSE(WriteProject(dir_.File("no/dir.mp"), {}));
+
+  // What ReadProject would refuse, or an ident the file cannot hold, is not written.
+  const std::string refused = dir_.File("refused.mp");
+  for (const SegmentProject& project :
+       {SegmentProject{"A234567890ABCDEF", 3, 3}, SegmentProject{"\xC3\xA4", 3, 3},
+        SegmentProject{"A", 3, kMaxSegmentCount + 1},
+        SegmentProject{"A", kMaxSegmentCount + 1, 2}}) {
+    const SaveResult written = WriteProject(refused, project);
+    EXPECT_FALSE(written) << project.Ident;
+    EXPECT_EQ(written.Message(), "cannot write '" + refused + "': " + ProjectProblem(project));
+    EXPECT_NE(ProjectProblem(project), "");
+  }
+  EXPECT_FALSE(test::FileExists(refused));
+  EXPECT_EQ(ProjectProblem({"A234567890ABCDE", kMaxSegmentCount, 0}), "");  // 0: an empty grid
 
   EXPECT_EQ(IdentProblem("A234567890ABCDE"), "");
   EXPECT_NE(IdentProblem("A234567890ABCDEF"), "");
@@ -82,7 +96,7 @@ TEST_F(SegmentTest, NineFilesMakeOneWindowAndGoBack) {
   TMapCell lib7 = Marker(0, 0, 0);
   lib7.ObjectLib = 7;
   doc_->SetCell(42, 2, lib7);
-  ASSERT_TRUE(w.SaveSegments(*doc_, &error_));
+  ASSERT_TRUE(w.SaveSegments(*doc_));
   auto again = std::make_unique<MapDocument>();
   ASSERT_TRUE(LoadMap(*again, dir_.File("A100101.sem")));  // a segment is also a map
   EXPECT_EQ(again->MapWidth(), 40);
@@ -116,7 +130,7 @@ TEST_F(SegmentTest, MissingNarrowWideAndShortSegments) {
   EXPECT_EQ(doc_->Cell(0, 41), Marker(1, 0, 1));  // its first column is whole
 
   // Two columns: the third window column is never written.
-  ASSERT_TRUE(w.SaveSegments(*doc_, &error_));
+  ASSERT_TRUE(w.SaveSegments(*doc_));
   EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 4u);
   EXPECT_EQ(test::ReadFileBytes(wide).size(), 52u + 60 * 480);  // overwritten, not shortened
 }
@@ -124,8 +138,9 @@ TEST_F(SegmentTest, MissingNarrowWideAndShortSegments) {
 TEST_F(SegmentTest, AWindowIsSavedWholeOrNotAtAll) {
   SegmentWindow broken = Window(3, 3, 0, 0);
   broken.SegmentNames[1][1] = "no/such/dir";
-  EXPECT_FALSE(broken.SaveSegments(*doc_, &error_));
-  EXPECT_NE(error_.find("no/such/dir"), std::string::npos);
+  const SaveResult refused = broken.SaveSegments(*doc_);
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.Message().find("no/such/dir"), std::string::npos);
   EXPECT_TRUE(test::ListDirectory(dir_.Path()).empty()) << "no segment saved without the others";
 
   for (int c = 0; c < 3; ++c)
@@ -146,7 +161,7 @@ TEST_F(SegmentTest, AWindowIsSavedWholeOrNotAtAll) {
     faults.push_back({WriteFault::At::Byte, file * kSegmentFileSize + 1000});
   for (const WriteFault& fault : faults) {
     PlantWriteFault(fault);
-    const bool saved = w.SaveSegments(*doc_, &error_);
+    const SaveResult saved = w.SaveSegments(*doc_);
     PlantWriteFault({});
     EXPECT_FALSE(saved);
     std::size_t n = 0;
@@ -156,7 +171,7 @@ TEST_F(SegmentTest, AWindowIsSavedWholeOrNotAtAll) {
             << int(fault.Where) << " " << fault.Count << " segment " << i << "," << j;
     EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 9u);
   }
-  ASSERT_TRUE(w.SaveSegments(*doc_, &error_));
+  ASSERT_TRUE(w.SaveSegments(*doc_));
   auto again = std::make_unique<MapDocument>();
   w.LoadSegments(*again);
   EXPECT_EQ(again->Cell(100, 60), Marker(77, 2, 1));

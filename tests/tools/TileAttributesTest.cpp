@@ -26,7 +26,7 @@ TEST_F(TileAttributesTest, WithoutAFileTheFirstToggleWritesOneLinePerRow) {
   EXPECT_TRUE(atr_.Values().empty());
   atr_.SetGroupCount(3);
   ASSERT_TRUE(atr_.Toggle(0));
-  ASSERT_TRUE(atr_.Save(&error_)) << error_;
+  ASSERT_TRUE(atr_.Save());
   EXPECT_EQ(test::ReadFileBytes(dir_.File("Tile.atr")), Text("1\r\n0\r\n0\r\n0\r\n"));
 }
 
@@ -37,7 +37,7 @@ TEST_F(TileAttributesTest, LongerListsAreKeptAndOnlyExactOnesCount) {
   atr_.SetGroupCount(3);
   EXPECT_EQ(atr_.Values().size(), 5u);
   atr_.Toggle(0);
-  ASSERT_TRUE(atr_.Save(&error_));
+  ASSERT_TRUE(atr_.Save());
   EXPECT_EQ(test::ReadFileBytes(dir_.File("Tile.atr")), Text("1\r\n0\r\n1\r\n0\r\n1\r\n"));
   EXPECT_FALSE(atr_.Toggle(5));
 }
@@ -47,7 +47,7 @@ TEST_F(TileAttributesTest, AFileInAnotherCaseIsReadAndWrittenBack) {
   ASSERT_TRUE(atr_.Load(dir_.Path(), &error_));
   EXPECT_TRUE(atr_.IsSet(0));
   atr_.Toggle(0);
-  ASSERT_TRUE(atr_.Save(&error_));
+  ASSERT_TRUE(atr_.Save());
   EXPECT_EQ(test::ReadFileBytes(dir_.File("Tile.Atr")), Text("0\r\n"));
   EXPECT_FALSE(test::FileExists(dir_.File("Tile.atr")));
 }
@@ -63,7 +63,7 @@ TEST_F(TileAttributesTest, ErrorsAreReportedAndKeepTheFileWhole) {
   ASSERT_TRUE(other.Load(dir2.Path(), &error_));
   std::filesystem::rename(dir2.File("Tile.atr"), dir2.File("moved"));
   std::filesystem::create_directory(dir2.File("Tile.atr"));  // the name now refuses a file
-  EXPECT_FALSE(other.Save(&error_));
+  EXPECT_FALSE(other.Save());
 
   // A file without end (here a device) is refused rather than read into all of memory.
   test::TempDir dir3;

@@ -1,5 +1,8 @@
 #include "TestLibraries.h"
 
+#include <gtest/gtest.h>
+
+#include <utility>
 #include <vector>
 
 #include "images/LibraryWriter.h"
@@ -39,10 +42,11 @@ void WriteTestLibraries(const std::string& folder) {
     if (i % 48 < 24) small[6].Pixels[2 * i] = small[6].Pixels[2 * i + 1] = 0;
   }
   for (int n = 0; n < 3; ++n) objects.push_back(Solid(48, kObjectHeights[n], ObjectColour(n)));
-  std::string error;
-  WriteDataLibrary(folder + "/Tiles.Data", 0, tiles, &error);
-  WriteDataLibrary(folder + "/SmTiles.Data", 0, small, &error);
-  WriteDataLibrary(folder + "/Objects.Data", 0, objects, &error);
+  for (const auto& [name, images] :
+       {std::pair{"Tiles", &tiles}, std::pair{"SmTiles", &small}, std::pair{"Objects", &objects}}) {
+    const SaveResult written = WriteDataLibrary(folder + "/" + name + ".Data", 0, *images);
+    EXPECT_TRUE(written) << written.Message();
+  }
 }
 
 }  // namespace hl::test

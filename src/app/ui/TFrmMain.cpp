@@ -434,12 +434,12 @@ void TFrmMain::SetNameLabel(const std::string& text) {
   LbMapName->setText(QString::fromStdString(text));
 }
 
-bool TFrmMain::ExportOverview(const std::string& path, std::string* error) {
+SaveResult TFrmMain::ExportOverview(const std::string& path) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const QImage overview = MainScroll->Renderer().RenderOverview();
-  const bool ok = WriteBmp24(path, overview, error);
+  SaveResult written = WriteBmp24(path, overview);
   QApplication::restoreOverrideCursor();
-  return ok;
+  return written;
 }
 
 namespace {

@@ -89,7 +89,7 @@ class TFrmMain : public QMainWindow,
   void SizeView() override;
   void Repaint() override;
   void SetNameLabel(const std::string& text) override;
-  bool ExportOverview(const std::string& path, std::string* error) override;
+  SaveResult ExportOverview(const std::string& path) override;
   // DispatchFeedback
   void EraseHover() override;
   void ShowHover(int x, int y) override;

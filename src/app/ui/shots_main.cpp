@@ -18,8 +18,8 @@ namespace {
 bool Save(QWidget* window, const std::string& path) {
   QApplication::processEvents();
   const QPixmap picture = window->grab();
-  if (picture.isNull() || !hl::WritePng(path, picture.toImage())) {
-    std::fprintf(stderr, "hlshots: cannot write %s\n", path.c_str());
+  if (const hl::SaveResult written = hl::WritePng(path, picture.toImage()); !written) {
+    std::fprintf(stderr, "hlshots: %s\n", written.Message().c_str());
     return false;
   }
   std::printf("%s %dx%d\n", path.c_str(), picture.width(), picture.height());

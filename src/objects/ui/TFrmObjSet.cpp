@@ -108,9 +108,9 @@ void TFrmObjSet::GridKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TFrmObjSet::SaveTo(const std::string& fileName) {
-  std::string error;
-  if (sets_.SaveSets(fileName, &error)) return true;
-  if (hooks_.Inform) hooks_.Inform(error);
+  const SaveResult saved = sets_.SaveSets(fileName);
+  if (saved) return true;
+  if (hooks_.Inform) hooks_.Inform(saved.Message());
   return false;
 }
 

@@ -192,8 +192,7 @@ void TFrmMainPal::MainPalGridKeyDown(int key) {
     host_.RepaintMap();
   } else if (key == Qt::Key_F1) {
     if (!attributes_.Toggle(MainPalGrid->Row())) return;
-    std::string error;
-    if (!attributes_.Save(&error)) host_.Ask().Inform(error);
+    if (const SaveResult saved = attributes_.Save(); !saved) host_.Ask().Inform(saved.Message());
     MainPalGrid->viewport()->update();
   }
 }
