@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "tools/AttributeTools.h"
-#include "util/BinaryFile.h"
+#include "util/FileLookup.h"
 #include "util/TextHelpers.h"
 
 namespace hl {

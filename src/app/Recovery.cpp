@@ -13,7 +13,8 @@
 
 #include "app/MainCommands.h"
 #include "map/MapFile.h"
-#include "util/BinaryFile.h"
+#include "util/FileReader.h"
+#include "util/SafeFileWriter.h"
 #include "util/TextHelpers.h"
 
 namespace hl {

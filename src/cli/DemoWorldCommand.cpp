@@ -8,7 +8,7 @@
 #include "cli/DemoFiles.h"
 #include "map/MapFile.h"
 #include "segments/SegmentProject.h"
-#include "util/BinaryFile.h"
+#include "util/SafeFileWriter.h"
 
 namespace hl::cli {
 

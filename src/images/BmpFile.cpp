@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "util/BinaryFile.h"
+#include "util/SafeFileWriter.h"
 #include "util/LittleEndian.h"
 
 namespace hl {

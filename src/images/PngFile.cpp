@@ -3,7 +3,7 @@
 #include <QBuffer>
 #include <QByteArray>
 
-#include "util/BinaryFile.h"
+#include "util/SafeFileWriter.h"
 
 namespace hl {
 

@@ -5,7 +5,9 @@
 #include <cctype>
 #include <charconv>
 
-#include "util/BinaryFile.h"
+#include "util/FileLookup.h"
+#include "util/FileReader.h"
+#include "util/SafeFileWriter.h"
 #include "util/TextHelpers.h"
 
 namespace hl {

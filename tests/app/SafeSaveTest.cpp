@@ -24,7 +24,7 @@
 #include "objects/SetCells.h"
 #include "segments/SegmentProject.h"
 #include "tools/TileAttributes.h"
-#include "util/BinaryFile.h"
+#include "util/WriteFault.h"
 
 namespace hl {
 namespace {

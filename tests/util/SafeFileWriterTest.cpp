@@ -8,7 +8,7 @@
 
 #include "FileSizeLimit.h"
 #include "TempDir.h"
-#include "util/BinaryFile.h"
+#include "util/SafeFileWriter.h"
 
 namespace hl {
 namespace {
@@ -21,43 +21,12 @@ std::vector<std::uint8_t> Bytes(const std::string& s) {
   return {s.begin(), s.end()};
 }
 
-class BinaryFileTest : public ::testing::Test {
+class SafeFileWriterTest : public ::testing::Test {
  protected:
   TempDir dir_;
 };
 
-TEST_F(BinaryFileTest, ReaderRefusesMissingFilesAndDirectories) {
-  FileReader r;
-  EXPECT_FALSE(r.Open(dir_.File("missing")));
-  EXPECT_FALSE(r.Open(dir_.Path()));
-  EXPECT_FALSE(r.IsOpen());
-}
-
-TEST_F(BinaryFileTest, ReaderDoesNotHangOnFifoWithoutWriter) {
-  const std::string fifo = dir_.File("fifo");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  FileReader r;
-  ASSERT_TRUE(r.Open(fifo));
-  std::uint8_t buf[16];
-  EXPECT_EQ(r.Read(buf), 0u);
-  EXPECT_FALSE(r.Failed());
-}
-
-TEST_F(BinaryFileTest, ScatterReadFillsPiecesInOrderAndStopsAtEnd) {
-  WriteFileBytes(dir_.File("f"), Bytes("0123456789"));
-  FileReader r;
-  ASSERT_TRUE(r.Open(dir_.File("f")));
-  EXPECT_EQ(r.Size(), 10u);
-  std::vector<std::uint8_t> a(4, '#'), b(4, '#'), c(4, '#');
-  std::span<std::uint8_t> pieces[] = {a, b, c};
-  EXPECT_EQ(r.ReadScatter(pieces), 10u);
-  EXPECT_EQ(a, Bytes("0123"));
-  EXPECT_EQ(b, Bytes("4567"));
-  EXPECT_EQ(c, Bytes("89##"));
-  EXPECT_FALSE(r.Failed());
-}
-
-TEST_F(BinaryFileTest, WriterCreatesFileAndLeavesNoTemporaryBehind) {
+TEST_F(SafeFileWriterTest, CreatesFileAndLeavesNoTemporaryBehind) {
   SafeFileWriter w;
   ASSERT_TRUE(w.Open(dir_.File("new"), SafeFileWriter::OldTail::Keep));
   ASSERT_TRUE(w.Write(Bytes("hello")));
@@ -66,7 +35,7 @@ TEST_F(BinaryFileTest, WriterCreatesFileAndLeavesNoTemporaryBehind) {
   EXPECT_EQ(test::ListDirectory(dir_.Path()), std::vector<std::string>{"new"});
 }
 
-TEST_F(BinaryFileTest, OverwriteKeepsOrDropsTheOldTail) {
+TEST_F(SafeFileWriterTest, OverwriteKeepsOrDropsTheOldTail) {
   WriteFileBytes(dir_.File("keep"), Bytes("0123456789"));
   WriteFileBytes(dir_.File("drop"), Bytes("0123456789"));
   for (auto [name, tail] : {std::pair{"keep", SafeFileWriter::OldTail::Keep},
@@ -80,7 +49,7 @@ TEST_F(BinaryFileTest, OverwriteKeepsOrDropsTheOldTail) {
   EXPECT_EQ(ReadFileBytes(dir_.File("drop")), Bytes("abc"));
 }
 
-TEST_F(BinaryFileTest, AbandonedWriteLeavesTheOldFile) {
+TEST_F(SafeFileWriterTest, AbandonedWriteLeavesTheOldFile) {
   WriteFileBytes(dir_.File("f"), Bytes("old"));
   {
     SafeFileWriter w;
@@ -91,7 +60,7 @@ TEST_F(BinaryFileTest, AbandonedWriteLeavesTheOldFile) {
   EXPECT_EQ(test::ListDirectory(dir_.Path()), std::vector<std::string>{"f"});
 }
 
-TEST_F(BinaryFileTest, FullDiskFailsTheWriteAndKeepsTheOldFile) {
+TEST_F(SafeFileWriterTest, FullDiskFailsTheWriteAndKeepsTheOldFile) {
   const std::vector<std::uint8_t> old(1000, 'o');
   WriteFileBytes(dir_.File("f"), old);
   const std::vector<std::uint8_t> big(100000, 'n');
@@ -107,7 +76,7 @@ TEST_F(BinaryFileTest, FullDiskFailsTheWriteAndKeepsTheOldFile) {
   EXPECT_EQ(test::ListDirectory(dir_.Path()), std::vector<std::string>{"f"});
 }
 
-TEST_F(BinaryFileTest, DeviceIsWrittenInPlaceAndFailuresReported) {
+TEST_F(SafeFileWriterTest, DeviceIsWrittenInPlaceAndFailuresReported) {
   SafeFileWriter w;
   ASSERT_TRUE(w.Open("/dev/full", SafeFileWriter::OldTail::Keep));
   EXPECT_FALSE(w.Write(std::vector<std::uint8_t>(1000, 1)));
@@ -115,7 +84,7 @@ TEST_F(BinaryFileTest, DeviceIsWrittenInPlaceAndFailuresReported) {
   EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
-TEST_F(BinaryFileTest, MissingFolderOrFolderTargetRefused) {
+TEST_F(SafeFileWriterTest, MissingFolderOrFolderTargetRefused) {
   SafeFileWriter w;
   EXPECT_FALSE(w.Open(dir_.File("no/such/file"), SafeFileWriter::OldTail::Keep));
   EXPECT_FALSE(w.Open(dir_.Path(), SafeFileWriter::OldTail::Keep));
@@ -124,7 +93,7 @@ TEST_F(BinaryFileTest, MissingFolderOrFolderTargetRefused) {
   EXPECT_FALSE(w.Commit());
 }
 
-TEST_F(BinaryFileTest, ReplacingKeepsPermissionsAndSymlinks) {
+TEST_F(SafeFileWriterTest, ReplacingKeepsPermissionsAndSymlinks) {
   WriteFileBytes(dir_.File("target"), Bytes("old"));
   ASSERT_EQ(::chmod(dir_.File("target").c_str(), 0640), 0);
   std::filesystem::create_symlink("target", dir_.File("link"));
