@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "util/IoVectors.h"
@@ -37,6 +38,40 @@ std::vector<iovec> CutToFault(const std::vector<iovec>& iov, std::size_t first) 
     left -= cut.back().iov_len;
   }
   return cut;
+}
+
+// Writes what the kernel holds of the file through to the disk. EINVAL, EROFS and ENOTSUP are
+// the answers of files that have nothing to sync: pipes, terminals and character devices
+// written in place, and file systems that do not sync folders. The data of those went where
+// it goes as it was written, so they count as synced; refusing them would make every save to
+// a pipe or to such a file system fail. Any other error (EIO, ENOSPC, EDQUOT) means the data
+// may not be on the disk. Such a failure is not retried (only a call cut short by a signal
+// is): the kernel may already have dropped the pages it could not write, and a second call
+// could report success for data that never arrived.
+bool Sync(int fd) {
+  if (FaultHits(WriteFault::At::Sync)) {
+    errno = EIO;
+    return false;
+  }
+  int result;
+  do {
+    result = ::fsync(fd);
+  } while (result != 0 && errno == EINTR);
+  return result == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP;
+}
+
+// Makes the folder's entries (a rename into it) durable.
+bool SyncFolder(const std::string& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    // A folder we may write in but not read (mode 0300) cannot be opened to sync it. The
+    // rename stands and is as durable as such a folder allows; failing every save there
+    // would only keep the user from saving at all.
+    return errno == EACCES;
+  }
+  const bool synced = Sync(fd);
+  ::close(fd);
+  return synced;
 }
 
 }  // namespace
@@ -176,6 +211,15 @@ bool SafeFileWriter::Finish() {
     Abandon();
     return false;
   }
+  // The data goes to the disk before the rename can give it the target's name: otherwise a
+  // crash soon after the save can leave that name on an empty or partly written file, with
+  // the old one already gone. When the disk refuses, the save fails here and the old file
+  // stays. A block device written in place gets its cache flushed the same way.
+  if (!Sync(fd_)) {
+    failed_ = true;
+    Abandon();
+    return false;
+  }
   const int fd = fd_;
   fd_ = -1;
   const bool closed = ::close(fd) == 0;
@@ -189,6 +233,20 @@ bool SafeFileWriter::Finish() {
 }
 
 bool SafeFileWriter::Replace(bool keepOld) {
+  bool renamed = false;
+  if (!Rename(keepOld, &renamed)) return false;
+  // Until the folder is synced the rename may not survive a crash. When the sync fails the
+  // new content is already in place and readable, but not known to be on the disk: the save
+  // reports failure, so that the editor keeps the map marked unsaved and offers to save again.
+  if (renamed && !SyncFolder(ParentDirectory(target_))) {
+    failed_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool SafeFileWriter::Rename(bool keepOld, bool* renamed) {
+  *renamed = false;
   if (!finished_) {
     Abandon();
     return false;
@@ -211,6 +269,7 @@ bool SafeFileWriter::Replace(bool keepOld) {
     return false;
   }
   temp_.clear();
+  *renamed = true;
   return true;
 }
 
@@ -235,14 +294,41 @@ void SafeFileWriter::Abandon() {
 }
 
 bool ReplaceTogether(std::span<SafeFileWriter* const> writers, std::size_t* failed) {
+  // The folders the renames changed, each with the first writer in it. Every file's data was
+  // synced by its Finish; one sync per folder after all the renames makes them all durable,
+  // where a sync after each rename would cost one journal commit per file.
+  std::vector<std::string> folders;
+  std::vector<std::size_t> firstWriter;
   for (std::size_t i = 0; i < writers.size(); ++i) {
-    if (!writers[i]->Replace(true)) {
+    bool renamed = false;
+    if (!writers[i]->Rename(true, &renamed)) {
       if (failed) *failed = i;
       for (std::size_t k = i; k > 0;) writers[--k]->RestoreOld();
+      // The old files are back under their names; this only tries to make that stick, as
+      // the save has failed whatever the sync says.
+      for (const std::string& folder : folders) SyncFolder(folder);
       return false;
     }
+    if (!renamed) continue;
+    std::string folder = ParentDirectory(writers[i]->target_);
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(std::move(folder));
+      firstWriter.push_back(i);
+    }
   }
-  return true;
+  // A folder that cannot be synced leaves the group's new files in place, readable but not
+  // known to be on the disk (after a crash some renames may be lost and others not). Putting
+  // the old files back would take more renames into the same folder that could not be made
+  // durable either, so the new files stay and the save reports failure. The other folders
+  // are still synced.
+  bool synced = true;
+  for (std::size_t j = 0; j < folders.size(); ++j) {
+    if (SyncFolder(folders[j])) continue;
+    if (synced && failed) *failed = firstWriter[j];
+    writers[firstWriter[j]]->failed_ = true;
+    synced = false;
+  }
+  return synced;
 }
 
 void PlantWriteFault(const WriteFault& fault) {

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,8 +8,10 @@
 #include <vector>
 
 #include "FileSizeLimit.h"
+#include "PlantedFault.h"
 #include "TempDir.h"
 #include "util/SafeFileWriter.h"
+#include "util/WriteFault.h"
 
 namespace hl {
 namespace {
@@ -82,6 +85,123 @@ TEST_F(SafeFileWriterTest, DeviceIsWrittenInPlaceAndFailuresReported) {
   EXPECT_FALSE(w.Write(std::vector<std::uint8_t>(1000, 1)));
   EXPECT_FALSE(w.Commit());
   EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+TEST_F(SafeFileWriterTest, PipeAndCharacterDeviceWrittenInPlaceNeedNoSync) {
+  // Neither can be synced (fsync says EINVAL); what was written to them is already gone
+  // where it goes, so the write counts as done.
+  SafeFileWriter null;
+  ASSERT_TRUE(null.Open("/dev/null", SafeFileWriter::OldTail::Keep));
+  ASSERT_TRUE(null.Write(Bytes("nothing")));
+  EXPECT_TRUE(null.Commit());
+
+  const std::string fifo = dir_.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  SafeFileWriter pipe;
+  ASSERT_TRUE(pipe.Open(fifo, SafeFileWriter::OldTail::Keep));
+  ASSERT_TRUE(pipe.Write(Bytes("through")));
+  EXPECT_TRUE(pipe.Commit());
+  char got[16] = {};
+  EXPECT_EQ(::read(reader, got, sizeof got), 7);
+  EXPECT_EQ(std::string(got), "through");
+  ::close(reader);
+  EXPECT_EQ(test::ListDirectory(dir_.Path()), std::vector<std::string>{"fifo"});
+}
+
+TEST_F(SafeFileWriterTest, FailedSyncOfTheDataKeepsTheOldFileAndNoTemporary) {
+  WriteFileBytes(dir_.File("f"), Bytes("old content"));
+  {
+    test::PlantedFault fault({WriteFault::At::Sync, 0});
+    SafeFileWriter old;
+    ASSERT_TRUE(old.Open(dir_.File("f"), SafeFileWriter::OldTail::Drop));
+    ASSERT_TRUE(old.Write(Bytes("new")));
+    EXPECT_FALSE(old.Commit());
+    EXPECT_TRUE(old.Failed());
+    // A file that did not exist is not created either.
+    SafeFileWriter fresh;
+    ASSERT_TRUE(fresh.Open(dir_.File("g"), SafeFileWriter::OldTail::Drop));
+    ASSERT_TRUE(fresh.Write(Bytes("new")));
+    EXPECT_FALSE(fresh.Commit());
+  }
+  EXPECT_EQ(ReadFileBytes(dir_.File("f")), Bytes("old content"));
+  EXPECT_EQ(test::ListDirectory(dir_.Path()), std::vector<std::string>{"f"});
+}
+
+TEST_F(SafeFileWriterTest, FailedSyncOfTheFolderIsAFailureWithTheNewContentInPlace) {
+  WriteFileBytes(dir_.File("f"), Bytes("old content"));
+  test::PlantedFault fault({WriteFault::At::Sync, 1});
+  SafeFileWriter w;
+  ASSERT_TRUE(w.Open(dir_.File("f"), SafeFileWriter::OldTail::Keep));
+  ASSERT_TRUE(w.Write(Bytes("new")));
+  ASSERT_TRUE(w.Finish());
+  EXPECT_FALSE(w.Replace());
+  EXPECT_TRUE(w.Failed());
+  EXPECT_EQ(ReadFileBytes(dir_.File("f")), Bytes("new content"));
+  EXPECT_EQ(test::ListDirectory(dir_.Path()), std::vector<std::string>{"f"});
+}
+
+// A group of files in two folders: each file's data is synced before any rename, each folder
+// once after all of them.
+class GroupSyncTest : public SafeFileWriterTest {
+ protected:
+  GroupSyncTest() {
+    std::filesystem::create_directory(dir_.File("a"));
+    std::filesystem::create_directory(dir_.File("b"));
+    for (const auto& f : files_) WriteFileBytes(dir_.File(f), Bytes("old " + f));
+  }
+
+  // Writes "new <name>" into every file of the group and replaces them together.
+  bool SaveGroup(std::size_t* failed) {
+    SafeFileWriter writers[4];
+    std::vector<SafeFileWriter*> finished;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      if (!writers[i].Open(dir_.File(files_[i]), SafeFileWriter::OldTail::Drop) ||
+          !writers[i].Write(Bytes("new " + files_[i])) || !writers[i].Finish()) {
+        return false;
+      }
+      finished.push_back(&writers[i]);
+    }
+    return ReplaceTogether(finished, failed);
+  }
+
+  void ExpectAll(const std::string& prefix, std::uint64_t at) {
+    for (const auto& f : files_) EXPECT_EQ(ReadFileBytes(dir_.File(f)), Bytes(prefix + f)) << at;
+    EXPECT_EQ(test::ListDirectory(dir_.File("a")).size(), 3u) << at;
+    EXPECT_EQ(test::ListDirectory(dir_.File("b")).size(), 1u) << at;
+  }
+
+  const std::vector<std::string> files_{"a/1", "b/1", "a/2", "a/3"};
+};
+
+TEST_F(GroupSyncTest, FailingDataSyncKeepsEveryOldFile) {
+  for (std::uint64_t at = 0; at < files_.size(); ++at) {
+    test::PlantedFault fault({WriteFault::At::Sync, at});
+    std::size_t failed = 99;
+    EXPECT_FALSE(SaveGroup(&failed)) << at;
+    ExpectAll("old ", at);
+  }
+}
+
+TEST_F(GroupSyncTest, FailingFolderSyncLeavesTheNewFilesAndNamesTheFolder) {
+  // Folder a comes first (its first writer is 0), then b (writer 1).
+  for (std::uint64_t at : {std::uint64_t{4}, std::uint64_t{5}}) {
+    for (const auto& f : files_) WriteFileBytes(dir_.File(f), Bytes("old " + f));
+    test::PlantedFault fault({WriteFault::At::Sync, at});
+    std::size_t failed = 99;
+    EXPECT_FALSE(SaveGroup(&failed)) << at;
+    EXPECT_EQ(failed, at - 4);
+    ExpectAll("new ", at);
+  }
+}
+
+TEST_F(GroupSyncTest, SyncsEachFileAndEachFolderOnce) {
+  // Six syncs in all (four files, two folders): with six allowed the group goes through.
+  test::PlantedFault fault({WriteFault::At::Sync, 6});
+  ASSERT_TRUE(SaveGroup(nullptr));
+  ExpectAll("new ", 6);
+  EXPECT_FALSE(SaveGroup(nullptr));  // the planted count is used up exactly
 }
 
 TEST_F(SafeFileWriterTest, MissingFolderOrFolderTargetRefused) {
