@@ -4,6 +4,8 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <cstring>
+
 #include "util/PathParts.h"
 
 namespace hl {
@@ -16,15 +18,16 @@ std::optional<std::string> FindFileIgnoringCase(const std::string& path) {
   if (base.empty()) return std::nullopt;
   DIR* d = ::opendir(dir.c_str());
   if (!d) return std::nullopt;
-  std::optional<std::string> found;
+  // The folder lists its entries in an order of its own that can change as files come and
+  // go; taking the smallest match by byte order makes the same folder open the same file.
+  std::optional<std::string> smallest;
   while (const dirent* e = ::readdir(d)) {
-    if (::strcasecmp(e->d_name, base.c_str()) == 0) {
-      found = (path.find('/') == std::string::npos ? std::string() : dir + "/") + e->d_name;
-      break;
-    }
+    if (::strcasecmp(e->d_name, base.c_str()) != 0) continue;
+    if (!smallest || std::strcmp(e->d_name, smallest->c_str()) < 0) smallest = e->d_name;
   }
   ::closedir(d);
-  return found;
+  if (!smallest) return std::nullopt;
+  return (path.find('/') == std::string::npos ? std::string() : dir + "/") + *smallest;
 }
 
 }  // namespace hl
