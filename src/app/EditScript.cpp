@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "tools/AttributeTools.h"
-#include "util/BinaryFile.h"
 #include "map/Zoom.h"
+#include "util/FileLookup.h"
 #include "util/TextHelpers.h"
 
 namespace hl {

@@ -14,8 +14,9 @@
 
 #include "app/MainCommands.h"
 #include "map/MapFile.h"
-#include "util/BinaryFile.h"
+#include "util/FileReader.h"
 #include "util/Questions.h"
+#include "util/SafeFileWriter.h"
 #include "util/TextHelpers.h"
 #include "util/WriteWholeFile.h"
 

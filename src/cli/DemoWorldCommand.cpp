@@ -8,6 +8,7 @@
 #include "cli/DemoFiles.h"
 #include "map/MapFile.h"
 #include "segments/SegmentProject.h"
+#include "util/SafeFileWriter.h"
 #include "util/WriteWholeFile.h"
 
 namespace hl::cli {

@@ -13,7 +13,7 @@
 #include "images/PngFile.h"
 #include "images/TFirImages.h"
 #include "images/TWilImages.h"
-#include "util/BinaryFile.h"
+#include "util/SafeFileWriter.h"
 #include "util/LittleEndian.h"
 #include "util/TextHelpers.h"
 #include "util/WriteWholeFile.h"

@@ -2,7 +2,7 @@
 
 #include "cli/Command.h"
 #include "objects/ObjectSets.h"
-#include "util/BinaryFile.h"
+#include "util/FileLookup.h"
 
 namespace hl::cli {
 

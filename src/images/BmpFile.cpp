@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "util/BinaryFile.h"
+#include "util/SafeFileWriter.h"
 #include "util/LittleEndian.h"
 
 namespace hl {

@@ -10,7 +10,7 @@
 #include "images/codec/Compress.h"
 #include "images/TFirImages.h"
 #include "images/TWilImages.h"
-#include "util/BinaryFile.h"
+#include "util/SafeFileWriter.h"
 #include "util/LittleEndian.h"
 
 namespace hl {

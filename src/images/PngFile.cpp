@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QByteArray>
 
+#include "util/SafeFileWriter.h"
 #include "util/WriteWholeFile.h"
 
 namespace hl {

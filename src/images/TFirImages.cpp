@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "images/codec/Decompress.h"
+#include "util/FileLookup.h"
 #include "util/LittleEndian.h"
 #include "util/TextHelpers.h"
 

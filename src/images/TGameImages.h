@@ -10,7 +10,7 @@
 
 #include "images/DecodedImage.h"
 #include "images/TTexture.h"
-#include "util/BinaryFile.h"
+#include "util/FileReader.h"
 #include "util/ZeroedArray.h"
 
 namespace hl {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "util/FileLookup.h"
 #include "util/LittleEndian.h"
 #include "util/TextHelpers.h"
 

@@ -7,7 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "util/BinaryFile.h"
+#include "util/FileReader.h"
+#include "util/SafeFileWriter.h"
 #include "util/LittleEndian.h"
 
 namespace hl {

@@ -6,7 +6,9 @@
 #include <charconv>
 
 #include "map/MapUnits.h"
-#include "util/BinaryFile.h"
+#include "util/FileLookup.h"
+#include "util/FileReader.h"
+#include "util/SafeFileWriter.h"
 #include "util/TextHelpers.h"
 #include "util/WriteWholeFile.h"
 

@@ -4,8 +4,10 @@
 #include <cstring>
 
 #include "map/MapFile.h"
-#include "util/BinaryFile.h"
+#include "util/FileLookup.h"
+#include "util/FileReader.h"
 #include "util/LittleEndian.h"
+#include "util/SafeFileWriter.h"
 #include "util/WriteWholeFile.h"
 
 namespace hl {

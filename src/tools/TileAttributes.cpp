@@ -1,6 +1,8 @@
 #include "tools/TileAttributes.h"
 
-#include "util/BinaryFile.h"
+#include "util/FileLookup.h"
+#include "util/FileReader.h"
+#include "util/SafeFileWriter.h"
 #include "util/WriteWholeFile.h"
 
 namespace hl {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "util/BinaryFile.h"
+#include "util/SafeFileWriter.h"
 #include "util/SaveResult.h"
 
 namespace hl {

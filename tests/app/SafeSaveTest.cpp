@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "PlantedFault.h"
 #include "ReadOnlyFolder.h"
 #include "ScriptedQuestions.h"
 #include "TempDir.h"
@@ -24,7 +25,7 @@
 #include "objects/SetCells.h"
 #include "segments/SegmentProject.h"
 #include "tools/TileAttributes.h"
-#include "util/BinaryFile.h"
+#include "util/WriteFault.h"
 
 namespace hl {
 namespace {
@@ -32,12 +33,6 @@ namespace {
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
-
-// Clears a planted fault however the test ends.
-struct FaultGuard {
-  explicit FaultGuard(WriteFault f) { PlantWriteFault(f); }
-  ~FaultGuard() { PlantWriteFault({}); }
-};
 
 // What was on disk before a save: every file of the save with bytes of its own, longer than
 // most of what the saves write so that kept tails show.
@@ -138,6 +133,16 @@ class SafeSaveTest : public ::testing::Test {
   void ExpectOld(const Writer& w, const TempDir& d, const std::string& where) {
     for (const auto& f : w.Files)
       ASSERT_EQ(ReadFileBytes(d.File(f)), OldBytes(f)) << w.Name << ": " << f << " " << where;
+    ExpectNothingElse(w, d, where);
+  }
+  void ExpectSaved(const Writer& w, const TempDir& d,
+                   const std::vector<std::vector<std::uint8_t>>& saved, const std::string& where) {
+    for (std::size_t i = 0; i < w.Files.size(); ++i)
+      ASSERT_EQ(ReadFileBytes(d.File(w.Files[i])), saved[i])
+          << w.Name << ": " << w.Files[i] << " " << where;
+    ExpectNothingElse(w, d, where);
+  }
+  void ExpectNothingElse(const Writer& w, const TempDir& d, const std::string& where) {
     std::vector<std::string> names = w.Files;
     std::sort(names.begin(), names.end());
     std::vector<std::string> listed = test::ListDirectory(d.Path());
@@ -164,25 +169,34 @@ TEST_F(SafeSaveTest, EveryWriterKeepsTheOldFilesWhereverTheSaveFails) {
     }
 
     for (auto where : {WriteFault::At::Create, WriteFault::At::Byte, WriteFault::At::Close,
-                       WriteFault::At::Rename}) {
+                       WriteFault::At::Rename, WriteFault::At::Sync}) {
       std::uint64_t count = 0;
       for (;; ++count) {
         Restore(w, d);
         bool ok = false;
         {
-          FaultGuard fault({where, count});
+          test::PlantedFault fault({where, count});
           ok = static_cast<bool>(w.Save(d));
         }
         if (ok) break;
         const std::string at =
             "at step " + std::to_string(count) + " of kind " + std::to_string(int(where));
-        ExpectOld(w, d, at);
+        // The syncs of the files' data come before any rename; the folder's comes after the
+        // renames, so when it fails the new files are in place, and the save still fails.
+        if (where == WriteFault::At::Sync && count >= w.Files.size()) {
+          ExpectSaved(w, d, saved, at);
+        } else {
+          ExpectOld(w, d, at);
+        }
         ASSERT_LT(count, total + 10) << w.Name;
       }
-      // Every step was tried: each byte of the files as saved, or each file's creation, close
-      // and rename; the save that finally went through wrote what an undisturbed one writes.
-      EXPECT_EQ(count, where == WriteFault::At::Byte ? total : w.Files.size())
-          << w.Name << " " << int(where);
+      // Every step was tried: each byte of the files as saved, or each file's creation, close,
+      // rename and sync, and one sync of the folder; the save that finally went through wrote
+      // what an undisturbed one writes.
+      std::uint64_t steps = w.Files.size();
+      if (where == WriteFault::At::Byte) steps = total;
+      if (where == WriteFault::At::Sync) steps = w.Files.size() + 1;
+      EXPECT_EQ(count, steps) << w.Name << " " << int(where);
       for (std::size_t i = 0; i < w.Files.size(); ++i)
         EXPECT_EQ(ReadFileBytes(d.File(w.Files[i])), saved[i]) << w.Name;
     }
@@ -248,7 +262,7 @@ TEST_F(SafeSaveTest, EveryWriterSaysWhichFileItCouldNotWriteAndWhy) {
     {
       TempDir d;
       Restore(w, d);
-      FaultGuard fault({WriteFault::At::Byte, 10});
+      test::PlantedFault fault({WriteFault::At::Byte, 10});
       expect(w.Save(d), d, "no space left on device");
     }
   }
@@ -267,7 +281,7 @@ TEST_F(SafeSaveTest, AFailedMapSaveKeepsTheMapModifiedAndSaysSo) {
     q.SaveNames = {d.File("m.map")};
     q.Messages.clear();
     {
-      FaultGuard fault({WriteFault::At::Byte, at});
+      test::PlantedFault fault({WriteFault::At::Byte, at});
       EXPECT_FALSE(c.SaveAs1Click()) << at;
     }
     EXPECT_TRUE(c.Modified()) << at;
@@ -276,13 +290,49 @@ TEST_F(SafeSaveTest, AFailedMapSaveKeepsTheMapModifiedAndSaysSo) {
     // The question on leaving is asked again and a failing save stops the leaving.
     q.Replies = {Questions::Reply::Yes};
     q.SaveNames = {d.File("m.map")};
-    FaultGuard fault({WriteFault::At::Rename, 0});
+    test::PlantedFault fault({WriteFault::At::Rename, 0});
     EXPECT_FALSE(c.FormCloseQuery());
     EXPECT_TRUE(c.Modified());
   }
   q.SaveNames = {d.File("m.map")};
   EXPECT_TRUE(c.SaveAs1Click());
   EXPECT_FALSE(c.Modified());
+}
+
+TEST_F(SafeSaveTest, AMapSaveThatCannotBeMadeDurableStaysUnsaved) {
+  TempDir d;
+  const std::vector<std::uint8_t> old = OldBytes("m.map");
+  test::ScriptedQuestions q;
+  test::RecordingWindow window;
+  MainCommands c(*doc_, q, window, kBitCountData);
+  std::vector<std::uint8_t> leftInPlace;
+  // Sync 0 is the new file's data, before the rename; sync 1 the folder's, after it.
+  for (std::uint64_t at : {std::uint64_t{0}, std::uint64_t{1}}) {
+    WriteFileBytes(d.File("m.map"), old);
+    c.SetModified(true);
+    q.SaveNames = {d.File("m.map")};
+    q.Messages.clear();
+    {
+      test::PlantedFault fault({WriteFault::At::Sync, at});
+      EXPECT_FALSE(c.SaveAs1Click()) << at;
+    }
+    EXPECT_TRUE(c.Modified()) << at;
+    EXPECT_EQ(q.Messages.size(), 1u) << at;
+    EXPECT_EQ(test::ListDirectory(d.Path()), std::vector<std::string>{"m.map"}) << at;
+    if (at == 0) {
+      EXPECT_EQ(ReadFileBytes(d.File("m.map")), old);
+    } else {
+      leftInPlace = ReadFileBytes(d.File("m.map"));
+    }
+  }
+  // The new map is in place, only not known to be on the disk: a save that goes through
+  // writes the same bytes and clears the mark.
+  WriteFileBytes(d.File("m.map"), old);
+  q.SaveNames = {d.File("m.map")};
+  EXPECT_TRUE(c.SaveAs1Click());
+  EXPECT_FALSE(c.Modified());
+  EXPECT_NE(leftInPlace, old);
+  EXPECT_EQ(ReadFileBytes(d.File("m.map")), leftInPlace);
 }
 
 }  // namespace

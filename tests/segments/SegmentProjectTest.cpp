@@ -6,7 +6,7 @@
 #include "segments/SegmentFixture.h"
 #include "map/MapFile.h"
 #include "segments/SegmentProject.h"
-#include "util/BinaryFile.h"
+#include "util/WriteFault.h"
 
 namespace hl {
 namespace {

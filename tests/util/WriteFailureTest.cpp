@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FileSizeLimit.h"
+#include "PlantedFault.h"
 #include "ReadOnlyFolder.h"
 #include "TempDir.h"
 #include "util/WriteWholeFile.h"
@@ -81,9 +82,11 @@ TEST_F(WriteFailureTest, FailuresWhileWritingGiveTheSystemsWords) {
   // Opening a new file looks for an old one first and finds none; a step that fails later
   // without a reason of its own must not be reported as a missing file.
   for (auto where : {WriteFault::At::Close, WriteFault::At::Rename}) {
-    PlantWriteFault({where, 0});
-    const SaveResult result = Write(dir_.File("new.txt"));
-    PlantWriteFault({});
+    SaveResult result;
+    {
+      test::PlantedFault fault({where, 0});
+      result = Write(dir_.File("new.txt"));
+    }
     EXPECT_EQ(result.Message(),
               CannotWrite(dir_.File("new.txt"), "the file could not be completed"))
         << int(where);

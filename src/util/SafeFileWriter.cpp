@@ -1,24 +1,22 @@
-#include "util/BinaryFile.h"
+#include "util/SafeFileWriter.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
-#include <strings.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 #include <vector>
+
+#include "util/IoVectors.h"
+#include "util/PathParts.h"
+#include "util/WriteFault.h"
 
 namespace hl {
 
 namespace {
-
-constexpr std::size_t kMaxIov = IOV_MAX;
 
 WriteFault gFault;
 
@@ -42,171 +40,41 @@ std::vector<iovec> CutToFault(const std::vector<iovec>& iov, std::size_t first) 
   return cut;
 }
 
-std::vector<iovec> ToIovecs(std::span<const std::span<std::uint8_t>> pieces) {
-  std::vector<iovec> iov;
-  iov.reserve(pieces.size());
-  for (auto p : pieces) {
-    if (!p.empty()) iov.push_back({p.data(), p.size()});
+// Writes what the kernel holds of the file through to the disk. EINVAL, EROFS and ENOTSUP are
+// the answers of files that have nothing to sync: pipes, terminals and character devices
+// written in place, and file systems that do not sync folders. The data of those went where
+// it goes as it was written, so they count as synced; refusing them would make every save to
+// a pipe or to such a file system fail. Any other error (EIO, ENOSPC, EDQUOT) means the data
+// may not be on the disk. Such a failure is not retried (only a call cut short by a signal
+// is): the kernel may already have dropped the pages it could not write, and a second call
+// could report success for data that never arrived.
+bool Sync(int fd) {
+  if (FaultHits(WriteFault::At::Sync)) {
+    errno = EIO;
+    return false;
   }
-  return iov;
+  int result;
+  do {
+    result = ::fsync(fd);
+  } while (result != 0 && errno == EINTR);
+  return result == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP;
 }
 
-std::vector<iovec> ToIovecs(std::span<const std::span<const std::uint8_t>> pieces) {
-  std::vector<iovec> iov;
-  iov.reserve(pieces.size());
-  for (auto p : pieces) {
-    // writev never writes through iov_base; the cast only satisfies its signature.
-    if (!p.empty()) iov.push_back({const_cast<std::uint8_t*>(p.data()), p.size()});
+// Makes the folder's entries (a rename into it) durable.
+bool SyncFolder(const std::string& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    // A folder we may write in but not read (mode 0300) cannot be opened to sync it. The
+    // rename stands and is as durable as such a folder allows; failing every save there
+    // would only keep the user from saving at all.
+    return errno == EACCES;
   }
-  return iov;
-}
-
-// Drops the first n transferred bytes from the front of the vector list.
-void Advance(std::vector<iovec>& iov, std::size_t& first, std::size_t n) {
-  while (n > 0 && first < iov.size()) {
-    if (n >= iov[first].iov_len) {
-      n -= iov[first].iov_len;
-      ++first;
-    } else {
-      iov[first].iov_base = static_cast<std::uint8_t*>(iov[first].iov_base) + n;
-      iov[first].iov_len -= n;
-      n = 0;
-    }
-  }
-}
-
-std::string ParentDirectory(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  const bool synced = Sync(fd);
+  ::close(fd);
+  return synced;
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------------------------
-
-FileReader::~FileReader() {
-  Close();
-}
-
-bool FileReader::Open(const std::string& path) {
-  Close();
-  failed_ = false;
-  atEnd_ = false;
-  // Non-blocking only for the open itself, so that a FIFO without a writer cannot hang us.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  fd_ = fd;
-  size_ = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
-  return true;
-}
-
-void FileReader::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  size_ = 0;
-}
-
-std::size_t FileReader::Read(std::span<std::uint8_t> buffer) {
-  std::span<std::uint8_t> piece[1] = {buffer};
-  return ReadScatter(piece);
-}
-
-std::size_t FileReader::ReadScatter(std::span<const std::span<std::uint8_t>> pieces) {
-  if (fd_ < 0 || failed_ || atEnd_) return 0;
-  std::vector<iovec> iov = ToIovecs(pieces);
-  std::size_t first = 0;
-  std::size_t total = 0;
-  while (first < iov.size()) {
-    const int count = static_cast<int>(std::min(kMaxIov, iov.size() - first));
-    const ssize_t got = ::readv(fd_, iov.data() + first, count);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      failed_ = true;
-      break;
-    }
-    if (got == 0) {
-      atEnd_ = true;
-      break;
-    }
-    total += static_cast<std::size_t>(got);
-    Advance(iov, first, static_cast<std::size_t>(got));
-  }
-  return total;
-}
-
-std::size_t FileReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) {
-  if (fd_ < 0) return 0;
-  std::size_t total = 0;
-  while (total < buffer.size()) {
-    const ssize_t got = ::pread(fd_, buffer.data() + total, buffer.size() - total,
-                                static_cast<off_t>(offset + total));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) failed_ = true;
-    if (got <= 0) break;
-    total += static_cast<std::size_t>(got);
-  }
-  return total;
-}
-
-bool ReadWholeFile(const std::string& path, std::size_t limit, std::string& text,
-                   std::string* error) {
-  text.clear();
-  FileReader file;
-  if (!file.Open(path)) {
-    if (error) *error = "cannot read '" + path + "'";
-    return false;
-  }
-  std::uint8_t buffer[1 << 16];
-  for (std::size_t got; (got = file.Read(buffer)) > 0;) {
-    if (got > limit - text.size()) {
-      text.clear();
-      if (error) *error = "'" + path + "' is larger than " + std::to_string(limit) + " bytes";
-      return false;
-    }
-    text.append(reinterpret_cast<char*>(buffer), got);
-  }
-  if (file.Failed()) {
-    text.clear();
-    if (error) *error = "cannot read '" + path + "'";
-    return false;
-  }
-  return true;
-}
-
-std::optional<std::string> FindFileIgnoringCase(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) return path;
-  const std::string dir = ParentDirectory(path);
-  const std::string base = BaseName(path);
-  if (base.empty()) return std::nullopt;
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return std::nullopt;
-  std::optional<std::string> found;
-  while (const dirent* e = ::readdir(d)) {
-    if (::strcasecmp(e->d_name, base.c_str()) == 0) {
-      found = (path.find('/') == std::string::npos ? std::string() : dir + "/") + e->d_name;
-      break;
-    }
-  }
-  ::closedir(d);
-  return found;
-}
-
-// ---------------------------------------------------------------------------------------------
 
 SafeFileWriter::~SafeFileWriter() {
   Abandon();
@@ -343,6 +211,15 @@ bool SafeFileWriter::Finish() {
     Abandon();
     return false;
   }
+  // The data goes to the disk before the rename can give it the target's name: otherwise a
+  // crash soon after the save can leave that name on an empty or partly written file, with
+  // the old one already gone. When the disk refuses, the save fails here and the old file
+  // stays. A block device written in place gets its cache flushed the same way.
+  if (!Sync(fd_)) {
+    failed_ = true;
+    Abandon();
+    return false;
+  }
   const int fd = fd_;
   fd_ = -1;
   const bool closed = ::close(fd) == 0;
@@ -356,6 +233,20 @@ bool SafeFileWriter::Finish() {
 }
 
 bool SafeFileWriter::Replace(bool keepOld) {
+  bool renamed = false;
+  if (!Rename(keepOld, &renamed)) return false;
+  // Until the folder is synced the rename may not survive a crash. When the sync fails the
+  // new content is already in place and readable, but not known to be on the disk: the save
+  // reports failure, so that the editor keeps the map marked unsaved and offers to save again.
+  if (renamed && !SyncFolder(ParentDirectory(target_))) {
+    failed_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool SafeFileWriter::Rename(bool keepOld, bool* renamed) {
+  *renamed = false;
   if (!finished_) {
     Abandon();
     return false;
@@ -378,6 +269,7 @@ bool SafeFileWriter::Replace(bool keepOld) {
     return false;
   }
   temp_.clear();
+  *renamed = true;
   return true;
 }
 
@@ -402,14 +294,41 @@ void SafeFileWriter::Abandon() {
 }
 
 bool ReplaceTogether(std::span<SafeFileWriter* const> writers, std::size_t* failed) {
+  // The folders the renames changed, each with the first writer in it. Every file's data was
+  // synced by its Finish; one sync per folder after all the renames makes them all durable,
+  // where a sync after each rename would cost one journal commit per file.
+  std::vector<std::string> folders;
+  std::vector<std::size_t> firstWriter;
   for (std::size_t i = 0; i < writers.size(); ++i) {
-    if (!writers[i]->Replace(true)) {
+    bool renamed = false;
+    if (!writers[i]->Rename(true, &renamed)) {
       if (failed) *failed = i;
       for (std::size_t k = i; k > 0;) writers[--k]->RestoreOld();
+      // The old files are back under their names; this only tries to make that stick, as
+      // the save has failed whatever the sync says.
+      for (const std::string& folder : folders) SyncFolder(folder);
       return false;
     }
+    if (!renamed) continue;
+    std::string folder = ParentDirectory(writers[i]->target_);
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(std::move(folder));
+      firstWriter.push_back(i);
+    }
   }
-  return true;
+  // A folder that cannot be synced leaves the group's new files in place, readable but not
+  // known to be on the disk (after a crash some renames may be lost and others not). Putting
+  // the old files back would take more renames into the same folder that could not be made
+  // durable either, so the new files stay and the save reports failure. The other folders
+  // are still synced.
+  bool synced = true;
+  for (std::size_t j = 0; j < folders.size(); ++j) {
+    if (SyncFolder(folders[j])) continue;
+    if (synced && failed) *failed = firstWriter[j];
+    writers[firstWriter[j]]->failed_ = true;
+    synced = false;
+  }
+  return synced;
 }
 
 void PlantWriteFault(const WriteFault& fault) {
