@@ -51,8 +51,8 @@ void BM_MemcpyWholeStorage(benchmark::State& state) {
 }
 BENCHMARK(BM_MemcpyWholeStorage)->Unit(benchmark::kMicrosecond);
 
-// What one painting mouse event costs: a snapshot, then one cell written. The history is
-// kept full, so the oldest state is dropped on every push as in a long drag.
+// What one action of one event costs: the last action closed, a new one opened, then one cell
+// written. The history is kept full, so the oldest step is dropped on every push.
 void BM_PushUndoThenEdit(benchmark::State& state) {
   auto doc = std::make_unique<MapDocument>();
   FillRandom(*doc, 1);
@@ -62,9 +62,43 @@ void BM_PushUndoThenEdit(benchmark::State& state) {
     doc->SetBackTile(i % kSide, (i * 7) % kSide, i);
     ++i;
   }
+  doc->CloseAction();
   state.counters["undo_bytes"] = static_cast<double>(doc->UndoMemoryBytes());
 }
 BENCHMARK(BM_PushUndoThenEdit)->Unit(benchmark::kMicrosecond);
+
+// A stroke of 200 mouse events over a crowded map, each event painting a 2 x 2 block in a
+// column of its own: the history keeps one step, and per event the stroke costs the edit
+// and a check that it joins the open action. Counters: the step's memory against the columns
+// it touched.
+void BM_StrokeOf200Events(benchmark::State& state) {
+  auto doc = std::make_unique<MapDocument>();
+  FillRandom(*doc, 5);
+  constexpr int kEvents = 200;
+  std::size_t stepBytes = 0;
+  int round = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    doc->ClearUndo();
+    ++round;
+    state.ResumeTiming();
+    doc->PushUndo("Draw Big Tiles");
+    for (int e = 0; e < kEvents; ++e) {
+      doc->ContinueAction("Draw Big Tiles");
+      doc->SetBackTileBlock(2 * e, 2 * ((e * 37 + round) % 400), e + round);
+    }
+    doc->CloseAction();
+    state.PauseTiming();
+    stepBytes = doc->UndoMemoryBytes();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kEvents);
+  const std::size_t touched = 2 * kEvents;  // two columns per block
+  state.counters["step_bytes"] = static_cast<double>(stepBytes);
+  state.counters["touched_column_bytes"] =
+      static_cast<double>(touched * CellStorage::kColumnBytes);
+}
+BENCHMARK(BM_StrokeOf200Events)->Unit(benchmark::kMicrosecond);
 
 void BM_PopUndo(benchmark::State& state) {
   auto doc = std::make_unique<MapDocument>();
@@ -74,6 +108,7 @@ void BM_PopUndo(benchmark::State& state) {
     state.PauseTiming();
     doc->PushUndo();
     doc->SetBackTile(i % kSide, (i * 7) % kSide, i);
+    doc->CloseAction();
     ++i;
     state.ResumeTiming();
     doc->PopUndo();
@@ -86,12 +121,15 @@ void BM_UndoMemoryAfterTenEdits(benchmark::State& state) {
   auto doc = std::make_unique<MapDocument>();
   FillRandom(*doc, 3);
   std::size_t bytes = 0;
+  int round = 0;
   for (auto _ : state) {
     doc->ClearUndo();
+    ++round;
     for (int i = 0; i < 10; ++i) {
       doc->PushUndo();
-      doc->SetObject(i * 97, i * 31, i + 1);
+      doc->SetObject(i * 97, i * 31, i + round);  // a new value every round, so each is a step
     }
+    doc->CloseAction();
     bytes = doc->UndoMemoryBytes();
   }
   state.counters["undo_bytes"] = static_cast<double>(bytes);

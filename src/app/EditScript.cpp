@@ -150,6 +150,7 @@ std::optional<ScriptError> EditScript::Run(std::istream& script) {
     if (auto error = RunLine(line)) return ScriptError{lineNumber, *error};
     if (missingAnswer_) return ScriptError{lineNumber, *missingAnswer_};
   }
+  dispatch_->Release();
   if (!lightAnswers_.empty()) {
     return ScriptError{lightAnswers_.front().first, "no light dialog used this answer"};
   }
@@ -312,8 +313,14 @@ struct EditScript::Verbs {
       held.Left = true;
     }
     if constexpr (rect) {
-      for (int y = *b; y <= *y1; y += *step)
-        for (int x = *a; x <= *x1; x += *step) s.dispatch_->PressCell(x, y, *pressed, held);
+      // One stroke, so one undo step, for the whole rectangle.
+      bool first = true;
+      for (int y = *b; y <= *y1; y += *step) {
+        for (int x = *a; x <= *x1; x += *step) {
+          s.dispatch_->PressCell(x, y, *pressed, held, first);
+          first = false;
+        }
+      }
     } else if constexpr (kind == Pointer::Press) {
       s.dispatch_->PressCell(*a, *b, *pressed, held);
     } else {
@@ -371,6 +378,12 @@ struct EditScript::Verbs {
     s.commands_->Undo();
     return std::nullopt;
   }
+  static Result Redo(EditScript& s, const Line& l) {
+    if (!l.Exactly(0)) return "expected: redo";
+    if (!s.TakeActions(1)) return kTooMuch;
+    s.commands_->Redo();
+    return std::nullopt;
+  }
 };
 
 const std::vector<EditScript::Verb>& EditScript::VerbTable() {
@@ -404,7 +417,8 @@ const std::vector<EditScript::Verb>& EditScript::VerbTable() {
        &V::DeleteObject},
       {"scroll", "scroll DX DY", "Map Scroll", &V::Scroll},
       {"resize", "resize W H", "Resize", &V::Resize},
-      {"undo", "undo", "the undo key", &V::Undo},
+      {"undo", "undo", "takes back one step (a stroke, a dialog's change or a command)", &V::Undo},
+      {"redo", "redo", "brings back the step undo took last", &V::Redo},
   };
   return verbs;
 }
@@ -420,7 +434,10 @@ std::string EditScript::VerbHelp() {
 std::optional<std::string> EditScript::RunLine(const std::string& text) {
   const std::vector<std::string> words = Words(text);
   for (const Verb& v : VerbTable()) {
-    if (words[0] == v.Name) return v.Run(*this, Line{words, text});
+    if (words[0] != v.Name) continue;
+    // A stroke runs from a press to the last drag after it; any other line ends it.
+    if (v.Name != "drag") dispatch_->Release();
+    return v.Run(*this, Line{words, text});
   }
   return "unknown command '" + words[0] + "'";
 }

@@ -137,6 +137,7 @@ void MainCommands::New1Click() {
   if (!QuerySave() || RefuseInSegmentMode()) return;
   int width = 0, height = 0;
   if (!AskMapSize(&width, &height)) return;
+  doc_.CloseAction();
   doc_.SetMapSize(width, height);
   doc_.ClearMap();
   doc_.ClearRedo();
@@ -149,16 +150,19 @@ void MainCommands::New1Click() {
 void MainCommands::Resize1Click() {
   int width = 0, height = 0;
   if (!AskMapSize(&width, &height)) return;
+  doc_.PushUndo("Resize");
   doc_.SetMapSize(width, height);
+  doc_.CloseAction();
   modified_ = true;
   window_.SizeView();
   window_.Repaint();
 }
 
 void MainCommands::MapScroll1Click() {
-  doc_.PushUndo();
+  doc_.PushUndo("Map Scroll");
   const auto [x, y] = questions_.ShiftTexts();
   ShiftMap(doc_, StrToIntDefault(x, 0), StrToIntDefault(y, 0));
+  doc_.CloseAction();
   modified_ = true;
   window_.Repaint();
 }
@@ -220,6 +224,7 @@ void MainCommands::SaveToBitmap1Click() {
 }
 
 void MainCommands::Undo() {
+  doc_.CloseAction();
   if (doc_.UndoCount() == 0) return;
   doc_.PopUndo();
   modified_ = true;
@@ -227,6 +232,7 @@ void MainCommands::Undo() {
 }
 
 void MainCommands::Redo() {
+  doc_.CloseAction();
   if (doc_.RedoCount() == 0) return;
   doc_.Redo();
   modified_ = true;

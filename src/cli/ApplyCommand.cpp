@@ -103,6 +103,10 @@ std::vector<Command> ApplyCommands() {
       "dispatch as the map view's mouse, then saves OUT. The script comes from --script\n"
       "or standard input, one command a line (# starts a comment):\n" +
       EditScript::VerbHelp() +
+      "Undo steps are as in the editor: a stroke opens at a press or press-px line and ends\n"
+      "before the next line (blank lines and comments aside) that is not a drag; a drag with\n"
+      "no open stroke opens one, and a press-rect line is one step. undo and redo end the open\n"
+      "stroke first, so press, undo, drag takes back the press and the drag starts anew.\n"
       "A line that cannot run stops the script: exit 2 with its number. --seed fixes the\n"
       "random full variants, so a script rebuilds the same map.\n";
   return {{"apply",

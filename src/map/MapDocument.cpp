@@ -1,34 +1,44 @@
 #include "map/MapDocument.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <unordered_set>
 
 namespace hl {
 
-MapDocument::MapDocument()
-    : undo_(std::make_unique<std::array<std::optional<CellStorage>, kMaxUndo>>()) {}
+MapDocument::MapDocument() = default;
 
 void MapDocument::SetMapSize(int width, int height) {
   mapWidth_ = width;
   mapHeight_ = height;
 }
 
-// Running out of memory while copying a shared column gives up the oldest remembered states
-// one by one until the copy fits. With the history empty no column is shared any more, so
-// the write then happens in place and an edit is never lost half-way.
+// Running out of memory while copying a shared column gives up what could be redone, then
+// the oldest steps one by one, then the open action's own snapshot, until the copy fits. With
+// nothing remembered no column is shared any more, so the write then happens in place and an
+// edit is never lost half-way.
 template <typename Action>
 decltype(auto) MapDocument::WithMemoryRelief(Action action) {
   for (;;) {
     try {
       return action();
     } catch (const std::bad_alloc&) {
-      if (undoCount_ == 0) throw;
-      DropOldestUndo();
+      if (!redo_.empty()) {
+        redo_.clear();
+      } else if (!undo_.empty()) {
+        DropOldestUndo();
+      } else if (open_) {
+        open_.reset();
+      } else {
+        throw;
+      }
     }
   }
 }
 
 CellStorage::Column& MapDocument::WritableColumn(int x) {
+  Touch();
   return WithMemoryRelief([&]() -> CellStorage::Column& { return cells_.MutableColumn(x); });
 }
 
@@ -128,6 +138,7 @@ void MapDocument::SetCell(int x, int y, const TMapCell& cell) {
 }
 
 void MapDocument::ClearMap() {
+  Touch();
   for (int x = 0; x < kStorageSide; ++x) {
     WithMemoryRelief([&] { cells_.ClearColumn(x); });
   }
@@ -142,64 +153,125 @@ void MapDocument::ReplaceCells(CellStorage&& cells, int width, int height) {
   mapHeight_ = height;
 }
 
-void MapDocument::PushUndo() {
-  redo_.clear();  // a new edit ends what could be redone
-  if (undoCount_ == kMaxUndo) DropOldestUndo();
-  // Copying a storage copies its column table only; the slot already exists.
-  (*undo_)[(undoFirst_ + undoCount_) % kMaxUndo] = cells_;
-  ++undoCount_;
+void MapDocument::PushUndo(std::string name) {
+  CloseAction();
+  ContinueAction(std::move(name));
+}
+
+void MapDocument::ContinueAction(std::string name) {
+  if (open_) return;
+  // Copying a storage copies its column table only: opening an action needs no cell memory.
+  open_ = std::make_unique<Step>(Step{cells_, std::move(name), CurrentSize(), CurrentSize(), 0});
+  openTouched_ = false;
+}
+
+bool MapDocument::CloseAction() {
+  if (!open_) return false;
+  std::unique_ptr<Step> step = std::move(open_);
+  const bool touched = openTouched_;
+  openTouched_ = false;
+  step->After = CurrentSize();
+  const bool sizeChanged = step->Before != step->After;
+  std::size_t ownColumns = 0;
+  bool cellsChanged = false;
+  if (touched) {
+    for (int x = 0; x < kStorageSide; ++x) {
+      if (step->Cells.ColumnIdentity(x) == cells_.ColumnIdentity(x)) continue;
+      ++ownColumns;
+      cellsChanged = cellsChanged || std::memcmp(step->Cells.ColumnAt(x).data(),
+                                                 cells_.ColumnAt(x).data(),
+                                                 CellStorage::kColumnBytes) != 0;
+    }
+  }
+  if (!cellsChanged && !sizeChanged) return false;
+  step->OwnBytes = sizeof(CellStorage) + ownColumns * CellStorage::kColumnBytes;
+  redo_.clear();  // a new step ends what could be redone
+  Keep(std::move(step));
+  return true;
+}
+
+void MapDocument::Keep(std::unique_ptr<Step> step) {
+  undoBytes_ += step->OwnBytes;
+  undo_.push_back(std::move(step));
+  TrimHistory();
+}
+
+void MapDocument::TrimHistory() {
+  while (!undo_.empty() &&
+         (static_cast<int>(undo_.size()) > undoLimit_ || undoBytes_ > undoBudget_)) {
+    DropOldestUndo();
+  }
+}
+
+void MapDocument::SetUndoLimit(int steps) {
+  undoLimit_ = std::clamp(steps, kMinUndo, kMaxUndo);
+  TrimHistory();
+}
+
+void MapDocument::SetUndoMemoryBudget(std::size_t bytes) {
+  undoBudget_ = bytes;
+  TrimHistory();
 }
 
 void MapDocument::PopUndo() {
-  if (undoCount_ == 0) return;
-  auto& newest = (*undo_)[(undoFirst_ + undoCount_ - 1) % kMaxUndo];
+  CloseAction();
+  if (undo_.empty()) return;
+  std::unique_ptr<Step> step = std::move(undo_.back());
+  undo_.pop_back();
+  undoBytes_ -= step->OwnBytes;
+  // The step now keeps the state it replaces, for Redo.
+  std::swap(cells_, step->Cells);
+  if (step->Before != step->After) SetMapSize(step->Before.Width, step->Before.Height);
   // Redo is a convenience: without memory for it, undo still works.
   try {
-    redo_.push_back(cells_);
+    redo_.push_back(std::move(step));
   } catch (const std::bad_alloc&) {
     redo_.clear();
   }
-  cells_ = std::move(*newest);
-  newest.reset();
-  --undoCount_;
   if (repaint_) repaint_();
 }
 
 void MapDocument::Redo() {
+  CloseAction();
   if (redo_.empty()) return;
-  if (undoCount_ == kMaxUndo) DropOldestUndo();
-  (*undo_)[(undoFirst_ + undoCount_) % kMaxUndo] = std::move(cells_);
-  ++undoCount_;
-  cells_ = std::move(redo_.back());
+  std::unique_ptr<Step> step = std::move(redo_.back());
   redo_.pop_back();
+  std::swap(cells_, step->Cells);
+  if (step->Before != step->After) SetMapSize(step->After.Width, step->After.Height);
+  Keep(std::move(step));
   if (repaint_) repaint_();
 }
 
 void MapDocument::DropOldestUndo() {
-  if (undoCount_ == 0) return;
-  (*undo_)[undoFirst_].reset();
-  undoFirst_ = (undoFirst_ + 1) % kMaxUndo;
-  --undoCount_;
+  if (undo_.empty()) return;
+  undoBytes_ -= undo_.front()->OwnBytes;
+  undo_.pop_front();
 }
 
 void MapDocument::ClearUndo() {
   redo_.clear();
-  while (undoCount_ > 0) DropOldestUndo();
-  undoFirst_ = 0;
+  undo_.clear();
+  undoBytes_ = 0;
+  open_.reset();
+  openTouched_ = false;
 }
 
 std::size_t MapDocument::UndoMemoryBytes() const {
   std::unordered_set<const void*> live;
   for (int x = 0; x < kStorageSide; ++x) live.insert(cells_.ColumnIdentity(x));
   std::unordered_set<const void*> heldOnlyByHistory;
-  for (int i = 0; i < undoCount_; ++i) {
-    const CellStorage& snapshot = *(*undo_)[(undoFirst_ + i) % kMaxUndo];
+  std::size_t tables = 0;
+  auto count = [&](const CellStorage& state) {
+    tables += sizeof(CellStorage);
     for (int x = 0; x < kStorageSide; ++x) {
-      const void* id = snapshot.ColumnIdentity(x);
+      const void* id = state.ColumnIdentity(x);
       if (!live.contains(id)) heldOnlyByHistory.insert(id);
     }
-  }
-  return sizeof(*undo_) + heldOnlyByHistory.size() * sizeof(CellStorage::Column);
+  };
+  for (const auto& step : undo_) count(step->Cells);
+  for (const auto& step : redo_) count(step->Cells);
+  if (open_) count(open_->Cells);
+  return tables + heldOnlyByHistory.size() * sizeof(CellStorage::Column);
 }
 
 }  // namespace hl

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <string>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,7 +19,11 @@ namespace hl {
 // write goes through this class, which is what lets the history share unchanged columns.
 class MapDocument {
  public:
-  static constexpr int kMaxUndo = 10;
+  static constexpr int kMinUndo = 10;
+  static constexpr int kDefaultUndo = 100;
+  static constexpr int kMaxUndo = 1000;
+  // Above this much memory of their own, the oldest steps go first, whatever the limit.
+  static constexpr std::size_t kUndoMemoryBudget = std::size_t{1} << 30;
   static constexpr int kStartSize = 200;
 
   MapDocument();
@@ -63,16 +69,33 @@ class MapDocument {
   // Takes over a whole storage (a freshly loaded map) and empties the history.
   void ReplaceCells(CellStorage&& cells, int width, int height);
 
-  // Remembers the cells as they are now; the eleventh state pushes out the oldest.
-  void PushUndo();
-  // Brings back the most recent remembered cells; the size stays as it is. The cells it
-  // replaces can be brought back by Redo until the next PushUndo.
+  // The history is a list of user actions. An action opens with the state before it and, when
+  // it closes, becomes one undo step if it changed a cell or the size; an action that changed
+  // nothing leaves no step. A stroke of the mouse is one action however many events it has.
+  //
+  // Closes the open action and opens a new one named `name` ("Draw Big Tiles", "Resize"...).
+  void PushUndo(std::string name = {});
+  // Opens an action unless one is open: the events after a stroke's first join it.
+  void ContinueAction(std::string name = {});
+  // Ends the open action; true when it became a step. A new step drops what could be redone.
+  bool CloseAction();
+  bool ActionOpen() const { return open_ != nullptr; }
+  // Brings back the state before the newest step (its size too when the step changed it);
+  // the state it replaces can be brought back by Redo until the next step.
   void PopUndo();
   void Redo();
   void ClearRedo() { redo_.clear(); }
   void ClearUndo();
-  int UndoCount() const { return undoCount_; }
+  int UndoCount() const { return static_cast<int>(undo_.size()); }
   int RedoCount() const { return static_cast<int>(redo_.size()); }
+  // The names of the steps Undo and Redo would take (empty when there is none).
+  std::string UndoName() const { return undo_.empty() ? std::string() : undo_.back()->Name; }
+  std::string RedoName() const { return redo_.empty() ? std::string() : redo_.back()->Name; }
+  // How many steps are kept (kMinUndo .. kMaxUndo); the oldest go first.
+  void SetUndoLimit(int steps);
+  int UndoLimit() const { return undoLimit_; }
+  // The memory the steps may keep of their own (kUndoMemoryBudget unless changed).
+  void SetUndoMemoryBudget(std::size_t bytes);
   // Memory that the history holds beyond the live storage: its column tables and the
   // columns that no longer belong to the live cells.
   std::size_t UndoMemoryBytes() const;
@@ -89,17 +112,39 @@ class MapDocument {
   }
   TMapCell& WritableCell(int x, int y) { return WritableColumn(x)[y]; }
   void DropOldestUndo();
+  void Touch() { openTouched_ = true; }
   template <typename Action>
   decltype(auto) WithMemoryRelief(Action action);
+
+  struct Size {
+    int Width = 0;
+    int Height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+  };
+  struct Step {
+    // The cells undoing (for a redo step: redoing) it brings back, sharing unchanged columns
+    // with the states around them.
+    CellStorage Cells;
+    std::string Name;
+    Size Before, After;        // the size is restored only by steps that changed it
+    std::size_t OwnBytes = 0;  // the columns this step alone keeps alive
+  };
+  Size CurrentSize() const { return {mapWidth_, mapHeight_}; }
+  void Keep(std::unique_ptr<Step> step);
+  void TrimHistory();
 
   CellStorage cells_;
   int mapWidth_ = kStartSize;
   int mapHeight_ = kStartSize;
-  // A fixed ring of slots, so remembering a state never needs memory of its own.
-  std::unique_ptr<std::array<std::optional<CellStorage>, kMaxUndo>> undo_;
-  int undoFirst_ = 0;
-  int undoCount_ = 0;
-  std::vector<CellStorage> redo_;  // newest last; sharing columns costs little
+  // Steps move between the lists by pointer: a step's column table is large, and moving it
+  // would cost as much as the snapshot itself.
+  std::unique_ptr<Step> open_;
+  bool openTouched_ = false;  // a cell write happened since the action opened
+  std::deque<std::unique_ptr<Step>> undo_;   // oldest first
+  std::vector<std::unique_ptr<Step>> redo_;  // newest last
+  std::size_t undoBytes_ = 0;
+  std::size_t undoBudget_ = kUndoMemoryBudget;
+  int undoLimit_ = kDefaultUndo;
   std::function<void()> repaint_;
 };
 

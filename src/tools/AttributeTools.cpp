@@ -116,8 +116,8 @@ bool AttributeTools::PaintMarks(int x, int y, int button, const MouseState& held
 bool MoveObjectImage(MapDocument& doc, int image, int rows, bool* changed) {
   *changed = false;
   if (image < 0 || rows < 0 || rows > kMaxObjectMoveRows) return false;
-  doc.PushUndo();
   if (rows == 0) return true;  // every object lands where it stands
+  doc.PushUndo(kCellMoveAction);
   const int number = image + 1;
   // Stops where the furthest move still lands inside the cells the bulk commands reach.
   constexpr int last = kLastWideCell - kMaxObjectMoveRows;
@@ -140,13 +140,14 @@ bool MoveObjectImage(MapDocument& doc, int image, int rows, bool* changed) {
       *changed = true;
     }
   }
+  doc.CloseAction();
   return true;
 }
 
 bool DeleteObjectImage(MapDocument& doc, int image, bool* changed) {
   *changed = false;
   if (image < 0) return false;
-  doc.PushUndo();
+  doc.PushUndo(kCellMoveAction);
   const int number = image + 1;
   for (int x = 0; x <= kLastWideCell; ++x) {
     for (int y = kLastWideCell; y >= 0; --y) {
@@ -157,6 +158,7 @@ bool DeleteObjectImage(MapDocument& doc, int image, bool* changed) {
       *changed = true;
     }
   }
+  doc.CloseAction();
   return true;
 }
 

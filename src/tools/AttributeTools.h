@@ -41,6 +41,9 @@ class AttributeTools {
   Questions& questions_;
 };
 
+// The undo step of the bulk object commands.
+inline constexpr char kCellMoveAction[] = "Cell Move";
+
 // The furthest "Cell Move" takes objects.
 inline constexpr int kMaxObjectMoveRows = 9;
 

@@ -27,14 +27,40 @@ void ToolDispatch::Press(long long px, long long py, int zoom, MouseButton butto
   PressCell(CellX(px, zoom), CellY(py, zoom), button, held);
 }
 
-void ToolDispatch::PressCell(int x, int y, MouseButton button, const MouseState& held) {
+void ToolDispatch::PressCell(int x, int y, MouseButton button, const MouseState& held,
+                             bool newStroke) {
+  // A press starts a stroke of its own, even when the release of the last one never came (a
+  // dialog took it).
+  if (newStroke) Release();
   feedback_.EraseHover();
   PressAt(x, y, button, held);
 }
 
+void ToolDispatch::Release() {
+  doc_.CloseAction();
+}
+
+std::string ToolDispatch::ActionName() const {
+  switch (state_.LayerMode) {
+    case LayerMode::Eraser:
+      return "Erase";
+    case LayerMode::MarkBrush:
+      return "Brush Marks";
+    case LayerMode::MarkFill:
+      if (state_.ToolMode == ToolMode::DrawBigTiles) return "Fill Marks";
+      break;
+    default:
+      break;
+  }
+  for (const ToolItem& item : kToolItems) {
+    if (item.Mode == state_.ToolMode) return item.Caption;
+  }
+  return {};
+}
+
 template <typename Routine>
 void ToolDispatch::Edit(Routine&& routine) {
-  doc_.PushUndo();
+  doc_.ContinueAction(ActionName());
   routine();
   feedback_.SetModified();
 }
@@ -42,11 +68,11 @@ void ToolDispatch::Edit(Routine&& routine) {
 void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& held) {
   switch (state_.LayerMode) {
     case LayerMode::Eraser:
-      // The eraser takes no undo; a change it makes still counts for the save question.
+      doc_.ContinueAction(ActionName());
       if (ObjectTools(doc_, redraw_, questions_).EraseCells(x, y, held)) feedback_.SetModified();
       return;
     case LayerMode::MarkBrush:
-      // The brush takes no undo; a change it makes still counts for the save question.
+      doc_.ContinueAction(ActionName());
       if (AttributeTools(doc_, redraw_, questions_).PaintMarks(x, y, static_cast<int>(button), held))
         feedback_.SetModified();
       return;
@@ -132,13 +158,16 @@ void ToolDispatch::MoveCell(int x, int y, const MouseState& held) {
       // The brush paints with the button held (right over left) and shows neither label nor
       // outline.
       const int button = held.Right ? 1 : held.Left ? 0 : 2;
+      if (button != 2) doc_.ContinueAction(ActionName());
       if (AttributeTools(doc_, redraw_, questions_).PaintMarks(x, y, button, held))
         feedback_.SetModified();
       return;
     }
     case LayerMode::Eraser:
-      if (held.Left && ObjectTools(doc_, redraw_, questions_).EraseCells(x, y, held))
-        feedback_.SetModified();
+      if (held.Left) {
+        doc_.ContinueAction(ActionName());
+        if (ObjectTools(doc_, redraw_, questions_).EraseCells(x, y, held)) feedback_.SetModified();
+      }
       break;
     default:
       DragTool(x, y, held);

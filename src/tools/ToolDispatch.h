@@ -53,11 +53,17 @@ class ToolDispatch {
   static int CellX(long long px, int zoom);
   static int CellY(long long py, int zoom);
 
+  // A press starts a stroke, the moves with a button held continue it, and the release ends
+  // it: whatever the stroke changed is one undo step, named after the tool.
   void Press(long long px, long long py, int zoom, MouseButton button, const MouseState& held);
   void Move(long long px, long long py, int zoom, const MouseState& held);
-  // The same on a cell, for scripts.
-  void PressCell(int x, int y, MouseButton button, const MouseState& held);
+  void Release();
+  // The same on a cell, for scripts; a press with newStroke false joins the open stroke.
+  void PressCell(int x, int y, MouseButton button, const MouseState& held, bool newStroke = true);
   void MoveCell(int x, int y, const MouseState& held);
+  // The undo step a stroke with the current tool and layer makes: the Tools menu's caption,
+  // or what the layer buttons "1", "2" and "3" do.
+  std::string ActionName() const;
   // Where the object-set tool finds the set to place, asked again on every press.
   void SetCurrentSetSource(std::function<const TObjectSet*()> source) {
     currentSet_ = std::move(source);

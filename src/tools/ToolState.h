@@ -27,6 +27,21 @@ enum class LayerMode : int {
 };
 inline constexpr int kLayerModes = 6;
 
+// The Tools menu's drawing tools in menu order: object name, caption (also the name of the
+// undo step a stroke with the tool makes), tool.
+struct ToolItem {
+  const char* Name;
+  const char* Caption;
+  ToolMode Mode;
+};
+inline constexpr ToolItem kToolItems[] = {
+    {"DrawBigTile1", "Draw Big Tiles", ToolMode::DrawBigTiles},
+    {"DrawObject1", "Draw Objects", ToolMode::DrawObjects},
+    {"DrawObjectTileSet1", "Draw Objects In Set  Tiles", ToolMode::DrawObjectsInSet},
+    {"DrawSmTile1", "Draw SM Tiles", ToolMode::DrawSmTiles},
+    {"SetLightEffect1", "Set Light Effect", ToolMode::SetLightEffect},
+    {"UpdateDoor1", "Update Doors", ToolMode::UpdateDoors}};
+
 // What the pickers and menus choose for the mouse tools. The setters refuse values that the
 // cell fields cannot store, so a bad selection can never corrupt marks or loop a fill.
 struct ToolState {

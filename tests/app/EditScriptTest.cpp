@@ -38,7 +38,7 @@ TEST_F(EditScriptTest, RectanglePressesStepOverTheCells) {
   EXPECT_EQ(doc_->GetBackTile(10, 4), 3);
   EXPECT_EQ(doc_->GetBackTile(12, 4), -1);
   EXPECT_EQ(doc_->GetBackTile(10, 6), -1);
-  EXPECT_EQ(doc_->UndoCount(), 10);  // one snapshot a press, as the mouse takes them
+  EXPECT_EQ(doc_->UndoCount(), 1);  // the whole rectangle is one step
 }
 
 TEST_F(EditScriptTest, PixelPressesUseTheScriptZoom) {
@@ -50,9 +50,45 @@ TEST_F(EditScriptTest, PixelPressesUseTheScriptZoom) {
 
 TEST_F(EditScriptTest, MapCommandsAndUndo) {
   ASSERT_EQ(Run("layer 1\ntile 2\npress 0 0\nscroll 4 0\nresize 50 60\nundo\n"), std::nullopt);
-  EXPECT_EQ(doc_->GetBackTile(0, 0), 2);  // the scroll was undone
+  EXPECT_EQ(doc_->MapWidth(), 200);  // the resize was undone, size and all
+  EXPECT_EQ(doc_->GetBackTile(4, 0), 2);
+  ASSERT_EQ(Run("undo\n"), std::nullopt);
+  EXPECT_EQ(doc_->GetBackTile(0, 0), 2);  // then the scroll
+  ASSERT_EQ(Run("redo\nredo\n"), std::nullopt);
+  EXPECT_EQ(doc_->GetBackTile(4, 0), 2);
   EXPECT_EQ(doc_->MapWidth(), 50);
   EXPECT_EQ(doc_->MapHeight(), 60);
+}
+
+TEST_F(EditScriptTest, StrokesRunFromAPressToTheLastDragAfterIt) {
+  // Ctrl-drags keep painting single tiles: press, two drags and a comment are one step.
+  ASSERT_EQ(Run("layer 1\ntile 4\npress 0 0\ndrag 2 0 left ctrl\n\n# on\ndrag 4 0 left ctrl\n"
+                "press 6 0\n"),
+            std::nullopt);
+  EXPECT_EQ(doc_->UndoCount(), 2);
+  ASSERT_EQ(Run("undo\nundo\n"), std::nullopt);
+  for (int x : {0, 2, 4, 6}) EXPECT_EQ(doc_->GetBackTile(x, 0), -1) << x;
+
+  // undo ends the stroke: the drag after it starts a step of its own.
+  doc_ = std::make_unique<MapDocument>();
+  ASSERT_EQ(Run("layer 1\ntile 4\npress 0 0\nundo\ndrag 2 0 left ctrl\nundo\n"), std::nullopt);
+  EXPECT_EQ(doc_->GetBackTile(0, 0), -1);
+  EXPECT_EQ(doc_->GetBackTile(2, 0), -1);
+  EXPECT_EQ(doc_->RedoCount(), 1);  // the drag, a new step, ended the first redo
+}
+
+TEST_F(EditScriptTest, ErasingTwoHousesIsUndoneOneAtATime) {
+  // Objects at two cells, then the eraser ("3") over each: undo brings back the last erased
+  // first, and the older placements stay.
+  ASSERT_EQ(Run("tool 3\nlayer 0\nobject 5\npress 10 10\nobject 6\npress 20 20\n"
+                "layer 5\npress 10 10\npress 20 20\nundo\n"),
+            std::nullopt);
+  EXPECT_EQ(doc_->GetObject(20, 20), 6);
+  EXPECT_EQ(doc_->GetObject(10, 10), -1);
+  ASSERT_EQ(Run("undo\n"), std::nullopt);
+  EXPECT_EQ(doc_->GetObject(10, 10), 5);
+  EXPECT_EQ(doc_->GetObject(20, 20), 6);
+  EXPECT_EQ(doc_->UndoName(), "Draw Objects");
 }
 
 TEST_F(EditScriptTest, BadLinesStopWithTheirNumber) {
@@ -120,8 +156,8 @@ TEST_F(EditScriptTest, EndlessLinesAndWorkAreRefused) {
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->Line, 5);
   EXPECT_NE(error->Message.find("limit"), std::string::npos);
-  EXPECT_EQ(doc_->GetBackTile(8, 6), 3);   // 25 presses, the last one undone
-  EXPECT_EQ(doc_->GetBackTile(8, 8), -1);
+  EXPECT_EQ(doc_->GetBackTile(8, 6), -1);  // 25 presses in one step, undone
+  EXPECT_EQ(doc_->GetBackTile(0, 0), -1);
   EXPECT_EQ(doc_->GetBackTile(20, 20), -1);
 }
 
@@ -140,7 +176,7 @@ TEST_F(EditScriptTest, SetsComeFromAFileRow) {
   EXPECT_EQ(doc_->Cell(6, 7).ObjectImage, 12);
   EXPECT_EQ(doc_->Cell(4, 6).BackTile, 5);
   EXPECT_EQ(doc_->Cell(9, 9), TMapCell{});
-  EXPECT_EQ(doc_->UndoCount(), 4);  // every press of the tool takes its snapshot
+  EXPECT_EQ(doc_->UndoCount(), 2);  // presses that changed nothing leave no step
   for (const std::string& bad : {"set " + file + " 2", "set " + file, "set " + dir.File("no.set") +
                                                                           " 0"}) {
     const auto e = Run(bad + "\n");

@@ -244,8 +244,9 @@ TEST_F(MainCommandsTest, OldFormatImportMarksTheMapModified) {
 }
 
 TEST_F(MainCommandsTest, BatchLeavesTheMapAloneAndCounts) {
-  doc_->SetLight(4, 4, 2);
   doc_->PushUndo();
+  doc_->SetLight(4, 4, 2);
+  doc_->CloseAction();
   c_.SetModified(true);
   std::vector<std::string> files = {SavedMap("a.map", 1), dir_.File("none.map"),
                                     SavedMap("b.map", 1)};

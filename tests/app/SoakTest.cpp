@@ -99,8 +99,8 @@ TEST(Soak, RandomSessionUndoesReloadsAndMovesSegmentsExactly) {
   int undoChecks = 0, reloads = 0, scrolls = 0, resizes = 0, windowLoads = 0;
   for (int i = 0; i < actions; ++i) {
     const int what = pick(1000);
-    // A full history drops its oldest state at the next push, which would hide the push.
-    if (doc->UndoCount() == MapDocument::kMaxUndo && pick(2) == 0) doc->ClearUndo();
+    // A full history drops its oldest step at the next one, which would hide the new step.
+    if (doc->UndoCount() == doc->UndoLimit() && pick(2) == 0) doc->ClearUndo();
     const bool checkUndo = pick(4) == 0;
     const Snapshot before = checkUndo ? Take(*doc) : Snapshot{};
     const int undoBefore = doc->UndoCount();
@@ -184,19 +184,21 @@ TEST(Soak, RandomSessionUndoesReloadsAndMovesSegmentsExactly) {
       } else {
         dispatch.PressCell(x, y, pick(6) == 0 ? MouseButton::Right : MouseButton::Left, held);
       }
+      dispatch.Release();
     }
     if (checkUndo && doc->UndoCount() > undoBefore) {
-      // Drags may push several snapshots; undo them all.
-      while (doc->UndoCount() > undoBefore) commands.Undo();
+      // Every action is one step.
+      ASSERT_EQ(doc->UndoCount(), undoBefore + 1) << "action " << i;
+      commands.Undo();
       ASSERT_EQ(Take(*doc), before) << "action " << i;
       ++undoChecks;
     }
   }
   EXPECT_GT(undoChecks, actions / 60);
   EXPECT_GT(windowLoads, actions / 200);
-  // The history holds at most ten states, whatever the session did.
-  EXPECT_LE(doc->UndoCount(), MapDocument::kMaxUndo);
-  EXPECT_LT(doc->UndoMemoryBytes(), 11u * CellStorage::kTotalBytes);
+  // The history holds at most its limit of steps and its memory, whatever the session did.
+  EXPECT_LE(doc->UndoCount(), doc->UndoLimit());
+  EXPECT_LT(doc->UndoMemoryBytes(), MapDocument::kUndoMemoryBudget);
   std::printf(
       "soak: %d actions, %d undo checks, %d reloads, %d scrolls, %d resizes, %d segment "
       "windows, undo memory %.2f MiB\n",

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -139,6 +140,34 @@ TEST_F(MainWindowTest, RealDialogsAnswer) {
   EXPECT_NE(shift.findChild<QLineEdit*>("EdY"), nullptr);
 }
 
+TEST_F(MainWindowTest, AStrokeIsOneStepThatTheEditMenuTakesBackAndBrings) {
+  auto w = Make(16);
+  w->MapView()->SetZoom(100);
+  w->findChild<QAction*>("SpeedButton2")->trigger();  // "Small": single tiles, Ctrl drags on
+  w->Tools().CurrentTile = 3;
+  QWidget* surface = w->MapView()->viewport();
+  auto send = [&](QEvent::Type type, int cx, Qt::MouseButtons held) {
+    const QPointF at(cx * 48 + 5, 2 * 32 + 5);
+    QMouseEvent event(type, at, surface->mapToGlobal(at), Qt::LeftButton, held,
+                      Qt::ControlModifier);
+    QApplication::sendEvent(surface, &event);
+  };
+  send(QEvent::MouseButtonPress, 0, Qt::LeftButton);
+  for (int cx = 2; cx <= 8; cx += 2) send(QEvent::MouseMove, cx, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, 8, Qt::NoButton);
+  for (int cx = 0; cx <= 8; cx += 2) ASSERT_EQ(w->Document().GetBackTile(cx, 2), 3) << cx;
+  EXPECT_EQ(w->Document().UndoCount(), 1);
+
+  auto* undo = w->findChild<QAction*>("Undo1");
+  auto* redo = w->findChild<QAction*>("Redo1");
+  undo->trigger();
+  for (int cx = 0; cx <= 8; cx += 2) EXPECT_EQ(w->Document().GetBackTile(cx, 2), -1) << cx;
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_EQ(redo->text(), "Redo Draw Big Tiles\tCtrl+Y");
+  redo->trigger();
+  EXPECT_EQ(w->Document().GetBackTile(8, 2), 3);
+}
+
 TEST_F(MainWindowTest, MousePaintsThroughTheDispatch) {
   auto w = Make(16);
   w->MapView()->SetZoom(100);
@@ -154,6 +183,10 @@ TEST_F(MainWindowTest, MousePaintsThroughTheDispatch) {
   EXPECT_TRUE(w->Commands().Modified());
   EXPECT_EQ(w->Document().UndoCount(), 1);
   EXPECT_FALSE(w->MapView()->HoverShown());  // the press erased it and does not redraw it
+  auto* undo = w->findChild<QAction*>("Undo1");
+  ASSERT_NE(undo, nullptr);
+  EXPECT_EQ(undo->text(), "Undo Draw Big Tiles\tCtrl+Z");
+  EXPECT_FALSE(w->findChild<QAction*>("Redo1")->isEnabled());
   // What the view shows equals a full repaint.
   const QImage shown = w->MapView()->Backing().copy();
   w->MapView()->Repaint();

@@ -142,6 +142,7 @@ TEST_F(MapDocumentTest, ClearMapEmptiesAllStorageAndFixesNegativeSizes) {
   d().PushUndo();
   d().SetMapSize(-5, 0);
   d().ClearMap();
+  d().CloseAction();
   EXPECT_EQ(d().Cell(1010, 1010), TMapCell{});
   EXPECT_EQ(d().Cell(0, 0), TMapCell{});
   EXPECT_EQ(d().MapWidth(), 1);

@@ -130,6 +130,7 @@ TEST_F(MapFileTest, RefusedFilesLeaveTheDocumentUntouched) {
   d().SetCell(10, 10, TMapCell{1, 2, 3, 4, 5, 6, 7, 8, 9});
   d().PushUndo();
   d().SetCell(10, 10, TMapCell{9, 8, 7, 6, 5, 4, 3, 2, 1});
+  d().CloseAction();
 
   WriteFileBytes(dir_.File("zero-width.map"), MapBytes(0, 50, 1000));
   WriteFileBytes(dir_.File("zero-height.map"), MapBytes(50, 0, 1000));

@@ -25,131 +25,251 @@ std::vector<TMapCell> WholeCopy(const MapDocument& doc) {
 class UndoTest : public ::testing::Test {
  protected:
   void TearDown() override { CellStorage::LimitColumnAllocations(-1); }
+  // One whole action that sets a light.
+  void Light(int x, int value, const char* name = "Set Light Effect") {
+    d().PushUndo(name);
+    d().SetLight(x, 0, value);
+    d().CloseAction();
+  }
   std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
   MapDocument& d() { return *doc_; }
 };
 
-TEST_F(UndoTest, KeepsTheTenMostRecentStates) {
-  for (int i = 1; i <= 11; ++i) {
-    d().SetLight(0, 0, i);
-    d().PushUndo();
-  }
+TEST_F(UndoTest, KeepsTheNewestStepsUpToTheLimit) {
+  EXPECT_EQ(d().UndoLimit(), 100);
+  d().SetUndoLimit(3);
+  EXPECT_EQ(d().UndoLimit(), MapDocument::kMinUndo);
+  d().SetUndoLimit(5000);
+  EXPECT_EQ(d().UndoLimit(), MapDocument::kMaxUndo);
+  for (int i = 1; i <= 120; ++i) Light(0, i);
+  EXPECT_EQ(d().UndoCount(), 120);
+
+  d().SetUndoLimit(10);  // lowering the limit lets the oldest go at once
   EXPECT_EQ(d().UndoCount(), 10);
-  d().SetLight(0, 0, 99);
-  for (int expected = 11; expected >= 2; --expected) {
+  for (int expected = 119; expected >= 110; --expected) {
     d().PopUndo();
     EXPECT_EQ(d().Cell(0, 0).Light, expected);
   }
   EXPECT_EQ(d().UndoCount(), 0);
-  d().PopUndo();  // the eleventh pop: state 1 was pushed out
-  EXPECT_EQ(d().Cell(0, 0).Light, 2);
+  d().PopUndo();  // the older states were let go
+  EXPECT_EQ(d().Cell(0, 0).Light, 110);
+}
+
+TEST_F(UndoTest, AnActionIsOneStepHoweverManyEditsItHas) {
+  d().PushUndo("Draw Big Tiles");
+  for (int i = 0; i < 200; ++i) {
+    d().ContinueAction("ignored: the stroke already has a name");
+    d().SetBackTile(i, i, i + 1);
+  }
+  EXPECT_TRUE(d().ActionOpen());
+  EXPECT_EQ(d().UndoCount(), 0);
+  EXPECT_TRUE(d().CloseAction());
+  EXPECT_EQ(d().UndoCount(), 1);
+  EXPECT_EQ(d().UndoName(), "Draw Big Tiles");
+  d().PopUndo();
+  for (int i = 0; i < 200; ++i) EXPECT_EQ(d().Cell(i, i).BackTile, 0) << i;
+  EXPECT_EQ(d().RedoName(), "Draw Big Tiles");
+}
+
+TEST_F(UndoTest, ActionsThatChangeNothingLeaveNoStep) {
+  Light(3, 2);
+  d().PushUndo("nothing");
+  d().CloseAction();
+  d().PushUndo("same value");
+  d().SetLight(3, 0, 2);  // written, but as it was
+  d().CloseAction();
+  d().PushUndo("there and back");
+  d().SetLight(5, 0, 1);
+  d().SetLight(5, 0, 0);
+  EXPECT_FALSE(d().CloseAction());
+  d().PushUndo("same size");
+  d().SetMapSize(d().MapWidth(), d().MapHeight());
+  d().CloseAction();
+  EXPECT_EQ(d().UndoCount(), 1);
+  EXPECT_EQ(d().UndoName(), "Set Light Effect");
+
+  // Nothing happened, so what could be redone stays.
+  d().PopUndo();
+  d().PushUndo("nothing");
+  d().CloseAction();
+  EXPECT_EQ(d().RedoCount(), 1);
+  Light(4, 1, "Update Doors");  // a real step ends the redo
+  EXPECT_EQ(d().RedoCount(), 0);
+}
+
+TEST_F(UndoTest, PushingClosesTheOpenActionAndPopClosesItFirst) {
+  d().PushUndo("first");
+  d().SetLight(1, 1, 1);
+  d().PushUndo("second");
+  d().SetLight(2, 2, 2);
+  EXPECT_EQ(d().UndoCount(), 1);
+  d().PopUndo();  // the open second action is a step of its own and goes first
+  EXPECT_EQ(d().Cell(2, 2).Light, 0);
+  EXPECT_EQ(d().Cell(1, 1).Light, 1);
+  EXPECT_EQ(d().UndoName(), "first");
 }
 
 TEST_F(UndoTest, PopAsksForRepaintOnlyWhenSomethingWasRestored) {
   int repaints = 0;
   d().SetRepaintHandler([&] { ++repaints; });
   d().PopUndo();
-  EXPECT_EQ(repaints, 0);
   d().PushUndo();
+  d().PopUndo();  // the action changed nothing: no step to take back
+  EXPECT_EQ(repaints, 0);
+  Light(0, 1);
   d().PopUndo();
   EXPECT_EQ(repaints, 1);
+  d().Redo();
+  EXPECT_EQ(repaints, 2);
 }
 
-TEST_F(UndoTest, UndoAfterResizeRestoresCellsButKeepsTheNewSize) {
+TEST_F(UndoTest, AResizeStepRestoresTheSizeOtherStepsKeepIt) {
   d().SetBackTile(150, 150, 3);
-  d().PushUndo();
+  d().PushUndo("Resize");
   d().SetMapSize(100, 120);
-  d().SetBackTile(150, 150, 9);
-  d().SetBackTile(50, 50, 9);
+  d().CloseAction();
+  Light(50, 9);
+  // A size set outside any action (a new map) is no step; undoing older steps keeps it.
+  d().SetMapSize(90, 80);
   d().PopUndo();
+  EXPECT_EQ(d().Cell(50, 0).Light, 0);
+  EXPECT_EQ(d().MapWidth(), 90);
+  d().PopUndo();
+  EXPECT_EQ(d().MapWidth(), 200);
+  EXPECT_EQ(d().MapHeight(), 200);
+  EXPECT_EQ(d().Cell(150, 150).BackTile, 3);
+  d().Redo();
   EXPECT_EQ(d().MapWidth(), 100);
   EXPECT_EQ(d().MapHeight(), 120);
-  EXPECT_EQ(d().Cell(150, 150).BackTile, 3);
-  EXPECT_EQ(d().Cell(50, 50).BackTile, 0);
 }
 
-TEST_F(UndoTest, RestoresExactlyAfterManyInterleavedEdits) {
+TEST_F(UndoTest, RestoresExactlyAfterManyInterleavedEditsUndosAndRedos) {
   std::mt19937 rng(20261207);
-  std::vector<std::vector<TMapCell>> expected;  // whole copies, oldest first
+  std::vector<std::vector<TMapCell>> undo, redo;  // whole copies, oldest first
   auto anyCell = [&] { return static_cast<int>(rng() % kSide); };
-  for (int step = 0; step < 150; ++step) {
-    const auto action = rng() % 10;
-    if (action < 3) {
-      if (expected.size() == 10) expected.erase(expected.begin());
-      expected.push_back(WholeCopy(d()));
-      d().PushUndo();
-    } else if (action < 5) {
-      d().PopUndo();
-      if (!expected.empty()) {
-        ASSERT_EQ(WholeCopy(d()), expected.back()) << "step " << step;
-        expected.pop_back();
+  auto edit = [&] {
+    switch (rng() % 6) {
+      case 0: {
+        // A whole column rewritten, as a loader or a map shift does.
+        auto& column = d().WritableColumn(anyCell());
+        for (auto& c : column) c.MiddleTile = static_cast<std::uint16_t>(rng());
+        break;
       }
-    } else if (action < 6) {
-      // A whole column rewritten, as a loader or a map shift does.
-      auto& column = d().WritableColumn(anyCell());
-      for (auto& c : column) c.MiddleTile = static_cast<std::uint16_t>(rng());
-    } else if (action < 7) {
-      d().ClearMap();
-    } else {
-      for (int k = 0; k < 20; ++k) {
-        const int x = anyCell(), y = anyCell();
-        switch (rng() % 4) {
-          case 0:
-            d().SetBackTileBlock(x & ~1, y & ~1, static_cast<int>(rng() % 3000));
-            break;
-          case 1:
-            d().SetObject(x, y, static_cast<int>(rng() % (20 * 65535)));
-            break;
-          case 2:
-            d().SetMarks(x, y, static_cast<int>(rng() % 4));
-            break;
-          default:
-            d().SetCell(x, y, TMapCell{1, 2, 3, 4, 5, 6, 7, 8, 9});
-            break;
+      case 1:
+        d().ClearMap();
+        break;
+      default:
+        for (int k = 0; k < 20; ++k) {
+          const int x = anyCell(), y = anyCell();
+          switch (rng() % 4) {
+            case 0:
+              d().SetBackTileBlock(x & ~1, y & ~1, static_cast<int>(rng() % 3000));
+              break;
+            case 1:
+              d().SetObject(x, y, static_cast<int>(rng() % (20 * 65535)));
+              break;
+            case 2:
+              d().SetMarks(x, y, static_cast<int>(rng() % 4));
+              break;
+            default:
+              d().SetCell(x, y, TMapCell{1, 2, 3, 4, 5, 6, 7, 8, 9});
+              break;
+          }
         }
+    }
+  };
+  d().SetUndoLimit(10);
+  for (int step = 0; step < 100; ++step) {
+    const auto action = rng() % 10;
+    if (action < 5) {
+      auto before = WholeCopy(d());
+      d().PushUndo("edit");
+      const int edits = static_cast<int>(rng() % 3);
+      for (int e = 0; e < edits; ++e) edit();
+      d().CloseAction();
+      if (WholeCopy(d()) != before) {
+        if (undo.size() == 10) undo.erase(undo.begin());
+        undo.push_back(std::move(before));
+        redo.clear();
+      }
+    } else if (action < 8) {
+      auto now = WholeCopy(d());
+      d().PopUndo();
+      if (!undo.empty()) {
+        ASSERT_EQ(WholeCopy(d()), undo.back()) << "step " << step;
+        undo.pop_back();
+        redo.push_back(std::move(now));
+      }
+    } else {
+      auto now = WholeCopy(d());
+      d().Redo();
+      if (!redo.empty()) {
+        ASSERT_EQ(WholeCopy(d()), redo.back()) << "step " << step;
+        redo.pop_back();
+        undo.push_back(std::move(now));
       }
     }
-    ASSERT_EQ(d().UndoCount(), static_cast<int>(expected.size()));
+    ASSERT_EQ(d().UndoCount(), static_cast<int>(undo.size())) << "step " << step;
+    ASSERT_EQ(d().RedoCount(), static_cast<int>(redo.size())) << "step " << step;
   }
-  while (!expected.empty()) {
+  while (!undo.empty()) {
     d().PopUndo();
-    ASSERT_EQ(WholeCopy(d()), expected.back());
-    expected.pop_back();
+    ASSERT_EQ(WholeCopy(d()), undo.back());
+    undo.pop_back();
   }
 }
 
-TEST_F(UndoTest, TenSnapshotsWithOneEditEachStayFarBelowTwoMebibytes) {
+TEST_F(UndoTest, StepsKeepOnlyTheColumnsTheyChanged) {
   for (int i = 0; i < 10; ++i) {
     d().PushUndo();
     d().SetObject(i * 97, i * 31, i + 1);
+    d().CloseAction();
   }
   EXPECT_LE(d().UndoMemoryBytes(), 2u << 20);
   // Ten edited columns are all the history holds of cells of its own.
   EXPECT_GE(d().UndoMemoryBytes(), 10 * CellStorage::kColumnBytes);
 }
 
-TEST_F(UndoTest, PushingNeverNeedsMemory) {
+TEST_F(UndoTest, TheOldestStepsGoWhenTheirMemoryPassesTheBudget) {
+  // Room for three steps of two columns each and their column tables.
+  const std::size_t step = 2 * CellStorage::kColumnBytes + sizeof(CellStorage);
+  d().SetUndoMemoryBudget(3 * step + step / 2);
+  for (int i = 0; i < 6; ++i) {
+    d().PushUndo();
+    d().SetLight(2 * i, 0, 1);
+    d().SetLight(2 * i + 1, 0, 1);
+    d().CloseAction();
+  }
+  EXPECT_EQ(d().UndoCount(), 3);
+  EXPECT_LE(d().UndoMemoryBytes(), 3 * step + step / 2);
+  for (int i = 0; i < 3; ++i) d().PopUndo();
+  EXPECT_EQ(d().Cell(5, 0).Light, 1);  // the fourth step and older were let go
+  EXPECT_EQ(d().Cell(6, 0).Light, 0);
+}
+
+TEST_F(UndoTest, OpeningAnActionNeverNeedsMemory) {
   CellStorage::LimitColumnAllocations(0);
   for (int i = 0; i < 12; ++i) d().PushUndo();
-  EXPECT_EQ(d().UndoCount(), 10);
+  EXPECT_TRUE(d().ActionOpen());
+  EXPECT_FALSE(d().CloseAction());
 }
 
 TEST_F(UndoTest, OutOfMemoryGivesUpOldStatesButNeverTheEdit) {
-  d().SetLight(0, 0, 1);
-  d().PushUndo();
-  d().SetLight(0, 0, 2);
-  d().PushUndo();
-  d().SetLight(0, 0, 3);
-  d().PushUndo();
-  // Column 0 is shared with the newest state only; column 5 with all three.
+  Light(0, 1);
+  Light(0, 2);
+  Light(0, 3);
+  d().PopUndo();  // something to redo as well
+  // Column 0 is shared with the newest state only; column 5 with all of them.
   CellStorage::LimitColumnAllocations(0);
+  d().PushUndo();
   d().SetCell(5, 5, TMapCell{1, 2, 3, 4, 5, 6, 7, 8, 9});
   EXPECT_EQ(d().Cell(5, 5), (TMapCell{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_FALSE(d().CloseAction());  // even the open action's snapshot had to go
   EXPECT_EQ(d().UndoCount(), 0);
+  EXPECT_EQ(d().RedoCount(), 0);
 
   CellStorage::LimitColumnAllocations(-1);
-  d().PushUndo();
-  d().SetLight(0, 0, 4);
+  Light(0, 4);
   d().PushUndo();
   CellStorage::LimitColumnAllocations(0);
   d().ClearMap();
@@ -159,12 +279,12 @@ TEST_F(UndoTest, OutOfMemoryGivesUpOldStatesButNeverTheEdit) {
 }
 
 TEST_F(UndoTest, EditWithMemoryToSpareKeepsTheHistory) {
-  d().PushUndo();
-  d().SetLight(0, 0, 1);  // the oldest state now owns column 0 alone
+  Light(0, 1);  // the oldest state now owns column 0 alone
   d().PushUndo();
   // One allocation is left; the copy of column 7 for the edit may use it.
   CellStorage::LimitColumnAllocations(1);
   d().SetLight(7, 7, 2);
+  d().CloseAction();
   EXPECT_EQ(d().UndoCount(), 2);
   d().PopUndo();
   EXPECT_EQ(d().Cell(7, 7).Light, 0);

@@ -26,7 +26,9 @@ class ToolDispatchTest : public ::testing::Test {
   // The pixel of the middle of cell (x, y) at zoom 1.
   void PressCell(int x, int y, MouseButton button = MouseButton::Left,
                  MouseState held = {false, false, false, true}) {
+    // A click: the press and its release.
     dispatch_.Press(x * 48 + 20, y * 32 + 10, 100, button, held);
+    dispatch_.Release();
   }
   std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
   ToolState state_;
@@ -102,8 +104,8 @@ TEST_F(ToolDispatchTest, ObjectRowsTakeUndoAndReadTheSetOnEveryPress) {
   EXPECT_EQ(doc_->UndoCount(), 0);
   state_.ToolMode = ToolMode::DrawObjects;
   state_.LayerMode = LayerMode::Big;
-  PressCell(2, 2);  // nothing picked: the snapshot is still taken
-  EXPECT_EQ(doc_->UndoCount(), 1);
+  PressCell(2, 2);  // nothing picked: nothing changed, no step
+  EXPECT_EQ(doc_->UndoCount(), 0);
   state_.ObjectSelection = 4;
   PressCell(2, 2, MouseButton::Right);
   EXPECT_EQ(doc_->Cell(2, 2).ObjectImage, 0);
@@ -118,7 +120,8 @@ TEST_F(ToolDispatchTest, ObjectRowsTakeUndoAndReadTheSetOnEveryPress) {
   current = &set;
   PressCell(7, 6);
   EXPECT_EQ(doc_->Cell(7, 6).ObjectImage, 9);
-  EXPECT_EQ(doc_->UndoCount(), 4);
+  EXPECT_EQ(doc_->UndoCount(), 2);
+  EXPECT_EQ(doc_->UndoName(), "Draw Objects In Set  Tiles");
   EXPECT_EQ(feedback_.Modified, 4);
 }
 
@@ -137,8 +140,13 @@ TEST_F(ToolDispatchTest, EraserSetsModifiedOnlyWhenItClearedSomething) {
   dispatch_.MoveCell(5, 3, {false, false, false, true});
   EXPECT_EQ(doc_->Cell(5, 3).ObjectImage, 0);
   EXPECT_EQ(feedback_.Modified, 2);
-  EXPECT_EQ(doc_->UndoCount(), 0);
   EXPECT_EQ(feedback_.Events.back(), "hover 5,3");
+  dispatch_.Release();
+  EXPECT_EQ(doc_->UndoCount(), 2);  // the erasing click, then the erasing drag
+  EXPECT_EQ(doc_->UndoName(), "Erase");
+  doc_->PopUndo();
+  EXPECT_EQ(doc_->Cell(5, 3).ObjectImage, 2);
+  EXPECT_EQ(doc_->Cell(3, 3).ObjectImage, 0);
 }
 
 TEST_F(ToolDispatchTest, DragsShowTheRoundedBlockAndRepaintWithCtrl) {
@@ -151,7 +159,8 @@ TEST_F(ToolDispatchTest, DragsShowTheRoundedBlockAndRepaintWithCtrl) {
   EXPECT_EQ(doc_->UndoCount(), 0);
   dispatch_.Move(9 * 48, 9 * 32, 100, {false, false, true, true});
   dispatch_.Move(13 * 48, 9 * 32, 100, {false, false, true, true});
-  EXPECT_EQ(doc_->UndoCount(), 2);  // one snapshot per movement
+  dispatch_.Release();
+  EXPECT_EQ(doc_->UndoCount(), 1);  // the whole drag is one step
   EXPECT_EQ(doc_->GetBackTile(12, 8) / 50, 0);
   EXPECT_GE(doc_->GetBackTile(12, 8), 0);
 }
@@ -163,7 +172,8 @@ TEST_F(ToolDispatchTest, SingleTileDragsWithCtrlOrAltAndMarkBrushShowsNothing) {
   EXPECT_EQ(doc_->GetBackTile(4, 4), 3);
   dispatch_.Move(4 * 48, 4 * 32, 100, {false, true, false, true});  // Alt removes
   EXPECT_EQ(doc_->GetBackTile(4, 4), -1);
-  EXPECT_EQ(doc_->UndoCount(), 2);
+  dispatch_.Release();
+  EXPECT_EQ(doc_->UndoCount(), 0);  // placed and removed in one stroke: nothing to undo
 
   feedback_.Events.clear();
   state_.LayerMode = LayerMode::MarkBrush;
@@ -187,31 +197,67 @@ TEST_F(ToolDispatchTest, LightAndDoorRowsAskThroughTheDialogs) {
   EXPECT_EQ(doc_->Cell(6, 6).Light, 3);
   PressCell(7, 7, MouseButton::Left, {false, true, false, true});  // Alt on a cell without light
   EXPECT_EQ(questions_.Beeps, 1);
-  EXPECT_EQ(doc_->UndoCount(), 2);  // the row takes its snapshot all the same
+  EXPECT_EQ(doc_->UndoCount(), 1);  // the refused one changed nothing
   EXPECT_EQ(feedback_.Modified, 2);
   state_.ToolMode = ToolMode::UpdateDoors;
   questions_.DoorAnswers = {Questions::DoorTexts{false, "12", "1"}};
   PressCell(8, 8);
   EXPECT_EQ(doc_->Cell(8, 8).Door, 12);
-  EXPECT_EQ(doc_->UndoCount(), 3);
+  EXPECT_EQ(doc_->UndoCount(), 2);
+  EXPECT_EQ(doc_->UndoName(), "Update Doors");
 }
 
 TEST_F(ToolDispatchTest, MarkBrushAndFillRows) {
   state_.LayerMode = LayerMode::MarkBrush;
   PressCell(10, 10, MouseButton::Right, {true, false, false, false, true});
   EXPECT_NE(doc_->Cell(8, 12).ObjectImage & 0x8000, 0);
-  EXPECT_EQ(doc_->UndoCount(), 0);
+  EXPECT_EQ(doc_->UndoCount(), 1);
+  EXPECT_EQ(doc_->UndoName(), "Brush Marks");
   EXPECT_EQ(feedback_.Modified, 1);  // it changed cells, so the map counts as changed
   PressCell(10, 10, MouseButton::Right, {true, false, false, false, true});
   EXPECT_EQ(feedback_.Modified, 1);                                          // nothing new
   dispatch_.Move(20 * 48, 20 * 32, 100, {true, false, false, false, true});  // right drag
   EXPECT_NE(doc_->Cell(22, 22).ObjectImage & 0x8000, 0);
 
-  state_.LayerMode = LayerMode::MarkFill;  // a middle-button fill marks nothing but takes undo and Modified
+  state_.LayerMode = LayerMode::MarkFill;  // a middle-button fill marks nothing but sets Modified
   PressCell(40, 40, MouseButton::Middle, {false, false, false, false, false, true});
-  EXPECT_EQ(doc_->UndoCount(), 1);
+  EXPECT_EQ(doc_->UndoCount(), 2);  // the brush click and the brush drag
   EXPECT_EQ(feedback_.Modified, 3);
   EXPECT_EQ(doc_->Cell(40, 40).BackTile, 0);
+}
+
+TEST_F(ToolDispatchTest, ErasedHousesComeBackLastErasedFirst) {
+  state_.ToolMode = ToolMode::DrawObjects;
+  state_.LayerMode = LayerMode::Big;
+  state_.ObjectSelection = 30;  // house A
+  PressCell(10, 10);
+  state_.ObjectSelection = 31;  // house B
+  PressCell(20, 10);
+  state_.LayerMode = LayerMode::Eraser;
+  PressCell(10, 10);
+  PressCell(20, 10);
+  ASSERT_EQ(doc_->GetObject(10, 10), -1);
+  ASSERT_EQ(doc_->GetObject(20, 10), -1);
+  doc_->PopUndo();
+  EXPECT_EQ(doc_->GetObject(20, 10), 31);  // B, erased last
+  EXPECT_EQ(doc_->GetObject(10, 10), -1);
+  doc_->PopUndo();
+  EXPECT_EQ(doc_->GetObject(10, 10), 30);
+  EXPECT_EQ(doc_->GetObject(20, 10), 31);
+  doc_->PopUndo();
+  EXPECT_EQ(doc_->GetObject(20, 10), -1);  // then the placements, newest first
+  EXPECT_EQ(doc_->GetObject(10, 10), 30);
+}
+
+TEST_F(ToolDispatchTest, APressStartsANewStrokeEvenWithoutARelease) {
+  // A dialog may swallow the release: the next press must not join the last stroke.
+  state_.LayerMode = LayerMode::Small;
+  state_.CurrentTile = 2;
+  dispatch_.PressCell(0, 0, MouseButton::Left, {false, false, false, true});
+  dispatch_.PressCell(2, 0, MouseButton::Left, {false, false, false, true});
+  dispatch_.Release();
+  EXPECT_EQ(doc_->UndoCount(), 2);
+  EXPECT_EQ(doc_->UndoName(), "Draw Big Tiles");
 }
 
 TEST(ToolState, RefusesWhatTheCellsCannotStore) {

@@ -21,18 +21,6 @@ namespace hl {
 
 namespace {
 
-// The Tools menu's drawing tools in menu order: object name, caption, tool.
-constexpr struct {
-  const char* Name;
-  const char* Caption;
-  ToolMode Mode;
-} kToolItems[] = {{"DrawBigTile1", "Draw Big Tiles", ToolMode::DrawBigTiles},
-                  {"DrawObject1", "Draw Objects", ToolMode::DrawObjects},
-                  {"DrawObjectTileSet1", "Draw Objects In Set  Tiles", ToolMode::DrawObjectsInSet},
-                  {"DrawSmTile1", "Draw SM Tiles", ToolMode::DrawSmTiles},
-                  {"SetLightEffect1", "Set Light Effect", ToolMode::SetLightEffect},
-                  {"UpdateDoor1", "Update Doors", ToolMode::UpdateDoors}};
-
 // The toolbar's layer buttons in their order: object name, caption, layer.
 constexpr struct {
   const char* Name;
@@ -96,6 +84,10 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
       std::make_unique<ToolDispatch>(*doc_, tools_, *MainScroll, random_, feedback, *questions_);
   connect(MainScroll, &TMapView::MousePressed, this, &TFrmMain::MapPaintMouseDown);
   connect(MainScroll, &TMapView::MouseMoved, this, &TFrmMain::MapPaintMouseMove);
+  connect(MainScroll, &TMapView::MouseReleased, this, [this] {
+    dispatch_->Release();
+    UpdateEditMenu();
+  });
 
   // The tool windows, in the order of creation, all hidden until a command shows them.
   PickerHost& host = *this;
@@ -219,6 +211,22 @@ void TFrmMain::CreateMenus() {
   connect(Item(file, "Exit1", "Exit"), &QAction::triggered, this, &QWidget::close);
   findChild<QAction*>("New1")->setShortcut(QKeySequence("Ctrl+N"));
 
+  QMenu* edit = menuBar()->addMenu("Edit(&E)");
+  edit->setObjectName("Edit1");
+  // The keys are the main window's own (see eventFilter); the items only show them.
+  Undo1 = Item(edit, "Undo1", "Undo");
+  connect(Undo1, &QAction::triggered, this, [this] {
+    commands_->Undo();
+    UpdateEditMenu();
+  });
+  Redo1 = Item(edit, "Redo1", "Redo");
+  connect(Redo1, &QAction::triggered, this, [this] {
+    commands_->Redo();
+    UpdateEditMenu();
+  });
+  connect(edit, &QMenu::aboutToShow, this, &TFrmMain::UpdateEditMenu);
+  UpdateEditMenu();
+
   // Opening the Tools menu itself does nothing.
   QMenu* tools = menuBar()->addMenu("Tools(&T)");
   tools->setObjectName("Tools1");
@@ -292,6 +300,25 @@ void TFrmMain::CreateMenus() {
   QAction* normalSize = Item(options, "ObjectViewNormalSize1", "Objects View Nomal Size");
   normalSize->setCheckable(true);
   connect(normalSize, &QAction::triggered, this, [this](bool on) { FrmObj->SetNormalSize(on); });
+  QMenu* undoSteps = options->addMenu("Undo Steps");
+  undoSteps->setObjectName("UndoSteps1");
+  auto* stepChoices = new QActionGroup(this);
+  const int remembered = QSettings("Harbourlight", "harbourlight")
+                             .value("undoSteps", MapDocument::kDefaultUndo)
+                             .toInt();
+  doc_->SetUndoLimit(remembered);
+  for (const int steps : {10, 50, 100, 250, 500, 1000}) {
+    QAction* a = Item(undoSteps, ("UndoSteps" + std::to_string(steps)).c_str(),
+                      QString::number(steps));
+    a->setCheckable(true);
+    a->setChecked(steps == doc_->UndoLimit());
+    stepChoices->addAction(a);
+    connect(a, &QAction::triggered, this, [this, steps] {
+      doc_->SetUndoLimit(steps);
+      QSettings("Harbourlight", "harbourlight").setValue("undoSteps", steps);
+      UpdateEditMenu();
+    });
+  }
 
   QMenu* help = menuBar()->addMenu("Help(&H)");
   connect(Item(help, "Version", "Version(&A)"), &QAction::triggered, this, [this] {
@@ -405,11 +432,13 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
     if ((key->key() == Qt::Key_Z && mods == Qt::ControlModifier) ||
         (key->key() == Qt::Key_F11 && mods == Qt::ControlModifier)) {
       commands_->Undo();
+      UpdateEditMenu();
       return true;
     }
     if ((key->key() == Qt::Key_Y && mods == Qt::ControlModifier) ||
         (key->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier))) {
       commands_->Redo();
+      UpdateEditMenu();
       return true;
     }
     if (key->key() == Qt::Key_F5 && mods == Qt::NoModifier) {
@@ -485,6 +514,16 @@ void TFrmMain::SetCoordinateLabel(const std::string& text) {
 
 void TFrmMain::SetModified() {
   commands_->SetModified(true);
+}
+
+void TFrmMain::UpdateEditMenu() {
+  if (!Undo1) return;
+  // What the keys would take back or bring again, named as the user did it.
+  const std::string undo = doc_->UndoName(), redo = doc_->RedoName();
+  Undo1->setEnabled(doc_->UndoCount() > 0);
+  Undo1->setText(QString::fromStdString(undo.empty() ? "Undo" : "Undo " + undo) + "\tCtrl+Z");
+  Redo1->setEnabled(doc_->RedoCount() > 0);
+  Redo1->setText(QString::fromStdString(redo.empty() ? "Redo" : "Redo " + redo) + "\tCtrl+Y");
 }
 
 void TFrmMain::UpdateStatus() {

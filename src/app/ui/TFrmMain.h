@@ -104,6 +104,8 @@ class TFrmMain : public QMainWindow,
   void CreateToolBar();
   void ShowBackgroundTile1Click(QAction* item);
   void UpdateStatus();
+  // The Edit menu's items name the steps that Undo and Redo would take.
+  void UpdateEditMenu();
   void RememberRecent(const std::string& file);
   void RebuildRecentMenu();
 
@@ -128,6 +130,8 @@ class TFrmMain : public QMainWindow,
   QLabel* statusSize_ = nullptr;
   QLabel* statusZoom_ = nullptr;
   QLabel* statusCell_ = nullptr;
+  QAction* Undo1 = nullptr;
+  QAction* Redo1 = nullptr;
   QTimer* Timer1 = nullptr;
   QActionGroup* layerButtons_ = nullptr;
   QMenu* recentMenu_ = nullptr;

@@ -176,6 +176,10 @@ void TMapView::mousePressEvent(QMouseEvent* event) {
                     event->buttons(), event->modifiers());
 }
 
+void TMapView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->buttons() == Qt::NoButton) emit MouseReleased();
+}
+
 void TMapView::wheelEvent(QWheelEvent* event) {
   const int steps = event->angleDelta().y() / 120;
   if (event->modifiers() & Qt::ControlModifier) {

@@ -61,6 +61,8 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   void MousePressed(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
                     Qt::KeyboardModifiers modifiers);
   void MouseMoved(QPoint surfacePixel, Qt::MouseButtons held, Qt::KeyboardModifiers modifiers);
+  // The last button came up: a stroke ends.
+  void MouseReleased();
   // The cell under the mouse pointer, as it moves.
   void CellUnderMouse(int x, int y);
 
@@ -70,6 +72,7 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   void scrollContentsBy(int dx, int dy) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   // Shift turns the wheel sideways; Ctrl zooms in the buttons' steps around the pointer.
   void wheelEvent(QWheelEvent* event) override;
 
