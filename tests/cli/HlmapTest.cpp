@@ -69,6 +69,27 @@ TEST_F(HlmapTest, InfoFailsOnMapsThatDoNotLoad) {
   }
 }
 
+TEST_F(HlmapTest, ARefusedMapSaysWhyAndAShortOneIsReadWithAWarning) {
+  test::WriteFileBytes(dir_.File("bad.map"), std::vector<std::uint8_t>(30, 0));
+  const std::string why = "hlmap: cannot open '" + dir_.File("bad.map") +
+                          "': not a map file: the header is 30 bytes, not 52\n";
+  EXPECT_EQ(Hlmap({"info", dir_.File("bad.map")}).Err, why);
+  EXPECT_EQ(Hlmap({"save-as", dir_.File("bad.map"), dir_.File("out.map")}).Err, why);
+  EXPECT_EQ(Hlmap({"apply", dir_.File("bad.map"), dir_.File("out.map")}).Err, why);
+  EXPECT_FALSE(test::FileExists(dir_.File("out.map")));
+
+  const std::string path = SaveSample("short.map");
+  auto bytes = test::ReadFileBytes(path);
+  bytes.resize(kMapHeaderSize + 2 * 20 * sizeof(TMapCell));
+  test::WriteFileBytes(path, bytes);
+  const Result r = Hlmap({"info", path});
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_NE(r.Out.find("\"width\":30"), std::string::npos);
+  EXPECT_EQ(r.Err, "hlmap: '" + path +
+                       "' is shorter than its header says: 2 of 30 columns were read; the rest "
+                       "is empty\n");
+}
+
 TEST_F(HlmapTest, SaveAsWritesTheChosenFormatAndReportsLibrary7Leftovers) {
   const std::string in = SaveSample("in.map");
   auto doc = std::make_unique<MapDocument>();
