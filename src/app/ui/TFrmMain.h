@@ -104,6 +104,8 @@ class TFrmMain : public QMainWindow,
   void CreateToolBar();
   void ShowBackgroundTile1Click(QAction* item);
   void UpdateStatus();
+  // The caption, the map's name and the unsaved mark.
+  void UpdateTitle();
   void RememberRecent(const std::string& file);
   void RebuildRecentMenu();
 
