@@ -63,43 +63,52 @@ class EditScript::Answers : public Questions {
   explicit Answers(EditScript& script) : s_(script) {}
   Reply AskYesNoCancel(const std::string&) override { return Reply::No; }
   void Inform(const std::string&) override {}
+  bool AskYesNo(const std::string&) override { return false; }
   std::optional<std::string> OpenMapName() override { return std::nullopt; }
   std::vector<std::string> OpenMapNames() override { return {}; }
   std::optional<std::string> SaveMapName(const std::string&) override { return std::nullopt; }
-  std::optional<std::pair<std::string, std::string>> MapSizeTexts() override {
-    if (s_.pendingSizes_.empty()) return std::nullopt;
-    auto v = s_.pendingSizes_.front();
-    s_.pendingSizes_.pop_front();
-    return v;
+  std::optional<TextPair> MapSizeTexts(const OkCheck<TextPair>& check) override {
+    return Checked(s_.pendingSizes_, check, "the map size dialog");
   }
-  std::pair<std::string, std::string> ShiftTexts() override {
-    if (s_.pendingShifts_.empty()) return {};
-    auto v = s_.pendingShifts_.front();
-    s_.pendingShifts_.pop_front();
-    return v;
+  std::optional<TextPair> ShiftTexts(const OkCheck<TextPair>& check) override {
+    return Checked(s_.pendingShifts_, check, "the ScrollMap dialog");
   }
-  std::string LightText(const std::string& initial) override {
+  std::optional<std::string> LightText(const std::string&,
+                                       const OkCheck<std::string>& check) override {
     if (s_.lightAnswers_.empty()) {
       s_.missingAnswer_ = "the light dialog opened with no answer-light waiting";
-      return initial;
+      return std::nullopt;
     }
-    std::string text = s_.lightAnswers_.front().second;
-    s_.lightAnswers_.pop_front();
-    return text;
+    return Checked(s_.lightAnswers_, check, "the light dialog");
   }
-  std::optional<DoorTexts> DoorDialog(const DoorTexts&) override {
+  std::optional<DoorTexts> DoorDialog(const DoorTexts&, const OkCheck<DoorTexts>& check) override {
     if (s_.doorAnswers_.empty()) {
       s_.missingAnswer_ = "the door dialog opened with no answer-door waiting";
       return std::nullopt;
     }
-    auto answer = s_.doorAnswers_.front().second;
-    s_.doorAnswers_.pop_front();
-    return answer;
+    return Checked(s_.doorAnswers_, check, "the door dialog");
   }
   bool Progress(const std::string&, int, int) override { return true; }
   void Beep() override {}
 
  private:
+  // The next answer with the line that gave it (nothing: "cancel"), put to the dialog's Ok. A
+  // script cannot type again, so a refused answer closes the dialog and stops the script at
+  // that line, instead of the dialog asking for ever.
+  template <typename Texts>
+  std::optional<Texts> Checked(std::deque<std::pair<int, std::optional<Texts>>>& answers,
+                               const OkCheck<Texts>& check, const char* dialog) {
+    if (answers.empty()) return std::nullopt;
+    auto [line, answer] = std::move(answers.front());
+    answers.pop_front();
+    if (!answer) return std::nullopt;
+    if (std::string problem = check(*answer); !problem.empty()) {
+      s_.refused_ = ScriptError{line, std::string(dialog) + " refused the answer: " + problem};
+      return std::nullopt;
+    }
+    return answer;
+  }
+
   EditScript& s_;
 };
 
@@ -148,6 +157,7 @@ std::optional<ScriptError> EditScript::Run(std::istream& script) {
     if (first == std::string::npos || line[first] == '#') continue;
     line_ = lineNumber;
     if (auto error = RunLine(line)) return ScriptError{lineNumber, *error};
+    if (refused_) return refused_;
     if (missingAnswer_) return ScriptError{lineNumber, *missingAnswer_};
   }
   dispatch_->Release();
@@ -330,8 +340,12 @@ struct EditScript::Verbs {
   }
 
   static Result AnswerLight(EditScript& s, const Line& l) {
-    if (l.W.size() < 2) return "expected: answer-light TEXT";
-    s.lightAnswers_.emplace_back(s.line_, l.Text.substr(l.Text.find(l.W[1])));
+    if (l.W.size() < 2) return "expected: answer-light TEXT, or answer-light cancel";
+    if (l.Exactly(1) && l.W[1] == "cancel") {
+      s.lightAnswers_.emplace_back(s.line_, std::nullopt);
+    } else {
+      s.lightAnswers_.emplace_back(s.line_, l.Text.substr(l.Text.find(l.W[1])));
+    }
     return std::nullopt;
   }
   static Result AnswerDoor(EditScript& s, const Line& l) {
@@ -361,14 +375,14 @@ struct EditScript::Verbs {
   static Result Scroll(EditScript& s, const Line& l) {
     if (!l.Exactly(2)) return "expected: scroll DX DY";
     if (!s.TakeActions(1)) return kTooMuch;
-    s.pendingShifts_.emplace_back(l.W[1], l.W[2]);
+    s.pendingShifts_.emplace_back(s.line_, Questions::TextPair{l.W[1], l.W[2]});
     s.commands_->MapScroll1Click();
     return std::nullopt;
   }
   static Result Resize(EditScript& s, const Line& l) {
     if (!l.Exactly(2)) return "expected: resize W H";
     if (!s.TakeActions(1)) return kTooMuch;
-    s.pendingSizes_.emplace_back(l.W[1], l.W[2]);
+    s.pendingSizes_.emplace_back(s.line_, Questions::TextPair{l.W[1], l.W[2]});
     s.commands_->Resize1Click();
     return std::nullopt;
   }
@@ -408,7 +422,8 @@ const std::vector<EditScript::Verb>& EditScript::VerbTable() {
        "a press on every STEP-th cell of a rectangle", &V::Mouse<P::PressRect>},
       {"drag", "drag X Y [left] [right] [middle] [shift] [ctrl] [alt]", "a mouse move onto a cell",
        &V::Mouse<P::Drag>},
-      {"answer-light", "answer-light N", "what the next light dialog answers", &V::AnswerLight},
+      {"answer-light", "answer-light N | answer-light cancel", "what the next light dialog answers",
+       &V::AnswerLight},
       {"answer-door", "answer-door INDEX OFFSET [core] | answer-door cancel",
        "what the next door dialog answers", &V::AnswerDoor},
       {"move-object", "move-object IMAGE ROWS", "Cell Move: objects of IMAGE move ROWS down",

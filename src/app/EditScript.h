@@ -82,10 +82,10 @@ class EditScript {
   ToolState tools_;
   ToolRandom random_;
   int zoom_ = kStartZoom;
-  std::deque<std::pair<std::string, std::string>> pendingSizes_;
-  std::deque<std::pair<std::string, std::string>> pendingShifts_;
-  // Answers for the light and door dialogs, with the line that gave them.
-  std::deque<std::pair<int, std::string>> lightAnswers_;
+  // Answers for the dialogs, each with the line that gave it; nothing stands for "cancel".
+  std::deque<std::pair<int, std::optional<Questions::TextPair>>> pendingSizes_;
+  std::deque<std::pair<int, std::optional<Questions::TextPair>>> pendingShifts_;
+  std::deque<std::pair<int, std::optional<std::string>>> lightAnswers_;
   std::deque<std::pair<int, std::optional<Questions::DoorTexts>>> doorAnswers_;
   // The object-set window of a script: the file last loaded and the row picked in it.
   ObjectSetList sets_;
@@ -95,6 +95,8 @@ class EditScript {
   int line_ = 0;
   std::uint64_t actionsLeft_ = kDefaultActionLimit;
   std::optional<std::string> missingAnswer_;
+  // An answer a dialog's Ok refused, with the line that gave it: the script stops there.
+  std::optional<ScriptError> refused_;
   struct Hooks;
   std::unique_ptr<Hooks> hooks_;
   std::unique_ptr<Answers> answers_;

@@ -15,8 +15,38 @@ constexpr char kUseSegmentTool[] = "Use Segment Tool";
 constexpr char kSaveQuestion[] = "Would you like to save ?";
 constexpr char kConversionComplete[] = "Conversion is complete!";
 constexpr char kOverviewFile[] = "map.bmp";
+constexpr char kUntitledLabel[] = "Untitled.map";
 // Batches larger than this show progress and can be stopped between files.
 constexpr std::size_t kQuietBatch = 3;
+
+constexpr NumberField kWidthField{"X (the width)", 1, kMaxMapSide, std::nullopt};
+constexpr NumberField kHeightField{"Y (the height)", 1, kMaxMapSide, std::nullopt};
+// A shift by the whole area moves everything out of it, as any larger one would; an empty box
+// shifts nothing that way.
+constexpr NumberField kShiftXField{"Cords X", -kShiftArea, kShiftArea, 0};
+constexpr NumberField kShiftYField{"Cords Y", -kShiftArea, kShiftArea, 0};
+
+// The problems of both boxes of a two-box dialog, one a line; empty when both are fine.
+std::string PairProblem(const NumberField& first, const NumberField& second,
+                        const Questions::TextPair& texts) {
+  std::string problem = first.Problem(texts.first);
+  const std::string other = second.Problem(texts.second);
+  if (!problem.empty() && !other.empty()) problem += "\n";
+  return problem + other;
+}
+
+std::string SizeProblem(const Questions::TextPair& texts) {
+  return PairProblem(kWidthField, kHeightField, texts);
+}
+
+std::string ShiftProblem(const Questions::TextPair& texts) {
+  return PairProblem(kShiftXField, kShiftYField, texts);
+}
+
+// The name as the file dialog shows it, without its folder.
+std::string BareFileName(const std::string& path) {
+  return path.substr(DirectoryPart(path).size());
+}
 
 }  // namespace
 
@@ -66,29 +96,64 @@ void MainCommands::OpenNamed(const std::string& name) {
 bool MainCommands::RestoreRecovered(const std::string& copyPath,
                                     const std::string& originalName) {
   if (!QuerySave() || RefuseInSegmentMode()) return false;
-  if (!LoadMap(doc_, copyPath)) {
-    questions_.Inform("The recovered map could not be read.");
+  const LoadResult loaded = LoadMap(doc_, copyPath);
+  if (!loaded) {
+    questions_.Inform("The recovered map could not be read: " + loaded.Reason() + ".");
     return false;
   }
   mapFileName_ = originalName;
+  // The copy is not that file, whose content may be older or newer: replacing it is asked.
+  ownFile_.reset();
   modified_ = true;
-  window_.SetNameLabel(originalName.empty() ? std::string("Untitled.map")
+  window_.SetNameLabel(originalName.empty() ? std::string(kUntitledLabel)
                                             : FileNameOnly(originalName));
   window_.SizeView();
   window_.Repaint();
+  ReportWarning(loaded);
   return true;
 }
 
 void MainCommands::Load(const std::string& name) {
-  if (!LoadMap(doc_, name)) {
-    questions_.Inform("The map \"" + name + "\" could not be opened.");
+  const LoadResult loaded = LoadMap(doc_, name);
+  if (!loaded) {
+    questions_.Inform(loaded.Message());
     return;
   }
   mapFileName_ = name;
+  ownFile_ = RegularFileIdentity(name);
   modified_ = false;
   window_.SetNameLabel(FileNameOnly(name));
   window_.SizeView();
   window_.Repaint();
+  ReportWarning(loaded);
+}
+
+void MainCommands::ReportWarning(const LoadResult& loaded) {
+  if (!loaded.Warning().empty()) questions_.Inform(loaded.Warning());
+}
+
+void MainCommands::SetUntitled() {
+  mapFileName_.clear();
+  ownFile_.reset();
+  window_.SetNameLabel(kUntitledLabel);
+}
+
+std::optional<std::string> MainCommands::AskSaveName() {
+  std::string start = mapFileName_;
+  for (;;) {
+    std::optional<std::string> name = questions_.SaveMapName(start);
+    if (!name) return std::nullopt;
+    const std::optional<FileIdentity> existing = RegularFileIdentity(*name);
+    // In segment mode the map's name still belongs to the map opened before the segments, so
+    // its file is not this map's own.
+    const bool ownFile = !segmentMode_ && ownFile_ && existing == ownFile_;
+    if (!existing || ownFile ||
+        questions_.AskYesNo("\"" + BareFileName(*name) +
+                            "\" already exists.\nDo you want to replace it?")) {
+      return name;
+    }
+    start = *name;
+  }
 }
 
 bool MainCommands::SaveAs1Click() {
@@ -98,7 +163,7 @@ bool MainCommands::SaveAs1Click() {
     questions_.Inform(problem);
     return false;
   }
-  const auto name = questions_.SaveMapName(mapFileName_);
+  const auto name = AskSaveName();
   if (!name) return false;
   SaveMapReport report;
   if (const SaveResult saved = SaveMap(doc_, *name, mapBitCount_, &report); !saved) {
@@ -106,8 +171,10 @@ bool MainCommands::SaveAs1Click() {
     return false;
   }
   mapFileName_ = *name;
-  window_.SetNameLabel(FileNameOnly(*name));
+  // The save put a new file in the old one's place: this is the map's file from now on.
+  ownFile_ = RegularFileIdentity(*name);
   modified_ = false;
+  window_.SetNameLabel(FileNameOnly(*name));
   if (report.KeptInLibrary7 > 0) {
     questions_.Inform(std::to_string(report.KeptInLibrary7) +
                       " objects of library 7 cannot be moved to library 6 and were saved in "
@@ -122,14 +189,13 @@ void MainCommands::Save1Click() {
 }
 
 bool MainCommands::AskMapSize(int* width, int* height) {
-  const auto texts = questions_.MapSizeTexts();
+  const auto texts = questions_.MapSizeTexts(SizeProblem);
   if (!texts) return false;
-  auto side = [](const std::string& text) {
-    const int v = StrToIntDefault(text, 1);
-    return v < 0 ? 1 : std::min(v, kMaxMapSide);  // a typed 0 stays 0
-  };
-  *width = side(texts->first);
-  *height = side(texts->second);
+  const auto w = kWidthField.Read(texts->first), h = kHeightField.Read(texts->second);
+  // Only what the check took gets through; anything else counts as closed.
+  if (!w || !h) return false;
+  *width = *w;
+  *height = *h;
   return true;
 }
 
@@ -141,8 +207,7 @@ void MainCommands::New1Click() {
   doc_.SetMapSize(width, height);
   doc_.ClearMap();
   doc_.ClearRedo();
-  mapFileName_.clear();  // the new map is no longer that file
-  window_.SetNameLabel("Untitled.map");
+  SetUntitled();  // the new map is no longer that file
   window_.SizeView();
   window_.Repaint();
 }
@@ -159,9 +224,12 @@ void MainCommands::Resize1Click() {
 }
 
 void MainCommands::MapScroll1Click() {
+  const auto texts = questions_.ShiftTexts(ShiftProblem);
+  if (!texts) return;  // closed without Ok: nothing moves
+  const auto dx = kShiftXField.Read(texts->first), dy = kShiftYField.Read(texts->second);
+  if (!dx || !dy) return;
   doc_.PushUndo("Map Scroll");
-  const auto [x, y] = questions_.ShiftTexts();
-  ShiftMap(doc_, StrToIntDefault(x, 0), StrToIntDefault(y, 0));
+  ShiftMap(doc_, *dx, *dy);
   doc_.CloseAction();
   modified_ = true;
   window_.Repaint();
@@ -171,17 +239,20 @@ void MainCommands::OpenOldFormatFile1Click() {
   if (!QuerySave() || RefuseInSegmentMode()) return;
   const auto name = questions_.OpenMapName();
   if (!name) return;
-  if (!LoadMap(doc_, *name)) {
-    questions_.Inform("The map \"" + *name + "\" could not be opened.");
+  const LoadResult loaded = LoadMap(doc_, *name);
+  if (!loaded) {
+    questions_.Inform(loaded.Message());
     return;
   }
   mapFileName_ = *name;
+  ownFile_ = RegularFileIdentity(*name);
   window_.SetNameLabel(FileNameOnly(*name));
   window_.SizeView();
   ConvertOldCells(doc_);
   // The imported map differs from its file until it is saved in the current layout.
   modified_ = true;
   window_.Repaint();
+  ReportWarning(loaded);
 }
 
 void MainCommands::OldFromatBatchConvert1Click() {
@@ -240,11 +311,15 @@ void MainCommands::Redo() {
 }
 
 std::string MainCommands::NameLabelText() const {
-  const std::string unsaved = modified_ ? "Unsaved" : "";
-  if (segmentMode_) return unsaved + segments_.SegmentNames[0][0];
-  if (modified_) return unsaved + FileNameOnly(mapFileName_);
-  if (!mapFileName_.empty()) return FileNameOnly(mapFileName_);
+  const std::string name = segmentMode_ ? segments_.SegmentNames[0][0] : FileNameOnly(mapFileName_);
+  if (modified_) return name.empty() ? "Unsaved" : "Unsaved " + name;
+  if (segmentMode_ || !mapFileName_.empty()) return name;
   return "Unnamed";
+}
+
+std::string MainCommands::TitleName() const {
+  const std::string name = segmentMode_ ? segments_.SegmentNames[0][0] : BareFileName(mapFileName_);
+  return name.empty() ? "Untitled" : name;
 }
 
 }  // namespace hl

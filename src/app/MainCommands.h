@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "map/MapDocument.h"
 #include "segments/SegmentProject.h"
+#include "util/FileIdentity.h"
+#include "util/LoadResult.h"
 #include "util/Questions.h"
 #include "util/SaveResult.h"
 
@@ -32,6 +35,8 @@ class MainCommands {
 
   std::uint8_t MapBitCount() const { return mapBitCount_; }
   const std::string& MapFileName() const { return mapFileName_; }
+  // The map no longer belongs to a file: New, and the cells a cancelled segment window leaves.
+  void SetUntitled();
   bool Modified() const { return modified_; }
   void SetModified(bool modified) { modified_ = modified; }
   bool SegmentMode() const { return segmentMode_; }
@@ -51,7 +56,8 @@ class MainCommands {
   // and counts as modified, as none of its changes is saved anywhere else.
   bool RestoreRecovered(const std::string& copyPath, const std::string& originalName);
   void Save1Click();
-  // True when the map was saved.
+  // True when the map was saved. Replacing an existing file is asked about, unless it is the
+  // very file the map was opened from or last saved to (outside segment mode).
   bool SaveAs1Click();
   void New1Click();
   void Resize1Click();
@@ -64,19 +70,30 @@ class MainCommands {
   bool FormCloseQuery() { return QuerySave(); }
   // What the name label shows, refreshed every second.
   std::string NameLabelText() const;
+  // The map's name in the window title: its file name, the top-left segment in segment mode,
+  // "Untitled" without either.
+  std::string TitleName() const;
 
  private:
-  // The size dialog's numbers: unreadable text counts as 1, negatives become 1 and anything
-  // above the caption's 999 becomes 999. Nothing when the dialog was closed.
+  // The size dialog's numbers, each 1 to kMaxMapSide; its Ok refuses anything else. False
+  // when the dialog was closed.
   bool AskMapSize(int* width, int* height);
   bool RefuseInSegmentMode();
   void Load(const std::string& name);
+  // Shows what LoadMap had to say about a map it did read.
+  void ReportWarning(const LoadResult& loaded);
+  // The save dialog, and the question about replacing an existing file when it is due; No
+  // goes back to the dialog. Nothing when the dialog was cancelled.
+  std::optional<std::string> AskSaveName();
 
   MapDocument& doc_;
   Questions& questions_;
   MainWindowHooks& window_;
   std::uint8_t mapBitCount_;
   std::string mapFileName_;
+  // The file as it was when the map was opened from or saved to it; saving over that same
+  // file needs no question about replacing it.
+  std::optional<FileIdentity> ownFile_;
   bool modified_ = false;
   bool segmentMode_ = false;
   SegmentWindow segments_;

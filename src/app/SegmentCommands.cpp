@@ -147,6 +147,9 @@ bool SegmentCommands::SaveSegs() {
 
 void SegmentCommands::Cancel() {
   SetSegmentMode(false);
+  // The name still belongs to the map opened before the segments: keeping it would offer to
+  // save these cells over that map.
+  main_.SetUntitled();
 }
 
 bool SegmentCommands::Move(int dCol, int dRow) {

@@ -57,7 +57,7 @@ class SegmentCommands {
   bool EditWindow();
   // "Save Segs".
   bool SaveSegs();
-  // "Cancel": the loaded cells stay as an ordinary map.
+  // "Cancel": the loaded cells stay as an ordinary, untitled map.
   void Cancel();
   // "L", "U", "D", "R": one segment over when there is room, then Edit either way. Nothing
   // outside segment mode.

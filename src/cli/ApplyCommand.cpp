@@ -36,8 +36,10 @@ int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
       return UsageError(err, "new:WxH takes sizes 1 to " + std::to_string(kMaxMapSide), kSynopsis);
     }
     doc->SetMapSize(w, h);
-  } else if (!LoadMap(*doc, source)) {
-    return Failure(err, "cannot load map '" + source + "'");
+  } else if (const LoadResult read = LoadMap(*doc, source); !read) {
+    return Failure(err, read.Message());
+  } else if (!read.Warning().empty()) {
+    err << "hlmap: " << read.Warning() << "\n";
   }
 
   std::uint32_t seed = std::random_device{}();

@@ -15,7 +15,9 @@ int RunInfo(const Invocation& inv, std::ostream& out, std::ostream& err) {
   const std::string& path = inv.Positional[0];
   auto doc = std::make_unique<MapDocument>();
   TMapHeader header;
-  if (!LoadMap(*doc, path, &header)) return Failure(err, "cannot load map '" + path + "'");
+  const LoadResult read = LoadMap(*doc, path, &header);
+  if (!read) return Failure(err, read.Message());
+  if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
   out << MapInfoJson(header, *doc) << "\n";
   return 0;
 }
@@ -30,7 +32,9 @@ int RunSaveAs(const Invocation& inv, std::ostream&, std::ostream& err) {
   const std::string& in = inv.Positional[0];
   const std::string& outPath = inv.Positional[1];
   auto doc = std::make_unique<MapDocument>();
-  if (!LoadMap(*doc, in, nullptr)) return Failure(err, "cannot load map '" + in + "'");
+  const LoadResult read = LoadMap(*doc, in, nullptr);
+  if (!read) return Failure(err, read.Message());
+  if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
   SaveMapReport report;
   if (const SaveResult saved = SaveMap(*doc, outPath, BitCountOf(inv), &report); !saved) {
     return Failure(err, saved.Message());

@@ -52,7 +52,9 @@ int RunSegStore(const Invocation& inv, std::ostream&, std::ostream& err) {
   if (const int code = OpenWindow(inv, err, window)) return code;
   auto doc = std::make_unique<MapDocument>();
   const std::string& in = inv.Positional[3];
-  if (!LoadMap(*doc, in, nullptr)) return Failure(err, "cannot load map '" + in + "'");
+  const LoadResult read = LoadMap(*doc, in, nullptr);
+  if (!read) return Failure(err, read.Message());
+  if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
   if (const SaveResult saved = window.SaveSegments(*doc); !saved) {
     return Failure(err, saved.Message());
   }

@@ -39,10 +39,12 @@ struct Loaded {
 
 std::unique_ptr<Loaded> LoadMapAndLibraries(const Invocation& inv, std::ostream& err, int* code) {
   auto loaded = std::make_unique<Loaded>();
-  if (!LoadMap(*loaded->Doc, inv.Positional[0])) {
-    *code = Failure(err, "cannot load map '" + inv.Positional[0] + "'");
+  const LoadResult read = LoadMap(*loaded->Doc, inv.Positional[0]);
+  if (!read) {
+    *code = Failure(err, read.Message());
     return nullptr;
   }
+  if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
   loaded->Libraries.Open(FormatOf(inv), inv.Value("--libs"));
   return loaded;
 }

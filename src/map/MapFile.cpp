@@ -1,6 +1,7 @@
 #include "map/MapFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -37,6 +38,15 @@ bool FitsStorage(int width, int height) {
 }
 
 constexpr char kOutOfMemory[] = "out of memory";
+
+// A read that failed on the way, in the system's words.
+std::string ReadFailure() {
+  const int error = errno;
+  std::string words = error != 0 ? std::strerror(error) : "the file could not be read";
+  if (!words.empty())
+    words[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(words[0])));
+  return "reading failed: " + words;
+}
 
 }  // namespace
 
@@ -83,26 +93,40 @@ TMapHeader DecodeMapHeader(const std::array<std::uint8_t, kMapHeaderSize>& bytes
   return h;
 }
 
-bool LoadMap(MapDocument& doc, const std::string& fileName, TMapHeader* header) {
+LoadResult LoadMap(MapDocument& doc, const std::string& fileName, TMapHeader* header) {
   FileReader file;
-  if (!file.Open(fileName)) return false;
+  if (!file.Open(fileName)) return FileReadFailure(fileName);
+  auto refuse = [&](const std::string& reason) { return LoadResult::CannotRead(fileName, reason); };
 
   std::array<std::uint8_t, kMapHeaderSize> headerBytes{};
-  if (file.Read(headerBytes) != headerBytes.size() || file.Failed()) return false;
+  const std::size_t headerRead = file.Read(headerBytes);
+  if (file.Failed()) return refuse(ReadFailure());
+  if (headerRead == 0) return refuse("not a map file: the file is empty");
+  if (headerRead != headerBytes.size()) {
+    return refuse("not a map file: the header is " + std::to_string(headerRead) + " bytes, not " +
+                  std::to_string(kMapHeaderSize));
+  }
   const TMapHeader h = DecodeMapHeader(headerBytes);
   const int width = h.Width;
   const int height = h.Height;
-  if (width == 0 || height == 0 || !FitsStorage(width, height)) return false;
+  const std::string size = std::to_string(width) + " x " + std::to_string(height) + " cells";
+  if (width == 0 || height == 0) return refuse("not a map file: its header says " + size);
+  if (!FitsStorage(width, height)) {
+    const std::string side = std::to_string(CellStorage::kSide);
+    return refuse(size + " is larger than the " + side + " x " + side + " the editor holds");
+  }
 
   // The cells are read into a storage of their own and only handed to the document once
   // the read has gone through, so a failing file cannot leave a half-loaded map behind.
+  std::size_t columnsRead = 0;
   try {
     CellStorage cells{CellStorage::ForOverwrite{}};
     std::vector<std::span<std::uint8_t>> pieces;
     pieces.reserve(static_cast<std::size_t>(width));
     for (int x = 0; x < width; ++x) pieces.push_back(ColumnBytes(cells.MutableColumn(x), height));
     std::size_t got = file.ReadScatter(pieces);
-    if (file.Failed()) return false;
+    if (file.Failed()) return refuse(ReadFailure());
+    columnsRead = got / pieces[0].size();
     // Whatever the file did not supply is empty: the rows below the map, the columns right
     // of it, and the cells a short file leaves out.
     for (int x = 0; x < CellStorage::kSide; ++x) {
@@ -115,10 +139,17 @@ bool LoadMap(MapDocument& doc, const std::string& fileName, TMapHeader* header) 
     }
     doc.ReplaceCells(std::move(cells), width, height);
   } catch (const std::bad_alloc&) {
-    return false;
+    return refuse(kOutOfMemory);
   }
   if (header) *header = h;
-  return true;
+  if (columnsRead < static_cast<std::size_t>(width)) {
+    // Saving such a map writes the empty cells over the damaged file: the user must know
+    // before choosing to.
+    return LoadResult::ReadWithWarning(
+        "'" + fileName + "' is shorter than its header says: " + std::to_string(columnsRead) +
+        " of " + std::to_string(width) + " columns were read; the rest is empty");
+  }
+  return {};
 }
 
 int RemapLibrary7(MapDocument& doc) {

@@ -7,6 +7,7 @@
 
 #include "map/LibraryFormat.h"
 #include "map/MapDocument.h"
+#include "util/LoadResult.h"
 #include "util/SaveResult.h"
 
 namespace hl {
@@ -32,9 +33,10 @@ TMapHeader DecodeMapHeader(const std::array<std::uint8_t, kMapHeaderSize>& bytes
 
 // Reads a map file into the document. A file that cannot be used (missing, unreadable,
 // shorter than the header, zero or more than kStorageSide columns or rows, or failing while read)
-// leaves the document exactly as it was. A file shorter than its header promises loads with
-// the missing cells empty. On success the undo history is empty.
-bool LoadMap(MapDocument& doc, const std::string& fileName, TMapHeader* header = nullptr);
+// leaves the document exactly as it was, and the result says why. A file shorter than its
+// header promises loads with the missing cells empty and a warning that says how much was read.
+// On success the undo history is empty.
+LoadResult LoadMap(MapDocument& doc, const std::string& fileName, TMapHeader* header = nullptr);
 
 struct SaveMapReport {
   // Cells of object library 7 whose image number cannot be expressed in library 6; they are

@@ -44,6 +44,12 @@ inline constexpr std::uint16_t kNumberBits = 0x7FFF;
 // The largest image number a 15-bit field + 1 can hold; 16-bit MiddleTile holds one more bit.
 inline constexpr int kMaxFieldImage = kNumberBits - 1;
 inline constexpr int kMaxMiddleImage = 0xFFFF - 1;
+// Light and DoorOffset are bytes. Door keeps the door number in bits 0-6 and the core flag in
+// bit 7, which the door dialog shows as a check box of its own.
+inline constexpr int kMaxLight = 0xFF;
+inline constexpr int kMaxDoorOffset = 0xFF;
+inline constexpr int kMaxDoorIndex = 0x7F;
+inline constexpr int kDoorCoreFlag = 0x80;
 
 // ---- Tile groups and special images ------------------------------------------------------
 // "Tiles" comes in groups of 50 big tiles (one ground each), "SmTiles" in groups of 60.

@@ -7,24 +7,51 @@
 
 namespace hl {
 
-int AttributeTools::AskLight(int value) {
-  return StrToIntDefault(questions_.LightText(std::to_string(value)), 0);
+namespace {
+
+constexpr NumberField kLightField{"The light value", 0, kMaxLight, std::nullopt};
+constexpr NumberField kDoorIndexField{"The door index", 0, kMaxDoorIndex, std::nullopt};
+constexpr NumberField kDoorOffsetField{"The door offset", 0, kMaxDoorOffset, std::nullopt};
+
+std::string LightProblem(const std::string& text) {
+  return kLightField.Problem(text);
+}
+
+std::string DoorProblem(const Questions::DoorTexts& texts) {
+  std::string index = kDoorIndexField.Problem(texts.Index);
+  const std::string offset = kDoorOffsetField.Problem(texts.Offset);
+  if (!index.empty() && !offset.empty()) index += "\n";
+  return index + offset;
+}
+
+}  // namespace
+
+std::optional<int> AttributeTools::AskLight(int value) {
+  const auto text = questions_.LightText(std::to_string(value), LightProblem);
+  if (!text) return std::nullopt;
+  // The dialog let only what the check took through; anything else counts as cancelled.
+  return kLightField.Read(*text);
 }
 
 bool AttributeTools::AskDoor(int& door, int& offset) {
-  const auto answer =
-      questions_.DoorDialog({door >= 128, std::to_string(door & 0x7F), std::to_string(offset)});
+  const auto answer = questions_.DoorDialog(
+      {(door & kDoorCoreFlag) != 0, std::to_string(door & kMaxDoorIndex), std::to_string(offset)},
+      DoorProblem);
   if (!answer) return false;
-  door = StrToIntDefault(answer->Index, 0);
-  if (answer->Door) door |= 0x80;
-  offset = StrToIntDefault(answer->Offset, 0);
+  const auto index = kDoorIndexField.Read(answer->Index);
+  const auto newOffset = kDoorOffsetField.Read(answer->Offset);
+  if (!index || !newOffset) return false;
+  door = *index | (answer->Door ? kDoorCoreFlag : 0);
+  offset = *newOffset;
   return true;
 }
 
 void AttributeTools::EditCellLight(int x, int y) {
   int offset = 0, door = 0, light = 0;
   if (!doc_.GetLightAndDoor(x, y, offset, door, light)) return;
-  doc_.SetLight(x, y, AskLight(light));
+  const std::optional<int> typed = AskLight(light);
+  if (!typed) return;
+  doc_.SetLight(x, y, *typed);
   redraw_.RedrawCells(x - 1, y - 1, 1, 1);
 }
 

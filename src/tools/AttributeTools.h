@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "map/MapDocument.h"
 #include "tools/RedrawSink.h"
 #include "tools/ToolDispatch.h"
@@ -16,12 +18,14 @@ class AttributeTools {
   AttributeTools(MapDocument& doc, RedrawSink& redraw, Questions& questions)
       : doc_(doc), redraw_(redraw), questions_(questions) {}
 
-  // The light dialog: the number in its box however it closes (7 and 300 are taken as typed,
-  // stored as a byte).
-  int AskLight(int value);
-  // The door dialog: true and the new values only after "Ok".
+  // The light dialog: the number its Ok took, 0 to 255 (the label's 0..4 is the usual range,
+  // not a limit); nothing after Cancel. Other texts are refused while the dialog stays open.
+  std::optional<int> AskLight(int value);
+  // The door dialog: true and the new values only after "Ok", which takes an index of 0 to 127
+  // (the core flag is the check box) and an offset of 0 to 255 and refuses anything else.
   bool AskDoor(int& door, int& offset);
 
+  // Cancelling the light dialog leaves the cell as it was.
   void EditCellLight(int x, int y);
   // Only cells that already have light; others beep.
   void EditExistingLight(int x, int y);

@@ -22,6 +22,14 @@ int ToolDispatch::CellY(long long py, int zoom) {
   return static_cast<int>(TruncDiv(kZoomDenominator * py, 1LL * kCellHeight * zoom));
 }
 
+std::optional<std::pair<int, int>> ToolDispatch::MapCellAt(long long px, long long py, int zoom,
+                                                           int mapWidth, int mapHeight) {
+  if (px < 0 || py < 0) return std::nullopt;
+  const int x = CellX(px, zoom), y = CellY(py, zoom);
+  if (x >= mapWidth || y >= mapHeight) return std::nullopt;
+  return std::pair{x, y};
+}
+
 void ToolDispatch::Press(long long px, long long py, int zoom, MouseButton button,
                          const MouseState& held) {
   PressCell(CellX(px, zoom), CellY(py, zoom), button, held);

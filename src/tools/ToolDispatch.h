@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "map/MapDocument.h"
 #include "objects/ObjectSets.h"
@@ -52,6 +54,10 @@ class ToolDispatch {
   // The cell under a surface pixel: Trunc(X / 48 / Zoom), Trunc(Y / 32 / Zoom).
   static int CellX(long long px, int zoom);
   static int CellY(long long py, int zoom);
+  // The cell a press at this surface pixel works on, when it lies on a map of this size;
+  // nothing off the map (Trunc would take a pixel just left of or above the map to cell 0).
+  static std::optional<std::pair<int, int>> MapCellAt(long long px, long long py, int zoom,
+                                                      int mapWidth, int mapHeight);
 
   // A press starts a stroke, the moves with a button held continue it, and the release ends
   // it: whatever the stroke changed is one undo step, named after the tool.

@@ -6,11 +6,11 @@
 
 namespace hl {
 
-int StrToIntDefault(std::string_view text, int defaultValue) {
-  if (text.empty()) return defaultValue;
+std::optional<int> ParseInt(std::string_view text) {
+  if (text.empty()) return std::nullopt;
   const char first = text.front();
   const bool isDigit = first >= '0' && first <= '9';
-  if (!isDigit && first != '+' && first != '-') return defaultValue;
+  if (!isDigit && first != '+' && first != '-') return std::nullopt;
 
   std::string_view digits = text;
   bool negative = false;
@@ -18,19 +18,62 @@ int StrToIntDefault(std::string_view text, int defaultValue) {
     negative = first == '-';
     digits.remove_prefix(1);
   }
-  if (digits.empty()) return defaultValue;
+  if (digits.empty()) return std::nullopt;
   // from_chars would accept a second sign after ours; only digits may follow.
-  if (digits.front() < '0' || digits.front() > '9') return defaultValue;
+  if (digits.front() < '0' || digits.front() > '9') return std::nullopt;
 
   std::uint64_t magnitude = 0;
   auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
-  if (ec != std::errc() || end != digits.data() + digits.size()) return defaultValue;
+  if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
 
   const std::uint64_t limit =
       negative ? std::uint64_t{1} << 31 : std::uint64_t{std::numeric_limits<int>::max()};
-  if (magnitude > limit) return defaultValue;
+  if (magnitude > limit) return std::nullopt;
   if (negative) return static_cast<int>(-static_cast<std::int64_t>(magnitude));
   return static_cast<int>(magnitude);
+}
+
+int StrToIntDefault(std::string_view text, int defaultValue) {
+  return ParseInt(text).value_or(defaultValue);
+}
+
+namespace {
+
+std::string_view TrimSpaces(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Enough of a typed text to recognise it in a message; a pasted page is not repeated whole.
+constexpr std::size_t kQuotedTextLimit = 24;
+
+}  // namespace
+
+std::optional<int> NumberField::Read(std::string_view text) const {
+  const std::string_view typed = TrimSpaces(text);
+  if (typed.empty()) return WhenEmpty;
+  const std::optional<int> value = ParseInt(typed);
+  if (!value || *value < Min || *value > Max) return std::nullopt;
+  return value;
+}
+
+std::string NumberField::Problem(std::string_view text) const {
+  if (Read(text)) return {};
+  std::string message = std::string(Name) + " must be a whole number from " + std::to_string(Min) +
+                        " to " + std::to_string(Max);
+  const std::string_view typed = TrimSpaces(text);
+  if (typed.empty()) return message + ".";
+  message += ", not \"";
+  if (typed.size() > kQuotedTextLimit) {
+    // Cut between characters, not inside one of several UTF-8 bytes.
+    std::size_t cut = kQuotedTextLimit;
+    while (cut > 0 && (static_cast<unsigned char>(typed[cut]) & 0xC0) == 0x80) --cut;
+    message += std::string(typed.substr(0, cut)) + "...";
+  } else {
+    message += std::string(typed);
+  }
+  return message + "\".";
 }
 
 bool IsPathSeparator(char c) {

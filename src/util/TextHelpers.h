@@ -1,13 +1,34 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace hl {
 
-// The number reader behind every dialog field: anything that is not a whole signed decimal
-// 32-bit integer, starting with a digit or a sign, gives Default.
+// A whole signed decimal 32-bit integer, starting with a digit or a sign and nothing after its
+// digits; nothing for any other text.
+std::optional<int> ParseInt(std::string_view text);
+
+// The same with a fallback: anything that is not such a number gives Default.
 int StrToIntDefault(std::string_view text, int defaultValue);
+
+// A box of a dialog that takes a whole number within Min..Max, and the message that refuses
+// anything else. What is typed is what is stored: no wrapping into a byte, no junk read as 0.
+struct NumberField {
+  // As the message names the box: "The light value", "X (the width)".
+  std::string_view Name;
+  int Min = 0;
+  int Max = 0;
+  // The number an empty box stands for; without one, an empty box is refused too.
+  std::optional<int> WhenEmpty;
+
+  // The number in `text` (spaces around it ignored), or nothing when the box cannot take it.
+  std::optional<int> Read(std::string_view text) const;
+  // Empty when Read takes `text`; otherwise "NAME must be a whole number from MIN to MAX, not
+  // "TEXT"." (long texts cut short).
+  std::string Problem(std::string_view text) const;
+};
 
 // True for the characters that end a directory part: '/', '\' and ':' (names stored by the
 // game use the last two, names from this platform the first).

@@ -201,6 +201,50 @@ TEST_F(EditScriptTest, DialogsAreAnsweredByTheScript) {
   EXPECT_EQ(Run("answer-door 1\n")->Line, 1);
 }
 
+TEST_F(EditScriptTest, ARefusedAnswerStopsTheScriptAtItsLine) {
+  struct Case {
+    std::string Script;
+    int Line;
+    std::string Message;
+  };
+  const std::string light = "The light value must be a whole number from 0 to 255";
+  for (const Case& k :
+       {Case{"tool 5\nanswer-light -1\npress 3 3\npress 4 4\n", 2,
+             "the light dialog refused the answer: " + light + ", not \"-1\"."},
+        Case{"tool 5\nanswer-light abc\npress 3 3\n", 2,
+             "the light dialog refused the answer: " + light + ", not \"abc\"."},
+        Case{"tool 6\nanswer-door 128 0\npress 3 3\n", 2,
+             "the door dialog refused the answer: The door index must be a whole number from "
+             "0 to 127, not \"128\"."},
+        Case{"tool 6\nanswer-door 5 100000\npress 3 3\n", 2,
+             "the door dialog refused the answer: The door offset must be a whole number from "
+             "0 to 255, not \"100000\"."},
+        Case{"layer 1\nresize 0 10\nundo\n", 2,
+             "the map size dialog refused the answer: X (the width) must be a whole number from "
+             "1 to 999, not \"0\"."},
+        Case{"resize 50 abc\n", 1,
+             "the map size dialog refused the answer: Y (the height) must be a whole number "
+             "from 1 to 999, not \"abc\"."},
+        Case{"scroll abc 0\n", 1,
+             "the ScrollMap dialog refused the answer: Cords X must be a whole number from "
+             "-1000 to 1000, not \"abc\"."}}) {
+    doc_ = std::make_unique<MapDocument>();
+    const auto error = Run(k.Script);
+    ASSERT_TRUE(error.has_value()) << k.Script;
+    EXPECT_EQ(error->Line, k.Line) << k.Script;
+    EXPECT_EQ(error->Message, k.Message);
+    // Nothing the refused answer would have done was done.
+    EXPECT_EQ(doc_->Cell(3, 3), TMapCell{}) << k.Script;
+    EXPECT_EQ(doc_->MapWidth(), 200) << k.Script;
+  }
+  // A cancelled light dialog changes nothing and the script goes on.
+  doc_->SetLight(3, 3, 2);
+  ASSERT_EQ(Run("tool 5\nanswer-light cancel\npress 3 3\nanswer-light 4\npress 5 5\n"),
+            std::nullopt);
+  EXPECT_EQ(doc_->Cell(3, 3).Light, 2);
+  EXPECT_EQ(doc_->Cell(5, 5).Light, 4);
+}
+
 TEST_F(EditScriptTest, BulkObjectMoves) {
   doc_->SetCell(2, 2, TMapCell{0, 0, 5, 0, 0, 0, 0, 1, 0});
   doc_->SetCell(6, 6, TMapCell{0, 0, 1, 0, 0, 0, 0, 0, 0});

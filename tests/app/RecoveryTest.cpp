@@ -221,7 +221,8 @@ TEST_F(RecoveryTest, ACopyThatFailsToRestoreIsReportedDeletedAndTheNextOffered) 
   EXPECT_TRUE(OfferRecoveredMaps(store, e.Commands, *e.Doc, e.Q, 0));
   ASSERT_EQ(e.Q.Asked.size(), 3u);  // the damaged copy, why it failed, the good one
   EXPECT_NE(e.Q.Asked[0].find("bad.map"), std::string::npos);
-  EXPECT_EQ(e.Q.Messages, std::vector<std::string>{"The recovered map could not be read."});
+  EXPECT_EQ(e.Q.Messages, std::vector<std::string>{"The recovered map could not be read: not a "
+                                                   "map file: the header is 3 bytes, not 52."});
   EXPECT_NE(e.Q.Asked[2].find("good.map"), std::string::npos);
   EXPECT_TRUE(SameCells(*e.Doc, *Painted(4)));
   EXPECT_TRUE(OrphanIds(folder_).empty());

@@ -279,6 +279,7 @@ TEST_F(SafeSaveTest, AFailedMapSaveKeepsTheMapModifiedAndSaysSo) {
                            std::uint64_t{400}, std::uint64_t{52 + 9 * 7 * 12 - 1}}) {
     c.SetModified(true);
     q.SaveNames = {d.File("m.map")};
+    q.YesNoReplies = {true};  // replace the file that is there
     q.Messages.clear();
     {
       test::PlantedFault fault({WriteFault::At::Byte, at});
@@ -290,11 +291,13 @@ TEST_F(SafeSaveTest, AFailedMapSaveKeepsTheMapModifiedAndSaysSo) {
     // The question on leaving is asked again and a failing save stops the leaving.
     q.Replies = {Questions::Reply::Yes};
     q.SaveNames = {d.File("m.map")};
+    q.YesNoReplies = {true};
     test::PlantedFault fault({WriteFault::At::Rename, 0});
     EXPECT_FALSE(c.FormCloseQuery());
     EXPECT_TRUE(c.Modified());
   }
   q.SaveNames = {d.File("m.map")};
+  q.YesNoReplies = {true};
   EXPECT_TRUE(c.SaveAs1Click());
   EXPECT_FALSE(c.Modified());
 }
@@ -311,6 +314,7 @@ TEST_F(SafeSaveTest, AMapSaveThatCannotBeMadeDurableStaysUnsaved) {
     WriteFileBytes(d.File("m.map"), old);
     c.SetModified(true);
     q.SaveNames = {d.File("m.map")};
+    q.YesNoReplies = {true};  // replace the file that is there
     q.Messages.clear();
     {
       test::PlantedFault fault({WriteFault::At::Sync, at});
@@ -329,6 +333,7 @@ TEST_F(SafeSaveTest, AMapSaveThatCannotBeMadeDurableStaysUnsaved) {
   // writes the same bytes and clears the mark.
   WriteFileBytes(d.File("m.map"), old);
   q.SaveNames = {d.File("m.map")};
+  q.YesNoReplies = {true};
   EXPECT_TRUE(c.SaveAs1Click());
   EXPECT_FALSE(c.Modified());
   EXPECT_NE(leftInPlace, old);

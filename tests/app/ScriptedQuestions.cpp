@@ -12,6 +12,21 @@ T Next(std::deque<T>& queue, D fallback) {
 }
 }  // namespace
 
+template <typename Texts>
+std::optional<Texts> ScriptedQuestions::Typed(std::deque<std::optional<Texts>>& answers,
+                                              const OkCheck<Texts>& check) {
+  while (!answers.empty()) {
+    std::optional<Texts> answer = std::move(answers.front());
+    answers.pop_front();
+    if (!answer) return std::nullopt;
+    const std::string problem = check(*answer);
+    if (problem.empty()) return answer;
+    Asked.push_back(problem);
+    Refusals.push_back(problem);
+  }
+  return std::nullopt;
+}
+
 Questions::Reply ScriptedQuestions::AskYesNoCancel(const std::string& text) {
   Asked.push_back(text);
   return Next(Replies, Reply::Cancel);
@@ -20,6 +35,11 @@ Questions::Reply ScriptedQuestions::AskYesNoCancel(const std::string& text) {
 void ScriptedQuestions::Inform(const std::string& text) {
   Asked.push_back(text);
   Messages.push_back(text);
+}
+
+bool ScriptedQuestions::AskYesNo(const std::string& text) {
+  Asked.push_back(text);
+  return Next(YesNoReplies, false);
 }
 
 std::optional<std::string> ScriptedQuestions::OpenMapName() {
@@ -38,26 +58,28 @@ std::optional<std::string> ScriptedQuestions::SaveMapName(const std::string& cur
   return Next(SaveNames, std::optional<std::string>());
 }
 
-std::optional<std::pair<std::string, std::string>> ScriptedQuestions::MapSizeTexts() {
+std::optional<Questions::TextPair> ScriptedQuestions::MapSizeTexts(const OkCheck<TextPair>& check) {
   Asked.push_back("Map Size (999 x 999)");
-  return Next(SizeTexts, std::optional<std::pair<std::string, std::string>>());
+  return Typed(SizeTexts, check);
 }
 
-std::pair<std::string, std::string> ScriptedQuestions::ShiftTexts() {
+std::optional<Questions::TextPair> ScriptedQuestions::ShiftTexts(const OkCheck<TextPair>& check) {
   Asked.push_back("ScrollMap");
-  return Next(Shifts, std::pair<std::string, std::string>());
+  return Typed(Shifts, check);
 }
 
-std::string ScriptedQuestions::LightText(const std::string& initial) {
+std::optional<std::string> ScriptedQuestions::LightText(const std::string& initial,
+                                                        const OkCheck<std::string>& check) {
   Asked.push_back("Light");
   LightShown.push_back(initial);
-  return Next(LightTexts, initial);
+  return Typed(LightTexts, check);
 }
 
-std::optional<Questions::DoorTexts> ScriptedQuestions::DoorDialog(const DoorTexts& initial) {
+std::optional<Questions::DoorTexts> ScriptedQuestions::DoorDialog(const DoorTexts& initial,
+                                                                  const OkCheck<DoorTexts>& check) {
   Asked.push_back("FrmDoorDlg");
   DoorShown.push_back(initial);
-  return Next(DoorAnswers, std::optional<DoorTexts>());
+  return Typed(DoorAnswers, check);
 }
 
 bool ScriptedQuestions::Progress(const std::string&, int, int) {

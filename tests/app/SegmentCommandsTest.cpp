@@ -52,7 +52,8 @@ TEST_F(SegmentCommandsTest, EditLoadsTheWindowAtTheOrigin) {
   EXPECT_EQ(Shown(2, 1), 22);
   EXPECT_EQ(c_.NameLabelText(), "A100100");
   c_.SetModified(true);
-  EXPECT_EQ(c_.NameLabelText(), "UnsavedA100100");
+  EXPECT_EQ(c_.NameLabelText(), "Unsaved A100100");
+  EXPECT_EQ(c_.TitleName(), "A100100");
   EXPECT_GE(window_.SizeViews, 1);
 }
 
@@ -186,6 +187,35 @@ TEST_F(SegmentCommandsTest, AProjectFileThatCannotBeWrittenSaysWhy) {
   EXPECT_FALSE(test::FileExists(dir_.File("w.mp")));
 }
 
+TEST_F(SegmentCommandsTest, AfterCancelTheCellsAreAnUntitledMap) {
+  // A map opened before the segments: its name must not stay on the segment cells.
+  auto before = std::make_unique<MapDocument>();
+  before->SetMapSize(50, 50);
+  before->SetLight(0, 0, 99);
+  ASSERT_TRUE(SaveMap(*before, dir_.File("town.map"), kBitCountData));
+  q_.OpenNames = {dir_.File("town.map")};
+  c_.Open1Click();
+  ASSERT_EQ(c_.MapFileName(), dir_.File("town.map"));
+  Project(3, 3);
+  ASSERT_TRUE(s_.EditWindow());
+  c_.SetModified(true);
+  s_.Cancel();
+  EXPECT_EQ(c_.MapFileName(), "");
+  EXPECT_EQ(window_.Label, "Untitled.map");
+  EXPECT_EQ(c_.NameLabelText(), "Unsaved");
+  EXPECT_EQ(c_.TitleName(), "Untitled");
+  // Save As starts untitled and asks before it would replace the old map with segment cells.
+  q_.SaveNames = {dir_.File("town.map")};
+  EXPECT_FALSE(c_.SaveAs1Click());  // No, then the dialog is cancelled
+  ASSERT_EQ(q_.SaveStartedAt.size(), 2u);
+  EXPECT_EQ(q_.SaveStartedAt[0], "");
+  ASSERT_GE(q_.Asked.size(), 2u);
+  EXPECT_EQ(q_.Asked[q_.Asked.size() - 2],
+            "\"town.map\" already exists.\nDo you want to replace it?");
+  ASSERT_TRUE(LoadMap(*before, dir_.File("town.map")));
+  EXPECT_EQ(before->Cell(0, 0).Light, 99);
+}
+
 TEST_F(SegmentCommandsTest, TwoColumnsLeaveTheThirdEmptyAndCancelKeepsTheCells) {
   Project(2, 3);
   ASSERT_TRUE(s_.EditWindow());
@@ -197,6 +227,7 @@ TEST_F(SegmentCommandsTest, TwoColumnsLeaveTheThirdEmptyAndCancelKeepsTheCells) 
   s_.Cancel();
   EXPECT_FALSE(c_.SegmentMode());
   EXPECT_EQ(Shown(1, 2), 13);
+  EXPECT_EQ(c_.MapFileName(), "");
   s_.ClearSegment();
   EXPECT_EQ(Shown(1, 2), 0);
   EXPECT_EQ(doc_->MapWidth(), 120);

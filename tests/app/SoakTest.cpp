@@ -106,7 +106,7 @@ TEST(Soak, RandomSessionUndoesReloadsAndMovesSegmentsExactly) {
     const int undoBefore = doc->UndoCount();
 
     if (what < 10) {
-      questions.Shifts = {{std::to_string(pick(21) - 10), std::to_string(pick(21) - 10)}};
+      questions.Shifts = {std::pair{std::to_string(pick(21) - 10), std::to_string(pick(21) - 10)}};
       commands.MapScroll1Click();
       ++scrolls;
     } else if (what < 16 && !commands.SegmentMode()) {

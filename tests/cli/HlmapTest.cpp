@@ -69,6 +69,27 @@ TEST_F(HlmapTest, InfoFailsOnMapsThatDoNotLoad) {
   }
 }
 
+TEST_F(HlmapTest, ARefusedMapSaysWhyAndAShortOneIsReadWithAWarning) {
+  test::WriteFileBytes(dir_.File("bad.map"), std::vector<std::uint8_t>(30, 0));
+  const std::string why = "hlmap: cannot open '" + dir_.File("bad.map") +
+                          "': not a map file: the header is 30 bytes, not 52\n";
+  EXPECT_EQ(Hlmap({"info", dir_.File("bad.map")}).Err, why);
+  EXPECT_EQ(Hlmap({"save-as", dir_.File("bad.map"), dir_.File("out.map")}).Err, why);
+  EXPECT_EQ(Hlmap({"apply", dir_.File("bad.map"), dir_.File("out.map")}).Err, why);
+  EXPECT_FALSE(test::FileExists(dir_.File("out.map")));
+
+  const std::string path = SaveSample("short.map");
+  auto bytes = test::ReadFileBytes(path);
+  bytes.resize(kMapHeaderSize + 2 * 20 * sizeof(TMapCell));
+  test::WriteFileBytes(path, bytes);
+  const Result r = Hlmap({"info", path});
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_NE(r.Out.find("\"width\":30"), std::string::npos);
+  EXPECT_EQ(r.Err, "hlmap: '" + path +
+                       "' is shorter than its header says: 2 of 30 columns were read; the rest "
+                       "is empty\n");
+}
+
 TEST_F(HlmapTest, SaveAsWritesTheChosenFormatAndReportsLibrary7Leftovers) {
   const std::string in = SaveSample("in.map");
   auto doc = std::make_unique<MapDocument>();
@@ -112,6 +133,7 @@ TEST_F(HlmapTest, SaveFailuresGiveTheReasonTheEditorGives) {
   for (const std::string& out : {dir_.File("no/such/out.map"), dir_.File("locked.map")}) {
     q.Messages.clear();
     q.SaveNames = {out};
+    q.YesNoReplies = {true};  // replace the file that is there
     EXPECT_FALSE(editor.SaveAs1Click());
     ASSERT_EQ(q.Messages.size(), 1u) << out;
     EXPECT_EQ(q.Messages[0].rfind("cannot write '" + out + "': ", 0), 0u) << q.Messages[0];
@@ -120,18 +142,15 @@ TEST_F(HlmapTest, SaveFailuresGiveTheReasonTheEditorGives) {
     EXPECT_EQ(r.Err, "hlmap: " + q.Messages[0] + "\n");
   }
 
-  // A map without rows: the editor refuses before its dialog, where no file is chosen yet;
-  // hlmap names the file it was given, with the same reason.
-  q.Messages.clear();
-  doc->SetMapSize(30, 0);
-  EXPECT_FALSE(editor.SaveAs1Click());
-  ASSERT_EQ(q.Messages.size(), 1u);
+  // A map without rows: the size dialog refuses to make one, in the editor and in a script.
   const std::string script = dir_.File("shrink.txt");
   test::WriteFileBytes(script, {'r', 'e', 's', 'i', 'z', 'e', ' ', '3', '0', ' ', '0', '\n'});
   const std::string out = dir_.File("out.map");
   const Result r = Hlmap({"apply", in, out, "--script", script});
-  EXPECT_EQ(r.Code, 1);
-  EXPECT_EQ(r.Err, "hlmap: cannot write '" + out + "': " + q.Messages[0] + "\n");
+  EXPECT_NE(r.Code, 0);
+  EXPECT_EQ(r.Err,
+            "hlmap: line 1: the map size dialog refused the answer: Y (the height) must "
+            "be a whole number from 1 to 999, not \"0\".\n");
   EXPECT_FALSE(test::FileExists(out));
 }
 

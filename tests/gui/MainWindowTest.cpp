@@ -6,14 +6,16 @@
 #include <QMouseEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 #include <memory>
 
 #include "TempDir.h"
-#include "app/ui/Dialogs.h"
 #include "app/ScriptedQuestions.h"
+#include "app/ui/Dialogs.h"
 #include "app/ui/TFrmMain.h"
 #include "images/TFirImages.h"
 #include "images/TWilImages.h"
@@ -49,14 +51,14 @@ class MainWindowTest : public ::testing::Test {
 
 TEST_F(MainWindowTest, CaptionsAndLibrariesFollowTheChosenFormat) {
   auto data = Make(16);
-  EXPECT_EQ(data->windowTitle(), "Harbourlight 16bit Map Editor (True Color Map)");
+  EXPECT_EQ(data->windowTitle(), "Harbourlight 16bit Map Editor (True Color Map) - Untitled[*]");
   EXPECT_NE(dynamic_cast<TFirImages*>(&data->Libraries().Tiles()), nullptr);
   EXPECT_EQ(data->Libraries().Tiles().ImageCount, 10);
   EXPECT_EQ(data->Libraries().ObjectSlotLibrary(19).FileName, dir_.File("Objects20.Data"));
   EXPECT_EQ(&data->Libraries().GetObjectLibrary(20 * 65535 + 3),
             &data->Libraries().ObjectSlotLibrary(0));
   auto wil = Make(0);
-  EXPECT_EQ(wil->windowTitle(), "Harbourlight 16bit Map Editor (Grand Map)");
+  EXPECT_EQ(wil->windowTitle(), "Harbourlight 16bit Map Editor (Grand Map) - Untitled[*]");
   EXPECT_EQ(wil->Libraries().ObjectSlotLibrary(1).FileName, dir_.File("Objects2.wil"));
   EXPECT_NE(dynamic_cast<TWilImages*>(&wil->Libraries().SmTiles()), nullptr);
 }
@@ -81,7 +83,7 @@ TEST_F(MainWindowTest, StartUpState) {
   EXPECT_EQ(w->findChild<QAction*>("ZoomIn")->text(), "Out");
   const QStringList menus = MenuCaptions(*w);
   for (const char* caption :
-       {"File(F)", "  New", "  Resize", "  Open(&O)", "  Open Old Format", "  Save", "  SaveAs",
+       {"File(&F)", "  New", "  Resize", "  Open(&O)", "  Open Old Format", "  Save", "  SaveAs",
         "  Old Format Batch Convert", "  Save To bmp", "  Exit", "Tools(&T)", "  Map Scroll",
         "View(&V)", "  Show Background Tiles", "  Middle Transparent", "Help(&H)",
         "  Version(&A)"}) {
@@ -235,6 +237,10 @@ void WhenDialogShows(Answer answer) {
   });
 }
 
+std::string NoCheck(const Questions::TextPair&) {
+  return {};
+}
+
 TEST_F(MainWindowTest, RealDialogsDrivenThroughTheQuestions) {
   QWidget parent;
   QtQuestions questions(&parent);
@@ -243,27 +249,45 @@ TEST_F(MainWindowTest, RealDialogsDrivenThroughTheQuestions) {
     d->findChild<QLineEdit*>("EdHeight")->setText("-5");
     d->findChild<QPushButton*>("BtnOk")->click();
   });
-  EXPECT_EQ(questions.MapSizeTexts(), (std::pair<std::string, std::string>{"5000", "-5"}));
+  EXPECT_EQ(questions.MapSizeTexts(NoCheck), (Questions::TextPair{"5000", "-5"}));
   WhenDialogShows([](QWidget* d) { d->findChild<QPushButton*>("BtnClose")->click(); });
-  EXPECT_EQ(questions.MapSizeTexts(), std::nullopt);
+  EXPECT_EQ(questions.MapSizeTexts(NoCheck), std::nullopt);
   WhenDialogShows([](QWidget* d) {
     d->findChild<QLineEdit*>("EdX")->setText("3");
-    static_cast<QDialog*>(d)->reject();  // closed with its close box: the numbers still count
+    static_cast<QDialog*>(d)->reject();  // closed with its close box: nothing is taken
   });
-  EXPECT_EQ(questions.ShiftTexts(), (std::pair<std::string, std::string>{"3", ""}));
+  EXPECT_EQ(questions.ShiftTexts(NoCheck), std::nullopt);
+  WhenDialogShows([](QWidget* d) {
+    d->findChild<QLineEdit*>("EdX")->setText("3");
+    d->findChild<QPushButton*>("BtnOk")->click();
+  });
+  EXPECT_EQ(questions.ShiftTexts(NoCheck), (Questions::TextPair{"3", ""}));
+  auto anyLight = [](const std::string&) { return std::string(); };
   WhenDialogShows([](QWidget* d) {
     auto* edit = d->findChild<QLineEdit*>("Edit1");
     EXPECT_TRUE(edit->hasSelectedText());  // typing replaces the number at once
     edit->setText("3");
-    static_cast<QDialog*>(d)->reject();  // the close box: the number still counts
+    d->findChild<QPushButton*>("BitBtn1")->click();
   });
-  EXPECT_EQ(questions.LightText("0"), "3");
+  EXPECT_EQ(questions.LightText("0", anyLight), "3");
+  for (const bool closeBox : {false, true}) {
+    WhenDialogShows([closeBox](QWidget* d) {
+      d->findChild<QLineEdit*>("Edit1")->setText("3");
+      if (closeBox) {
+        static_cast<QDialog*>(d)->reject();
+      } else {
+        d->findChild<QPushButton*>("BtnCancel")->click();
+      }
+    });
+    EXPECT_EQ(questions.LightText("0", anyLight), std::nullopt) << closeBox;
+  }
+  auto anyDoor = [](const Questions::DoorTexts&) { return std::string(); };
   WhenDialogShows([](QWidget* d) {
     EXPECT_TRUE(d->findChild<QCheckBox*>("CkDoor")->isChecked());
     EXPECT_EQ(d->findChild<QLineEdit*>("EdIndex")->text(), "5");
     static_cast<QDialog*>(d)->reject();
   });
-  EXPECT_EQ(questions.DoorDialog({true, "5", "0"}), std::nullopt);
+  EXPECT_EQ(questions.DoorDialog({true, "5", "0"}, anyDoor), std::nullopt);
   WhenDialogShows([](QWidget* d) {
     auto* box = qobject_cast<QMessageBox*>(d);
     ASSERT_NE(box, nullptr);
@@ -271,6 +295,93 @@ TEST_F(MainWindowTest, RealDialogsDrivenThroughTheQuestions) {
     box->button(QMessageBox::No)->click();
   });
   EXPECT_EQ(questions.AskYesNoCancel("Would you like to save ?"), Questions::Reply::No);
+  for (const auto& [button, answer] :
+       {std::pair{QMessageBox::Yes, true}, std::pair{QMessageBox::No, false}}) {
+    WhenDialogShows(
+        [button](QWidget* d) { qobject_cast<QMessageBox*>(d)->button(button)->click(); });
+    EXPECT_EQ(questions.AskYesNo("Replace?"), answer);
+  }
+}
+
+// Ok with junk typed: the rule's message shows over the dialog, which stays open with the
+// text as typed; what is typed next is taken.
+TEST_F(MainWindowTest, ARefusedSizeKeepsTheDialogOpen) {
+  TFrmMain w(16, dir_.Path());  // the real dialogs
+  bool openBehindTheMessage = false;
+  QString typedWhileRefused;
+  QString message;
+  WhenDialogShows([&](QWidget* d) {
+    d->findChild<QLineEdit*>("EdWidth")->setText("abc");
+    WhenDialogShows([&, d](QWidget* box) {
+      message = qobject_cast<QMessageBox*>(box)->text();
+      openBehindTheMessage = d->isVisible();
+      typedWhileRefused = d->findChild<QLineEdit*>("EdWidth")->text();
+      qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+      QTimer::singleShot(0, [d] {
+        d->findChild<QLineEdit*>("EdWidth")->setText("30");
+        d->findChild<QPushButton*>("BtnOk")->click();
+      });
+    });
+    d->findChild<QPushButton*>("BtnOk")->click();
+  });
+  w.findChild<QAction*>("New1")->trigger();
+  EXPECT_EQ(message, "X (the width) must be a whole number from 1 to 999, not \"abc\".");
+  EXPECT_TRUE(openBehindTheMessage);
+  EXPECT_EQ(typedWhileRefused, "abc");
+  EXPECT_EQ(w.Document().MapWidth(), 30);
+  EXPECT_EQ(w.Document().MapHeight(), 20);
+}
+
+TEST_F(MainWindowTest, TitleShowsTheMapsFileAndTheUnsavedMark) {
+  auto w = Make(16);
+  EXPECT_FALSE(w->isWindowModified());
+  w->Commands().SetModified(true);
+  w->Timer1Timer();
+  EXPECT_TRUE(w->isWindowModified());
+  EXPECT_EQ(w->findChild<QLabel*>("LbMapName")->text(), "Unsaved");
+
+  // Saved under a name with Qt's own placeholder in it: shown as it is.
+  const std::string file = dir_.File("odd[*]name.map");
+  q_.SaveNames = {file};
+  ASSERT_TRUE(w->Commands().SaveAs1Click());
+  EXPECT_FALSE(w->isWindowModified());
+  EXPECT_EQ(w->windowTitle(),
+            "Harbourlight 16bit Map Editor (True Color Map) - odd[*][*]name.map[*]");
+  const QString shown = "Harbourlight 16bit Map Editor (True Color Map) - odd[*]name.map";
+  EXPECT_EQ(w->windowHandle()->title(), shown);
+  w->findChild<QAction*>("SpeedButton1")->trigger();  // "Big"
+  w->MapView()->SetZoom(100);
+  QTest::mouseClick(w->MapView()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+  EXPECT_TRUE(w->isWindowModified());  // at once, not at the next tick
+  EXPECT_EQ(w->windowHandle()->title(), shown + "*");
+}
+
+TEST_F(MainWindowTest, FileMenuHasItsMnemonic) {
+  auto w = Make(16);
+  auto* file = w->findChild<QMenu*>("File1");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->title(), "File(&F)");
+  EXPECT_EQ(file->menuAction()->text(), "File(&F)");
+}
+
+TEST_F(MainWindowTest, TheStatusCellShowsOnlyCellsOfTheMap) {
+  auto w = Make(16);
+  w->Document().SetMapSize(10, 10);
+  w->MapView()->SetZoom(100);
+  w->MapView()->SizeView();
+  auto* cell = w->statusBar()->findChild<QLabel*>("StatusCell");
+  ASSERT_NE(cell, nullptr);
+  QWidget* surface = w->MapView()->viewport();
+  // Not where other tests left the pointer: a move to the same place is no move.
+  QTest::mouseMove(surface, QPoint(5 * 48 + 11, 6 * 32 + 7));
+  EXPECT_EQ(cell->text(), "Cell 5, 6");
+  QTest::mouseMove(surface, QPoint(10 * 48 + 3, 2 * 32));  // right of the 10 x 10 map
+  EXPECT_EQ(cell->text(), "");
+  QTest::mouseMove(surface, QPoint(9 * 48 + 47, 9 * 32 + 31));
+  EXPECT_EQ(cell->text(), "Cell 9, 9");
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(surface, &leave);
+  EXPECT_EQ(cell->text(), "");
 }
 
 }  // namespace

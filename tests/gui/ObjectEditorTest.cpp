@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -64,7 +66,7 @@ TEST_F(ObjectEditorTest, PressesFollowTheModes) {
     EXPECT_EQ(q_.Beeps, 2);
     Press(2, 2);
     editor_->BLight->setChecked(true);
-    editor_->SeLight->setValue(300);
+    editor_->SeLight->setValue(300);  // more than a cell holds: the box stops at 255
     Press(4, 4);
     editor_->BDoorCore->setChecked(true);
     Press(4, 4);
@@ -80,11 +82,34 @@ TEST_F(ObjectEditorTest, PressesFollowTheModes) {
   EXPECT_EQ(cells[0].ObjIndex, 1);
   EXPECT_EQ(cells[0].Marks, 2);
   EXPECT_EQ(cells[1].TileIndex, 2);
-  EXPECT_EQ(cells[2].Light, 44);
+  EXPECT_EQ(cells[2].Light, 255);
   EXPECT_EQ(cells[2].Door, 128);
   for (const TSetCell& c : cells) {
     EXPECT_EQ(c.AniFrame, 2);
     EXPECT_EQ(c.Alpha, 1);
+  }
+}
+
+TEST_F(ObjectEditorTest, SpinBoxesHoldWhatTheCellFieldsHold) {
+  const struct {
+    QSpinBox* Box;
+    int Max;
+  } boxes[] = {{editor_->SeLight, 255}, {editor_->SeDoor, 127}, {editor_->SeDoorOffset, 255}};
+  for (const auto& [box, max] : boxes) {
+    EXPECT_EQ(box->minimum(), 0) << box->objectName().toStdString();
+    EXPECT_EQ(box->maximum(), max) << box->objectName().toStdString();
+    // Typing past the end is not taken either.
+    QLineEdit* text = box->findChild<QLineEdit*>();
+    ASSERT_NE(text, nullptr);
+    box->setValue(1);
+    text->selectAll();
+    QTest::keyClicks(box, QString::number(max + 1));
+    box->interpretText();
+    EXPECT_LE(box->value(), max) << box->objectName().toStdString();
+    text->selectAll();
+    QTest::keyClicks(box, "-1");
+    box->interpretText();
+    EXPECT_GE(box->value(), 0) << box->objectName().toStdString();
   }
 }
 

@@ -143,9 +143,25 @@ TEST_F(MapFileTest, RefusedFilesLeaveTheDocumentUntouched) {
   WriteFileBytes(dir_.File("empty.map"), {});
   std::filesystem::create_directory(dir_.File("folder.map"));
 
-  for (const char* name : {"zero-width.map", "zero-height.map", "too-wide.map", "too-high.map",
-                           "huge.map", "short.map", "empty.map", "folder.map", "missing.map"}) {
-    EXPECT_FALSE(LoadMap(d(), dir_.File(name))) << name;
+  const struct {
+    const char* Name;
+    const char* Reason;
+  } refused[] = {
+      {"zero-width.map", "not a map file: its header says 0 x 50 cells"},
+      {"zero-height.map", "not a map file: its header says 50 x 0 cells"},
+      {"too-wide.map", "1012 x 10 cells is larger than the 1011 x 1011 the editor holds"},
+      {"too-high.map", "10 x 1012 cells is larger than the 1011 x 1011 the editor holds"},
+      {"huge.map", "65535 x 65535 cells is larger than the 1011 x 1011 the editor holds"},
+      {"short.map", "not a map file: the header is 51 bytes, not 52"},
+      {"empty.map", "not a map file: the file is empty"},
+      {"folder.map", "it is a folder"},
+      {"missing.map", "the file does not exist"}};
+  for (const auto& [name, reason] : refused) {
+    const LoadResult read = LoadMap(d(), dir_.File(name));
+    EXPECT_FALSE(read) << name;
+    EXPECT_EQ(read.Message(), "cannot open '" + dir_.File(name) + "': " + reason);
+    EXPECT_EQ(read.Reason(), reason);
+    EXPECT_EQ(read.Warning(), "");
     EXPECT_EQ(d().MapWidth(), 77) << name;
     EXPECT_EQ(d().MapHeight(), 66) << name;
     EXPECT_EQ(d().UndoCount(), 1) << name;
@@ -173,19 +189,36 @@ TEST_F(MapFileTest, ShortBodyLoadsWithTheMissingCellsEmpty) {
   // Header only: the header's size with every cell empty.
   WriteFileBytes(dir_.File("h.map"), MapBytes(40, 30, 0));
   d().SetCell(3, 3, TMapCell{1, 0, 0, 0, 0, 0, 0, 0, 0});
-  ASSERT_TRUE(LoadMap(d(), dir_.File("h.map")));
+  const LoadResult headerOnly = LoadMap(d(), dir_.File("h.map"));
+  ASSERT_TRUE(headerOnly);
+  EXPECT_EQ(headerOnly.Message(), "");
+  EXPECT_EQ(headerOnly.Warning(), "'" + dir_.File("h.map") +
+                                      "' is shorter than its header says: 0 of 40 columns were "
+                                      "read; the rest is empty");
   EXPECT_EQ(d().MapWidth(), 40);
   EXPECT_EQ(d().MapHeight(), 30);
   EXPECT_EQ(d().Cell(3, 3), TMapCell{});
 
   // Cut in the middle of column 1, row 2, byte 5.
   WriteFileBytes(dir_.File("cut.map"), MapBytes(4, 3, (3 + 2) * 12 + 5, 0xAB));
-  ASSERT_TRUE(LoadMap(d(), dir_.File("cut.map")));
+  const LoadResult cut = LoadMap(d(), dir_.File("cut.map"));
+  ASSERT_TRUE(cut);
+  EXPECT_NE(cut.Warning().find(": 1 of 4 columns were read;"), std::string::npos);
   EXPECT_EQ(d().Cell(1, 1).BackTile, 0xABAB);
   const auto* partial = reinterpret_cast<const std::uint8_t*>(&d().Cell(1, 2));
   for (int i = 0; i < 12; ++i) EXPECT_EQ(partial[i], i < 5 ? 0xAB : 0) << i;
   EXPECT_EQ(d().Cell(2, 0), TMapCell{});
   EXPECT_EQ(d().Cell(1, 3), TMapCell{});
+
+  // Complete, or longer than the header says (the tail a longer old file keeps): no warning.
+  WriteFileBytes(dir_.File("full.map"), MapBytes(4, 3, 4 * 3 * 12));
+  EXPECT_EQ(LoadMap(d(), dir_.File("full.map")).Warning(), "");
+  WriteFileBytes(dir_.File("long.map"), MapBytes(4, 3, 4 * 3 * 12 + 500));
+  EXPECT_EQ(LoadMap(d(), dir_.File("long.map")).Warning(), "");
+  // One byte short: the last column is not whole.
+  WriteFileBytes(dir_.File("byte.map"), MapBytes(4, 3, 4 * 3 * 12 - 1));
+  EXPECT_NE(LoadMap(d(), dir_.File("byte.map")).Warning().find(": 3 of 4 columns were read;"),
+            std::string::npos);
 }
 
 TEST_F(MapFileTest, Library7MovesToLibrary6KeepingTheMark) {

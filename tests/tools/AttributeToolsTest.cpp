@@ -22,18 +22,40 @@ class AttributeToolsTest : public ::testing::Test {
   AttributeTools tools_{*doc_, redraw_, q_};
 };
 
-TEST_F(AttributeToolsTest, LightTakesWhateverNumberIsTyped) {
-  q_.LightTexts = {"7", "abc", "300"};
-  tools_.EditCellLight(2, 2);
-  EXPECT_EQ(doc_->Cell(2, 2).Light, 7);
-  tools_.EditCellLight(2, 2);
-  EXPECT_EQ(doc_->Cell(2, 2).Light, 0);
-  tools_.EditCellLight(2, 2);
-  EXPECT_EQ(doc_->Cell(2, 2).Light, 44);
-  EXPECT_EQ(q_.LightShown, (std::vector<std::string>{"0", "7", "0"}));
+TEST_F(AttributeToolsTest, LightStoresWhatIsTypedFromZeroTo255) {
+  // The label's 0..4 is a hint: 7 is stored as typed, and so are the byte's ends.
+  q_.LightTexts = {"7", "255", " 0 "};
+  for (int expected : {7, 255, 0}) {
+    tools_.EditCellLight(2, 2);
+    EXPECT_EQ(doc_->Cell(2, 2).Light, expected);
+  }
+  EXPECT_EQ(q_.LightShown, (std::vector<std::string>{"0", "7", "255"}));
   EXPECT_EQ(redraw_.Calls, 3);
+  EXPECT_TRUE(q_.Refusals.empty());
   tools_.EditCellLight(999, 0);  // outside the cells the accessors reach: no dialog
   EXPECT_EQ(q_.LightShown.size(), 3u);
+}
+
+TEST_F(AttributeToolsTest, LightRefusesWhatWouldNotBeStoredAsTyped) {
+  doc_->SetLight(2, 2, 3);
+  // Each refusal leaves the dialog open; the text typed next is taken.
+  q_.LightTexts = {"-1", "abc", "256", "", "1.5", "4"};
+  tools_.EditCellLight(2, 2);
+  EXPECT_EQ(doc_->Cell(2, 2).Light, 4);
+  const std::string range = "The light value must be a whole number from 0 to 255";
+  EXPECT_EQ(q_.Refusals, (std::vector<std::string>{
+                             range + ", not \"-1\".", range + ", not \"abc\".",
+                             range + ", not \"256\".", range + ".", range + ", not \"1.5\"."}));
+  EXPECT_EQ(q_.LightShown.size(), 1u);
+
+  // Refused and then closed, or cancelled: the cell stays as it was and is not redrawn.
+  const int redraws = redraw_.Calls;
+  q_.LightTexts = {"300"};
+  tools_.EditCellLight(2, 2);
+  q_.LightTexts = {std::nullopt};
+  tools_.EditCellLight(2, 2);
+  EXPECT_EQ(doc_->Cell(2, 2).Light, 4);
+  EXPECT_EQ(redraw_.Calls, redraws);
 }
 
 TEST_F(AttributeToolsTest, AltEditsOnlyExistingLights) {
@@ -59,9 +81,33 @@ TEST_F(AttributeToolsTest, DoorDialogShowsTheFlagAndChangesOnlyOnOk) {
   tools_.EditCellDoor(4, 4);    // closed without Ok
   EXPECT_EQ(doc_->Cell(4, 4).Door, 133);
   EXPECT_EQ(redraw_.Calls, 1);
+  // Refused ("x" and 300), then closed.
   tools_.EditCellDoor(4, 4);
-  EXPECT_EQ(doc_->Cell(4, 4).Door, 0);
-  EXPECT_EQ(doc_->Cell(4, 4).DoorOffset, 44);
+  EXPECT_EQ(doc_->Cell(4, 4).Door, 133);
+  EXPECT_EQ(doc_->Cell(4, 4).DoorOffset, 9);
+  EXPECT_EQ(q_.Refusals, std::vector<std::string>{
+                             "The door index must be a whole number from 0 to 127, not \"x\".\n"
+                             "The door offset must be a whole number from 0 to 255, not \"300\"."});
+}
+
+TEST_F(AttributeToolsTest, DoorIndexAndOffsetAreStoredAsTypedOrRefused) {
+  // 128 would set the core flag, 100000 would wrap to 160, "zz" would be 0.
+  q_.DoorAnswers = {Questions::DoorTexts{false, "128", "0"},
+                    Questions::DoorTexts{false, "5", "100000"},
+                    Questions::DoorTexts{false, "zz", "1"}, Questions::DoorTexts{false, "5", "-1"},
+                    Questions::DoorTexts{false, "127", "255"}};
+  tools_.EditCellDoor(4, 4);
+  EXPECT_EQ(doc_->Cell(4, 4).Door, 127);
+  EXPECT_EQ(doc_->Cell(4, 4).DoorOffset, 255);
+  ASSERT_EQ(q_.Refusals.size(), 4u);
+  EXPECT_EQ(q_.Refusals[0], "The door index must be a whole number from 0 to 127, not \"128\".");
+  EXPECT_EQ(q_.Refusals[1],
+            "The door offset must be a whole number from 0 to 255, not \"100000\".");
+  // The core flag comes from the check box alone.
+  q_.DoorAnswers = {Questions::DoorTexts{true, "0", "0"}};
+  tools_.EditCellDoor(4, 4);
+  EXPECT_EQ(doc_->Cell(4, 4).Door, 128);
+  EXPECT_EQ(doc_->Cell(4, 4).DoorOffset, 0);
 }
 
 TEST_F(AttributeToolsTest, FillMarksTheWholeRegionOnce) {

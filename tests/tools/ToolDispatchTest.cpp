@@ -51,6 +51,35 @@ TEST_F(ToolDispatchTest, PixelsBecomeCellsExactly) {
   EXPECT_EQ(doc_->GetBackTile(700, 0), 7);
 }
 
+TEST_F(ToolDispatchTest, TheStatusCellIsTheCellAPressChanges) {
+  // An object lands on the cell under the pixel itself, so the changed cell shows which cell
+  // the press took.
+  state_.ToolMode = ToolMode::DrawObjects;
+  state_.ObjectSelection = 7;
+  doc_->SetMapSize(kMaxMapSide, kMaxMapSide);
+  for (const int zoom : {5, 40, 140, 200}) {
+    for (const long long px : {0LL, 47LL, 48LL, 333LL, 1001LL}) {
+      const long long py = px / 2 + 1;
+      const auto cell = ToolDispatch::MapCellAt(px, py, zoom, kMaxMapSide, kMaxMapSide);
+      ASSERT_TRUE(cell) << px << " at " << zoom;
+      doc_->ClearMap();
+      dispatch_.Press(px, py, zoom, MouseButton::Left, {false, false, false, true});
+      EXPECT_EQ(doc_->GetObject(cell->first, cell->second), 7) << px << " at " << zoom;
+    }
+  }
+}
+
+TEST_F(ToolDispatchTest, OffTheMapThereIsNoStatusCell) {
+  EXPECT_EQ(ToolDispatch::MapCellAt(29 * 48 + 47, 19 * 32 + 31, 100, 30, 20), (std::pair{29, 19}));
+  EXPECT_FALSE(ToolDispatch::MapCellAt(30 * 48, 0, 100, 30, 20));  // right of the map
+  EXPECT_FALSE(ToolDispatch::MapCellAt(0, 20 * 32, 100, 30, 20));  // below it
+  // Left of or above the map: Trunc would make these cell 0.
+  EXPECT_EQ(ToolDispatch::CellX(-10, 100), 0);
+  EXPECT_FALSE(ToolDispatch::MapCellAt(-10, 5, 100, 30, 20));
+  EXPECT_FALSE(ToolDispatch::MapCellAt(5, -1, 100, 30, 20));
+  EXPECT_FALSE(ToolDispatch::MapCellAt(0, 0, 100, 0, 0));  // a map without cells
+}
+
 TEST_F(ToolDispatchTest, BigTileRowsTakeUndoAndSetModified) {
   state_.LayerMode = LayerMode::Big;
   state_.BigTileGroup = 2;

@@ -25,6 +25,49 @@ TEST(StrToIntDefault, FallsBackForAnythingElse) {
   }
 }
 
+TEST(ParseInt, TellsANumberFromAnythingElse) {
+  EXPECT_EQ(ParseInt("-7"), -7);
+  EXPECT_EQ(ParseInt("-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(ParseInt("+0"), 0);
+  // What StrToIntDefault falls back for is nothing here, a typed default included.
+  for (const char* text : {"", " 1", "abc", "2147483648", "1e3"}) {
+    EXPECT_EQ(ParseInt(text), std::nullopt) << '"' << text << '"';
+  }
+}
+
+TEST(NumberField, TakesWholeNumbersInItsRangeAsTyped) {
+  const NumberField light{"The light value", 0, 255, std::nullopt};
+  EXPECT_EQ(light.Read("0"), 0);
+  EXPECT_EQ(light.Read("255"), 255);
+  EXPECT_EQ(light.Read("  +7\t"), 7);  // spaces around a number are no reason to refuse it
+  EXPECT_EQ(light.Problem("7"), "");
+  for (const char* text : {"-1", "256", "abc", "", "   ", "1 2", "0x10", "99999999999"}) {
+    EXPECT_EQ(light.Read(text), std::nullopt) << '"' << text << '"';
+  }
+  EXPECT_EQ(light.Problem("-1"),
+            "The light value must be a whole number from 0 to 255, not \"-1\".");
+  EXPECT_EQ(light.Problem(" "), "The light value must be a whole number from 0 to 255.");
+}
+
+TEST(NumberField, AnEmptyBoxCanStandForANumber) {
+  const NumberField shift{"Cords X", -1000, 1000, 0};
+  EXPECT_EQ(shift.Read(""), 0);
+  EXPECT_EQ(shift.Read("  "), 0);
+  EXPECT_EQ(shift.Read("-1000"), -1000);
+  EXPECT_EQ(shift.Read("-1001"), std::nullopt);
+  EXPECT_EQ(shift.Problem(""), "");
+}
+
+TEST(NumberField, ALongTextIsQuotedShortWithoutSplittingACharacter) {
+  const NumberField size{"X", 1, 999, std::nullopt};
+  EXPECT_EQ(size.Problem(std::string(100, '9')),
+            "X must be a whole number from 1 to 999, not \"" + std::string(24, '9') + "...\".");
+  // 23 letters, then a two-byte character across the cut: it is left out whole.
+  const std::string text = std::string(23, 'a') + "\xC3\xA9" + "bbbb";
+  EXPECT_EQ(size.Problem(text),
+            "X must be a whole number from 1 to 999, not \"" + std::string(23, 'a') + "...\".");
+}
+
 TEST(FileNameOnly, StripsDirectoryAtEverySeparator) {
   EXPECT_EQ(FileNameOnly("/home/map/town.map"), "town");
   EXPECT_EQ(FileNameOnly("C:\\maps\\town.map"), "town");

@@ -35,7 +35,7 @@ std::uint8_t TfrmBitCount::MapBitCount() const {
   return SelectWil->isChecked() ? 0 : 16;
 }
 
-TFrmMapSize::TFrmMapSize(QWidget* parent) : QDialog(parent) {
+TFrmMapSize::TFrmMapSize(QWidget* parent) : CheckedDialog(parent) {
   setObjectName("FrmMapSize");
   setWindowTitle("Map Size (999 x 999)");
   auto* form = new QFormLayout(this);
@@ -58,7 +58,7 @@ TFrmMapSize::TFrmMapSize(QWidget* parent) : QDialog(parent) {
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-TFrmScrollMap::TFrmScrollMap(QWidget* parent) : QDialog(parent) {
+TFrmScrollMap::TFrmScrollMap(QWidget* parent) : CheckedDialog(parent) {
   setObjectName("FrmScrollMap");
   setWindowTitle("ScrollMap");
   auto* form = new QFormLayout(this);

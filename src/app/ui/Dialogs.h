@@ -5,6 +5,8 @@
 #include <QRadioButton>
 #include <cstdint>
 
+#include "tools/ui/CheckedDialog.h"
+
 namespace hl {
 
 // "Welcome, Select Your Format": Wil or Data for the whole run. The close box counts as Ok.
@@ -18,15 +20,15 @@ class TfrmBitCount : public QDialog {
 };
 
 // "Map Size (999 x 999)": the width and height boxes, starting at 20 x 20.
-class TFrmMapSize : public QDialog {
+class TFrmMapSize : public CheckedDialog {
  public:
   explicit TFrmMapSize(QWidget* parent = nullptr);
   QLineEdit* EdWidth;
   QLineEdit* EdHeight;
 };
 
-// "ScrollMap": how far to shift the map, both boxes emptied on every show.
-class TFrmScrollMap : public QDialog {
+// "ScrollMap": how far to shift the map, both boxes emptied on every show. Only "Ok" shifts.
+class TFrmScrollMap : public CheckedDialog {
  public:
   explicit TFrmScrollMap(QWidget* parent = nullptr);
   QLineEdit* EdX;

@@ -21,6 +21,9 @@ QFileDialog* MapDialog(QWidget* parent, QFileDialog::AcceptMode mode) {
   dialog->setAcceptMode(mode);
   dialog->setDefaultSuffix("map");
   dialog->setNameFilter(kMapFilter);
+  // Whether replacing a file needs a question is for the saving command to decide: saving
+  // over the map's own file does not.
+  dialog->setOption(QFileDialog::DontConfirmOverwrite);
   return dialog;
 }
 
@@ -37,6 +40,12 @@ Questions::Reply QtQuestions::AskYesNoCancel(const std::string& text) {
 
 void QtQuestions::Inform(const std::string& text) {
   QMessageBox::information(parent_, kTitle, QString::fromStdString(text));
+}
+
+bool QtQuestions::AskYesNo(const std::string& text) {
+  return QMessageBox::warning(parent_, kTitle, QString::fromStdString(text),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<std::string> QtQuestions::OpenMapName() {
@@ -62,38 +71,69 @@ std::optional<std::string> QtQuestions::SaveMapName(const std::string& current) 
   return dialog->selectedFiles().first().toStdString();
 }
 
-std::optional<std::pair<std::string, std::string>> QtQuestions::MapSizeTexts() {
+namespace {
+
+// Runs a checked dialog: Ok puts what `texts` collects to `check`, and only what it takes
+// comes back.
+template <typename Texts>
+std::optional<Texts> RunChecked(CheckedDialog& dialog, const std::function<Texts()>& texts,
+                                const Questions::OkCheck<Texts>& check) {
+  dialog.SetOkCheck([&] { return check(texts()); });
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return texts();
+}
+
+std::string Text(const QLineEdit* edit) {
+  return edit->text().toStdString();
+}
+
+}  // namespace
+
+std::optional<Questions::TextPair> QtQuestions::MapSizeTexts(const OkCheck<TextPair>& check) {
   TFrmMapSize dialog(parent_);
   dialog.EdWidth->setText("20");
   dialog.EdHeight->setText("20");
   dialog.EdWidth->setFocus();
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return std::pair{dialog.EdWidth->text().toStdString(), dialog.EdHeight->text().toStdString()};
+  return RunChecked<TextPair>(
+      dialog,
+      [&] {
+        return TextPair{Text(dialog.EdWidth), Text(dialog.EdHeight)};
+      },
+      check);
 }
 
-std::pair<std::string, std::string> QtQuestions::ShiftTexts() {
+std::optional<Questions::TextPair> QtQuestions::ShiftTexts(const OkCheck<TextPair>& check) {
   TFrmScrollMap dialog(parent_);
   dialog.EdX->clear();
   dialog.EdY->clear();
-  dialog.exec();  // however it closes, the numbers count
-  return {dialog.EdX->text().toStdString(), dialog.EdY->text().toStdString()};
+  return RunChecked<TextPair>(
+      dialog,
+      [&] {
+        return TextPair{Text(dialog.EdX), Text(dialog.EdY)};
+      },
+      check);
 }
 
-std::string QtQuestions::LightText(const std::string& initial) {
+std::optional<std::string> QtQuestions::LightText(const std::string& initial,
+                                                  const OkCheck<std::string>& check) {
   TFrmGetLight dialog(parent_);
   dialog.Edit1->setText(QString::fromStdString(initial));
-  dialog.exec();  // however it closes, the number in the box counts
-  return dialog.Edit1->text().toStdString();
+  return RunChecked<std::string>(
+      dialog, [&] { return Text(dialog.Edit1); }, check);
 }
 
-std::optional<Questions::DoorTexts> QtQuestions::DoorDialog(const DoorTexts& initial) {
+std::optional<Questions::DoorTexts> QtQuestions::DoorDialog(const DoorTexts& initial,
+                                                            const OkCheck<DoorTexts>& check) {
   TFrmDoorDlg dialog(parent_);
   dialog.CkDoor->setChecked(initial.Door);
   dialog.EdIndex->setText(QString::fromStdString(initial.Index));
   dialog.EdOffset->setText(QString::fromStdString(initial.Offset));
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return DoorTexts{dialog.CkDoor->isChecked(), dialog.EdIndex->text().toStdString(),
-                   dialog.EdOffset->text().toStdString()};
+  return RunChecked<DoorTexts>(
+      dialog,
+      [&] {
+        return DoorTexts{dialog.CkDoor->isChecked(), Text(dialog.EdIndex), Text(dialog.EdOffset)};
+      },
+      check);
 }
 
 bool QtQuestions::Progress(const std::string& what, int done, int total) {

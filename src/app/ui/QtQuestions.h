@@ -15,13 +15,16 @@ class QtQuestions : public Questions {
 
   Reply AskYesNoCancel(const std::string& text) override;
   void Inform(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
   std::optional<std::string> OpenMapName() override;
   std::vector<std::string> OpenMapNames() override;
   std::optional<std::string> SaveMapName(const std::string& current) override;
-  std::optional<std::pair<std::string, std::string>> MapSizeTexts() override;
-  std::pair<std::string, std::string> ShiftTexts() override;
-  std::string LightText(const std::string& initial) override;
-  std::optional<DoorTexts> DoorDialog(const DoorTexts& initial) override;
+  std::optional<TextPair> MapSizeTexts(const OkCheck<TextPair>& check) override;
+  std::optional<TextPair> ShiftTexts(const OkCheck<TextPair>& check) override;
+  std::optional<std::string> LightText(const std::string& initial,
+                                       const OkCheck<std::string>& check) override;
+  std::optional<DoorTexts> DoorDialog(const DoorTexts& initial,
+                                      const OkCheck<DoorTexts>& check) override;
   bool Progress(const std::string& what, int done, int total) override;
   void Beep() override;
 

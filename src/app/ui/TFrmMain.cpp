@@ -10,6 +10,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <chrono>
+#include <functional>
+#include <utility>
 
 #include "app/CloseQuery.h"
 #include "app/ui/Dialogs.h"
@@ -52,12 +54,30 @@ QAction* Item(QMenu* menu, const char* objectName, const QString& caption) {
   return action;
 }
 
+QString Caption(std::uint8_t mapBitCount) {
+  return QString(TFrmMain::kCaption) + (mapBitCount != 0 ? " (True Color Map)" : " (Grand Map)");
+}
+
+// Tells when the pointer leaves the widget it watches.
+class LeaveWatcher : public QObject {
+ public:
+  LeaveWatcher(QObject* parent, std::function<void()> left)
+      : QObject(parent), left_(std::move(left)) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Leave) left_();
+    return false;
+  }
+
+ private:
+  std::function<void()> left_;
+};
+
 }  // namespace
 
 TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Questions* questions)
     : doc_(std::make_unique<MapDocument>()) {
   setObjectName("FrmMain");
-  setWindowTitle(QString(kCaption) + (mapBitCount != 0 ? " (True Color Map)" : " (Grand Map)"));
+  setWindowTitle(Caption(mapBitCount));
   resize(800, 593);
 
   libraries_.Open(LibraryFormatOf(mapBitCount), libraryFolder);
@@ -77,8 +97,10 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
     Label1->setText(MainScroll->ZoomLabelText());
     UpdateStatus();
   });
-  connect(MainScroll, &TMapView::CellUnderMouse, this,
-          [this](int x, int y) { statusCell_->setText(QString("Cell %1, %2").arg(x).arg(y)); });
+  // The status bar's cell comes with the dispatch's own moves (MapPaintMouseMove); off the
+  // view there is none.
+  MainScroll->viewport()->installEventFilter(
+      new LeaveWatcher(this, [this] { statusCell_->clear(); }));
   DispatchFeedback& feedback = *this;
   dispatch_ =
       std::make_unique<ToolDispatch>(*doc_, tools_, *MainScroll, random_, feedback, *questions_);
@@ -133,6 +155,7 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   statusSize_ = new QLabel(this);
   statusZoom_ = new QLabel(this);
   statusCell_ = new QLabel(this);
+  statusCell_->setObjectName("StatusCell");
   statusBar()->addWidget(statusSize_);
   statusBar()->addWidget(statusZoom_);
   statusBar()->addWidget(statusCell_);
@@ -171,7 +194,8 @@ TFrmMain::~TFrmMain() {
 }
 
 void TFrmMain::CreateMenus() {
-  QMenu* file = menuBar()->addMenu("File(F)");
+  QMenu* file = menuBar()->addMenu("File(&F)");
+  file->setObjectName("File1");
   connect(Item(file, "New1", "New"), &QAction::triggered, this, [this] { commands_->New1Click(); });
   connect(Item(file, "Resize1", "Resize"), &QAction::triggered, this,
           [this] { commands_->Resize1Click(); });
@@ -413,6 +437,7 @@ void TFrmMain::OfferRecovery() {
 
 void TFrmMain::Timer1Timer() {
   LbMapName->setText(QString::fromStdString(commands_->NameLabelText()));
+  UpdateTitle();
   recovery_->Tick(*commands_, *doc_, SteadySeconds());
 }
 
@@ -452,15 +477,18 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
 void TFrmMain::SizeView() {
   MainScroll->SizeView();
   UpdateStatus();
+  UpdateTitle();
 }
 
 void TFrmMain::Repaint() {
   MainScroll->Repaint();
   UpdateStatus();
+  UpdateTitle();
 }
 
 void TFrmMain::SetNameLabel(const std::string& text) {
   LbMapName->setText(QString::fromStdString(text));
+  UpdateTitle();
 }
 
 SaveResult TFrmMain::ExportOverview(const std::string& path) {
@@ -498,6 +526,10 @@ void TFrmMain::MapPaintMouseDown(QPoint at, Qt::MouseButton button, Qt::MouseBut
 void TFrmMain::MapPaintMouseMove(QPoint at, Qt::MouseButtons held,
                                  Qt::KeyboardModifiers modifiers) {
   dispatch_->Move(at.x(), at.y(), MainScroll->Zoom(), Held(held, modifiers));
+  const auto cell = ToolDispatch::MapCellAt(at.x(), at.y(), MainScroll->Zoom(), doc_->MapWidth(),
+                                            doc_->MapHeight());
+  statusCell_->setText(cell ? QString("Cell %1, %2").arg(cell->first).arg(cell->second)
+                            : QString());
 }
 
 void TFrmMain::EraseHover() {
@@ -514,6 +546,14 @@ void TFrmMain::SetCoordinateLabel(const std::string& text) {
 
 void TFrmMain::SetModified() {
   commands_->SetModified(true);
+  UpdateTitle();
+}
+
+void TFrmMain::UpdateTitle() {
+  // "[*]" is where Qt shows the unsaved mark; a name holding those characters keeps them.
+  const QString name = QString::fromStdString(commands_->TitleName()).replace("[*]", "[*][*]");
+  setWindowTitle(Caption(commands_->MapBitCount()) + " - " + name + "[*]");
+  setWindowModified(commands_->Modified());
 }
 
 void TFrmMain::UpdateEditMenu() {

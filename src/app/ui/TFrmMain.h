@@ -106,6 +106,8 @@ class TFrmMain : public QMainWindow,
   void UpdateStatus();
   // The Edit menu's items name the steps that Undo and Redo would take.
   void UpdateEditMenu();
+  // The caption, the map's name and the unsaved mark.
+  void UpdateTitle();
   void RememberRecent(const std::string& file);
   void RebuildRecentMenu();
 

@@ -108,9 +108,10 @@ TFrmObjEdit::TFrmObjEdit(LibrarySet& libraries, TFrmTile& tilePicker, Questions&
   LabelIndex->setObjectName("LabelIndex");
   SeAniFrame = spin("SeAniFrame", -1, 255);
   SeAniTick = spin("SeAniTick", 0, 255);
-  SeLight = spin("SeLight", -100000, 100000);
-  SeDoor = spin("SeDoor", 0, 127);
-  SeDoorOffset = spin("SeDoorOffset", -100000, 100000);
+  // What the cell's fields hold, so that a value is stored as it shows.
+  SeLight = spin("SeLight", 0, kMaxLight);
+  SeDoor = spin("SeDoor", 0, kMaxDoorIndex);
+  SeDoorOffset = spin("SeDoorOffset", 0, kMaxDoorOffset);
   CkAlpha = new QCheckBox("Alpha", this);
   CkAlpha->setObjectName("CkAlpha");
   CkViewMark = new QCheckBox("View Mark", this);

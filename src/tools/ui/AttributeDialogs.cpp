@@ -1,13 +1,14 @@
 #include "tools/ui/AttributeDialogs.h"
 
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace hl {
 
-TFrmGetLight::TFrmGetLight(QWidget* parent) : QDialog(parent) {
+TFrmGetLight::TFrmGetLight(QWidget* parent) : CheckedDialog(parent) {
   setObjectName("FrmGetLight");
   setWindowTitle("Light");
   auto* layout = new QVBoxLayout(this);
@@ -18,10 +19,16 @@ TFrmGetLight::TFrmGetLight(QWidget* parent) : QDialog(parent) {
   auto* ok = new QPushButton("Ok", this);
   ok->setObjectName("BitBtn1");
   ok->setDefault(true);
+  auto* cancel = new QPushButton("Cancel", this);
+  cancel->setObjectName("BtnCancel");
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
   layout->addWidget(label);
   layout->addWidget(Edit1);
-  layout->addWidget(ok);
+  layout->addLayout(buttons);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TFrmGetLight::showEvent(QShowEvent* event) {
@@ -31,7 +38,7 @@ void TFrmGetLight::showEvent(QShowEvent* event) {
   Edit1->selectAll();
 }
 
-TFrmDoorDlg::TFrmDoorDlg(QWidget* parent) : QDialog(parent) {
+TFrmDoorDlg::TFrmDoorDlg(QWidget* parent) : CheckedDialog(parent) {
   setObjectName("FrmDoorDlg");
   setWindowTitle("FrmDoorDlg");
   auto* form = new QFormLayout(this);

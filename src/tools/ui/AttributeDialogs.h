@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QLineEdit>
+
+#include "tools/ui/CheckedDialog.h"
 
 namespace hl {
 
-// "Light": one number, "Light Value (0..4)" (the range is a hint, not a limit).
-class TFrmGetLight : public QDialog {
+// "Light": one number, "Light Value (0..4)" (the range is a hint, not a limit), "Ok" and
+// "Cancel".
+class TFrmGetLight : public CheckedDialog {
  public:
   explicit TFrmGetLight(QWidget* parent = nullptr);
   QLineEdit* Edit1;
@@ -17,7 +19,7 @@ class TFrmGetLight : public QDialog {
 };
 
 // "FrmDoorDlg": the door flag, index and offset.
-class TFrmDoorDlg : public QDialog {
+class TFrmDoorDlg : public CheckedDialog {
  public:
   explicit TFrmDoorDlg(QWidget* parent = nullptr);
   QCheckBox* CkDoor;
