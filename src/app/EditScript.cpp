@@ -352,14 +352,17 @@ struct EditScript::Verbs {
     return std::nullopt;
   }
   static Result Scroll(EditScript& s, const Line& l) {
-    if (!l.Exactly(2)) return "expected: scroll DX DY";
+    // A dialog takes a word that is no number for its default; in a script that is a slip,
+    // and the map must not be changed by a guess.
+    if (!l.Exactly(2) || !l.NumberAt(1) || !l.NumberAt(2))
+      return "expected: scroll DX DY (numbers)";
     if (!s.TakeActions(1)) return kTooMuch;
     s.pendingShifts_.emplace_back(l.W[1], l.W[2]);
     s.commands_->MapScroll1Click();
     return std::nullopt;
   }
   static Result Resize(EditScript& s, const Line& l) {
-    if (!l.Exactly(2)) return "expected: resize W H";
+    if (!l.Exactly(2) || !l.NumberAt(1) || !l.NumberAt(2)) return "expected: resize W H (numbers)";
     if (!s.TakeActions(1)) return kTooMuch;
     s.pendingSizes_.emplace_back(l.W[1], l.W[2]);
     s.commands_->Resize1Click();

@@ -46,5 +46,22 @@ TEST(HlmapApply, ScriptsRebuildTheSameMapWithTheSameSeed) {
   EXPECT_NE(empty.Err.find("0 columns or rows"), std::string::npos) << empty.Err;
   EXPECT_EQ(test::ReadFileBytes(dir.File("a.map")), test::ReadFileBytes(dir.File("b.map")));
 }
+
+TEST(HlmapApply, MapCommandsTakeNumbersOnly) {
+  test::TempDir dir;
+  const std::string script = dir.File("s.txt");
+  const std::string out = dir.File("out.map");
+  for (const auto& [text, error] :
+       {std::pair<std::string, std::string>{"layer 1\nresize 10 tall\n",
+                                            "line 2: expected: resize W H (numbers)"},
+        {"scroll 2 right\n", "line 1: expected: scroll DX DY (numbers)"}}) {
+    test::WriteFileBytes(script, {text.begin(), text.end()});
+    const auto r = test::Hlmap({"apply", "new:30x20", out, "--script", script});
+    EXPECT_EQ(r.Code, 2) << text;
+    EXPECT_EQ(r.Err, "hlmap: " + error + "\n");
+    EXPECT_FALSE(test::FileExists(out));
+  }
+}
+
 }  // namespace
 }  // namespace hl
