@@ -373,6 +373,7 @@ struct EditScript::Verbs {
     return std::nullopt;
   }
   static Result Scroll(EditScript& s, const Line& l) {
+    // The dialog's own check refuses words that are no number, and the script stops there.
     if (!l.Exactly(2)) return "expected: scroll DX DY";
     if (!s.TakeActions(1)) return kTooMuch;
     s.pendingShifts_.emplace_back(s.line_, Questions::TextPair{l.W[1], l.W[2]});

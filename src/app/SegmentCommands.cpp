@@ -74,10 +74,12 @@ bool SegmentCommands::SaveProject(const std::string& fileName, const std::string
   return true;
 }
 
-bool SegmentCommands::OpenProject(const std::string& fileName, Boxes& boxes) {
+bool SegmentCommands::OpenProject(const std::string& fileName, Boxes& boxes, ProjectRead* read) {
   SegmentProject project;
   std::string error;
-  switch (ReadProject(fileName, project, &error)) {
+  const ProjectRead outcome = ReadProject(fileName, project, &error);
+  if (read) *read = outcome;
+  switch (outcome) {
     case ProjectRead::Refused:
       questions_.Inform(error);
       return false;

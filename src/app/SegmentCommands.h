@@ -47,11 +47,12 @@ class SegmentCommands {
   bool SaveProject(const std::string& fileName, const std::string& ident,
                    const std::string& colText, const std::string& rowText);
   // "Open" after its dialog: the boxes get the file's values (they stay as they are when the
-  // file cannot be read) and the grid is filled from them.
+  // file cannot be read) and the grid is filled from them. `read`, when given, tells whether
+  // the file was read.
   struct Boxes {
     std::string Ident, Col, Row;
   };
-  bool OpenProject(const std::string& fileName, Boxes& boxes);
+  bool OpenProject(const std::string& fileName, Boxes& boxes, ProjectRead* read = nullptr);
   // "Edit": loads the window at the origin, asking first when the map is modified. True when
   // a window was loaded.
   bool EditWindow();

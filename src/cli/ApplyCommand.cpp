@@ -7,6 +7,7 @@
 #include "app/EditScript.h"
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
+#include "cli/DrawingCommandNames.h"
 #include "images/LibrarySet.h"
 #include "map/MapFile.h"
 #include "tools/PickerRules.h"
@@ -16,8 +17,7 @@ namespace hl::cli {
 
 namespace {
 
-constexpr std::string_view kSynopsis =
-    "hlmap apply MAP|new:WxH OUT [--format wil|data] [--libs DIR] [--seed N] [--script FILE]";
+constexpr std::string_view kSynopsis = kApplySynopsis;
 
 int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
   const std::string& source = inv.Positional[0];
@@ -68,11 +68,7 @@ int RunApply(const Invocation& inv, std::ostream&, std::ostream& err) {
     err << "hlmap: line " << error->Line << ": " << error->Message << "\n";
     return 2;
   }
-  SaveMapReport report;
-  if (const SaveResult saved = SaveMap(*doc, inv.Positional[1], BitCountOf(inv), &report); !saved) {
-    return Failure(err, saved.Message());
-  }
-  return 0;
+  return SaveMapAs(*doc, inv.Positional[1], BitCountOf(inv), err);
 }
 
 }  // namespace

@@ -11,6 +11,10 @@
 
 #include "map/LibraryFormat.h"
 
+namespace hl {
+class MapDocument;
+}
+
 namespace hl::cli {
 
 // What the words after a command name parsed into.
@@ -41,7 +45,11 @@ struct Command {
   std::vector<Option> Options;
   std::size_t MinArgs;
   std::size_t MaxArgs;  // SIZE_MAX: any number
+  // Null for a command this program knows by name only: another program runs it.
   int (*Run)(const Invocation&, std::ostream& out, std::ostream& err);
+  // Draws or reads pictures, which needs QtGui's application (fonts, image plugins); the
+  // program starts it before Run.
+  bool Draws = false;
 };
 
 // Prints "hlmap: MESSAGE" and gives the failure exit code.
@@ -49,11 +57,26 @@ int Failure(std::ostream& err, const std::string& message);
 // Prints the message with the command's synopsis and gives the usage exit code.
 int UsageError(std::ostream& err, std::string_view message, std::string_view synopsis);
 
+// Saves the map as the editor saves it (object library 7 moves to library 6) and reports on
+// `err` the cells that have to stay in library 7. Returns the exit code: 0, or 1 when the file
+// could not be written.
+int SaveMapAs(MapDocument& doc, const std::string& path, std::uint8_t mapBitCount,
+              std::ostream& err);
+
 // The library format option every command that saves a map takes.
 Option FormatOption();
 // The --format option's library format (data unless wil was chosen) and its MapBitCount.
 LibraryFormat FormatOf(const Invocation& inv);
 std::uint8_t BitCountOf(const Invocation& inv);
+
+// The commands without pictures, which hlmap runs itself (no Qt).
+std::vector<Command> CoreCommands();
+// The commands that read or draw pictures (QtGui), which hlmap-draw runs.
+std::vector<Command> DrawingCommands();
+// The drawing commands as hlmap knows them: name and synopsis, no Run.
+std::vector<Command> DrawingCommandNames();
+// Core and drawing commands with their code, in the order of the help.
+std::vector<Command> AllCommands();
 
 std::vector<Command> MapCommands();
 std::vector<Command> LibraryCommands();

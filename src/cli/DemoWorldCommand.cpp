@@ -6,6 +6,7 @@
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
 #include "cli/DemoFiles.h"
+#include "cli/DrawingCommandNames.h"
 #include "map/MapFile.h"
 #include "segments/SegmentProject.h"
 #include "util/SafeFileWriter.h"
@@ -92,7 +93,7 @@ int RunDemoWorld(const Invocation& inv, std::ostream& out, std::ostream& err) {
 
 std::vector<Command> DemoWorldCommands() {
   return {{"demo-world",
-           "hlmap demo-world DIR",
+           kDemoWorldSynopsis,
            "Makes a complete folder to try the editor in, from our own demo art: the libraries\n"
            "in both formats, \"kel.set\" with fourteen object sets, \"Tile.atr\", the 200 x 200\n"
            "\"demo.map\" and the segment project \"world.mp\" (6 x 6 segments W100100.sem ...),\n"
@@ -101,7 +102,8 @@ std::vector<Command> DemoWorldCommands() {
            {},
            1,
            1,
-           RunDemoWorld}};
+           RunDemoWorld,
+           true}};
 }
 
 }  // namespace hl::cli

@@ -31,12 +31,32 @@ Option FormatOption() {
           "library format: data (default, MapBitCount 16) or wil (MapBitCount 0)"};
 }
 
+int SaveMapAs(MapDocument& doc, const std::string& path, std::uint8_t mapBitCount,
+              std::ostream& err) {
+  SaveMapReport report;
+  if (const SaveResult saved = SaveMap(doc, path, mapBitCount, &report); !saved) {
+    return Failure(err, saved.Message());
+  }
+  if (const int kept = report.KeptInLibrary7; kept > 0) {
+    err << "hlmap: " << path << ": " << kept << (kept == 1 ? " cell" : " cells")
+        << " of object library 7 cannot be expressed in library 6 and stay in library 7\n";
+  }
+  return 0;
+}
+
 LibraryFormat FormatOf(const Invocation& inv) {
   return ParseLibraryFormat(inv.Value("--format")).value_or(LibraryFormat::Data);
 }
 
 std::uint8_t BitCountOf(const Invocation& inv) {
   return MapBitCountOf(FormatOf(inv));
+}
+
+std::vector<Command> CoreCommands() {
+  std::vector<Command> all = MapCommands();
+  for (Command& c : SetCommands()) all.push_back(std::move(c));
+  for (Command& c : SegmentCommands()) all.push_back(std::move(c));
+  return all;
 }
 
 }  // namespace cli
@@ -46,20 +66,6 @@ namespace {
 using cli::Command;
 using cli::Invocation;
 using cli::Option;
-
-const std::vector<Command>& Commands() {
-  static const std::vector<Command> commands = [] {
-    std::vector<Command> all = cli::MapCommands();
-    for (Command& c : cli::LibraryCommands()) all.push_back(std::move(c));
-    for (Command& c : cli::ViewCommands()) all.push_back(std::move(c));
-    for (Command& c : cli::ApplyCommands()) all.push_back(std::move(c));
-    for (Command& c : cli::SetCommands()) all.push_back(std::move(c));
-    for (Command& c : cli::SegmentCommands()) all.push_back(std::move(c));
-    for (Command& c : cli::DemoWorldCommands()) all.push_back(std::move(c));
-    return all;
-  }();
-  return commands;
-}
 
 void PrintCommandHelp(const Command& c, std::ostream& out) {
   out << "usage: " << c.Synopsis << "\n\n" << c.Help;
@@ -82,11 +88,11 @@ void PrintCommandHelp(const Command& c, std::ostream& out) {
   }
 }
 
-void PrintGeneralHelp(std::ostream& out) {
+void PrintGeneralHelp(std::span<const Command> commands, std::ostream& out) {
   out << "usage: hlmap COMMAND ARGS...\n\n"
          "Works on Harbourlight maps and image libraries from the command line, with the\n"
          "editor's own code. Exit status: 0 success, 1 failure, 2 usage error.\n\ncommands:\n";
-  for (const Command& c : Commands()) out << "  " << c.Synopsis << "\n";
+  for (const Command& c : commands) out << "  " << c.Synopsis << "\n";
   out << "\nRun 'hlmap COMMAND --help' for the details of one command.\n";
 }
 
@@ -156,20 +162,26 @@ bool AsksForHelp(std::span<const std::string> words) {
 
 }  // namespace
 
-int RunHlmap(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+int RunHlmap(std::span<const std::string> args, const HlmapProgram& program, std::ostream& out,
+             std::ostream& err) {
+  const std::vector<Command>& commands = program.Commands;
   if (args.empty()) {
-    PrintGeneralHelp(err);
+    PrintGeneralHelp(commands, err);
     return 2;
   }
   const std::string& name = args[0];
   if (name == "--help" || name == "-h" || name == "help") {
-    PrintGeneralHelp(out);
+    PrintGeneralHelp(commands, out);
     return 0;
   }
-  auto it = std::find_if(Commands().begin(), Commands().end(),
+  auto it = std::find_if(commands.begin(), commands.end(),
                          [&](const Command& c) { return c.Name == name; });
-  if (it == Commands().end()) {
+  if (it == commands.end()) {
     return cli::UsageError(err, "unknown command '" + name + "'", "hlmap COMMAND ARGS...");
+  }
+  if (!it->Run) {
+    if (!program.HandOver) return cli::Failure(err, "'" + name + "' cannot run here");
+    return program.HandOver(args);
   }
   const auto words = args.subspan(1);
   if (AsksForHelp(words)) {
@@ -178,6 +190,7 @@ int RunHlmap(std::span<const std::string> args, std::ostream& out, std::ostream&
   }
   Invocation inv;
   if (auto usage = Parse(*it, words, inv, err)) return *usage;
+  if (it->Draws && program.StartDrawing) program.StartDrawing();
   try {
     return it->Run(inv, out, err);
   } catch (const std::exception& e) {

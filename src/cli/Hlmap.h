@@ -1,13 +1,29 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <span>
 #include <string>
+#include <vector>
+
+#include "cli/Command.h"
 
 namespace hl {
 
+// A program of `hlmap`: the commands it has, and what it does around them.
+struct HlmapProgram {
+  // In the order of the help.
+  std::vector<cli::Command> Commands;
+  // Runs the whole command line (the words after the program name) in the program that has
+  // the code of a command this one knows by name only. Gives the exit code.
+  std::function<int(std::span<const std::string> args)> HandOver;
+  // Runs before a command that draws.
+  std::function<void()> StartDrawing;
+};
+
 // The whole of `hlmap`: args are the words after the program name. Returns the exit code:
 // 0 success, 1 failure (one "hlmap: " line on err), 2 usage error.
-int RunHlmap(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+int RunHlmap(std::span<const std::string> args, const HlmapProgram& program, std::ostream& out,
+             std::ostream& err);
 
 }  // namespace hl

@@ -7,6 +7,7 @@
 
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
+#include "cli/DrawingCommandNames.h"
 #include "images/DemoArt.h"
 #include "images/ImagePacking.h"
 #include "images/LibraryWriter.h"
@@ -235,7 +236,7 @@ std::vector<Command> LibraryCommands() {
   const Option format{"--format", {"wil", "data"}, "library format (default: from the extension)"};
   return {
       {"lib-info",
-       "hlmap lib-info LIB [--format wil|data]",
+       kLibInfoSynopsis,
        "Prints what the header and index of an image library say, as one line of JSON:\n"
        "images, bit count, layout (Wil) or compression method (Data), and the number of\n"
        "positions in the index. The format comes from the extension unless given.\n",
@@ -244,7 +245,7 @@ std::vector<Command> LibraryCommands() {
        1,
        RunLibInfo},
       {"lib-export",
-       "hlmap lib-export LIB INDEX OUT [--raw] [--texture] [--format wil|data]",
+       kLibExportSynopsis,
        "Writes image INDEX of a library as a PNG: its bitmap form, as the editor draws it,\n"
        "or its texture form (transparent where the pixel is 0). With --raw the file holds\n"
        "int32 width, height and bits per pixel (16, 24 or 32; the texture is 16), then the\n"
@@ -256,10 +257,10 @@ std::vector<Command> LibraryCommands() {
         {"--texture", {}, "export the texture form"}},
        3,
        3,
-       RunLibExport},
+       RunLibExport,
+       true},
       {"lib-pack",
-       "hlmap lib-pack OUT (--wil [--depth 8|16|24|32] [--older] | --data [--method 0|1|2|3]) "
-       "IMAGE...",
+       kLibPackSynopsis,
        "Builds an image library from pictures (PNG, BMP or anything else Qt reads), in the\n"
        "order given. Transparent pixels and pure black become the colour drawing keys out.\n"
        "8-bit libraries get a palette built from the pictures. A Wil library gets its .WIX\n"
@@ -271,9 +272,10 @@ std::vector<Command> LibraryCommands() {
         {"--method", {"0", "1", "2", "3"}, "compression of a Data library (default 0)"}},
        2,
        SIZE_MAX,
-       RunLibPack},
+       RunLibPack,
+       true},
       {"demo-libs",
-       "hlmap demo-libs DIR [--format data|wil|both]",
+       kDemoLibsSynopsis,
        "Draws the demo art set and writes it as image libraries in DIR: \"Tiles\" (four\n"
        "ground groups with every transition the big-tile painter places), \"SmTiles\" (three\n"
        "groups; images 57, 58 and 59 are the light, back-mark and front-mark signs),\n"
@@ -282,7 +284,8 @@ std::vector<Command> LibraryCommands() {
        {{"--format", {"data", "wil", "both"}, "which library files to write (default both)"}},
        1,
        1,
-       RunDemoLibs},
+       RunDemoLibs,
+       true},
   };
 }
 

@@ -22,12 +22,6 @@ int RunInfo(const Invocation& inv, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
-void ReportKeptLibrary7(std::ostream& err, const std::string& path, int kept) {
-  if (kept == 0) return;
-  err << "hlmap: " << path << ": " << kept << (kept == 1 ? " cell" : " cells")
-      << " of object library 7 cannot be expressed in library 6 and stay in library 7\n";
-}
-
 int RunSaveAs(const Invocation& inv, std::ostream&, std::ostream& err) {
   const std::string& in = inv.Positional[0];
   const std::string& outPath = inv.Positional[1];
@@ -35,12 +29,7 @@ int RunSaveAs(const Invocation& inv, std::ostream&, std::ostream& err) {
   const LoadResult read = LoadMap(*doc, in, nullptr);
   if (!read) return Failure(err, read.Message());
   if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
-  SaveMapReport report;
-  if (const SaveResult saved = SaveMap(*doc, outPath, BitCountOf(inv), &report); !saved) {
-    return Failure(err, saved.Message());
-  }
-  ReportKeptLibrary7(err, outPath, report.KeptInLibrary7);
-  return 0;
+  return SaveMapAs(*doc, outPath, BitCountOf(inv), err);
 }
 
 int RunConvertOld(const Invocation& inv, std::ostream& out, std::ostream& err) {

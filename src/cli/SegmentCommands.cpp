@@ -1,68 +1,121 @@
+#include "app/SegmentCommands.h"
+
 #include <memory>
 #include <ostream>
+#include <vector>
 
+#include "app/MainCommands.h"
 #include "cli/Command.h"
 #include "map/MapFile.h"
-#include "segments/SegmentProject.h"
 #include "util/TextHelpers.h"
 
 namespace hl::cli {
 
 namespace {
 
-// The project and the window at COL ROW, or the exit code of what went wrong.
-int OpenWindow(const Invocation& inv, std::ostream& err, SegmentWindow& window) {
-  const std::string& projectFile = inv.Positional[0];
-  SegmentProject project;
-  std::string error;
-  switch (ReadProject(projectFile, project, &error)) {
-    case ProjectRead::Missing:
-      return Failure(err, "cannot read the project '" + projectFile + "'");
-    case ProjectRead::Refused:
-      return Failure(err, error);
-    case ProjectRead::Read:
-      break;
+// What the segment window would show in message boxes, kept for the error line. A window that
+// loads unmodified asks nothing else.
+class Messages : public Questions {
+ public:
+  std::vector<std::string> Shown;
+  // The last message, or `fallback` when there was none.
+  std::string Last(const std::string& fallback) const {
+    return Shown.empty() ? fallback : Shown.back();
   }
+
+  Reply AskYesNoCancel(const std::string& text) override {
+    Shown.push_back(text);
+    return Reply::Cancel;
+  }
+  void Inform(const std::string& text) override { Shown.push_back(text); }
+  bool AskYesNo(const std::string& text) override {
+    Shown.push_back(text);
+    return false;
+  }
+  std::optional<std::string> OpenMapName() override { return std::nullopt; }
+  std::vector<std::string> OpenMapNames() override { return {}; }
+  std::optional<std::string> SaveMapName(const std::string&) override { return std::nullopt; }
+  std::optional<TextPair> MapSizeTexts(const OkCheck<TextPair>&) override { return std::nullopt; }
+  std::optional<TextPair> ShiftTexts(const OkCheck<TextPair>&) override { return std::nullopt; }
+  std::optional<std::string> LightText(const std::string&, const OkCheck<std::string>&) override {
+    return std::nullopt;
+  }
+  std::optional<DoorTexts> DoorDialog(const DoorTexts&, const OkCheck<DoorTexts>&) override {
+    return std::nullopt;
+  }
+  bool Progress(const std::string&, int, int) override { return true; }
+  void Beep() override {}
+};
+
+struct NoWindow : MainWindowHooks {
+  void SizeView() override {}
+  void Repaint() override {}
+  void SetNameLabel(const std::string&) override {}
+  SaveResult ExportOverview(const std::string& path) override {
+    return SaveResult::CannotWrite(path, "no picture without a window");
+  }
+};
+
+// The editor's segment window, without the window: its project, grid and loaded segments.
+struct SegmentSession {
+  explicit SegmentSession(std::uint8_t mapBitCount)
+      : Main(*Doc, Asked, Window, mapBitCount), Segments(Main, *Doc, Asked, Tools, Window) {}
+
+  std::unique_ptr<MapDocument> Doc = std::make_unique<MapDocument>();
+  Messages Asked;
+  NoWindow Window;
+  ToolState Tools;
+  MainCommands Main;
+  hl::SegmentCommands Segments;
+};
+
+// Opens the project as the segment window's "Open" does and loads the window at COL ROW as
+// its "Edit" does. Gives 0, or the exit code of what went wrong.
+int OpenWindow(const Invocation& inv, std::ostream& err, SegmentSession& s) {
+  const std::string& projectFile = inv.Positional[0];
+  // The window takes a project without a folder for no project at all; here the name is
+  // relative to the current folder.
+  const std::string path = DirectoryPart(projectFile).empty() ? "./" + projectFile : projectFile;
+  hl::SegmentCommands::Boxes boxes;
+  ProjectRead read = ProjectRead::Missing;
+  const bool opened = s.Segments.OpenProject(path, boxes, &read);
+  if (read == ProjectRead::Missing) {
+    return Failure(err, "cannot read the project '" + projectFile + "'");
+  }
+  if (!opened) return Failure(err, s.Asked.Last("cannot open the project '" + projectFile + "'"));
+  const SegmentGrid& grid = s.Segments.Grid();
   const int col = StrToIntDefault(inv.Positional[1], -1);
   const int row = StrToIntDefault(inv.Positional[2], -1);
-  if (col < 0 || col >= project.Cols || row < 0 || row >= project.Rows) {
+  if (col < 0 || col >= grid.NamedCols || row < 0 || row >= grid.NamedRows) {
     return Failure(err, "the project has segment columns 0 to " +
-                            std::to_string(project.Cols - 1) + " and rows 0 to " +
-                            std::to_string(project.Rows - 1));
+                            std::to_string(grid.NamedCols - 1) + " and rows 0 to " +
+                            std::to_string(grid.NamedRows - 1));
   }
-  window.ProjectDir = DirectoryPart(projectFile);
-  window.PickWindow(project.Ident, project.Cols, project.Rows, col, row);
+  s.Segments.SetOrigin(col, row);
+  if (!s.Segments.EditWindow()) return Failure(err, s.Asked.Last("cannot load the segments"));
   return 0;
 }
 
 int RunSegWindow(const Invocation& inv, std::ostream&, std::ostream& err) {
-  SegmentWindow window;
-  if (const int code = OpenWindow(inv, err, window)) return code;
-  auto doc = std::make_unique<MapDocument>();
-  window.LoadSegments(*doc);
-  const std::string& outPath = inv.Positional[3];
-  if (const SaveResult saved = SaveMap(*doc, outPath, BitCountOf(inv)); !saved) {
-    return Failure(err, saved.Message());
-  }
-  return 0;
+  SegmentSession s(BitCountOf(inv));
+  if (const int code = OpenWindow(inv, err, s)) return code;
+  return SaveMapAs(*s.Doc, inv.Positional[3], BitCountOf(inv), err);
 }
 
 int RunSegStore(const Invocation& inv, std::ostream&, std::ostream& err) {
-  SegmentWindow window;
-  if (const int code = OpenWindow(inv, err, window)) return code;
-  auto doc = std::make_unique<MapDocument>();
+  SegmentSession s(kBitCountData);
+  if (const int code = OpenWindow(inv, err, s)) return code;
+  // The map takes the place of the loaded window, as if it had been edited there.
+  auto& doc = s.Doc;
   const std::string& in = inv.Positional[3];
   const LoadResult read = LoadMap(*doc, in, nullptr);
   if (!read) return Failure(err, read.Message());
   if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
-  if (const SaveResult saved = window.SaveSegments(*doc); !saved) {
-    return Failure(err, saved.Message());
-  }
+  if (!s.Segments.SaveSegs()) return Failure(err, s.Asked.Last("cannot save the segments"));
   return 0;
 }
 
 }  // namespace
-
 std::vector<Command> SegmentCommands() {
   return {
       {"seg-window",

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/Command.h"
+#include "cli/DrawingCommandNames.h"
 #include "images/BmpFile.h"
 #include "images/LibrarySet.h"
 #include "images/PngFile.h"
@@ -48,10 +49,6 @@ std::unique_ptr<Loaded> LoadMapAndLibraries(const Invocation& inv, std::ostream&
   loaded->Libraries.Open(FormatOf(inv), inv.Value("--libs"));
   return loaded;
 }
-
-constexpr std::string_view kRenderSynopsis =
-    "hlmap render MAP OUT.png [--format wil|data] [--libs DIR] [--zoom Z] [--size WxH] "
-    "[--scroll X,Y] [--hide back,middle,objects] [--marks] [--opaque-middle]";
 
 int RunRender(const Invocation& inv, std::ostream&, std::ostream& err) {
   const auto zoom = ParseZoom(inv.Value("--zoom", "0.4"));
@@ -130,16 +127,18 @@ std::vector<Command> ViewCommands() {
         {"--opaque-middle", {}, "draw middle tiles opaque (Middle Transparent off)"}},
        2,
        2,
-       RunRender},
+       RunRender,
+       true},
       {"export-bmp",
-       "hlmap export-bmp MAP OUT.bmp [--format wil|data] [--libs DIR]",
+       kExportBmpSynopsis,
        "Writes the whole map at one eighth of full size (6 x 4 pixels a cell) as a 24-bit\n"
        "BMP: big tiles, middle tiles and objects on white, no marks, as the editor's\n"
        "\"Save To bmp\" does.\n",
        {format, libs},
        2,
        2,
-       RunExportBmp},
+       RunExportBmp,
+       true},
   };
 }
 

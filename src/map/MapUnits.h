@@ -80,10 +80,12 @@ struct ObjectIndex {
   }
   // Whether a cell's fields can hold it (or -1 for none): a cell stores ObjectIndex + 1 taken
   // apart by the base, the image part below the FrontMark bit and the library part in a byte.
+  // The image number itself must fit: the last one of a library, + 1, would wrap round to the
+  // base and read back as no object of the next library.
   static constexpr bool FitsCell(long long index) {
-    if (index < -1) return false;
-    const long long value = index + 1;
-    return value % kObjectIndexBase < kMarkBit && value / kObjectIndexBase <= 0xFF;
+    if (index == -1) return true;
+    return index >= 0 && index % kObjectIndexBase <= kMaxFieldImage &&
+           index / kObjectIndexBase <= 0xFF;
   }
   // Whether it names an image that one of the object libraries could hold.
   static constexpr bool NamesLibraryImage(int index) {

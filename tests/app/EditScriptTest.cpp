@@ -91,6 +91,26 @@ TEST_F(EditScriptTest, ErasingTwoHousesIsUndoneOneAtATime) {
   EXPECT_EQ(doc_->UndoName(), "Draw Objects");
 }
 
+TEST_F(EditScriptTest, MapCommandsTakeOnlyNumbers) {
+  doc_->SetMapSize(30, 20);
+  doc_->SetLight(3, 3, 2);
+  for (const char* line : {"resize 10 tall", "resize ten 10", "resize 10 5x", "scroll 1 down",
+                           "scroll +x 1", "scroll 1.5 0"}) {
+    const auto error = Run("layer 1\n" + std::string(line) + "\n");
+    ASSERT_TRUE(error.has_value()) << line;
+    EXPECT_EQ(error->Line, 2);
+    EXPECT_NE(error->Message.find("refused the answer"), std::string::npos) << error->Message;
+  }
+  EXPECT_EQ(doc_->MapWidth(), 30);
+  EXPECT_EQ(doc_->MapHeight(), 20);
+  EXPECT_EQ(doc_->Cell(3, 3).Light, 2);
+  EXPECT_EQ(doc_->UndoCount(), 0);
+  // Signs are numbers, as in the dialogs.
+  ASSERT_EQ(Run("scroll -1 +0\nresize +40 25\n"), std::nullopt);
+  EXPECT_EQ(doc_->Cell(2, 3).Light, 2);
+  EXPECT_EQ(doc_->MapWidth(), 40);
+}
+
 TEST_F(EditScriptTest, BadLinesStopWithTheirNumber) {
   struct Case {
     std::string Script;

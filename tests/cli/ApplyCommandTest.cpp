@@ -49,5 +49,26 @@ TEST(HlmapApply, ScriptsRebuildTheSameMapWithTheSameSeed) {
       << empty.Err;
   EXPECT_EQ(test::ReadFileBytes(dir.File("a.map")), test::ReadFileBytes(dir.File("b.map")));
 }
+
+TEST(HlmapApply, MapCommandsTakeNumbersOnly) {
+  test::TempDir dir;
+  const std::string script = dir.File("s.txt");
+  const std::string out = dir.File("out.map");
+  for (const auto& [text, error] :
+       {std::pair<std::string, std::string>{
+            "layer 1\nresize 10 tall\n",
+            "line 2: the map size dialog refused the answer: Y (the height) must be a whole "
+            "number from 1 to 999, not \"tall\"."},
+        {"scroll 2 right\n",
+         "line 1: the ScrollMap dialog refused the answer: Cords Y must be a whole number from "
+         "-1000 to 1000, not \"right\"."}}) {
+    test::WriteFileBytes(script, {text.begin(), text.end()});
+    const auto r = test::Hlmap({"apply", "new:30x20", out, "--script", script});
+    EXPECT_EQ(r.Code, 2) << text;
+    EXPECT_EQ(r.Err, "hlmap: " + error + "\n");
+    EXPECT_FALSE(test::FileExists(out));
+  }
+}
+
 }  // namespace
 }  // namespace hl

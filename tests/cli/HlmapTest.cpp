@@ -12,6 +12,7 @@
 #include "app/ScriptedQuestions.h"
 #include "cli/Hlmap.h"
 #include "map/MapFile.h"
+#include "segments/SegmentProject.h"
 
 namespace hl {
 namespace {
@@ -111,6 +112,38 @@ TEST_F(HlmapTest, SaveAsWritesTheChosenFormatAndReportsLibrary7Leftovers) {
   EXPECT_EQ(header.MapBitCount, 16);
 }
 
+TEST_F(HlmapTest, EverySaveReportsTheCellsLeftInLibrary7) {
+  // Image 30000 + 9999 does not fit library 6: the cell stays in library 7, and save-as,
+  // apply and seg-window all say so in the same words.
+  auto doc = std::make_unique<MapDocument>();
+  doc->SetMapSize(40, 40);
+  doc->SetCell(1, 1, TMapCell{0, 0, 30001, 0, 0, 0, 0, 7, 0});
+  doc->SetCell(2, 1, TMapCell{0, 0, 5, 0, 0, 0, 0, 7, 0});  // moves to library 6
+  const std::string in = dir_.File("in.map");
+  ASSERT_TRUE(WriteMapCopy(*doc, in, kBitCountData));
+  ASSERT_TRUE(SaveSegment(*doc, dir_.File("A100100.sem"), 0, 0));
+  ASSERT_TRUE(WriteProject(dir_.File("w.mp"), {"A", 1, 1}));
+  const std::string script = dir_.File("nothing.txt");
+  test::WriteFileBytes(script, {'#', '\n'});
+
+  const std::string saved = dir_.File("saved.map"), applied = dir_.File("applied.map"),
+                    cut = dir_.File("cut.map");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"save-as", in, saved},
+                                               {"apply", in, applied, "--script", script},
+                                               {"seg-window", dir_.File("w.mp"), "0", "0", cut}}) {
+    const std::string& out = args[0] == "seg-window" ? cut : args[2];
+    const Result r = Hlmap(args);
+    EXPECT_EQ(r.Code, 0) << args[0];
+    EXPECT_EQ(r.Err, "hlmap: " + out +
+                         ": 1 cell of object library 7 cannot be expressed in library 6 and "
+                         "stay in library 7\n");
+    auto map = std::make_unique<MapDocument>();
+    ASSERT_TRUE(LoadMap(*map, out));
+    EXPECT_EQ(map->Cell(1, 1).ObjectLib, 7) << args[0];
+    EXPECT_EQ(map->Cell(2, 1).ObjectLib, 6) << args[0];
+  }
+}
+
 TEST_F(HlmapTest, SaveAsFailsWhenEitherSideFails) {
   const std::string in = SaveSample("in.map");
   EXPECT_EQ(Hlmap({"save-as", dir_.File("missing.map"), dir_.File("out.map")}).Code, 1);
@@ -202,6 +235,60 @@ TEST_F(HlmapTest, HelpExplainsEveryCommand) {
     EXPECT_EQ(one.Out.rfind(std::string("usage: hlmap ") + command, 0), 0u) << one.Out;
   }
   EXPECT_NE(Hlmap({"save-as", "--help"}).Out.find("--format wil|data"), std::string::npos);
+}
+
+TEST_F(HlmapTest, HlmapKnowsEveryDrawingCommandByNameAndSynopsis) {
+  std::vector<cli::Command> known = cli::CoreCommands();
+  for (const cli::Command& c : cli::DrawingCommandNames()) known.push_back(c);
+  const std::vector<cli::Command> all = cli::AllCommands();
+  ASSERT_EQ(known.size(), all.size());
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    EXPECT_EQ(known[i].Name, all[i].Name);
+    EXPECT_EQ(known[i].Synopsis, all[i].Synopsis);
+    EXPECT_NE(all[i].Run, nullptr) << all[i].Name;
+  }
+
+  // Commands known by name only go to the other program whole, before any parsing.
+  HlmapProgram hlmap;
+  hlmap.Commands = known;
+  std::vector<std::string> handed;
+  hlmap.HandOver = [&](std::span<const std::string> args) {
+    handed.assign(args.begin(), args.end());
+    return 7;
+  };
+  std::ostringstream out, err;
+  EXPECT_EQ(RunHlmap(std::vector<std::string>{"render", "--bogus"}, hlmap, out, err), 7);
+  EXPECT_EQ(handed, (std::vector<std::string>{"render", "--bogus"}));
+  EXPECT_EQ(err.str(), "");
+  std::ostringstream fullHelp, knownHelp;
+  HlmapProgram full;
+  full.Commands = all;
+  EXPECT_EQ(RunHlmap(std::vector<std::string>{"--help"}, hlmap, knownHelp, err), 0);
+  EXPECT_EQ(RunHlmap(std::vector<std::string>{"--help"}, full, fullHelp, err), 0);
+  EXPECT_EQ(knownHelp.str(), fullHelp.str());
+}
+
+TEST_F(HlmapTest, OnlyCommandsThatDrawStartTheGuiApplication) {
+  HlmapProgram program;
+  program.Commands = cli::AllCommands();
+  int started = 0;
+  program.StartDrawing = [&] { ++started; };
+  const std::string map = SaveSample("a.map");
+  const std::string script = dir_.File("nothing.txt");
+  test::WriteFileBytes(script, {'#', '\n'});
+  auto run = [&](std::vector<std::string> args) {
+    std::ostringstream out, err;
+    RunHlmap(args, program, out, err);
+    return started;
+  };
+  EXPECT_EQ(run({"info", map}), 0);
+  EXPECT_EQ(run({"save-as", map, dir_.File("b.map")}), 0);
+  EXPECT_EQ(run({"apply", map, dir_.File("c.map"), "--script", script}), 0);
+  EXPECT_EQ(run({"lib-info", dir_.File("none.Data")}), 0);
+  EXPECT_EQ(run({"render", "--help"}), 0);
+  EXPECT_EQ(run({"render", map}), 0);  // a usage error starts nothing
+  EXPECT_EQ(run({"render", map, dir_.File("a.png"), "--libs", dir_.Path()}), 1);
+  EXPECT_EQ(run({"export-bmp", map, dir_.File("a.bmp"), "--libs", dir_.Path()}), 2);
 }
 
 TEST_F(HlmapTest, DoubleDashLetsFileNamesStartWithADash) {

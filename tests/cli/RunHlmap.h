@@ -17,7 +17,9 @@ struct HlmapResult {
 // hlmap with these words, its output caught.
 inline HlmapResult Hlmap(std::vector<std::string> args) {
   std::ostringstream out, err;
-  const int code = RunHlmap(args, out, err);
+  HlmapProgram program;
+  program.Commands = cli::AllCommands();
+  const int code = RunHlmap(args, program, out, err);
   return {code, out.str(), err.str()};
 }
 

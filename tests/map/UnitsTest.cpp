@@ -67,9 +67,13 @@ TEST(ObjectIndex, WhatACellCanHold) {
   EXPECT_FALSE(ObjectIndex::FitsCell(-2));
   EXPECT_TRUE(ObjectIndex::FitsCell(ObjectIndex::Make(3, kMaxFieldImage)));
   EXPECT_FALSE(ObjectIndex::FitsCell(ObjectIndex::Make(3, kMaxFieldImage + 1)));
-  // The last image of a library + 1 is image 0 of the next one, as the cell stores it.
-  EXPECT_TRUE(ObjectIndex::FitsCell(ObjectIndex::Make(3, kObjectIndexBase - 1)));
-  EXPECT_TRUE(ObjectIndex::FitsCell(255LL * kObjectIndexBase + 5));  // ObjectLib is a byte
+  // The last image of a library + 1 wraps round to the base: the cell would read as no object
+  // of the next library.
+  EXPECT_FALSE(ObjectIndex::FitsCell(kObjectIndexBase - 1));
+  EXPECT_FALSE(ObjectIndex::FitsCell(ObjectIndex::Make(3, kObjectIndexBase - 1)));
+  EXPECT_FALSE(ObjectIndex::FitsCell(ObjectIndex::Make(3, kObjectIndexBase - 2)));
+  EXPECT_TRUE(ObjectIndex::FitsCell(255LL * kObjectIndexBase + kMaxFieldImage));  // a byte
+  EXPECT_FALSE(ObjectIndex::FitsCell(255LL * kObjectIndexBase + kObjectIndexBase - 1));
   EXPECT_FALSE(ObjectIndex::FitsCell(256LL * kObjectIndexBase));
 
   EXPECT_TRUE(ObjectIndex::NamesLibraryImage(ObjectIndex::Make(kObjectLibraries - 1, 0)));

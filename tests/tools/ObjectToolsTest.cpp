@@ -35,13 +35,38 @@ TEST_F(ObjectToolsTest, ObjectIndexSplitsIntoLibraryAndImage) {
   tools_.PlaceObject(3, 3, 70000, none_);
   EXPECT_EQ(doc_->Cell(3, 3).ObjectImage, 4466);
   EXPECT_EQ(doc_->Cell(3, 3).ObjectLib, 1);
-  doc_->SetMarks(4, 4, 2);
-  tools_.PlaceObject(4, 4, 65534, none_);  // the last image number of a library shows nothing
-  EXPECT_EQ(doc_->Cell(4, 4).ObjectImage, 0x8000);
-  EXPECT_EQ(doc_->Cell(4, 4).ObjectLib, 1);
-  EXPECT_EQ(redraw_.Objects, 2);
+  EXPECT_EQ(redraw_.Objects, 1);
   tools_.PlaceObject(5, 5, -1, none_);  // nothing picked
   EXPECT_EQ(doc_->Cell(5, 5), TMapCell{});
+}
+
+TEST_F(ObjectToolsTest, ImagesNoCellCanHoldAreRefused) {
+  // 65,534 + 1 would wrap round to no object of library 1, 32,767 + 1 would run into the
+  // FrontMark bit: neither is placed, and Ctrl flips no mark for them.
+  doc_->SetMarks(4, 4, 2);
+  for (int index : {65534, ObjectIndex::Make(2, 65534), ObjectIndex::Make(0, 32767),
+                    ObjectIndex::Make(1, 40000)}) {
+    tools_.PlaceObject(4, 4, index, none_);
+    tools_.PlaceObject(4, 4, index, ctrl_);
+  }
+  EXPECT_EQ(doc_->Cell(4, 4).ObjectImage, 0x8000);
+  EXPECT_EQ(doc_->Cell(4, 4).ObjectLib, 0);
+  EXPECT_EQ(redraw_.Objects, 0);
+
+  // Whatever the tool does place shows an object and reads back as the index placed.
+  for (int library : {0, 1, 19, 255}) {
+    for (int image : {0, 1, 32766, 32767, 65533, 65534}) {
+      const int index = ObjectIndex::Make(library, image);
+      doc_->SetCell(0, 0, TMapCell{});
+      tools_.PlaceObject(0, 0, index, none_);
+      const TMapCell& c = doc_->Cell(0, 0);
+      const int number = c.ObjectImage & kNumberBits;
+      EXPECT_EQ(c != TMapCell{}, ObjectIndex::FitsCell(index)) << index;
+      if (c == TMapCell{}) continue;
+      EXPECT_NE(number, 0) << index;
+      EXPECT_EQ(ObjectIndex::FromCell(c.ObjectLib, number), index);
+    }
+  }
 }
 
 TEST_F(ObjectToolsTest, CtrlInvertsTheMarkAndAltKeepsIt) {
@@ -116,11 +141,19 @@ TEST_F(ObjectToolsTest, SetRecordsOffTheStorageAreSkipped) {
 
 TEST_F(ObjectToolsTest, UnstorableSetFieldsNeverTouchTheMarks) {
   TObjectSet set = {Record(0, 0, 32767, 32767), Record(1, 0, 40000, INT_MAX),
-                    Record(2, 0, 32766, 65535 + 32766)};
+                    Record(2, 0, 32766, 65535 + 32766), Record(3, 0, -1, 65534),
+                    Record(4, 0, -1, ObjectIndex::Make(2, 65534))};
   set[0].Light = 5;
+  set[3].Light = 2;
   doc_->SetMarks(20, 20, 3);
   doc_->SetMarks(21, 20, 3);
+  doc_->SetMarks(23, 20, 2);
   ASSERT_TRUE(tools_.PlaceObjectSet(20, 20, &set));
+  // The last image of a library would wrap round to an empty object of the next one.
+  EXPECT_EQ(doc_->Cell(23, 20).ObjectImage, 0x8000);
+  EXPECT_EQ(doc_->Cell(23, 20).ObjectLib, 0);
+  EXPECT_EQ(doc_->Cell(23, 20).Light, 2);
+  EXPECT_EQ(doc_->Cell(24, 20), TMapCell{});
   EXPECT_EQ(doc_->Cell(20, 20).BackTile, 0x8000);  // tile 32767 + 1 is not stored
   EXPECT_EQ(doc_->Cell(20, 20).ObjectImage, 0x8000);
   EXPECT_EQ(doc_->Cell(20, 20).Light, 5);  // the rest of the record is placed

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string_view>
+
+namespace hl::cli {
+
+// The synopses of the commands that read or draw pictures. Their code needs QtGui, which
+// costs every run that loads it, so it lives in the program hlmap-draw; hlmap knows these
+// commands by their synopses alone (for its help) and hands their command lines over.
+// Each synopsis begins "hlmap NAME".
+inline constexpr std::string_view kLibInfoSynopsis = "hlmap lib-info LIB [--format wil|data]";
+inline constexpr std::string_view kLibExportSynopsis =
+    "hlmap lib-export LIB INDEX OUT [--raw] [--texture] [--format wil|data]";
+inline constexpr std::string_view kLibPackSynopsis =
+    "hlmap lib-pack OUT (--wil [--depth 8|16|24|32] [--older] | --data [--method 0|1|2|3]) "
+    "IMAGE...";
+inline constexpr std::string_view kDemoLibsSynopsis =
+    "hlmap demo-libs DIR [--format data|wil|both]";
+inline constexpr std::string_view kRenderSynopsis =
+    "hlmap render MAP OUT.png [--format wil|data] [--libs DIR] [--zoom Z] [--size WxH] "
+    "[--scroll X,Y] [--hide back,middle,objects] [--marks] [--opaque-middle]";
+inline constexpr std::string_view kExportBmpSynopsis =
+    "hlmap export-bmp MAP OUT.bmp [--format wil|data] [--libs DIR]";
+inline constexpr std::string_view kApplySynopsis =
+    "hlmap apply MAP|new:WxH OUT [--format wil|data] [--libs DIR] [--seed N] [--script FILE]";
+inline constexpr std::string_view kDemoWorldSynopsis = "hlmap demo-world DIR";
+
+// In the order of the help.
+inline constexpr std::string_view kDrawingSynopses[] = {
+    kLibInfoSynopsis, kLibExportSynopsis, kLibPackSynopsis, kDemoLibsSynopsis,
+    kRenderSynopsis,  kExportBmpSynopsis, kApplySynopsis,   kDemoWorldSynopsis};
+
+}  // namespace hl::cli

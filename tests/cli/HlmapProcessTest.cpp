@@ -1,0 +1,177 @@
+// The hlmap program itself, run as a process without a display and without a chosen Qt
+// platform, as in a script on a server: the commands without pictures must not load Qt at all,
+// those that open libraries but draw nothing must not start a GUI application, and those that
+// draw must still work.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "map/MapFile.h"
+#include "segments/SegmentProject.h"
+#include "view/TestLibraries.h"
+
+extern char** environ;
+
+namespace hl {
+namespace {
+
+struct ProcessResult {
+  int Code = -1;
+  std::string Out;
+  std::string Err;
+};
+
+std::string ReadText(const std::string& path) {
+  const auto bytes = test::ReadFileBytes(path);
+  return {bytes.begin(), bytes.end()};
+}
+
+// Runs `program` in `folder` with the environment of the tests less the display and the Qt
+// platform, plus `extra` ("NAME=value").
+ProcessResult RunProcess(const std::string& program, std::vector<std::string> args,
+                         const std::string& folder, const std::vector<std::string>& extra = {}) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    if (name == "DISPLAY" || name == "WAYLAND_DISPLAY" || name == "QT_QPA_PLATFORM" ||
+        name == "LD_DEBUG") {
+      continue;
+    }
+    env.push_back(entry);
+  }
+  env.insert(env.end(), extra.begin(), extra.end());
+  test::TempDir capture;
+  const std::string outFile = capture.File("out"), errFile = capture.File("err");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  args.insert(args.begin(), program);
+  std::vector<char*> argv, envp;
+  for (std::string& a : args) argv.push_back(a.data());
+  for (std::string& e : env) envp.push_back(e.data());
+  argv.push_back(nullptr);
+  envp.push_back(nullptr);
+  pid_t pid = 0;
+  const int spawned =
+      ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  ProcessResult result;
+  if (spawned != 0) {
+    result.Err = std::strerror(spawned);
+    return result;
+  }
+  int status = 0;
+  if (::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.Code = WEXITSTATUS(status);
+  result.Out = ReadText(outFile);
+  result.Err = ReadText(errFile);
+  return result;
+}
+
+// Whether the dynamic loader, asked for its report with LD_DEBUG=libs, started a library whose
+// path holds `library`.
+bool Started(const ProcessResult& r, const std::string& library) {
+  for (std::size_t at = r.Err.find("calling init: "); at != std::string::npos;
+       at = r.Err.find("calling init: ", at + 1)) {
+    const std::size_t end = r.Err.find('\n', at);
+    if (r.Err.substr(at, end - at).find(library) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// The end of what a process wrote to its error output, for a failure message.
+std::string Tail(const std::string& text) {
+  return text.substr(text.size() > 400 ? text.size() - 400 : 0);
+}
+
+class HlmapProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto doc = std::make_unique<MapDocument>();
+    doc->SetMapSize(120, 120);
+    doc->SetCell(3, 4, TMapCell{0x0002, 1, 0x0003, 0x81, 1, 0, 0, 0, 2});
+    ASSERT_TRUE(SaveMap(*doc, dir_.File("a.map"), kBitCountData));
+    ASSERT_TRUE(SaveSegment(*doc, dir_.File("A100100.sem"), 0, 0));
+    ASSERT_TRUE(WriteProject(dir_.File("w.mp"), {"A", 1, 1}));
+    test::WriteFileBytes(dir_.File("script.txt"), {'l', 'a', 'y', 'e', 'r', ' ', '1', '\n'});
+  }
+  test::TempDir dir_;
+};
+
+TEST_F(HlmapProcessTest, CommandsWithoutPicturesLoadNoQt) {
+  const std::vector<std::vector<std::string>> commands = {
+      {"--help"},
+      {"info", "a.map"},
+      {"save-as", "a.map", "b.map"},
+      {"convert-old", "b.map"},
+      // A project named without a folder is found in the current one.
+      {"seg-window", "w.mp", "0", "0", "c.map"},
+      {"seg-store", "w.mp", "0", "0", "c.map"},
+  };
+  for (const auto& args : commands) {
+    const ProcessResult r = RunProcess(HL_HLMAP, args, dir_.Path(), {"LD_DEBUG=libs"});
+    EXPECT_EQ(r.Code, 0) << args[0] << ": " << Tail(r.Err);
+    EXPECT_TRUE(Started(r, "libstdc++")) << "LD_DEBUG gave no report";
+    EXPECT_FALSE(Started(r, "libQt6")) << args[0];
+  }
+  const ProcessResult info = RunProcess(HL_HLMAP, {"info", "c.map"}, dir_.Path());
+  EXPECT_EQ(info.Out.rfind("{\"width\":120,\"height\":120,", 0), 0u) << info.Out;
+  EXPECT_EQ(info.Err, "");
+}
+
+TEST_F(HlmapProcessTest, LibrariesWithoutDrawingStartNoGuiApplication) {
+  test::WriteTestLibraries(dir_.Path());
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"apply", "a.map", "d.map", "--script", "script.txt", "--libs",
+                                 "."},
+        {"lib-info", "Tiles.Data"}}) {
+    const ProcessResult r = RunProcess(HL_HLMAP, args, dir_.Path(), {"LD_DEBUG=libs"});
+    EXPECT_EQ(r.Code, 0) << args[0] << ": " << Tail(r.Err);
+    EXPECT_TRUE(Started(r, "libQt6Gui")) << args[0];
+    EXPECT_FALSE(Started(r, "/platforms/")) << args[0];
+  }
+  EXPECT_TRUE(test::FileExists(dir_.File("d.map")));
+}
+
+TEST_F(HlmapProcessTest, DrawingCommandsWorkWithoutADisplay) {
+  test::WriteTestLibraries(dir_.Path());
+  ProcessResult r =
+      RunProcess(HL_HLMAP, {"render", "a.map", "v.png", "--size", "200x100"}, dir_.Path());
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  const auto png = test::ReadFileBytes(dir_.File("v.png"));
+  ASSERT_GE(png.size(), 8u);
+  EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+  r = RunProcess(HL_HLMAP, {"export-bmp", "a.map", "v.bmp"}, dir_.Path());
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  const auto bmp = test::ReadFileBytes(dir_.File("v.bmp"));
+  ASSERT_GE(bmp.size(), 2u);
+  EXPECT_EQ(bmp[0], 'B');
+  EXPECT_EQ(bmp[1], 'M');
+}
+
+TEST_F(HlmapProcessTest, WithoutHlmapDrawOnlyTheDrawingCommandsFail) {
+  const std::string alone = dir_.File("alone");
+  std::filesystem::create_directory(alone);
+  const std::string copy = alone + "/hlmap";
+  std::filesystem::copy_file(HL_HLMAP, copy);
+  std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
+  EXPECT_EQ(RunProcess(copy, {"info", "a.map"}, dir_.Path()).Code, 0);
+  const ProcessResult r = RunProcess(copy, {"render", "a.map", "v.png"}, dir_.Path());
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_EQ(r.Err, "hlmap: cannot run '" + std::filesystem::canonical(alone).string() +
+                       "/hlmap-draw': No such file or directory\n");
+  EXPECT_FALSE(test::FileExists(dir_.File("v.png")));
+}
+
+}  // namespace
+}  // namespace hl
