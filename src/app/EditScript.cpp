@@ -195,8 +195,8 @@ struct EditScript::Verbs {
 
   static Result Tool(EditScript& s, const Line& l) {
     const auto n = l.NumberAt(1);
-    if (!l.Exactly(1) || !n || *n < 0 || *n > static_cast<int>(ToolMode::UpdateDoors))
-      return "expected: tool N (0 to 6)";
+    if (!l.Exactly(1) || !n || *n < 0 || *n > static_cast<int>(ToolMode::Select))
+      return "expected: tool N (0 to 7)";
     s.tools_.ToolMode = static_cast<ToolMode>(*n);
     return std::nullopt;
   }
@@ -393,6 +393,80 @@ struct EditScript::Verbs {
     s.commands_->Undo();
     return std::nullopt;
   }
+  // Four cell numbers from word `first` on, each within the map's cells, as a rectangle.
+  static std::optional<CellRect> Rect(const Line& l, std::size_t first) {
+    int v[4];
+    for (std::size_t i = 0; i < 4; ++i) {
+      const auto n = l.NumberAt(first + i);
+      if (!n || *n < 0 || *n >= kAccessEnd) return std::nullopt;
+      v[i] = *n;
+    }
+    if (v[0] > v[2] || v[1] > v[3]) return std::nullopt;
+    return CellRect{v[0], v[1], v[2], v[3]};
+  }
+  static Result Select(EditScript& s, const Line& l) {
+    const std::string expected = "expected: select X0 Y0 X1 Y1 [ground] [small] [objects] "
+                                 "[attributes] (0 to " + std::to_string(kAccessEnd - 1) +
+                                 ", X0 <= X1, Y0 <= Y1)";
+    const auto r = Rect(l, 1);
+    if (!r) return expected;
+    std::uint8_t layers = 0;
+    for (std::size_t i = 5; i < l.W.size(); ++i) {
+      const std::string& w = l.W[i];
+      if (w == "ground") {
+        layers |= kRegionGround;
+      } else if (w == "small") {
+        layers |= kRegionSmall;
+      } else if (w == "objects") {
+        layers |= kRegionObjects;
+      } else if (w == "attributes") {
+        layers |= kRegionAttributes;
+      } else {
+        return expected;
+      }
+    }
+    if (!s.regions_.Select(r->X0, r->Y0, r->X1, r->Y1, layers ? layers : std::uint8_t{kRegionAllLayers})) {
+      return "the selection lies outside the map";
+    }
+    return std::nullopt;
+  }
+  template <bool (RegionCommands::*kCommand)()>
+  static Result OnSelection(EditScript& s, const Line& l) {
+    if (!l.Exactly(0)) return "expected: " + l.W[0];
+    if (!s.regions_.Selection()) return l.W[0] + " needs a selection";
+    if (!s.TakeActions(1)) return kTooMuch;
+    (s.regions_.*kCommand)();
+    return std::nullopt;
+  }
+  static Result Paste(EditScript& s, const Line& l) {
+    const auto x = l.NumberAt(1), y = l.NumberAt(2);
+    const bool merge = l.Exactly(3) && l.W[3] == "ctrl";
+    if (!x || !y || !(l.Exactly(2) || merge)) return "expected: paste X Y [ctrl]";
+    if (s.regions_.Clipboard().Empty()) return "paste needs something copied first";
+    if (!s.TakeActions(1)) return kTooMuch;
+    s.regions_.Paste(*x, *y, merge);
+    return std::nullopt;
+  }
+  static Result Move(EditScript& s, const Line& l) {
+    const auto dx = l.NumberAt(1), dy = l.NumberAt(2);
+    if (!l.Exactly(2) || !dx || !dy) return "expected: move DX DY";
+    if (!s.regions_.Selection()) return "move needs a selection";
+    if (!s.TakeActions(1)) return kTooMuch;
+    s.regions_.Move(*dx, *dy);
+    return std::nullopt;
+  }
+  static Result FillRect(EditScript& s, const Line& l) {
+    const auto r = l.Exactly(4) ? Rect(l, 1) : std::nullopt;
+    if (!r) {
+      return "expected: fill-rect X0 Y0 X1 Y1 (0 to " + std::to_string(kAccessEnd - 1) +
+             ", X0 <= X1, Y0 <= Y1)";
+    }
+    if (!s.TakeActions(1)) return kTooMuch;
+    if (!s.dispatch_->FillRect(r->X0, r->Y0, r->X1, r->Y1)) {
+      return "fill-rect needs Draw Big Tiles on layer 0, or Draw SM Tiles";
+    }
+    return std::nullopt;
+  }
   static Result Redo(EditScript& s, const Line& l) {
     if (!l.Exactly(0)) return "expected: redo";
     if (!s.TakeActions(1)) return kTooMuch;
@@ -406,7 +480,7 @@ const std::vector<EditScript::Verb>& EditScript::VerbTable() {
   using P = V::Pointer;
   static const std::vector<Verb> verbs = {
       {"tool", "tool N", "the Tools menu (0 big tiles, 1 small tiles, 3 objects, 4 object sets, "
-                         "5 light, 6 doors)", &V::Tool},
+                         "5 light, 6 doors, 7 select)", &V::Tool},
       {"layer", "layer N", "the layer buttons (0 Big, 1 Small, 2 All, 3 \"1\", 4 \"2\", 5 \"3\")",
        &V::Layer},
       {"zoom", "zoom Z", "the zoom, for press-px", &V::Zoom},
@@ -433,6 +507,17 @@ const std::vector<EditScript::Verb>& EditScript::VerbTable() {
        &V::DeleteObject},
       {"scroll", "scroll DX DY", "Map Scroll", &V::Scroll},
       {"resize", "resize W H", "Resize", &V::Resize},
+      {"select", "select X0 Y0 X1 Y1 [ground] [small] [objects] [attributes]",
+       "selects a rectangle of cells with the layers named (none named: all four)", &V::Select},
+      {"copy", "copy", "copies the selection", &V::OnSelection<&RegionCommands::Copy>},
+      {"cut", "cut", "copies the selection, then deletes it", &V::OnSelection<&RegionCommands::Cut>},
+      {"delete", "delete", "clears the selected layers' fields of the selection",
+       &V::OnSelection<&RegionCommands::Delete>},
+      {"paste", "paste X Y [ctrl]",
+       "places the copy with its top-left at (X, Y); ctrl merges instead of replacing", &V::Paste},
+      {"move", "move DX DY", "moves the selection and its content", &V::Move},
+      {"fill-rect", "fill-rect X0 Y0 X1 Y1", "fills the rectangle with the big or small tile brush",
+       &V::FillRect},
       {"undo", "undo", "takes back one step (a stroke, a dialog's change or a command)", &V::Undo},
       {"redo", "redo", "brings back the step undo took last", &V::Redo},
   };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/MainCommands.h"
+#include "app/RegionCommands.h"
 #include "map/MapDocument.h"
 #include "objects/ObjectSets.h"
 #include "tools/ToolDispatch.h"
@@ -102,6 +103,8 @@ class EditScript {
   std::unique_ptr<Answers> answers_;
   std::unique_ptr<ToolDispatch> dispatch_;
   std::unique_ptr<MainCommands> commands_;
+  // The selection and a clipboard of the script's own: no desktop clipboard without a window.
+  RegionCommands regions_{doc_};
 };
 
 }  // namespace hl

@@ -74,6 +74,8 @@ void ToolDispatch::Edit(Routine&& routine) {
 }
 
 void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& held) {
+  // Selecting changes no cell, whatever the layer buttons say.
+  if (state_.ToolMode == ToolMode::Select) return;
   switch (state_.LayerMode) {
     case LayerMode::Eraser:
       doc_.ContinueAction(ActionName());
@@ -124,7 +126,35 @@ void ToolDispatch::PressAt(int x, int y, MouseButton button, const MouseState& h
     case ToolMode::UpdateDoors:
       Edit([&] { AttributeTools(doc_, redraw_, questions_).EditCellDoor(x, y); });
       break;
+    case ToolMode::Select:
+      break;
   }
+}
+
+bool ToolDispatch::FillRect(int x0, int y0, int x1, int y1) {
+  if (state_.ToolMode == ToolMode::DrawBigTiles && state_.LayerMode == LayerMode::Big) {
+    // As presses of the brush on every block from the one holding (x0, y0), row by row.
+    Release();
+    Edit([&] {
+      BigTilePainter painter(doc_, redraw_, random_, state_.BigTileGroup);
+      for (int y = DownTo(y0, kBigBlockStep); y <= y1; y += kBigBlockStep)
+        for (int x = DownTo(x0, kBigBlockStep); x <= x1; x += kBigBlockStep)
+          painter.PaintBigBlock(x, y);
+    });
+    Release();
+    return true;
+  }
+  if (state_.ToolMode == ToolMode::DrawSmTiles) {
+    Release();
+    Edit([&] {
+      for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+          SmallTilePainter(doc_, redraw_, random_, state_.SmallTileGroup).PaintSmallTile(x, y);
+    });
+    Release();
+    return true;
+  }
+  return false;
 }
 
 void ToolDispatch::PressBigTiles(int x, int y, const MouseState& held) {
@@ -161,7 +191,7 @@ void ToolDispatch::Move(long long px, long long py, int zoom, const MouseState& 
 
 void ToolDispatch::MoveCell(int x, int y, const MouseState& held) {
   feedback_.EraseHover();
-  switch (state_.LayerMode) {
+  switch (state_.ToolMode == ToolMode::Select ? LayerMode::Big : state_.LayerMode) {
     case LayerMode::MarkBrush: {
       // The brush paints with the button held (right over left) and shows neither label nor
       // outline.

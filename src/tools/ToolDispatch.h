@@ -67,6 +67,10 @@ class ToolDispatch {
   // The same on a cell, for scripts; a press with newStroke false joins the open stroke.
   void PressCell(int x, int y, MouseButton button, const MouseState& held, bool newStroke = true);
   void MoveCell(int x, int y, const MouseState& held);
+  // Fills the rectangle from (x0, y0) to (x1, y1) as one step: with Draw Big Tiles on the "Big"
+  // layer as the brush pressed on every block of it, with Draw SM Tiles as the small-tile brush
+  // on every cell. False (nothing done) with any other tool.
+  bool FillRect(int x0, int y0, int x1, int y1);
   // The undo step a stroke with the current tool and layer makes: the Tools menu's caption,
   // or what the layer buttons "1", "2" and "3" do.
   std::string ActionName() const;

@@ -13,6 +13,7 @@ enum class ToolMode : int {
   DrawObjectsInSet = 4,
   SetLightEffect = 5,
   UpdateDoors = 6,
+  Select = 7,
 };
 
 // The toolbar's layer buttons "Big", "Small", "All", "1", "2" and "3", numbered as scripts give

@@ -111,6 +111,67 @@ TEST_F(EditScriptTest, MapCommandsTakeOnlyNumbers) {
   EXPECT_EQ(doc_->MapWidth(), 40);
 }
 
+TEST_F(EditScriptTest, RegionsAreCopiedPastedMovedAndUndoneOneStepEach) {
+  for (int x = 0; x < 4; ++x)
+    for (int y = 0; y < 4; ++y)
+      doc_->SetCell(x, y, TMapCell{static_cast<std::uint16_t>(0x8000 | (x * 4 + y + 1)), 7,
+                                   static_cast<std::uint16_t>(x + 1), 0, 0, 0, 0, 0, 3});
+  // An odd corner with the ground grows to whole blocks: (1, 1)-(2, 2) becomes (0, 0)-(3, 3).
+  ASSERT_EQ(Run("select 1 1 2 2\ncopy\npaste 11 21\n"), std::nullopt);
+  EXPECT_EQ(doc_->Cell(10, 20), doc_->Cell(0, 0));  // landed on the even cell (10, 20)
+  EXPECT_EQ(doc_->Cell(13, 23), doc_->Cell(3, 3));
+  EXPECT_EQ(doc_->UndoName(), "Paste");
+
+  // Only the small tiles, merged: the target keeps its ground and objects.
+  doc_->SetCell(30, 30, TMapCell{5, 0, 9, 0, 0, 0, 0, 0, 0});
+  ASSERT_EQ(Run("select 1 1 1 1 small\ncopy\npaste 30 30 ctrl\n"), std::nullopt);
+  EXPECT_EQ(doc_->Cell(30, 30), (TMapCell{5, 7, 9, 0, 0, 0, 0, 0, 0}));
+
+  const TMapCell corner = doc_->Cell(0, 0);
+  ASSERT_EQ(Run("select 0 0 3 3\nmove 5 5\n"), std::nullopt);  // snapped to (4, 4)
+  EXPECT_EQ(doc_->Cell(4, 4), corner);
+  EXPECT_EQ(doc_->Cell(0, 0), TMapCell{});
+  ASSERT_EQ(Run("undo\n"), std::nullopt);
+  EXPECT_EQ(doc_->Cell(0, 0), corner);
+  EXPECT_EQ(doc_->Cell(4, 4), TMapCell{});
+
+  ASSERT_EQ(Run("select 0 0 3 3 objects attributes\ncut\n"), std::nullopt);
+  EXPECT_EQ(doc_->Cell(0, 0).ObjectImage, 0);
+  EXPECT_EQ(doc_->Cell(0, 0).BackTile, corner.BackTile & 0x7FFF);  // the ground stays
+  EXPECT_EQ(doc_->UndoName(), "Cut");
+  ASSERT_EQ(Run("undo\nselect 0 0 0 0 attributes\ndelete\n"), std::nullopt);
+  EXPECT_EQ(doc_->Cell(0, 0).Light, 0);
+  EXPECT_EQ(doc_->UndoName(), "Delete");
+}
+
+TEST_F(EditScriptTest, RectanglesFillAsTheBrushPressedOnEveryBlock) {
+  ASSERT_EQ(Run("layer 0\nbig-group 1\nfill-rect 5 5 13 9\n"), std::nullopt);
+  EXPECT_EQ(doc_->UndoCount(), 1);
+  auto pressed = std::make_unique<MapDocument>();
+  {
+    EditScript script(*pressed, kBitCountData, 7, {});
+    std::istringstream in("layer 0\nbig-group 1\npress-rect 4 4 13 9 4\n");
+    ASSERT_EQ(script.Run(in), std::nullopt);
+  }
+  for (int x = 0; x < 20; ++x)
+    for (int y = 0; y < 16; ++y) ASSERT_EQ(doc_->Cell(x, y), pressed->Cell(x, y)) << x << "," << y;
+  ASSERT_EQ(Run("tool 1\nsmall-group 1\nfill-rect 30 30 32 31\n"), std::nullopt);
+  EXPECT_EQ(doc_->GetMiddleTile(31, 31) / 60, 1);
+  EXPECT_EQ(doc_->UndoCount(), 2);
+}
+
+TEST_F(EditScriptTest, RegionLinesSayWhatTheyLack) {
+  for (const char* bad : {"copy\n", "cut\n", "delete\n", "move 1 1\n", "paste 0 0\n",
+                          "select 5 5 4 4\n", "select 0 0 999 3\n", "select 0 0 1 1 water\n",
+                          "fill-rect 0 0 3 3\n", "tool 3\nfill-rect 0 0 3 3\n", "tool 8\n"}) {
+    doc_ = std::make_unique<MapDocument>();
+    const auto error = Run(std::string("layer 1\n") + bad);
+    ASSERT_TRUE(error.has_value()) << bad;
+    EXPECT_GE(error->Line, 2) << bad;
+    EXPECT_EQ(doc_->UndoCount(), 0) << bad;
+  }
+}
+
 TEST_F(EditScriptTest, BadLinesStopWithTheirNumber) {
   struct Case {
     std::string Script;
