@@ -18,18 +18,24 @@ void PreparedImageCache::Library::Fill(Slot& slot, int index, bool keyed) {
   Keep(slot.Image, PrepareImage(*bitmap, scale_, keyed));
 }
 
-void PreparedImageCache::Library::Learn(FittedSlot& slot, int index) {
-  const QImage* bitmap = tile_.isEmpty() ? nullptr : lib_->GetBitmap(index);
-  slot.Fits = bitmap && bitmap->size() == tile_ ? FittedSlot::kYes : FittedSlot::kNo;
-}
-
-void PreparedImageCache::Library::Fit(FittedSlot& slot, unsigned variant, int index, bool keyed) {
-  slot.Known = static_cast<std::uint8_t>(slot.Known | 1u << variant);
-  const QImage* bitmap = lib_->GetBitmap(index);
-  if (!bitmap) return;
-  const QSize box(fitBase_.width() + static_cast<int>(variant & 1),
-                  fitBase_.height() + static_cast<int>(variant >> 1));
-  Keep(slot.Sizes[variant], PrepareImage(*bitmap, box, keyed));
+const PreparedImage* PreparedImageCache::Library::FittedSlowly(FittedSlot& slot, int index,
+                                                               bool keyed, unsigned dx,
+                                                               unsigned dy) {
+  if (slot.Fits == FittedSlot::kUnknown) {
+    const QImage* bitmap = tile_.isEmpty() ? nullptr : lib_->GetBitmap(index);
+    slot.Fits = bitmap && bitmap->size() == tile_ ? FittedSlot::kYes : FittedSlot::kNo;
+  }
+  if (slot.Fits == FittedSlot::kNo || (dx | dy) > 1) return Get(index, keyed);
+  const unsigned variant = dx + 2 * dy;
+  if (!(slot.Known & (1u << variant))) {
+    slot.Known = static_cast<std::uint8_t>(slot.Known | 1u << variant);
+    if (const QImage* bitmap = lib_->GetBitmap(index)) {
+      const QSize box(fitBase_.width() + static_cast<int>(dx),
+                      fitBase_.height() + static_cast<int>(dy));
+      Keep(slot.Sizes[variant], PrepareImage(*bitmap, box, keyed));
+    }
+  }
+  return slot.Sizes[variant].get();
 }
 
 void PreparedImageCache::SetScale(ScaleFactor scale) {

@@ -38,13 +38,12 @@ class PreparedImageCache {
       auto& table = keyed ? fittedKeyed_ : fittedOpaque_;
       if (table.empty()) table.resize(static_cast<std::size_t>(lib_->ImageCount));
       FittedSlot& slot = table[static_cast<std::size_t>(index)];
-      if (slot.Fits == FittedSlot::kUnknown) Learn(slot, index);
+      // A repaint asks once per cell: a box already prepared is all it needs to look at.
       const unsigned dx = static_cast<unsigned>(boxWidth - fitBase_.width());
       const unsigned dy = static_cast<unsigned>(boxHeight - fitBase_.height());
-      if (slot.Fits == FittedSlot::kNo || dx > 1 || dy > 1) return Get(index, keyed);
-      const unsigned variant = dx + 2 * dy;
-      if (!(slot.Known & (1u << variant))) Fit(slot, variant, index, keyed);
-      return slot.Sizes[variant].get();
+      if ((dx | dy) <= 1 && (slot.Known & (1u << (dx + 2 * dy))))
+        return slot.Sizes[dx + 2 * dy].get();
+      return FittedSlowly(slot, index, keyed, dx, dy);
     }
 
     int MaxWidth() const { return maxWidth_; }
@@ -64,8 +63,9 @@ class PreparedImageCache {
       std::array<std::unique_ptr<PreparedImage>, 4> Sizes;
     };
     void Fill(Slot& slot, int index, bool keyed);
-    void Learn(FittedSlot& slot, int index);
-    void Fit(FittedSlot& slot, unsigned variant, int index, bool keyed);
+    // What GetFitted's quick look leaves: the first ask for a box, and images that do not fit.
+    const PreparedImage* FittedSlowly(FittedSlot& slot, int index, bool keyed, unsigned dx,
+                                      unsigned dy);
     void Keep(std::unique_ptr<PreparedImage>& to, PreparedImage prepared);
 
     TGameImages* lib_ = nullptr;
