@@ -57,8 +57,13 @@ QImage ScaleNearest(const QImage& source, int width, int height) {
 }
 
 PreparedImage PrepareImage(const QImage& bitmap, ScaleFactor scale, bool keyed) {
+  return PrepareImage(bitmap, QSize(scale.Size(bitmap.width()), scale.Size(bitmap.height())),
+                      keyed);
+}
+
+PreparedImage PrepareImage(const QImage& bitmap, QSize size, bool keyed) {
   PreparedImage p;
-  const int w = scale.Size(bitmap.width()), h = scale.Size(bitmap.height());
+  const int w = size.width(), h = size.height();
   if (w <= 0 || h <= 0) return p;
   QImage scaled = ScaleNearest(bitmap, w, h);
   p.Keyed = keyed;
@@ -104,12 +109,26 @@ void BlitPrepared(QImage& target, int x, int y, const PreparedImage& image, cons
   Blit(BlitTarget::Of(target, clip), x, y, image);
 }
 
+namespace {
+
+void Stretch(QPainter& canvas, const QRect& box, const QImage& bitmap, bool keyed) {
+  if (box.width() <= 0 || box.height() <= 0) return;
+  const QImage scaled = ScaleNearest(bitmap, box.width(), box.height());
+  if (keyed) {
+    // One temporary image per call, scaled, then copied with black keyed out.
+    DrawTransparent(canvas, box.left(), box.top(), qRgb(0, 0, 0), scaled);
+  } else {
+    canvas.drawImage(box.topLeft(), scaled);
+  }
+}
+
+}  // namespace
+
 void DrawScaled(QPainter& canvas, int x, int y, TGameImages& lib, int index, ScaleFactor scale) {
   const QImage* bitmap = lib.GetBitmap(index);
   if (!bitmap) return;
   const int w = scale.Size(bitmap->width()), h = scale.Size(bitmap->height());
-  if (w <= 0 || h <= 0) return;
-  canvas.drawImage(x, y, ScaleNearest(*bitmap, w, h));
+  Stretch(canvas, QRect(x, y, w, h), *bitmap, false);
 }
 
 void DrawScaledTransparent(QPainter& canvas, int x, int y, TGameImages& lib, int index,
@@ -117,10 +136,15 @@ void DrawScaledTransparent(QPainter& canvas, int x, int y, TGameImages& lib, int
   const QImage* bitmap = lib.GetBitmap(index);
   if (!bitmap) return;
   const int w = scale.Size(bitmap->width()), h = scale.Size(bitmap->height());
-  if (w <= 0 || h <= 0) return;
-  // One temporary image per call, scaled, then copied with black keyed out.
-  const QImage temporary = ScaleNearest(*bitmap, w, h);
-  DrawTransparent(canvas, x, topLeft ? y : y - h, qRgb(0, 0, 0), temporary);
+  Stretch(canvas, QRect(x, topLeft ? y : y - h, w, h), *bitmap, true);
+}
+
+void DrawStretched(QPainter& canvas, const QRect& box, TGameImages& lib, int index) {
+  if (const QImage* bitmap = lib.GetBitmap(index)) Stretch(canvas, box, *bitmap, false);
+}
+
+void DrawStretchedTransparent(QPainter& canvas, const QRect& box, TGameImages& lib, int index) {
+  if (const QImage* bitmap = lib.GetBitmap(index)) Stretch(canvas, box, *bitmap, true);
 }
 
 void DrawTransparent(QPainter& target, int x, int y, QRgb key, const QImage& bitmap) {

@@ -90,6 +90,8 @@ QImage ScaleNearest(const QImage& source, int width, int height);
 // The bitmap form scaled by `scale`, or a null image when a scaled side is 0. Black is keyed
 // out by comparing the 32-bit colour exactly: the 16-bit pixel 0x0001 is drawn.
 PreparedImage PrepareImage(const QImage& bitmap, ScaleFactor scale, bool keyed);
+// The same, stretched to `size` whatever the scale would give.
+PreparedImage PrepareImage(const QImage& bitmap, QSize size, bool keyed);
 
 // Blit into an image, touching only pixels inside `clip` (target coordinates).
 void BlitPrepared(QImage& target, int x, int y, const PreparedImage& image, const QRect& clip);
@@ -98,6 +100,10 @@ void BlitPrepared(QImage& target, int x, int y, const PreparedImage& image, cons
 void DrawScaled(QPainter& canvas, int x, int y, TGameImages& lib, int index, ScaleFactor scale);
 void DrawScaledTransparent(QPainter& canvas, int x, int y, TGameImages& lib, int index,
                            ScaleFactor scale, bool topLeft);
+// The image stretched over `box` by the same nearest-neighbour rule: how the map view draws a
+// tile into the cells it covers, so that neighbouring tiles meet. An empty box draws nothing.
+void DrawStretched(QPainter& canvas, const QRect& box, TGameImages& lib, int index);
+void DrawStretchedTransparent(QPainter& canvas, const QRect& box, TGameImages& lib, int index);
 // Bitmap unscaled at (x, y), leaving the target alone wherever the pixel equals `key`.
 void DrawTransparent(QPainter& target, int x, int y, QRgb key, const QImage& bitmap);
 

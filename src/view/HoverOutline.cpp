@@ -16,18 +16,17 @@ void SetFootprint::SetFromSet(std::span<const FootprintCell> cells) {
 
 std::vector<QRect> HoverRectangles(int x, int y, ScaleFactor scale, bool placingSets,
                                    const SetFootprint& footprint) {
-  const int px = scale.Position(1LL * x * kCellWidth), py = scale.Position(1LL * y * kCellHeight);
-  const int cellW = scale.Size(kCellWidth), cellH = scale.Size(kCellHeight);
-  // The outline is one cell (its size never changes), so its width is one cell's too.
+  // The outline is one cell (its size never changes), drawn on the edges the tiles of that
+  // cell fill.
   std::vector<QRect> rects;
   if (placingSets && !footprint.Empty()) {
     for (const SetFootprint::Entry& e : footprint.Entries) {
       if (e.Left == e.Right) break;
-      rects.emplace_back(px + cellW * e.Left, py + cellH * e.Top, cellW, cellH);
+      rects.push_back(CellSpan(scale, x + e.Left, y + e.Top, 1, 1));
     }
     return rects;
   }
-  rects.emplace_back(px, py, cellW, cellH);
+  rects.push_back(CellSpan(scale, x, y, 1, 1));
   return rects;
 }
 

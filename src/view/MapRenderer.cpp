@@ -105,30 +105,37 @@ void MapRenderer::DrawPasses(QImage& target, QPoint origin, const QRect& clip, c
   const int x1 = std::min(r.X1, kAccessEnd - 1);
   const int y1 = std::min(r.Y1, kAccessEnd - 1);
   const int objectY1 = std::min(r.ObjectY1, kAccessEnd - 1);
-  std::vector<int> left(static_cast<std::size_t>(std::max(0, x1 - r.X0 + 1)));
-  for (int x = r.X0; x <= x1; ++x) left[static_cast<std::size_t>(x - r.X0)] = CellLeft(x) - ox;
+  // Left edges of the columns and of the two after the last: a tile ends where the cell after
+  // it begins.
+  std::vector<int> left(static_cast<std::size_t>(std::max(0, x1 - r.X0 + 1 + kBigTileStep)));
+  for (std::size_t i = 0; i < left.size(); ++i) left[i] = CellLeft(r.X0 + static_cast<int>(i)) - ox;
   auto cellLeft = [&](int x) { return left[static_cast<std::size_t>(x - r.X0)]; };
   const CellStorage& cells = doc_.Cells();
 
   if (showBack) {
-    auto& tiles = cache_.For(libraries_.Tiles());
-    for (int y = r.Y0 + (r.Y0 & 1); y <= y1; y += 2) {
+    auto& tiles = BigTiles();
+    for (int y = r.Y0 + (r.Y0 & 1); y <= y1; y += kBigTileStep) {
       const int top = CellTop(y) - oy;
-      for (int x = r.X0 + (r.X0 & 1); x <= x1; x += 2) {
+      const int height = CellTop(y + kBigTileStep) - oy - top;
+      for (int x = r.X0 + (r.X0 & 1); x <= x1; x += kBigTileStep) {
         const int n = (cells.At(x, y).BackTile & kNumberBits) - 1;
         if (n < 0) continue;
-        if (const PreparedImage* image = tiles.Get(n, false)) Blit(t, cellLeft(x), top, *image);
+        const int width = cellLeft(x + kBigTileStep) - cellLeft(x);
+        if (const PreparedImage* image = tiles.GetFitted(n, false, width, height))
+          Blit(t, cellLeft(x), top, *image);
       }
     }
   }
   if (showMiddle) {
-    auto& small = cache_.For(libraries_.SmTiles());
+    auto& small = SmallTiles();
     for (int y = r.Y0; y <= y1; ++y) {
       const int top = CellTop(y) - oy;
+      const int height = CellTop(y + 1) - oy - top;
       for (int x = r.X0; x <= x1; ++x) {
         const int n = cells.At(x, y).MiddleTile - 1;
         if (n < 0) continue;
-        if (const PreparedImage* image = small.Get(n, middleKeyed))
+        const int width = cellLeft(x + 1) - cellLeft(x);
+        if (const PreparedImage* image = small.GetFitted(n, middleKeyed, width, height))
           Blit(t, cellLeft(x), top, *image);
       }
     }
@@ -155,7 +162,7 @@ void MapRenderer::DrawPasses(QImage& target, QPoint origin, const QRect& clip, c
 }
 
 void MapRenderer::DrawMarks(QImage& target, QPoint origin, const QRect& clip, const Range& r) {
-  auto& small = cache_.For(libraries_.SmTiles());
+  auto& small = SmallTiles();
   QPainter painter;
   const QFontMetrics metrics(font_);
   auto text = [&](int left, int top, const QString& s) {
@@ -169,22 +176,31 @@ void MapRenderer::DrawMarks(QImage& target, QPoint origin, const QRect& clip, co
     NoteTextReach(box.width(), box.height());
     painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, s);
   };
-  auto image = [&](int left, int top, int index) {
-    if (const PreparedImage* p = small.Get(index, true)) BlitPrepared(target, left, top, *p, clip);
+  // Left edges of the columns and of the one after the last.
+  std::vector<int> edges(static_cast<std::size_t>(std::max(0, r.X1 - r.X0 + 2)));
+  for (std::size_t i = 0; i < edges.size(); ++i)
+    edges[i] = CellLeft(r.X0 + static_cast<int>(i)) - origin.x();
+  int left = 0, top = 0, width = 0, height = 0;  // the cell being marked
+  auto image = [&](int index) {
+    if (const PreparedImage* p = small.GetFitted(index, true, width, height))
+      BlitPrepared(target, left, top, *p, clip);
   };
   const bool doorLabels = zoom_ >= 90;
   for (int y = r.Y0; y <= r.Y1; ++y) {
-    const int top = CellTop(y) - origin.y();
+    top = CellTop(y) - origin.y();
+    height = CellTop(y + 1) - origin.y() - top;
     for (int x = r.X0; x <= r.X1; ++x) {
       int offset = 0, door = 0, light = 0;
       if (!doc_.GetLightAndDoor(x, y, offset, door, light)) continue;
-      const int left = CellLeft(x) - origin.x();
+      const auto i = static_cast<std::size_t>(x - r.X0);
+      left = edges[i];
+      width = edges[i + 1] - left;
       if (options_.ShowAttribMarks) {
-        if (doc_.GetBackTileRaw(x, y) & kMarkBit) image(left, top, kBackMarkImage);
-        if (doc_.HasFrontMark(x, y)) image(left, top, kFrontMarkImage);
+        if (doc_.GetBackTileRaw(x, y) & kMarkBit) image(kBackMarkImage);
+        if (doc_.HasFrontMark(x, y)) image(kFrontMarkImage);
         if (doc_.GetAniFrame(x, y) > 0) text(left, top, QStringLiteral("*"));
       }
-      if (light > 0) image(left, top, kLightMarkImage);
+      if (light > 0) image(kLightMarkImage);
       if (door > 0 && doorLabels) text(left, top, DoorLabel(door, offset));
     }
   }
@@ -201,8 +217,8 @@ MapRenderer::Reach MapRenderer::CurrentReach() {
     reach.Right = std::max(reach.Right, lib.MaxWidth());
     reach.Down = std::max(reach.Down, lib.MaxHeight());
   };
-  widen(cache_.For(libraries_.Tiles()));
-  widen(cache_.For(libraries_.SmTiles()));
+  widen(BigTiles());
+  widen(SmallTiles());
   for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
     const auto& lib = cache_.For(libraries_.ObjectSlotLibrary(slot));
     reach.Right = std::max(reach.Right, lib.MaxWidth());
@@ -236,11 +252,17 @@ MapRenderer::Range MapRenderer::NarrowTo(Range r, const QRect& area) {
 }
 
 QRect MapRenderer::ChangedArea(int x, int y, int w, int h) {
-  // The changed cells' own images are prepared first, so that the widening knows them.
+  // The changed cells' own images are prepared first, at the sizes they are drawn, so that
+  // the widening knows them.
   for (int cy = y; cy <= y + h; ++cy) {
     for (int cx = x; cx <= x + w; ++cx) {
-      cache_.For(libraries_.Tiles()).Get(doc_.GetBackTile(cx, cy), false);
-      cache_.For(libraries_.SmTiles()).Get(doc_.GetMiddleTile(cx, cy), options_.MiddleTransparent);
+      if (cx % kBigTileStep == 0 && cy % kBigTileStep == 0) {
+        BigTiles().GetFitted(doc_.GetBackTile(cx, cy), false,
+                             CellLeft(cx + kBigTileStep) - CellLeft(cx),
+                             CellTop(cy + kBigTileStep) - CellTop(cy));
+      }
+      SmallTiles().GetFitted(doc_.GetMiddleTile(cx, cy), options_.MiddleTransparent,
+                             CellLeft(cx + 1) - CellLeft(cx), CellTop(cy + 1) - CellTop(cy));
       const int i = doc_.GetObject(cx, cy);
       if (i >= 0) cache_.For(libraries_.GetObjectLibrary(i)).Get(ObjectIndex::Image(i), true);
     }

@@ -35,9 +35,13 @@ struct ViewFrame {
 // Draws a map layer by layer: big tiles, middle tiles, objects standing on their cells, then
 // marks, lights and door labels, and the border. It paints into an image that holds a
 // rectangle of the surface (the map at the current zoom); the map view keeps such an image
-// of its visible area, and hlmap writes one to a file. Images are copied from a cache of
-// scaled, keyed pixels, so the result equals drawing each image with the library drawing
-// operations in the same order, at a fraction of the cost.
+// of its visible area, and hlmap writes one to a file. Cells start at truncated positions, so
+// at most zooms they are not all equally wide: a big tile of the tile library's own size fills
+// its 2 x 2 cells and a small tile of one cell's size (the marks too) its cell, up to where
+// the next cell begins, so that neighbours meet; images of any other size keep their rounded
+// scaled size. Images are copied from a cache of scaled, keyed pixels, so the result equals
+// drawing each image with the library drawing operations in the same order, at a fraction of
+// the cost.
 class MapRenderer {
  public:
   static constexpr QRgb kSurfaceColour = 0xFFFFFFFFu;  // the white surface
@@ -90,6 +94,13 @@ class MapRenderer {
   };
   Reach CurrentReach();
   void NoteTextReach(int width, int height);
+  // The two libraries whose tiles fill the cells they stand on, edge to edge.
+  PreparedImageCache::Library& BigTiles() {
+    return cache_.For(libraries_.Tiles(), {kBigTileWidth, kBigTileHeight});
+  }
+  PreparedImageCache::Library& SmallTiles() {
+    return cache_.For(libraries_.SmTiles(), {kCellWidth, kCellHeight});
+  }
 
   const MapDocument& doc_;
   LibrarySet& libraries_;

@@ -4,6 +4,13 @@
 
 namespace hl {
 
+QRect CellSpan(ScaleFactor scale, int x, int y, int columns, int rows) {
+  const int left = scale.Position(1LL * x * kCellWidth);
+  const int top = scale.Position(1LL * y * kCellHeight);
+  return QRect(QPoint(left, top), QPoint(scale.Position((1LL * x + columns) * kCellWidth) - 1,
+                                         scale.Position((1LL * y + rows) * kCellHeight) - 1));
+}
+
 QSize SurfaceSize(int mapWidth, int mapHeight, int z) {
   return {static_cast<int>(RoundDiv(1LL * mapWidth * kCellWidth * z, kZoomDenominator)) + 1,
           static_cast<int>(RoundDiv(1LL * mapHeight * kCellHeight * z, kZoomDenominator)) + 1};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QSize>
 
 #include "images/Drawing.h"
@@ -11,6 +12,11 @@ namespace hl {
 inline ScaleFactor ZoomScale(int hundredths) {
   return {hundredths, kZoomDenominator};
 }
+
+// The pixels that cells x .. x + columns - 1, y .. y + rows - 1 cover at a scale: from the
+// truncated corner of the first to the truncated corner of the cell after the last, so that
+// neighbouring spans meet without a gap or an overlap.
+QRect CellSpan(ScaleFactor scale, int x, int y, int columns, int rows);
 
 // The surface that holds the whole map at a zoom, one pixel wider and higher for the border.
 QSize SurfaceSize(int mapWidth, int mapHeight, int hundredths);

@@ -2,9 +2,15 @@
 
 #include <QScrollBar>
 #include <memory>
+#include <random>
+#include <sstream>
 
 #include "TempDir.h"
+#include "app/ScriptedQuestions.h"
+#include "cli/CommandSupport.h"
+#include "tools/ToolDispatch.h"
 #include "view/TestLibraries.h"
+#include "view/ZoomSteps.h"
 #include "view/ui/TMapView.h"
 
 namespace hl {
@@ -88,6 +94,162 @@ TEST_F(MapViewTest, HoverSurvivesRedrawsAndIsGoneAfterARepaint) {
   view_->Repaint();
   EXPECT_EQ(view_->Backing(), FullRepaint());
   EXPECT_FALSE(view_->HoverShown());
+}
+
+// Equal images, or where the first pixel differs.
+::testing::AssertionResult SamePixels(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return ::testing::AssertionFailure() << "the sizes differ";
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      if (a.pixel(x, y) != b.pixel(x, y)) {
+        return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex
+                                             << a.pixel(x, y) << ", not " << b.pixel(x, y);
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Strokes through the tool dispatch over the demo art, redrawn by the view as the editor
+// redraws them, against a full repaint of the same state.
+class MapViewStrokeTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = std::make_unique<test::TempDir>();
+    std::ostringstream out;
+    const SaveResult written = cli::WriteDemoLibraries(folder_->Path(), "data", out);
+    ASSERT_TRUE(written) << written.Message();
+  }
+  static void TearDownTestSuite() {
+    folder_.reset();
+  }
+  void SetUp() override {
+    libs_.Open(LibraryFormat::Data, folder_->Path());
+    ASSERT_GT(libs_.Tiles().ImageCount, 0);
+    // Plain ground of the first group everywhere, so that every pixel of the map is a tile's.
+    std::mt19937 rng(3);
+    for (int x = 0; x < doc_->MapWidth(); x += kBigTileStep) {
+      for (int y = 0; y < doc_->MapHeight(); y += kBigTileStep)
+        doc_->SetBackTile(x, y, static_cast<int>(rng() % 5) + 1);
+    }
+    // The cells drawn follow the main window's outer size, which holds the view and more.
+    window_.resize(900, 700);
+    view_ = std::make_unique<TMapView>(*doc_, libs_, &window_);
+    view_->resize(700, 500);
+    window_.show();
+    view_->SetOptions({true, true, true, true, true});
+    feedback_.View = view_.get();
+    // The view is the dispatch's redraw sink, as in the main window.
+    dispatch_ =
+        std::make_unique<ToolDispatch>(*doc_, tools_, *view_, random_, feedback_, questions_);
+  }
+  QImage FullRepaint() {
+    MapRenderer r(*doc_, libs_);
+    r.SetZoom(view_->Zoom());
+    r.SetFont(view_->font());
+    r.SetOptions(view_->Options());
+    const QImage& backing = view_->Backing();
+    QImage image(backing.size(), QImage::Format_RGB32);
+    const QPoint origin = view_->ScrollPosition();
+    const QSize outer = window_.frameGeometry().size();
+    r.PaintMap(image, origin, QRect(origin, image.size()),
+               {origin.x(), origin.y(), outer.width(), outer.height()});
+    return image;
+  }
+  // Pixels of the map in the view that show the white surface: seams between tiles, since
+  // every even cell holds an opaque big tile.
+  int WhiteInsideTheMap() {
+    const QImage& backing = view_->Backing();
+    const QRect map = CellSpan(ZoomScale(view_->Zoom()), 0, 0, doc_->MapWidth(), doc_->MapHeight())
+                          .translated(-view_->ScrollPosition()) &
+                      backing.rect();
+    int white = 0;
+    for (int y = map.top(); y <= map.bottom(); ++y) {
+      for (int x = map.left(); x <= map.right(); ++x)
+        white += backing.pixel(x, y) == MapRenderer::kSurfaceColour;
+    }
+    return white;
+  }
+  // A drag with the left button from one viewport pixel to another, as the mouse sends it.
+  void Stroke(QPoint from, QPoint to, MouseState held) {
+    const QPoint scroll = view_->ScrollPosition();
+    const int z = view_->Zoom();
+    held.Left = true;
+    dispatch_->Press(scroll.x() + from.x(), scroll.y() + from.y(), z, MouseButton::Left, held);
+    for (int i = 1; i <= 12; ++i) {
+      const QPoint p = scroll + from + (to - from) * i / 12;
+      dispatch_->Move(p.x(), p.y(), z, held);
+    }
+  }
+
+  struct Feedback : DispatchFeedback {
+    TMapView* View = nullptr;
+    void EraseHover() override { View->EraseHover(); }
+    void ShowHover(int x, int y) override { View->DrawHover(x, y, false); }
+    void SetCoordinateLabel(const std::string&) override {}
+    void SetModified() override {}
+  };
+
+  static std::unique_ptr<test::TempDir> folder_;
+  LibrarySet libs_;
+  std::unique_ptr<MapDocument> doc_ = std::make_unique<MapDocument>();
+  QWidget window_;
+  std::unique_ptr<TMapView> view_;
+  ToolState tools_;
+  ToolRandom random_{11};
+  Feedback feedback_;
+  test::ScriptedQuestions questions_;
+  std::unique_ptr<ToolDispatch> dispatch_;
+};
+std::unique_ptr<test::TempDir> MapViewStrokeTest::folder_;
+
+TEST_F(MapViewStrokeTest, StrokesRedrawWhatAFullRepaintShowsAtEveryZoomStep) {
+  for (int zoom : test::ButtonZoomSteps()) {
+    SCOPED_TRACE(zoom);
+    view_->SetZoom(zoom);
+    // Somewhere inside the map, off the cell grid.
+    view_->horizontalScrollBar()->setValue(view_->horizontalScrollBar()->maximum() / 3 + 1);
+    view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum() / 4 + 1);
+    ASSERT_TRUE(SamePixels(view_->Backing(), FullRepaint()));
+    ASSERT_EQ(WhiteInsideTheMap(), 0);
+    const QImage before = view_->Backing().copy();
+    const QSize v = view_->viewport()->size();
+    const QPoint a(v.width() / 5 + 3, v.height() / 4 + 1), b(v.width() * 3 / 5, v.height() * 2 / 3);
+
+    // Water blocks dragged with Ctrl, their edges rewritten around them.
+    tools_.ToolMode = ToolMode::DrawBigTiles;
+    tools_.LayerMode = LayerMode::Big;
+    tools_.SetBigTileGroup(2);
+    Stroke(a, b, {false, false, true});
+    view_->EraseHover();
+    ASSERT_NE(view_->Backing(), before);
+    ASSERT_TRUE(SamePixels(view_->Backing(), FullRepaint())) << "big tiles";
+
+    // A path of small tiles across them.
+    tools_.ToolMode = ToolMode::DrawSmTiles;
+    tools_.SetSmallTileGroup(0);
+    Stroke(QPoint(b.x(), a.y()), QPoint(a.x(), b.y()), {false, false, true});
+    view_->EraseHover();
+    ASSERT_TRUE(SamePixels(view_->Backing(), FullRepaint())) << "small tiles";
+
+    // Objects, some reaching up over the rows above, then marks brushed 5 x 5.
+    tools_.ToolMode = ToolMode::DrawObjects;
+    for (int i = 0; i < 6; ++i) {
+      tools_.ObjectSelection = ObjectIndex::Make(i % 2, 3 * i + 1);
+      Stroke(a + QPoint(i * v.width() / 9, i * 7), a + QPoint(i * v.width() / 9, i * 7), {});
+    }
+    tools_.LayerMode = LayerMode::MarkBrush;
+    Stroke(b, a, {true, false, false});
+    view_->EraseHover();
+    ASSERT_TRUE(SamePixels(view_->Backing(), FullRepaint())) << "objects and marks";
+
+    // The eraser, 3 x 3 with Ctrl.
+    tools_.LayerMode = LayerMode::Eraser;
+    Stroke(a, QPoint(b.x(), a.y()), {false, false, true});
+    view_->EraseHover();
+    ASSERT_TRUE(SamePixels(view_->Backing(), FullRepaint())) << "eraser";
+    EXPECT_EQ(WhiteInsideTheMap(), 0);
+  }
 }
 
 }  // namespace

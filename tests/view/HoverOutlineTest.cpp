@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "ZoomSteps.h"
 #include "view/HoverOutline.h"
 #include "view/ViewGeometry.h"
 
@@ -10,10 +11,30 @@ namespace {
 
 TEST(HoverOutline, OneCellOutlineAtSmallZooms) {
   SetFootprint none;
+  // Zoom 0.05: from (Trunc(24), Trunc(32)) to the corner of cell (11, 21), (Trunc(26.4),
+  // Trunc(33.6)).
   EXPECT_EQ(HoverRectangles(10, 20, ZoomScale(5), false, none),
-            (std::vector<QRect>{QRect(24, 32, 2, 2)}));
+            (std::vector<QRect>{QRect(24, 32, 2, 1)}));
+  // Zoom 0.15: (72, 96) to (Trunc(79.2), Trunc(100.8)).
   EXPECT_EQ(HoverRectangles(10, 20, ZoomScale(15), false, none),
-            (std::vector<QRect>{QRect(72, 96, 7, 5)}));
+            (std::vector<QRect>{QRect(72, 96, 7, 4)}));
+}
+
+TEST(HoverOutline, OutlinesOfNeighbouringCellsMeetAtEveryZoomStep) {
+  SetFootprint none;
+  for (int zoom : test::ButtonZoomSteps()) {
+    const ScaleFactor scale = ZoomScale(zoom);
+    for (int x = 0; x < 40; ++x) {
+      const QRect cell = HoverRectangles(x, x, scale, false, none).at(0);
+      const QRect right = HoverRectangles(x + 1, x, scale, false, none).at(0);
+      const QRect below = HoverRectangles(x, x + 1, scale, false, none).at(0);
+      ASSERT_EQ(right.left(), cell.right() + 1) << "zoom " << zoom << " cell " << x;
+      ASSERT_EQ(below.top(), cell.bottom() + 1) << "zoom " << zoom << " cell " << x;
+      // Two cells either way are a big tile's span: the two outlines together.
+      ASSERT_EQ(cell.united(HoverRectangles(x + 1, x + 1, scale, false, none).at(0)),
+                CellSpan(scale, x, x, 2, 2));
+    }
+  }
 }
 
 TEST(HoverOutline, FootprintOutlinesTheSetWhilePlacingSets) {
@@ -22,6 +43,10 @@ TEST(HoverOutline, FootprintOutlinesTheSetWhilePlacingSets) {
   footprint.SetFromSet(cells);
   EXPECT_EQ(HoverRectangles(2, 3, ZoomScale(100), true, footprint),
             (std::vector<QRect>{QRect(96, 96, 48, 32), QRect(48, 160, 48, 32)}));
+  // At 0.4 each entry outlines the edges of its own cell, whose size varies by a pixel:
+  // (4, 3) spans 76 .. 95 x 38 .. 50, (3, 5) spans 57 .. 75 x 64 .. 75.
+  EXPECT_EQ(HoverRectangles(4, 3, ZoomScale(40), true, footprint),
+            (std::vector<QRect>{QRect(76, 38, 20, 13), QRect(57, 64, 19, 12)}));
   // Not placing sets, or a set without objects: the single cell.
   EXPECT_EQ(HoverRectangles(2, 3, ZoomScale(100), false, footprint).size(), 1u);
   footprint.SetFromSet(std::vector<FootprintCell>{{0, 0, -1}});

@@ -32,13 +32,34 @@ void ReferencePaintMap(QImage& target, QPoint origin, const MapDocument& doc, Li
   const int lastColumn = trunc(surface.width() / 48) + 2;
   auto left = [&](int x) { return scale.Position(48LL * x); };
   auto top = [&](int y) { return scale.Position(32LL * y); };
+  // A big tile of two cells either way fills them and a small tile of one cell fills it, from
+  // the cell's corner to the corner of the cell after it; other sizes are drawn at their scaled
+  // size from the corner.
+  auto tile = [&](TGameImages& lib, int n, int x, int y, int cells, bool keyed) {
+    const QImage* bitmap = lib.GetBitmap(n);
+    if (!bitmap) return;
+    if (bitmap->size() != QSize(kCellWidth * cells, kCellHeight * cells)) {
+      if (keyed) {
+        DrawScaledTransparent(p, left(x), top(y), lib, n, scale, true);
+      } else {
+        DrawScaled(p, left(x), top(y), lib, n, scale);
+      }
+      return;
+    }
+    const QRect box(QPoint(left(x), top(y)), QPoint(left(x + cells) - 1, top(y + cells) - 1));
+    if (keyed) {
+      DrawStretchedTransparent(p, box, lib, n);
+    } else {
+      DrawStretched(p, box, lib, n);
+    }
+  };
 
   if (options.ShowBackgroundTile) {
     for (int y = 0; y <= lastRow; ++y) {
       for (int x = 0; x <= lastColumn; ++x) {
         if (!visible(x, y) || x % 2 || y % 2) continue;
         const int n = doc.GetBackTile(x, y);
-        if (n >= 0) DrawScaled(p, left(x), top(y), libs.Tiles(), n, scale);
+        if (n >= 0) tile(libs.Tiles(), n, x, y, kBigTileStep, false);
       }
     }
   }
@@ -47,12 +68,7 @@ void ReferencePaintMap(QImage& target, QPoint origin, const MapDocument& doc, Li
       for (int x = 0; x <= lastColumn; ++x) {
         if (!visible(x, y)) continue;
         const int n = doc.GetMiddleTile(x, y);
-        if (n < 0) continue;
-        if (options.MiddleTransparent) {
-          DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), n, scale, true);
-        } else {
-          DrawScaled(p, left(x), top(y), libs.SmTiles(), n, scale);
-        }
+        if (n >= 0) tile(libs.SmTiles(), n, x, y, 1, options.MiddleTransparent);
       }
     }
   }
@@ -80,13 +96,12 @@ void ReferencePaintMap(QImage& target, QPoint origin, const MapDocument& doc, Li
       int offset = 0, door = 0, light = 0;
       if (!doc.GetLightAndDoor(x, y, offset, door, light)) continue;
       if (options.ShowAttribMarks) {
-        if (doc.GetBackTileRaw(x, y) & 0x8000)
-          DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 58, scale, true);
-        if (doc.HasFrontMark(x, y))
-          DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 59, scale, true);
+        if (doc.GetBackTileRaw(x, y) & kMarkBit)
+          tile(libs.SmTiles(), kBackMarkImage, x, y, 1, true);
+        if (doc.HasFrontMark(x, y)) tile(libs.SmTiles(), kFrontMarkImage, x, y, 1, true);
         if (doc.GetAniFrame(x, y) > 0) text(left(x), top(y), "*");
       }
-      if (light > 0) DrawScaledTransparent(p, left(x), top(y), libs.SmTiles(), 57, scale, true);
+      if (light > 0) tile(libs.SmTiles(), kLightMarkImage, x, y, 1, true);
       if (door > 0 && zoom >= 90) {
         text(left(x), top(y),
              QString("%1%2/%3").arg(door & 0x80 ? "Dx" : "D").arg(door & 0x7F).arg(offset));

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <random>
 
 #include "ReferencePainter.h"
 #include "TempDir.h"
 #include "TestLibraries.h"
+#include "ZoomSteps.h"
 #include "view/MapRenderer.h"
 
 namespace hl {
@@ -16,9 +18,10 @@ using test::Drawn;
 class RendererTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::WriteTestLibraries(dir_.Path());
+    test::WriteTestLibraries(dir_.Path(), true);
     libs_.Open(LibraryFormat::Data, dir_.Path());
-    ASSERT_EQ(libs_.Tiles().ImageCount, 10);
+    ASSERT_EQ(libs_.Tiles().ImageCount, test::kOddTile + 1);
+    ASSERT_EQ(libs_.SmTiles().ImageCount, test::kOddSmallTile + 1);
   }
   QImage Render(int zoom, ViewFrame frame = {}, ViewOptions options = {}) {
     MapRenderer r(*doc_, libs_);
@@ -35,14 +38,17 @@ class RendererTest : public ::testing::Test {
                             options, frame, QFont());
     return image;
   }
+  // Edits cells one at a time and redraws each change over a full repaint, which must then
+  // equal a full repaint of the new state.
+  void RedrawRandomEdits(int zoom, int edits);
   void FillRandomly(unsigned seed) {
     std::mt19937 rng(seed);
     for (int x = 0; x < 60; ++x) {
       for (int y = 0; y < 60; ++y) {
         const auto r = static_cast<unsigned>(rng());
         TMapCell c{};
-        if (x % 2 == 0 && y % 2 == 0 && r % 4) c.BackTile = static_cast<std::uint16_t>(r % 10 + 1);
-        if (r % 3 == 0) c.MiddleTile = static_cast<std::uint16_t>(rng() % 60 + 1);
+        if (x % 2 == 0 && y % 2 == 0 && r % 4) c.BackTile = static_cast<std::uint16_t>(r % 11 + 1);
+        if (r % 3 == 0) c.MiddleTile = static_cast<std::uint16_t>(rng() % 61 + 1);
         if (r % 5 == 0) c.ObjectImage = static_cast<std::uint16_t>(rng() % 3 + 1);
         if (r % 7 == 0) c.Light = 2;
         if (r % 11 == 0) c.Door = static_cast<std::uint8_t>(rng() % 256), c.DoorOffset = 3;
@@ -128,9 +134,117 @@ TEST_F(RendererTest, ContentBeyondAShrunkMapIsDrawnWithinTheLoops) {
   EXPECT_EQ(image.pixel(10, 330), MapRenderer::kOutsideColour);  // the surface ends at 321
 }
 
+// The cell whose drawn span holds pixel p, for cells `unit` pixels long at zoom 1: the last
+// one whose truncated corner lies at or before p.
+int CellOfPixel(int p, int unit, int zoom) {
+  return (kZoomDenominator * (p + 1) - 1) / (unit * zoom);
+}
+
+TEST_F(RendererTest, EveryPixelOfTheMapShowsItsOwnCellsTileAtEveryZoomStep) {
+  // 20 x 20 cells end on whole pixels at every step, so the map fills the surface but for the
+  // border lines, and lie within the loops' bounds (which follow the surface size in cells).
+  doc_->SetMapSize(20, 20);
+  const ViewFrame everything{0, 0, 4000, 3000};
+  auto bigTile = [](int x, int y) { return (x / 2 + 3 * (y / 2)) % 10; };
+  auto smallTile = [](int x, int y) { return (x + 7 * y) % 50 + 7; };  // solid ones
+  auto mark = [](int x, int y) {
+    const int kinds[] = {kLightMarkImage, kBackMarkImage, kFrontMarkImage};
+    return kinds[(x + y) % 3];
+  };
+  struct Layer {
+    const char* Name;
+    ViewOptions Options;
+    std::function<void(int, int)> Put;
+    std::function<QRgb(int, int)> Colour;
+  };
+  const Layer layers[] = {
+      {"big tiles",
+       {true, false, false, false, true},
+       [&](int x, int y) {
+         if (x % 2 == 0 && y % 2 == 0) doc_->SetBackTile(x, y, bigTile(x, y) + 1);
+       },
+       [&](int x, int y) { return test::Drawn(test::TileColour(bigTile(x, y))); }},
+      {"opaque small tiles",
+       {false, true, false, false, false},
+       [&](int x, int y) { doc_->SetMiddleTile(x, y, smallTile(x, y) + 1); },
+       [&](int x, int y) { return test::Drawn(test::SmallColour(smallTile(x, y))); }},
+      {"keyed small tiles",
+       {false, true, false, false, true},
+       [&](int x, int y) { doc_->SetMiddleTile(x, y, smallTile(x, y) + 1); },
+       [&](int x, int y) { return test::Drawn(test::SmallColour(smallTile(x, y))); }},
+      {"marks",
+       {false, false, false, true, true},
+       [&](int x, int y) {
+         TMapCell c{};
+         if (mark(x, y) == kLightMarkImage) c.Light = 1;
+         if (mark(x, y) == kBackMarkImage) c.BackTile = kMarkBit;
+         if (mark(x, y) == kFrontMarkImage) c.ObjectImage = kMarkBit;
+         doc_->SetCell(x, y, c);
+       },
+       [&](int x, int y) { return test::Drawn(test::SmallColour(mark(x, y))); }},
+  };
+  for (const Layer& layer : layers) {
+    doc_->ClearMap();
+    std::vector<std::vector<QRgb>> colours(
+        static_cast<std::size_t>(doc_->MapWidth()),
+        std::vector<QRgb>(static_cast<std::size_t>(doc_->MapHeight())));
+    for (int x = 0; x < doc_->MapWidth(); ++x) {
+      for (int y = 0; y < doc_->MapHeight(); ++y) {
+        layer.Put(x, y);
+        colours[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)] = layer.Colour(x, y);
+      }
+    }
+    for (int zoom : test::ButtonZoomSteps()) {
+      MapRenderer r(*doc_, libs_);
+      r.SetZoom(zoom);
+      r.SetOptions(layer.Options);
+      QImage image(r.Surface(), QImage::Format_RGB32);
+      r.PaintMap(image, QPoint(0, 0), image.rect(), everything);
+      for (int py = 0; py < image.height() - 1; ++py) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(py));
+        const int y = CellOfPixel(py, kCellHeight, zoom);
+        for (int px = 0; px < image.width() - 1; ++px) {
+          const int x = CellOfPixel(px, kCellWidth, zoom);
+          if (row[px] == colours[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)])
+            continue;
+          FAIL() << layer.Name << " at zoom " << zoom << ": pixel (" << px << ", " << py
+                 << ") of cell (" << x << ", " << y << ") shows "
+                 << (row[px] == MapRenderer::kSurfaceColour ? "the white surface" : "another cell");
+        }
+      }
+    }
+  }
+}
+
+TEST_F(RendererTest, ImagesOfOtherSizesKeepTheirScaledSize) {
+  doc_->SetBackTile(2, 2, test::kOddTile + 1);
+  doc_->SetMiddleTile(5, 5, test::kOddSmallTile + 1);
+  doc_->SetObject(4, 8, 0 + 1);  // 48 x 80
+  const QImage image = Render(40);
+  auto extent = [&](QPoint inside, QRgb colour) {
+    QRect r(inside, inside);
+    while (image.pixel(r.left() - 1, inside.y()) == colour) r.setLeft(r.left() - 1);
+    while (image.pixel(r.right() + 1, inside.y()) == colour) r.setRight(r.right() + 1);
+    while (image.pixel(inside.x(), r.top() - 1) == colour) r.setTop(r.top() - 1);
+    while (image.pixel(inside.x(), r.bottom() + 1) == colour) r.setBottom(r.bottom() + 1);
+    return r;
+  };
+  // 90 x 60 at 0.4 is 36 x 24 from the corner of cell (2, 2), (38, 25), not the 39 x 26 of
+  // cells 2 and 3.
+  EXPECT_EQ(extent({40, 30}, test::Drawn(test::TileColour(test::kOddTile))), QRect(38, 25, 36, 24));
+  // 40 x 24 is Round(16) x Round(9.6) = 16 x 10 from (96, 64).
+  EXPECT_EQ(extent({100, 66}, test::Drawn(test::SmallColour(test::kOddSmallTile))),
+            QRect(96, 64, 16, 10));
+  // The object keeps Round(19.2) = 19 columns on a cell 20 wide (76 .. 95), standing on row
+  // 9's top edge, Trunc(115.2) = 115.
+  EXPECT_EQ(extent({80, 110}, test::Drawn(test::ObjectColour(0))), QRect(76, 115 - 32, 19, 32));
+}
+
 TEST_F(RendererTest, MatchesThePlainPainterAtEveryZoom) {
   FillRandomly(1);
-  for (int zoom : {5, 15, 25, 40, 60, 85, 100, 140, 200}) {
+  std::vector<int> zooms = test::ButtonZoomSteps();
+  zooms.insert(zooms.end(), {25, 85, 135});  // typed zooms
+  for (int zoom : zooms) {
     for (ViewOptions options : {ViewOptions{}, ViewOptions{true, true, true, true, false},
                                 ViewOptions{false, true, true, true, true}}) {
       const ViewFrame frame{zoom * 3, zoom * 2, 640, 480};
@@ -141,23 +255,29 @@ TEST_F(RendererTest, MatchesThePlainPainterAtEveryZoom) {
 
 TEST_F(RendererTest, PartialRedrawShowsWhatAFullRepaintShows) {
   FillRandomly(2);
-  const int zoom = 100;
-  const ViewFrame frame{96, 64, 900, 700};
+  for (int zoom : test::ButtonZoomSteps()) {
+    SCOPED_TRACE(zoom);
+    RedrawRandomEdits(zoom, 8);
+  }
+}
+
+void RendererTest::RedrawRandomEdits(int zoom, int edits) {
+  const ViewFrame frame{zoom + 1, zoom * 2 / 3, 900, 700};
   MapRenderer r(*doc_, libs_);
   r.SetZoom(zoom);
   QImage image(frame.WindowWidth, frame.WindowHeight, QImage::Format_RGB32);
   const QPoint origin(frame.ScrollX, frame.ScrollY);
   r.PaintMap(image, origin, QRect(origin, image.size()), frame);
 
-  std::mt19937 rng(9);
-  for (int step = 0; step < 40; ++step) {
+  std::mt19937 rng(static_cast<unsigned>(zoom));
+  for (int step = 0; step < edits; ++step) {
     const int x = 2 + static_cast<int>(rng() % 16), y = 2 + static_cast<int>(rng() % 16);
     switch (step % 4) {
       case 0:
-        doc_->SetBackTileBlock(x & ~1, y & ~1, static_cast<int>(rng() % 11));
+        doc_->SetBackTileBlock(x & ~1, y & ~1, static_cast<int>(rng() % 12));
         break;
       case 1:
-        doc_->SetMiddleTile(x, y, static_cast<int>(rng() % 61));
+        doc_->SetMiddleTile(x, y, static_cast<int>(rng() % 62));
         break;
       case 2:
         doc_->SetObject(x, y, static_cast<int>(rng() % 4));

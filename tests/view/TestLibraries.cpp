@@ -33,7 +33,7 @@ QRgb Drawn(std::uint16_t v) {
   return qRgb(r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2);
 }
 
-void WriteTestLibraries(const std::string& folder) {
+void WriteTestLibraries(const std::string& folder, bool oddSizes) {
   std::vector<LibraryImage> tiles, small, objects;
   for (int n = 0; n < 10; ++n) tiles.push_back(Solid(96, 64, TileColour(n)));
   for (int n = 0; n < 60; ++n) small.push_back(Solid(48, 32, SmallColour(n)));
@@ -42,6 +42,11 @@ void WriteTestLibraries(const std::string& folder) {
     if (i % 48 < 24) small[6].Pixels[2 * i] = small[6].Pixels[2 * i + 1] = 0;
   }
   for (int n = 0; n < 3; ++n) objects.push_back(Solid(48, kObjectHeights[n], ObjectColour(n)));
+  if (oddSizes) {
+    tiles.push_back(Solid(kOddTileSize.width(), kOddTileSize.height(), TileColour(kOddTile)));
+    small.push_back(
+        Solid(kOddSmallTileSize.width(), kOddSmallTileSize.height(), SmallColour(kOddSmallTile)));
+  }
   for (const auto& [name, images] :
        {std::pair{"Tiles", &tiles}, std::pair{"SmTiles", &small}, std::pair{"Objects", &objects}}) {
     const SaveResult written = WriteDataLibrary(folder + "/" + name + ".Data", 0, *images);

@@ -43,8 +43,7 @@ int main(int argc, char** argv) {
   main.resize(1200, 760);
   main.show();
   main.Commands().OpenNamed("demo.map");
-  // At half size big tiles meet without seams. The hamlet on the stone ground, south-west of
-  // the crossing.
+  // Half size: the hamlet on the stone ground, south-west of the crossing.
   main.MapView()->SetZoom(50);
   main.MapView()->horizontalScrollBar()->setValue(8 * 24);
   main.MapView()->verticalScrollBar()->setValue(130 * 16);
