@@ -58,15 +58,10 @@ LineRead ReadLine(std::istream& in, std::string& line, std::size_t max) {
 }  // namespace
 
 // Questions of the map-wide commands, answered by the script's own words.
-class EditScript::Answers : public Questions {
+class EditScript::Answers : public WindowlessQuestions {
  public:
   explicit Answers(EditScript& script) : s_(script) {}
   Reply AskYesNoCancel(const std::string&) override { return Reply::No; }
-  void Inform(const std::string&) override {}
-  bool AskYesNo(const std::string&) override { return false; }
-  std::optional<std::string> OpenMapName() override { return std::nullopt; }
-  std::vector<std::string> OpenMapNames() override { return {}; }
-  std::optional<std::string> SaveMapName(const std::string&) override { return std::nullopt; }
   std::optional<TextPair> MapSizeTexts(const OkCheck<TextPair>& check) override {
     return Checked(s_.pendingSizes_, check, "the map size dialog");
   }
@@ -88,8 +83,6 @@ class EditScript::Answers : public Questions {
     }
     return Checked(s_.doorAnswers_, check, "the door dialog");
   }
-  bool Progress(const std::string&, int, int) override { return true; }
-  void Beep() override {}
 
  private:
   // The next answer with the line that gave it (nothing: "cancel"), put to the dialog's Ok. A

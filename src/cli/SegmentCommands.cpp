@@ -15,7 +15,7 @@ namespace {
 
 // What the segment window would show in message boxes, kept for the error line. A window that
 // loads unmodified asks nothing else.
-class Messages : public Questions {
+class Messages : public WindowlessQuestions {
  public:
   std::vector<std::string> Shown;
   // The last message, or `fallback` when there was none.
@@ -32,19 +32,6 @@ class Messages : public Questions {
     Shown.push_back(text);
     return false;
   }
-  std::optional<std::string> OpenMapName() override { return std::nullopt; }
-  std::vector<std::string> OpenMapNames() override { return {}; }
-  std::optional<std::string> SaveMapName(const std::string&) override { return std::nullopt; }
-  std::optional<TextPair> MapSizeTexts(const OkCheck<TextPair>&) override { return std::nullopt; }
-  std::optional<TextPair> ShiftTexts(const OkCheck<TextPair>&) override { return std::nullopt; }
-  std::optional<std::string> LightText(const std::string&, const OkCheck<std::string>&) override {
-    return std::nullopt;
-  }
-  std::optional<DoorTexts> DoorDialog(const DoorTexts&, const OkCheck<DoorTexts>&) override {
-    return std::nullopt;
-  }
-  bool Progress(const std::string&, int, int) override { return true; }
-  void Beep() override {}
 };
 
 struct NoWindow : MainWindowHooks {

@@ -61,4 +61,26 @@ class Questions {
   virtual void Beep() = 0;
 };
 
+// The answers of a program without a window: every question cancelled, every dialog closed,
+// every message and beep unseen. Windowless users override what they can answer.
+class WindowlessQuestions : public Questions {
+ public:
+  Reply AskYesNoCancel(const std::string&) override { return Reply::Cancel; }
+  void Inform(const std::string&) override {}
+  bool AskYesNo(const std::string&) override { return false; }
+  std::optional<std::string> OpenMapName() override { return std::nullopt; }
+  std::vector<std::string> OpenMapNames() override { return {}; }
+  std::optional<std::string> SaveMapName(const std::string&) override { return std::nullopt; }
+  std::optional<TextPair> MapSizeTexts(const OkCheck<TextPair>&) override { return std::nullopt; }
+  std::optional<TextPair> ShiftTexts(const OkCheck<TextPair>&) override { return std::nullopt; }
+  std::optional<std::string> LightText(const std::string&, const OkCheck<std::string>&) override {
+    return std::nullopt;
+  }
+  std::optional<DoorTexts> DoorDialog(const DoorTexts&, const OkCheck<DoorTexts>&) override {
+    return std::nullopt;
+  }
+  bool Progress(const std::string&, int, int) override { return true; }
+  void Beep() override {}
+};
+
 }  // namespace hl

@@ -157,17 +157,8 @@ void TMapView::DrawHover(int x, int y, bool placingSets) {
 
 namespace hl {
 
-QPoint TMapView::CellAt(QPoint p) const {
-  const QPoint s = ScrollPosition() + p;
-  const long long z = Zoom();
-  return {static_cast<int>(TruncDiv(1LL * kZoomDenominator * s.x(), kCellWidth * z)),
-          static_cast<int>(TruncDiv(1LL * kZoomDenominator * s.y(), kCellHeight * z))};
-}
-
 void TMapView::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  const QPoint cell = CellAt(at);
-  emit CellUnderMouse(cell.x(), cell.y());
   emit MouseMoved(ScrollPosition() + at, event->buttons(), event->modifiers());
 }
 

@@ -63,8 +63,6 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   void MouseMoved(QPoint surfacePixel, Qt::MouseButtons held, Qt::KeyboardModifiers modifiers);
   // The last button came up: a stroke ends.
   void MouseReleased();
-  // The cell under the mouse pointer, as it moves.
-  void CellUnderMouse(int x, int y);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -85,7 +83,6 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   void EnsureBacking();
   void FlushPending();
   void XorHover(const Hover& hover);
-  QPoint CellAt(QPoint viewportPixel) const;
 
   const MapDocument& doc_;
   MapRenderer renderer_;
