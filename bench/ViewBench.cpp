@@ -84,10 +84,12 @@ void BM_FullRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_FullRepaint)
     ->ArgName("zoom")
+    ->Arg(5)
+    ->Arg(10)
     ->Arg(40)
+    ->Arg(50)
     ->Arg(100)
     ->Arg(200)
-    ->Arg(5)
     ->Unit(benchmark::kMillisecond);
 
 void BM_NaiveRepaint(benchmark::State& state) {

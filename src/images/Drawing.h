@@ -59,7 +59,38 @@ struct BlitTarget {
 
 // Copies a prepared image with its top-left at (x, y): the same pixels as QPainter::drawImage
 // of image.Pixels clipped to the target's rectangle, without a painter.
+constexpr int kNarrowKeyed = 8;
 inline void Blit(const BlitTarget& t, int x, int y, const PreparedImage& image) {
+  // Zoomed out, most images are a few pixels that lie wholly inside: their rows copy without
+  // clipping, and a keyed image's runs follow each other row after row.
+  // The sizes are read once: the compiler cannot tell that the pixel stores leave them alone.
+  const int w = image.W, h = image.H;
+  if (x >= t.Left && y >= t.Top && x + w <= t.Right && y + h <= t.Bottom) {
+    const QRgb* src = image.Data;
+    const std::ptrdiff_t srcStride = image.Stride, dstStride = t.Stride;
+    QRgb* dst = t.Bits + y * dstStride + x;
+    if (!image.Keyed) {
+      for (int row = 0; row < h; ++row, src += srcStride, dst += dstStride) {
+        for (int i = 0; i < w; ++i) dst[i] = src[i];
+      }
+      return;
+    }
+    if (w <= kNarrowKeyed) {
+      // A pick per pixel costs less than walking runs of one or two pixels.
+      for (int row = 0; row < h; ++row, src += srcStride, dst += dstStride) {
+        for (int i = 0; i < w; ++i) dst[i] = src[i] >> 24 ? src[i] : dst[i];
+      }
+      return;
+    }
+    const PreparedImage::Run* run = image.Runs.data();
+    const std::uint32_t* rowEnd = image.RowRuns.data() + 1;
+    for (int row = 0; row < h; ++row, src += srcStride, dst += dstStride) {
+      for (const PreparedImage::Run* end = image.Runs.data() + rowEnd[row]; run != end; ++run) {
+        for (int i = run->Begin; i < run->End; ++i) dst[i] = src[i];
+      }
+    }
+    return;
+  }
   const int left = x > t.Left ? x : t.Left;
   const int right = x + image.W < t.Right ? x + image.W : t.Right;
   const int top = y > t.Top ? y : t.Top;

@@ -9,11 +9,6 @@ std::string LibrarySet::ObjectLibraryName(int slot) {
   return slot == 0 ? "Objects" : "Objects" + std::to_string(slot + 1);
 }
 
-int LibrarySet::ObjectSlot(int objectIndex) {
-  const int slot = ObjectIndex::Library(objectIndex);
-  return slot >= 0 && slot < kObjectSlots ? slot : 0;
-}
-
 std::unique_ptr<TGameImages> LibrarySet::Make(const std::string& folder, const std::string& name,
                                               const TGameImages::Clock& clock) const {
   std::unique_ptr<TGameImages> lib;

@@ -19,7 +19,10 @@ class LibrarySet {
   // Library base names; the format adds ".wil" or ".Data".
   static std::string ObjectLibraryName(int slot);
   // The slot an ObjectIndex names; slots outside the libraries mean the first.
-  static int ObjectSlot(int objectIndex);
+  static int ObjectSlot(int objectIndex) {
+    const int slot = ObjectIndex::Library(objectIndex);
+    return slot >= 0 && slot < kObjectSlots ? slot : 0;
+  }
 
   // Opens all 22 libraries of a format from `folder` (empty: the current directory). Missing
   // files leave their library without images.

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <type_traits>
 #include <vector>
 
 namespace hl {
@@ -79,9 +80,22 @@ void MapRenderer::Paint(QImage& target, QPoint origin, QRect area, const ViewFra
   const QRect surface(QPoint(0, 0), surfaceSize);
   const QRect clip = area.translated(-origin) & target.rect();
   if (clip.isEmpty()) return;
-  Fill(target, clip, kOutsideColour);
   const QRect onSurface = clip & surface.translated(-origin);
-  if (onSurface.isEmpty()) return;
+  if (onSurface.isEmpty()) {
+    Fill(target, clip, kOutsideColour);
+    return;
+  }
+  // Every pixel filled once: grey above, below and beside the surface, white on it.
+  const int surfaceBottom = onSurface.bottom() + 1;
+  Fill(target, QRect(clip.left(), clip.top(), clip.width(), onSurface.top() - clip.top()),
+       kOutsideColour);
+  Fill(target, QRect(clip.left(), surfaceBottom, clip.width(), clip.bottom() + 1 - surfaceBottom),
+       kOutsideColour);
+  Fill(target, QRect(clip.left(), onSurface.top(), onSurface.left() - clip.left(), onSurface.height()),
+       kOutsideColour);
+  Fill(target, QRect(onSurface.right() + 1, onSurface.top(), clip.right() - onSurface.right(),
+                     onSurface.height()),
+       kOutsideColour);
   Fill(target, onSurface, kSurfaceColour);
 
   Range r = VisibleRange(frame);
@@ -96,6 +110,45 @@ void MapRenderer::Paint(QImage& target, QPoint origin, QRect area, const ViewFra
   Fill(target, QRect(QPoint(right, -origin.y()), QPoint(right, bottom)) & onSurface, 0xFF000000u);
 }
 
+template <class Look, class Draw>
+void MapRenderer::ForEachImage(int x0, int x1, int y0, int y1, int step, Look look, Draw draw) {
+  // Images are drawn row after row, as the passes' order requires, but looked up column by
+  // column a band of rows at a time: the storage keeps each column together, and a row of a
+  // wide window would touch another cache line for every cell.
+  constexpr int kBand = 16;
+  constexpr int kAhead = 4;
+  if (x1 < x0 || y1 < y0) return;
+  const int columns = (x1 - x0) / step + 1;
+  bandItems_.resize(static_cast<std::size_t>(columns) * kBand);
+  const CellStorage& cells = doc_.Cells();
+  for (int bandTop = y0; bandTop <= y1; bandTop += kBand * step) {
+    const int rows = std::min(kBand, (y1 - bandTop) / step + 1);
+    for (int i = 0; i < columns; ++i) {
+      const int x = x0 + i * step;
+      const CellStorage::Column& column = cells.ColumnAt(x);
+      if (i + kAhead < columns) {
+        // Columns lie apart in memory: their cells are asked for a few columns ahead.
+        const TMapCell* next = cells.ColumnAt(x + kAhead * step).data() + bandTop;
+        for (int line = 0; line < rows * step * static_cast<int>(sizeof(TMapCell)); line += 64)
+          __builtin_prefetch(reinterpret_cast<const char*>(next) + line);
+      }
+      for (int j = 0; j < rows; ++j) {
+        const int y = bandTop + j * step;
+        bandItems_[static_cast<std::size_t>(j * columns + i)] =
+            look(x, y, column[static_cast<std::size_t>(y)]);
+      }
+    }
+    using Item = std::remove_pointer_t<decltype(look(x0, y0, cells.At(x0, y0)))>;
+    for (int j = 0; j < rows; ++j) {
+      const void* const* row = bandItems_.data() + static_cast<std::size_t>(j * columns);
+      const int y = bandTop + j * step;
+      for (int i = 0; i < columns; ++i) {
+        if (row[i]) draw(x0 + i * step, y, *static_cast<Item*>(row[i]));
+      }
+    }
+  }
+}
+
 void MapRenderer::DrawPasses(QImage& target, QPoint origin, const QRect& clip, const Range& r,
                              bool marks, bool showBack, bool showMiddle, bool showObjects,
                              bool middleKeyed) {
@@ -104,59 +157,59 @@ void MapRenderer::DrawPasses(QImage& target, QPoint origin, const QRect& clip, c
   // The cell accessors read nothing beyond column and row kAccessEnd - 1; neither do these loops.
   const int x1 = std::min(r.X1, kAccessEnd - 1);
   const int y1 = std::min(r.Y1, kAccessEnd - 1);
+  const int objectY0 = std::max(r.Y0, r.ObjectY0);
   const int objectY1 = std::min(r.ObjectY1, kAccessEnd - 1);
-  // Left edges of the columns and of the two after the last: a tile ends where the cell after
-  // it begins.
+  // Left edges of the columns and top edges of the rows, and of the two after the last: a tile
+  // ends where the cell after it begins.
   std::vector<int> left(static_cast<std::size_t>(std::max(0, x1 - r.X0 + 1 + kBigTileStep)));
   for (std::size_t i = 0; i < left.size(); ++i) left[i] = CellLeft(r.X0 + static_cast<int>(i)) - ox;
+  const int topRow = std::min(r.Y0, objectY0);
+  std::vector<int> tops(
+      static_cast<std::size_t>(std::max(0, std::max(y1, objectY1) - topRow + 1 + kBigTileStep)));
+  for (std::size_t i = 0; i < tops.size(); ++i) tops[i] = CellTop(topRow + static_cast<int>(i)) - oy;
   auto cellLeft = [&](int x) { return left[static_cast<std::size_t>(x - r.X0)]; };
-  const CellStorage& cells = doc_.Cells();
+  auto cellTop = [&](int y) { return tops[static_cast<std::size_t>(y - topRow)]; };
 
   if (showBack) {
     auto& tiles = BigTiles();
-    for (int y = r.Y0 + (r.Y0 & 1); y <= y1; y += kBigTileStep) {
-      const int top = CellTop(y) - oy;
-      const int height = CellTop(y + kBigTileStep) - oy - top;
-      for (int x = r.X0 + (r.X0 & 1); x <= x1; x += kBigTileStep) {
-        const int n = (cells.At(x, y).BackTile & kNumberBits) - 1;
-        if (n < 0) continue;
-        const int width = cellLeft(x + kBigTileStep) - cellLeft(x);
-        if (const PreparedImage* image = tiles.GetFitted(n, false, width, height))
-          Blit(t, cellLeft(x), top, *image);
-      }
-    }
+    ForEachImage(
+        r.X0 + (r.X0 & 1), x1, r.Y0 + (r.Y0 & 1), y1, kBigTileStep,
+        [&](int x, int y, const TMapCell& c) -> const PreparedImage* {
+          const int n = (c.BackTile & kNumberBits) - 1;
+          if (n < 0) return nullptr;
+          return tiles.GetFitted(n, false, cellLeft(x + kBigTileStep) - cellLeft(x),
+                                 cellTop(y + kBigTileStep) - cellTop(y));
+        },
+        [&](int x, int y, const PreparedImage& image) { Blit(t, cellLeft(x), cellTop(y), image); });
   }
   if (showMiddle) {
     auto& small = SmallTiles();
-    for (int y = r.Y0; y <= y1; ++y) {
-      const int top = CellTop(y) - oy;
-      const int height = CellTop(y + 1) - oy - top;
-      for (int x = r.X0; x <= x1; ++x) {
-        const int n = cells.At(x, y).MiddleTile - 1;
-        if (n < 0) continue;
-        const int width = cellLeft(x + 1) - cellLeft(x);
-        if (const PreparedImage* image = small.GetFitted(n, middleKeyed, width, height))
-          Blit(t, cellLeft(x), top, *image);
-      }
-    }
+    ForEachImage(
+        r.X0, x1, r.Y0, y1, 1,
+        [&](int x, int y, const TMapCell& c) -> const PreparedImage* {
+          const int n = c.MiddleTile - 1;
+          if (n < 0) return nullptr;
+          return small.GetFitted(n, middleKeyed, cellLeft(x + 1) - cellLeft(x),
+                                 cellTop(y + 1) - cellTop(y));
+        },
+        [&](int x, int y, const PreparedImage& image) { Blit(t, cellLeft(x), cellTop(y), image); });
   }
   if (showObjects) {
     std::array<PreparedImageCache::Library*, LibrarySet::kObjectSlots> objects{};
     for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot) {
       objects[static_cast<std::size_t>(slot)] = &cache_.For(libraries_.ObjectSlotLibrary(slot));
     }
-    for (int y = std::max(r.Y0, r.ObjectY0); y <= objectY1; ++y) {
-      const int bottom = CellTop(y + 1) - oy;
-      for (int x = r.X0; x <= x1; ++x) {
-        const TMapCell& c = cells.At(x, y);
-        const int i = ObjectIndex::FromCell(c.ObjectLib, c.ObjectImage & kNumberBits);
-        if (i < 0) continue;
-        auto* lib = objects[static_cast<std::size_t>(LibrarySet::ObjectSlot(i))];
-        if (const PreparedImage* image = lib->Get(ObjectIndex::Image(i), true)) {
-          Blit(t, cellLeft(x), bottom - image->Height(), *image);
-        }
-      }
-    }
+    ForEachImage(
+        r.X0, x1, objectY0, objectY1, 1,
+        [&](int, int, const TMapCell& c) -> const PreparedImage* {
+          const int i = ObjectIndex::FromCell(c.ObjectLib, c.ObjectImage & kNumberBits);
+          if (i < 0) return nullptr;
+          return objects[static_cast<std::size_t>(LibrarySet::ObjectSlot(i))]->Get(
+              ObjectIndex::Image(i), true);
+        },
+        [&](int x, int y, const PreparedImage& image) {
+          Blit(t, cellLeft(x), cellTop(y + 1) - image.Height(), image);
+        });
   }
   if (marks) DrawMarks(target, origin, clip, r);
 }
@@ -186,22 +239,30 @@ void MapRenderer::DrawMarks(QImage& target, QPoint origin, const QRect& clip, co
       BlitPrepared(target, left, top, *p, clip);
   };
   const bool doorLabels = zoom_ >= 90;
-  for (int y = r.Y0; y <= r.Y1; ++y) {
+  const bool attributes = options_.ShowAttribMarks;
+  const std::uint16_t markBits = attributes ? kMarkBit : 0;
+  const std::uint8_t frameBits = attributes ? 0x7F : 0;
+  const std::uint8_t doorBits = doorLabels ? 0xFF : 0;
+  // Most cells carry nothing this pass draws: they cost one look at the cell.
+  const CellStorage& cells = doc_.Cells();
+  const int x1 = std::min(r.X1, kAccessEnd - 1);
+  const int y1 = std::min(r.Y1, kAccessEnd - 1);
+  for (int y = r.Y0; y <= y1; ++y) {
     top = CellTop(y) - origin.y();
     height = CellTop(y + 1) - origin.y() - top;
-    for (int x = r.X0; x <= r.X1; ++x) {
-      int offset = 0, door = 0, light = 0;
-      if (!doc_.GetLightAndDoor(x, y, offset, door, light)) continue;
+    for (int x = r.X0; x <= x1; ++x) {
+      const TMapCell& c = cells.At(x, y);
+      if (!(((c.BackTile | c.ObjectImage) & markBits) | (c.AniFrame & frameBits) |
+            (c.Door & doorBits) | c.Light))
+        continue;
       const auto i = static_cast<std::size_t>(x - r.X0);
       left = edges[i];
       width = edges[i + 1] - left;
-      if (options_.ShowAttribMarks) {
-        if (doc_.GetBackTileRaw(x, y) & kMarkBit) image(kBackMarkImage);
-        if (doc_.HasFrontMark(x, y)) image(kFrontMarkImage);
-        if (doc_.GetAniFrame(x, y) > 0) text(left, top, QStringLiteral("*"));
-      }
-      if (light > 0) image(kLightMarkImage);
-      if (door > 0 && doorLabels) text(left, top, DoorLabel(door, offset));
+      if (c.BackTile & markBits) image(kBackMarkImage);
+      if (c.ObjectImage & markBits) image(kFrontMarkImage);
+      if (c.AniFrame & frameBits) text(left, top, QStringLiteral("*"));
+      if (c.Light > 0) image(kLightMarkImage);
+      if (c.Door & doorBits) text(left, top, DoorLabel(c.Door, c.DoorOffset));
     }
   }
 }

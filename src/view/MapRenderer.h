@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QRect>
 #include <array>
+#include <vector>
 
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
@@ -85,6 +86,10 @@ class MapRenderer {
   };
   void DrawPasses(QImage& target, QPoint origin, const QRect& clip, const Range& r, bool marks,
                   bool showBack, bool showMiddle, bool showObjects, bool middleKeyed);
+  // Visits the cells x0..x1 x y0..y1 at `step` and draws what `look` finds for each, in row
+  // order.
+  template <class Look, class Draw>
+  void ForEachImage(int x0, int x1, int y0, int y1, int step, Look look, Draw draw);
   void DrawMarks(QImage& target, QPoint origin, const QRect& clip, const Range& r);
   Range VisibleRange(const ViewFrame& frame) const;
   Range NarrowTo(Range r, const QRect& area);
@@ -112,6 +117,7 @@ class MapRenderer {
   QColor textColour_ = Qt::black;
   int textWidth_ = 0;
   int textHeight_ = 0;
+  std::vector<const void*> bandItems_;  // what ForEachImage found, reused by every pass
 };
 
 }  // namespace hl
