@@ -20,6 +20,7 @@ bool IsKey(QRgb pixel, QRgb key) {
 // Alpha 0 where the pixel equals the key, fully opaque elsewhere.
 QImage Keyed(const QImage& rgb32, QRgb key) {
   QImage out(rgb32.size(), QImage::Format_ARGB32_Premultiplied);
+  if (out.isNull()) return out;
   for (int y = 0; y < rgb32.height(); ++y) {
     const auto* src = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
     auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
@@ -38,10 +39,17 @@ void Finish(PreparedImage& p) {
 
 }  // namespace
 
-QImage ScaleNearest(const QImage& source, int width, int height) {
+namespace {
+
+// Nearest-neighbour scaling into `format`, each pixel passed through `convert`.
+template <class Convert>
+QImage Scaled(const QImage& source, int width, int height, QImage::Format format,
+              Convert convert) {
+  // Any picture may fail to be allocated when memory is short: then there is nothing to draw.
   const QImage src = As32(source);
-  if (width == src.width() && height == src.height()) return src;
-  QImage out(width, height, QImage::Format_RGB32);
+  if (src.isNull()) return {};
+  QImage out(width, height, format);
+  if (out.isNull()) return out;
   std::vector<int> columns(static_cast<std::size_t>(width));
   for (int x = 0; x < width; ++x) {
     columns[static_cast<std::size_t>(x)] =
@@ -51,9 +59,16 @@ QImage ScaleNearest(const QImage& source, int width, int height) {
     const int sy = static_cast<int>((2LL * y + 1) * src.height() / (2LL * height));
     const auto* row = reinterpret_cast<const QRgb*>(src.constScanLine(sy));
     auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < width; ++x) dst[x] = row[columns[static_cast<std::size_t>(x)]];
+    for (int x = 0; x < width; ++x) dst[x] = convert(row[columns[static_cast<std::size_t>(x)]]);
   }
   return out;
+}
+
+}  // namespace
+
+QImage ScaleNearest(const QImage& source, int width, int height) {
+  if (width == source.width() && height == source.height()) return As32(source);
+  return Scaled(source, width, height, QImage::Format_RGB32, [](QRgb p) { return p; });
 }
 
 PreparedImage PrepareImage(const QImage& bitmap, ScaleFactor scale, bool keyed) {
@@ -65,14 +80,18 @@ PreparedImage PrepareImage(const QImage& bitmap, QSize size, bool keyed) {
   PreparedImage p;
   const int w = size.width(), h = size.height();
   if (w <= 0 || h <= 0) return p;
-  QImage scaled = ScaleNearest(bitmap, w, h);
   p.Keyed = keyed;
   if (!keyed) {
-    p.Pixels = std::move(scaled);
+    p.Pixels = ScaleNearest(bitmap, w, h);
+    if (p.Pixels.isNull()) return p;
     Finish(p);
     return p;
   }
-  p.Pixels = Keyed(scaled, qRgb(0, 0, 0));
+  // Scaled and keyed in one go: a large image is not held twice on the way.
+  const QRgb key = qRgb(0, 0, 0);
+  p.Pixels = Scaled(bitmap, w, h, QImage::Format_ARGB32_Premultiplied,
+                    [key](QRgb pixel) { return IsKey(pixel, key) ? 0u : (pixel | 0xFF000000u); });
+  if (p.Pixels.isNull()) return p;
   p.RowRuns.reserve(static_cast<std::size_t>(h) + 1);
   for (int y = 0; y < h; ++y) {
     p.RowRuns.push_back(static_cast<std::uint32_t>(p.Runs.size()));

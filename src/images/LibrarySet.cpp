@@ -10,7 +10,7 @@ std::string LibrarySet::ObjectLibraryName(int slot) {
 }
 
 std::unique_ptr<TGameImages> LibrarySet::Make(const std::string& folder, const std::string& name,
-                                              const TGameImages::Clock& clock) const {
+                                              const TGameImages::Clock& clock) {
   std::unique_ptr<TGameImages> lib;
   if (format_ == LibraryFormat::Data) {
     lib = std::make_unique<TFirImages>(clock);
@@ -20,6 +20,7 @@ std::unique_ptr<TGameImages> LibrarySet::Make(const std::string& folder, const s
   const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   lib->FileName = prefix + name + (format_ == LibraryFormat::Data ? ".Data" : ".wil");
   lib->UseBitmaps = true;
+  lib->ShareMemory(memory_);
   lib->Open();
   return lib;
 }

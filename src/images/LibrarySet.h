@@ -30,6 +30,7 @@ class LibrarySet {
             TGameImages::Clock clock = &TGameImages::SystemMilliseconds);
 
   LibraryFormat Format() const { return format_; }
+  const ImageMemory& Memory() const { return memory_; }
   TGameImages& Tiles() { return *tiles_; }
   TGameImages& SmTiles() { return *smTiles_; }
   TGameImages& ObjectSlotLibrary(int slot) { return *objects_[static_cast<std::size_t>(slot)]; }
@@ -40,9 +41,11 @@ class LibrarySet {
 
  private:
   std::unique_ptr<TGameImages> Make(const std::string& folder, const std::string& name,
-                                    const TGameImages::Clock& clock) const;
+                                    const TGameImages::Clock& clock);
 
   LibraryFormat format_ = LibraryFormat::Data;
+  // Before the libraries, which count against it until they are gone.
+  ImageMemory memory_;
   std::unique_ptr<TGameImages> tiles_;
   std::unique_ptr<TGameImages> smTiles_;
   std::array<std::unique_ptr<TGameImages>, kObjectSlots> objects_;

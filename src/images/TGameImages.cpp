@@ -18,12 +18,73 @@ std::uint32_t TGameImages::SystemMilliseconds() {
                                     static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u);
 }
 
-TGameImages::TGameImages(Clock clock) : clock_(std::move(clock)) {
+TGameImages::TGameImages(Clock clock)
+    : clock_(std::move(clock)), ownMemory_(std::make_unique<ImageMemory>()) {
+  memory_ = ownMemory_.get();
+  memory_->Register(this);
   LastSweepTime = clock_();
 }
 
 TGameImages::~TGameImages() {
   Close();
+  FreeAllImages();
+  memory_->Unregister(this);
+}
+
+std::size_t TGameImages::FormBytes(const TImageEntry& entry) {
+  std::size_t bytes = 0;
+  if (entry.Bitmap) bytes += static_cast<std::size_t>(entry.Bitmap->sizeInBytes());
+  if (entry.Texture) bytes += entry.Texture->Bits.size();
+  return bytes;
+}
+
+void TGameImages::ShareMemory(ImageMemory& memory) {
+  FreeAllImages();
+  memory_->Unregister(this);
+  memory_ = &memory;
+  memory_->Register(this);
+  ownMemory_.reset();
+}
+
+void TGameImages::ForEachLoaded(const std::function<void(int, std::uint32_t)>& visit) const {
+  for (int index : LoadedList) {
+    if (index >= 0 && static_cast<std::size_t>(index) < Images.size()) {
+      visit(index, Images[static_cast<std::size_t>(index)].LastAccess);
+    }
+  }
+}
+
+void TGameImages::FreeImages(const std::vector<int>& indexes) {
+  for (int index : indexes) {
+    if (index >= 0 && static_cast<std::size_t>(index) < Images.size()) {
+      FreeForms(Images[static_cast<std::size_t>(index)]);
+    }
+  }
+  // One pass keeps the list of images that still hold a form.
+  std::erase_if(LoadedList, [&](int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= Images.size()) return true;
+    const TImageEntry& entry = Images[static_cast<std::size_t>(index)];
+    return !entry.Bitmap && !entry.Texture;
+  });
+}
+
+void TGameImages::Admit(int index, TImageEntry& entry, Form form) {
+  QImage*& bitmap = entry.Bitmap;
+  TTexture*& texture = entry.Texture;
+  const std::size_t bytes = form == Form::Bitmap
+                                ? static_cast<std::size_t>(bitmap->sizeInBytes())
+                                : texture->Bits.size();
+  if (memory_->MakeRoom(bytes, this, index)) {
+    memory_->Add(bytes);
+    return;
+  }
+  if (form == Form::Bitmap) {
+    std::unique_ptr<QImage>(std::exchange(bitmap, nullptr)).reset();
+  } else {
+    std::unique_ptr<TTexture>(std::exchange(texture, nullptr)).reset();
+  }
+  entry.TooLarge = true;
+  ImageBudget::ReportTooLarge(FileName, index, bytes, memory_->Budget());
 }
 
 std::optional<DecodedImage> TGameImages::ReadImage(std::int32_t) {
@@ -65,6 +126,7 @@ void TGameImages::LoadPositions(FileReader& file, std::uint64_t offset, std::siz
 }
 
 void TGameImages::FreeForms(TImageEntry& entry) {
+  memory_->Remove(FormBytes(entry));
   std::unique_ptr<TTexture>(std::exchange(entry.Texture, nullptr)).reset();
   std::unique_ptr<QImage>(std::exchange(entry.Bitmap, nullptr)).reset();
 }
@@ -84,7 +146,7 @@ TImageEntry* TGameImages::Request(int index, Form form) {
       entry.LastAccess = now;
       return &entry;
     }
-    if (index >= PositionCount()) return nullptr;
+    if (index >= PositionCount() || entry.TooLarge) return nullptr;
     const std::int32_t position = positions_[static_cast<std::size_t>(index)];
     static_assert(std::endian::native == std::endian::little);
     // Room in the list first: a form that exists must always stand in it.
@@ -96,8 +158,11 @@ TImageEntry* TGameImages::Request(int index, Form form) {
     }
     entry.LastAccess = clock_();
     const bool decoded = form == Form::Bitmap ? entry.Bitmap != nullptr : entry.Texture != nullptr;
-    // Only images that hold memory are worth a place in the list the sweep walks.
-    if (decoded) LoadedList.push_back(index);
+    if (!decoded) return &entry;
+    Admit(index, entry, form);
+    // Only images that hold memory are worth a place in the list the sweep walks: one place
+    // for each form.
+    if (entry.Bitmap || entry.Texture) LoadedList.push_back(index);
     return &entry;
   } catch (const std::exception&) {
     return nullptr;

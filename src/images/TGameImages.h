@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "images/DecodedImage.h"
+#include "images/ImageMemory.h"
 #include "images/TTexture.h"
 #include "util/FileReader.h"
 #include "util/ZeroedArray.h"
@@ -25,11 +26,14 @@ struct TImageEntry {
   std::uint32_t LastAccess;
   QImage* Bitmap;
   TTexture* Texture;
+  bool TooLarge;  // larger than the whole image budget: drawn as missing, not decoded again
 };
 
 // A read-only image library. Images are decoded on first request, one at a time, and freed
-// again when nobody has asked for them for five minutes. Callers borrow what a getter returns
-// for the drawing call at hand only: the next request may sweep it away.
+// again when nobody has asked for them for five minutes, or sooner, least recently used
+// first, when the images of the libraries sharing its ImageMemory would outgrow its budget.
+// Callers borrow what a getter returns for the drawing call at hand only: the next request
+// may sweep it away.
 class TGameImages {
  public:
   using Clock = std::function<std::uint32_t()>;
@@ -65,6 +69,18 @@ class TGameImages {
   virtual void Close();
   void FreeAllImages();
 
+  // The budget this library's decoded images count against: its own until it shares one.
+  // Frees every decoded image first.
+  void ShareMemory(ImageMemory& memory);
+  const ImageMemory& Memory() const { return *memory_; }
+  std::uint32_t Now() const { return clock_(); }
+  // Calls `visit(index, lastAccess)` for every image holding a decoded form.
+  void ForEachLoaded(const std::function<void(int, std::uint32_t)>& visit) const;
+  // What an image's decoded forms hold.
+  static std::size_t FormBytes(const TImageEntry& entry);
+  // Frees the decoded forms of the given images.
+  void FreeImages(const std::vector<int>& indexes);
+
   // How many image positions the index gave.
   int PositionCount() const { return positionCount_; }
 
@@ -91,9 +107,13 @@ class TGameImages {
   enum class Form { Bitmap, Texture };
   TImageEntry* Request(int index, Form form);
   void SweepIdle(int keep);
-  static void FreeForms(TImageEntry& entry);
+  void FreeForms(TImageEntry& entry);
+  // Counts a newly decoded form against the budget, or drops it when no room can be made.
+  void Admit(int index, TImageEntry& entry, Form form);
 
   Clock clock_;
+  std::unique_ptr<ImageMemory> ownMemory_;
+  ImageMemory* memory_ = nullptr;
   std::unique_ptr<std::int32_t[]> positions_;
   int positionCount_ = 0;
 };

@@ -44,8 +44,10 @@ std::string SetRecordLine(const TSetCell& cell);
 class ObjectSetList {
  public:
   static constexpr char kDefaultFile[] = "kel.set";
-  // Far beyond any hand-made collection (about a million records).
-  static constexpr std::size_t kMaxFileBytes = 64u << 20;
+  // Far beyond any hand-made collection (over half a million records of the usual length),
+  // and small enough that a file of the shortest possible lines, which costs about seventeen
+  // times its size while it is read, stays under 300 MB.
+  static constexpr std::size_t kMaxFileBytes = 16u << 20;
 
   std::vector<std::optional<TObjectSet>> Items;  // nothing: an empty slot
   TObjectSet SetClipboard;

@@ -76,6 +76,7 @@ void MapRenderer::RedrawArea(QImage& target, QPoint origin, QRect area, const Vi
 
 void MapRenderer::Paint(QImage& target, QPoint origin, QRect area, const ViewFrame& frame,
                         bool narrow) {
+  cache_.BeginFrame();
   const QSize surfaceSize = Surface();
   const QRect surface(QPoint(0, 0), surfaceSize);
   const QRect clip = area.translated(-origin) & target.rect();
@@ -339,6 +340,7 @@ QImage MapRenderer::RenderOverview() {
   const ScaleFactor keep = scale_;
   scale_ = {1, 8};
   cache_.SetScale(scale_);
+  cache_.BeginFrame();
   const int width = static_cast<int>(TruncDiv(1LL * doc_.MapWidth() * kCellWidth, 8));
   const int height = static_cast<int>(TruncDiv(1LL * doc_.MapHeight() * kCellHeight, 8));
   QImage out(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);

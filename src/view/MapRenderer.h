@@ -58,6 +58,8 @@ class MapRenderer {
   void SetTextColour(QColor colour) { textColour_ = colour; }
   // Forget every prepared image (after the libraries changed).
   void ClearCache() { cache_.Clear(); }
+  // What the prepared images hold, within ImageBudget::Bytes().
+  std::size_t PreparedBytes() const { return cache_.Used(); }
 
   QSize Surface() const;
   int CellLeft(int x) const { return scale_.Position(1LL * x * kCellWidth); }

@@ -166,3 +166,30 @@ TEST_F(SetListTest, ChangesAreRememberedUntilSavedOrLoaded) {
 
 }  // namespace
 }  // namespace hl
+
+namespace hl {
+namespace {
+
+TEST(SetFileSize, TheLargestAcceptedFileIsReadAndOneByteMoreIsRefused) {
+  test::TempDir dir;
+  // One set of two records, padded with blanks to the limit.
+  std::string text = "NEW\r\n[0]\r\n1 2 3 4 0 0 0 f 0 0 0 \r\n5 6 7 8 0 0 0 f 0 0 0 \r\n";
+  text.resize(ObjectSetList::kMaxFileBytes, ' ');
+  test::WriteFileBytes(dir.File("full.set"), {text.begin(), text.end()});
+  text += ' ';
+  test::WriteFileBytes(dir.File("over.set"), {text.begin(), text.end()});
+
+  ObjectSetList list;
+  std::string error;
+  ASSERT_TRUE(list.LoadSets(dir.File("full.set"), &error)) << error;
+  ASSERT_EQ(list.Items.size(), 1u);
+  EXPECT_EQ(list.Items[0]->size(), 2u);
+  EXPECT_EQ((*list.Items[0])[1].TileIndex, 7);
+  EXPECT_EQ(list.Items[0]->capacity(), 2u);  // lists take what they hold, no growth slack
+  EXPECT_FALSE(list.LoadSets(dir.File("over.set"), &error));
+  EXPECT_NE(error.find("larger than"), std::string::npos) << error;
+  EXPECT_EQ(list.Items.size(), 1u);
+}
+
+}  // namespace
+}  // namespace hl

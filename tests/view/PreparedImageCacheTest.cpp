@@ -72,3 +72,78 @@ TEST_F(PreparedImageCacheTest, KeyedAndOpaqueBoxesAreApart) {
 
 }  // namespace
 }  // namespace hl
+
+namespace hl {
+namespace {
+
+// At zoom 1 a tile is 96 x 64 pixels: 24 KiB prepared.
+constexpr std::size_t kTileBytes = 96 * 64 * 4;
+
+class PreparedImageBudgetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::WriteTestLibraries(dir_.Path(), true);
+    libs_.Open(LibraryFormat::Data, dir_.Path());
+    ImageBudget::SetReporter([this](const std::string& m) { messages_.push_back(m); });
+  }
+  void TearDown() override { ImageBudget::SetReporter({}); }
+  test::TempDir dir_;
+  LibrarySet libs_;
+  std::vector<std::string> messages_;
+};
+
+TEST_F(PreparedImageBudgetTest, EachFrameKeepsWhatItUsesAndEarlierFramesMakeRoom) {
+  PreparedImageCache cache(4 * kTileBytes);
+  cache.SetScale(ZoomScale(100));
+  auto& tiles = cache.For(libs_.Tiles());
+  cache.BeginFrame();
+  std::vector<const PreparedImage*> first;
+  for (int n = 0; n < 4; ++n) first.push_back(tiles.Get(n, false));
+  // A fifth image in the same frame finds no room: it is missing, and what the frame holds
+  // stays as it was (the copies are read here, after the refusal).
+  EXPECT_EQ(tiles.Get(4, false), nullptr);
+  for (int n = 0; n < 4; ++n) {
+    ASSERT_NE(first[static_cast<std::size_t>(n)], nullptr);
+    EXPECT_EQ(first[static_cast<std::size_t>(n)]->Data[0] & 0xFFFFFFu,
+              test::Drawn(test::TileColour(n)) & 0xFFFFFFu);
+  }
+  EXPECT_LE(cache.Used(), cache.Budget());
+
+  cache.BeginFrame();
+  const PreparedImage* kept = tiles.Get(3, false);
+  EXPECT_EQ(kept, first[3]);  // still prepared
+  for (int n = 4; n < 7; ++n) ASSERT_NE(tiles.Get(n, false), nullptr) << n;  // room made
+  EXPECT_EQ(tiles.Get(3, false), kept);  // what this frame used was not the room
+  EXPECT_LE(cache.Used(), cache.Budget());
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(PreparedImageBudgetTest, AnImageLargerThanTheBudgetIsNeverPrepared) {
+  PreparedImageCache cache(kTileBytes);
+  cache.SetScale(ZoomScale(200));  // a tile of 192 x 128: four times the budget
+  auto& tiles = cache.For(libs_.Tiles(), {kBigTileWidth, kBigTileHeight});
+  for (int frame = 0; frame < 2; ++frame) {
+    cache.BeginFrame();
+    EXPECT_EQ(tiles.Get(2, false), nullptr);
+    EXPECT_EQ(tiles.GetFitted(2, false, 192, 128), nullptr);
+  }
+  EXPECT_EQ(cache.Used(), 0u);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].find("image 2 of"), std::string::npos);
+  cache.SetScale(ZoomScale(50));  // 48 x 32 fits
+  cache.BeginFrame();
+  EXPECT_NE(cache.For(libs_.Tiles()).Get(2, false), nullptr);
+}
+
+TEST(PreparedImageTest, NothingToScaleGivesNothingToDraw) {
+  EXPECT_TRUE(ScaleNearest(QImage(), 4, 4).isNull());
+  const PreparedImage p = PrepareImage(QImage(), QSize(4, 4), true);
+  EXPECT_TRUE(p.Pixels.isNull());
+  QImage target(8, 8, QImage::Format_RGB32);
+  target.fill(0xFF123456u);
+  BlitPrepared(target, 0, 0, p, target.rect());
+  EXPECT_EQ(target.pixel(0, 0), 0xFF123456u);
+}
+
+}  // namespace
+}  // namespace hl

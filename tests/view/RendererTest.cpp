@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -8,6 +9,7 @@
 #include "TempDir.h"
 #include "TestLibraries.h"
 #include "ZoomSteps.h"
+#include "images/LibraryWriter.h"
 #include "view/MapRenderer.h"
 
 namespace hl {
@@ -303,6 +305,56 @@ TEST_F(RendererTest, OverviewIsOneEighthWithAllLayersOnWhite) {
   EXPECT_EQ(overview.pixel(4 * 6 + 1, 19), Drawn(test::ObjectColour(0)));
   EXPECT_EQ(overview.pixel(4 * 6 + 1, 10), Drawn(test::ObjectColour(0)));
   EXPECT_EQ(overview.pixel(4 * 6 + 1, 9), MapRenderer::kSurfaceColour);
+}
+
+}  // namespace
+}  // namespace hl
+
+namespace hl {
+namespace {
+
+TEST(HostileLibraryTest, ImagesDeclaredHugeAtEveryIndexDrawWithinTheBudgets) {
+  // Objects.Data of four index entries that all lead to one record of 4096 x 4096 pixels.
+  test::TempDir dir;
+  std::vector<LibraryImage> images{test::Solid(4096, 4096, 0x07E0)};
+  for (int i = 0; i < 3; ++i) images.push_back(test::Solid(1, 1, 0x001F));
+  const SaveResult written = WriteDataLibrary(dir.File("Objects.Data"), 3, images);
+  ASSERT_TRUE(written) << written.Message();
+  auto bytes = test::ReadFileBytes(dir.File("Objects.Data"));
+  for (std::size_t i = 1; i < 4; ++i) {
+    std::copy_n(bytes.begin() + 60, 4, bytes.begin() + static_cast<std::ptrdiff_t>(60 + 4 * i));
+  }
+  test::WriteFileBytes(dir.File("Objects.Data"), bytes);
+
+  constexpr std::size_t kBudget = std::size_t{64} << 20;  // two decoded images
+  setenv(ImageBudget::kVariable, "64", 1);
+  LibrarySet libs;
+  libs.Open(LibraryFormat::Data, dir.Path());
+  std::vector<std::string> said;
+  ImageBudget::SetReporter([&](const std::string& m) { said.push_back(m); });
+  MapDocument doc;
+  doc.SetMapSize(20, 20);
+  for (int i = 0; i < 4; ++i) doc.SetObject(2 * i, 4, i + 1);
+
+  MapRenderer renderer(doc, libs);
+  const ViewFrame frame{0, 0, 800, 593};
+  QImage image(800, 593, QImage::Format_RGB32);
+  for (int zoom : {200, 5, 200}) {
+    renderer.SetZoom(zoom);
+    renderer.PaintMap(image, QPoint(0, 0), image.rect(), frame);
+    EXPECT_LE(libs.Memory().Used(), kBudget) << zoom;
+    EXPECT_LE(renderer.PreparedBytes(), kBudget) << zoom;
+    // At 2 the scaled copies (256 MiB each) are missing; at 0.05 every object stands.
+    const QRgb object = test::Drawn(0x07E0);
+    for (int i = 0; i < 4; ++i) {
+      const QPoint foot(renderer.CellLeft(2 * i) + 1, renderer.CellTop(5) - 1);
+      EXPECT_EQ(image.pixel(foot) == object, zoom == 5) << zoom << " object " << i;
+    }
+  }
+  // Said once for each of the four images, however often they were asked for.
+  EXPECT_EQ(said.size(), 4u);
+  ImageBudget::SetReporter({});
+  unsetenv(ImageBudget::kVariable);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "app/CloseQuery.h"
 #include "app/ui/Dialogs.h"
 #include "images/BmpFile.h"
+#include "images/ImageMemory.h"
 #include "tools/PickerRules.h"
 #include "util/TextHelpers.h"
 
@@ -179,6 +180,13 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   connect(Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);
   Timer1->start(1000);
 
+  // An image too large for the image budget is drawn as missing: the designer learns which.
+  ImageBudget::SetReporter([this](const std::string& message) {
+    QMetaObject::invokeMethod(this, [this, message] {
+      statusBar()->showMessage(QString::fromStdString(message), 15000);
+    });
+  });
+
   // The window sees every key before its controls do.
   qApp->installEventFilter(this);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -188,6 +196,7 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
 
 TFrmMain::~TFrmMain() {
   qApp->removeEventFilter(this);
+  ImageBudget::SetReporter({});
   // The view draws from the document and the libraries, which are members and go before the
   // window's child widgets would: the view goes first.
   std::unique_ptr<QWidget> view(takeCentralWidget());
