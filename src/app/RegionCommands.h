@@ -33,6 +33,7 @@ class RegionCommands {
   bool Paste(int x, int y, bool merge);
 
   const RegionCopy& Clipboard() const { return clipboard_; }
+  const MapDocument& Document() const { return doc_; }
   void SetClipboard(RegionCopy copy) { clipboard_ = std::move(copy); }
 
  private:

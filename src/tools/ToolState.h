@@ -41,7 +41,8 @@ inline constexpr ToolItem kToolItems[] = {
     {"DrawObjectTileSet1", "Draw Objects In Set  Tiles", ToolMode::DrawObjectsInSet},
     {"DrawSmTile1", "Draw SM Tiles", ToolMode::DrawSmTiles},
     {"SetLightEffect1", "Set Light Effect", ToolMode::SetLightEffect},
-    {"UpdateDoor1", "Update Doors", ToolMode::UpdateDoors}};
+    {"UpdateDoor1", "Update Doors", ToolMode::UpdateDoors},
+    {"Select1", "Select", ToolMode::Select}};
 
 // What the pickers and menus choose for the mouse tools. The setters refuse values that the
 // cell fields cannot store, so a bad selection can never corrupt marks or loop a fill.

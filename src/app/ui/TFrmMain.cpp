@@ -107,10 +107,13 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
       std::make_unique<ToolDispatch>(*doc_, tools_, *MainScroll, random_, feedback, *questions_);
   connect(MainScroll, &TMapView::MousePressed, this, &TFrmMain::MapPaintMouseDown);
   connect(MainScroll, &TMapView::MouseMoved, this, &TFrmMain::MapPaintMouseMove);
+  regions_ = std::make_unique<RegionCommands>(*doc_);
+  regionTool_ = std::make_unique<RegionTool>(*regions_);
   connect(MainScroll, &TMapView::MouseReleased, this, [this] {
-    dispatch_->Release();
+    if (!RegionRelease()) dispatch_->Release();
     UpdateEditMenu();
   });
+  connect(MainScroll, &TMapView::ZoomChanged, this, [this](int) { UpdateRegionOverlay(); });
 
   // The tool windows, in the order of creation, all hidden until a command shows them.
   PickerHost& host = *this;
@@ -157,9 +160,12 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   statusZoom_ = new QLabel(this);
   statusCell_ = new QLabel(this);
   statusCell_->setObjectName("StatusCell");
+  statusSelection_ = new QLabel(this);
+  statusSelection_->setObjectName("StatusSelection");
   statusBar()->addWidget(statusSize_);
   statusBar()->addWidget(statusZoom_);
   statusBar()->addWidget(statusCell_);
+  statusBar()->addWidget(statusSelection_);
 
   doc_->ClearMap();
   SetNameLabel("Untitled.map");
@@ -259,6 +265,7 @@ void TFrmMain::CreateMenus() {
   });
   connect(edit, &QMenu::aboutToShow, this, &TFrmMain::UpdateEditMenu);
   UpdateEditMenu();
+  CreateRegionItems(edit);
 
   // Opening the Tools menu itself does nothing.
   QMenu* tools = menuBar()->addMenu("Tools(&T)");
@@ -274,6 +281,7 @@ void TFrmMain::CreateMenus() {
     const ToolMode mode = t.Mode;
     connect(a, &QAction::triggered, this, [this, mode] { tools_.ToolMode = mode; });
   }
+  findChild<QAction*>("Select1")->setShortcut(QKeySequence("S"));
   connect(Item(tools, "MapScroll1", "Map Scroll"), &QAction::triggered, this,
           [this] { commands_->MapScroll1Click(); });
   connect(Item(tools, "CellMove1", "Cell Move"), &QAction::triggered, this,
@@ -475,6 +483,7 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
       UpdateEditMenu();
       return true;
     }
+    if (key->key() == Qt::Key_Escape && mods == Qt::NoModifier && RegionEscape()) return true;
     if (key->key() == Qt::Key_F5 && mods == Qt::NoModifier) {
       MainScroll->Repaint();
       return true;
@@ -526,6 +535,11 @@ MouseState Held(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
 
 void TFrmMain::MapPaintMouseDown(QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
                                  Qt::KeyboardModifiers modifiers) {
+  const int zoom = MainScroll->Zoom();
+  if (RegionPress(ToolDispatch::CellX(at.x(), zoom), ToolDispatch::CellY(at.y(), zoom), button,
+                  modifiers)) {
+    return;
+  }
   const MouseButton which = button == Qt::RightButton    ? MouseButton::Right
                             : button == Qt::MiddleButton ? MouseButton::Middle
                                                          : MouseButton::Left;
@@ -534,7 +548,10 @@ void TFrmMain::MapPaintMouseDown(QPoint at, Qt::MouseButton button, Qt::MouseBut
 
 void TFrmMain::MapPaintMouseMove(QPoint at, Qt::MouseButtons held,
                                  Qt::KeyboardModifiers modifiers) {
-  dispatch_->Move(at.x(), at.y(), MainScroll->Zoom(), Held(held, modifiers));
+  const int zoom = MainScroll->Zoom();
+  if (!RegionMove(ToolDispatch::CellX(at.x(), zoom), ToolDispatch::CellY(at.y(), zoom), held)) {
+    dispatch_->Move(at.x(), at.y(), zoom, Held(held, modifiers));
+  }
   const auto cell = ToolDispatch::MapCellAt(at.x(), at.y(), MainScroll->Zoom(), doc_->MapWidth(),
                                             doc_->MapHeight());
   statusCell_->setText(cell ? QString("Cell %1, %2").arg(cell->first).arg(cell->second)

@@ -7,10 +7,13 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/MainCommands.h"
+#include "app/RegionCommands.h"
+#include "app/RegionTool.h"
 #include "app/ui/QtQuestions.h"
 #include "app/Recovery.h"
 #include "images/LibrarySet.h"
@@ -63,6 +66,9 @@ class TFrmMain : public QMainWindow,
   TFrmObjSet* ObjectSetWindow() { return FrmObjSet; }
   TFrmSegment* SegmentUnit() { return FrmSegment; }
   SegmentCommands& Segments() { return *segments_; }
+  RegionCommands& Regions() { return *regions_; }
+  RegionTool& RegionPresses() { return *regionTool_; }
+  std::uint8_t SelectionLayers() const { return regionLayers_; }
 
   // The map view's mouse, turned into the tool dispatch.
   void MapPaintMouseDown(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
@@ -109,6 +115,20 @@ class TFrmMain : public QMainWindow,
   // The caption, the map's name and the unsaved mark.
   void UpdateTitle();
   void RememberRecent(const std::string& file);
+
+  // Regions (TFrmMainRegions.cpp). The press handlers return true when the press was theirs.
+  void CreateRegionItems(QMenu* edit);
+  bool RegionCopyToClipboard();
+  void RegionPasteFromClipboard();
+  void RegionNewSet();
+  // Runs an edit of cells; on success the map is marked changed and drawn again.
+  void RegionEdit(const std::function<bool()>& edit);
+  bool CanFillRectangle() const;
+  bool RegionPress(int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+  bool RegionMove(int x, int y, Qt::MouseButtons held);
+  bool RegionRelease();
+  bool RegionEscape();
+  void UpdateRegionOverlay();
   void RebuildRecentMenu();
 
   std::unique_ptr<MapDocument> doc_;
@@ -123,6 +143,12 @@ class TFrmMain : public QMainWindow,
   ToolRandom random_;
   std::unique_ptr<ToolDispatch> dispatch_;
   std::unique_ptr<RecoveryStore> recovery_;
+  std::unique_ptr<RegionCommands> regions_;
+  std::unique_ptr<RegionTool> regionTool_;
+  std::uint8_t regionLayers_ = kRegionAllLayers;
+  QImage previewPicture_;  // the floating copy at previewZoom_
+  int previewOf_ = -1;     // the tool's PreviewVersion it shows
+  int previewZoom_ = 0;
   bool offeredRecovery_ = false;
 
   TMapView* MainScroll = nullptr;
@@ -132,6 +158,7 @@ class TFrmMain : public QMainWindow,
   QLabel* statusSize_ = nullptr;
   QLabel* statusZoom_ = nullptr;
   QLabel* statusCell_ = nullptr;
+  QLabel* statusSelection_ = nullptr;
   QAction* Undo1 = nullptr;
   QAction* Redo1 = nullptr;
   QTimer* Timer1 = nullptr;

@@ -106,6 +106,47 @@ void TMapView::paintEvent(QPaintEvent* event) {
   FlushPending();
   QPainter painter(viewport());
   painter.drawImage(event->rect(), backing_, event->rect());
+  auto dashed = [&](const QRect& cells) {
+    const QRect r = ViewportRect(cells).adjusted(1, 1, -2, -2);
+    // White under black dashes: the line shows on dark ground and on light.
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(r);
+    painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    painter.drawRect(r);
+  };
+  if (floating_) {
+    painter.setOpacity(0.75);
+    painter.drawImage(ViewportRect(*floating_).topLeft() + QPoint(1, 1), floatingPicture_);
+    painter.setOpacity(1);
+    dashed(*floating_);
+  }
+  if (outline_) dashed(*outline_);
+}
+
+QRect TMapView::ViewportRect(const QRect& cells) const {
+  const QPoint scroll = ScrollPosition();
+  const int left = renderer_.CellLeft(cells.left()) - scroll.x();
+  const int top = renderer_.CellTop(cells.top()) - scroll.y();
+  const int right = renderer_.CellLeft(cells.left() + cells.width()) - scroll.x();
+  const int bottom = renderer_.CellTop(cells.top() + cells.height()) - scroll.y();
+  return QRect(QPoint(left - 1, top - 1), QPoint(right, bottom));
+}
+
+void TMapView::UpdateCells(const std::optional<QRect>& cells) {
+  if (cells) viewport()->update(ViewportRect(*cells));
+}
+
+void TMapView::SetOverlay(std::optional<QRect> outline, std::optional<QRect> floating,
+                          const QImage& picture) {
+  const bool samePicture = picture.cacheKey() == floatingPicture_.cacheKey();
+  if (outline == outline_ && floating == floating_ && samePicture) return;
+  UpdateCells(outline_);
+  UpdateCells(floating_);
+  outline_ = outline;
+  floating_ = floating;
+  floatingPicture_ = picture;
+  UpdateCells(outline_);
+  UpdateCells(floating_);
 }
 
 void TMapView::resizeEvent(QResizeEvent* event) {

@@ -50,6 +50,14 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   // The outline of the object set chosen for placing; an empty list clears it.
   void SetFootprintFromSet(std::span<const FootprintCell> cells) { footprint_.SetFromSet(cells); }
 
+  // Drawn over the map, never into it: a dashed outline (a rectangle of cells: x, y, width,
+  // height) and a floating picture standing on a rectangle of cells, with its own outline.
+  // Only the rectangles they leave and enter are repainted.
+  void SetOverlay(std::optional<QRect> outline, std::optional<QRect> floating,
+                  const QImage& picture);
+  std::optional<QRect> OverlayOutline() const { return outline_; }
+  std::optional<QRect> OverlayFloating() const { return floating_; }
+
   MapRenderer& Renderer() { return renderer_; }
   // The visible part of the surface as last drawn.
   const QImage& Backing();
@@ -83,6 +91,9 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   void EnsureBacking();
   void FlushPending();
   void XorHover(const Hover& hover);
+  // The viewport rectangle a rectangle of cells covers, one pixel wider all round for the line.
+  QRect ViewportRect(const QRect& cells) const;
+  void UpdateCells(const std::optional<QRect>& cells);
 
   const MapDocument& doc_;
   MapRenderer renderer_;
@@ -92,6 +103,9 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   std::optional<Hover> hover_;
   QRect pending_;  // surface area changed since the backing image was last brought up to date
   SetFootprint footprint_;
+  std::optional<QRect> outline_;
+  std::optional<QRect> floating_;
+  QImage floatingPicture_;
 };
 
 }  // namespace hl
