@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QMimeData>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -382,6 +384,116 @@ TEST_F(MainWindowTest, TheStatusCellShowsOnlyCellsOfTheMap) {
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(surface, &leave);
   EXPECT_EQ(cell->text(), "");
+}
+
+}  // namespace
+}  // namespace hl
+
+namespace hl {
+namespace {
+
+class RegionWindowTest : public MainWindowTest {
+ protected:
+  // A press, a move and a release of the left button from one cell to another.
+  void Drag(TFrmMain& w, QPoint from, QPoint to, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWidget* surface = w.MapView()->viewport();
+    auto send = [&](QEvent::Type type, QPoint cell, Qt::MouseButtons held) {
+      const QPointF at(cell.x() * 48 + 5, cell.y() * 32 + 5);
+      QMouseEvent event(type, at, surface->mapToGlobal(at), Qt::LeftButton, held, mods);
+      QApplication::sendEvent(surface, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+  }
+  void Hover(TFrmMain& w, QPoint cell) {
+    QTest::mouseMove(w.MapView()->viewport(), QPoint(cell.x() * 48 + 5, cell.y() * 32 + 5));
+  }
+};
+
+TEST_F(RegionWindowTest, SelectCopyAndPlaceWithTheMouseAndTheClipboard) {
+  auto w = Make(16);
+  w->MapView()->SetZoom(100);
+  MapDocument& doc = w->Document();
+  for (int x = 0; x < 4; ++x) doc.SetMiddleTile(x, 0, 10 + x);
+  w->findChild<QAction*>("SpeedButton6")->trigger();  // the eraser: a select press never erases
+  w->findChild<QAction*>("Select1")->trigger();
+  EXPECT_EQ(w->Tools().ToolMode, ToolMode::Select);
+
+  Drag(*w, {0, 0}, {3, 1});
+  EXPECT_EQ(w->Regions().Selection(), (CellRect{0, 0, 3, 1}));
+  EXPECT_EQ(w->MapView()->OverlayOutline(), QRect(0, 0, 4, 2));
+  EXPECT_EQ(w->findChild<QLabel*>("StatusSelection")->text(), "Selection 4 x 2");
+  EXPECT_EQ(doc.GetMiddleTile(0, 0), 9);
+  EXPECT_EQ(doc.UndoCount(), 0);
+
+  w->findChild<QAction*>("Copy1")->trigger();
+  const QMimeData* mime = QApplication::clipboard()->mimeData();
+  ASSERT_NE(mime, nullptr);
+  ASSERT_TRUE(mime->hasFormat(kCellsMimeType));
+  EXPECT_TRUE(mime->hasImage());
+  const QByteArray bytes = mime->data(kCellsMimeType);
+  EXPECT_EQ(bytes.left(8), QByteArray("HLCELLS1"));
+  EXPECT_EQ(bytes.size(), 13 + 4 * 2 * 12);
+
+  w->findChild<QAction*>("Paste1")->trigger();
+  ASSERT_TRUE(w->RegionPresses().Placing());
+  Hover(*w, {11, 7});  // the copy carries ground: it lands on even cells
+  EXPECT_EQ(w->MapView()->OverlayFloating(), QRect(10, 6, 4, 2));
+  Drag(*w, {11, 7}, {11, 7}, Qt::NoModifier);
+  EXPECT_FALSE(w->RegionPresses().Placing());
+  EXPECT_EQ(doc.GetMiddleTile(13, 6), 12);
+  EXPECT_EQ(doc.UndoCount(), 1);
+  EXPECT_EQ(doc.UndoName(), "Paste");
+  EXPECT_TRUE(w->Commands().Modified());
+  EXPECT_FALSE(w->MapView()->OverlayFloating());
+
+  // Escape lets the selection go.
+  QTest::keyClick(w.get(), Qt::Key_Escape);
+  EXPECT_FALSE(w->Regions().Selection());
+  EXPECT_FALSE(w->MapView()->OverlayOutline());
+}
+
+TEST_F(RegionWindowTest, ForeignOrDamagedClipboardsPasteNothing) {
+  auto w = Make(16);
+  QApplication::clipboard()->setText("not cells");
+  w->findChild<QAction*>("Paste1")->trigger();
+  EXPECT_FALSE(w->RegionPresses().Placing());
+  EXPECT_TRUE(w->statusBar()->currentMessage().startsWith("Nothing pasted")) << w->statusBar()->currentMessage().toStdString();
+  auto* mime = new QMimeData;
+  mime->setData(kCellsMimeType, QByteArray("HLCELLS1\x02\x00\x02\x00\x0f", 13));  // no cells
+  QApplication::clipboard()->setMimeData(mime);
+  w->findChild<QAction*>("Paste1")->trigger();
+  EXPECT_FALSE(w->RegionPresses().Placing());
+  EXPECT_TRUE(w->statusBar()->currentMessage().startsWith("Nothing pasted"));
+  EXPECT_EQ(w->Document().UndoCount(), 0);
+}
+
+TEST_F(RegionWindowTest, ShiftDragFillsARectangleAsOneStepAndDeleteClearsTheSelection) {
+  auto w = Make(16);
+  w->MapView()->SetZoom(100);
+  MapDocument& doc = w->Document();
+  w->findChild<QAction*>("DrawBigTile1")->trigger();
+  w->findChild<QAction*>("SpeedButton1")->trigger();  // "Big"
+  Drag(*w, {4, 2}, {9, 5}, Qt::ShiftModifier);
+  EXPECT_EQ(doc.UndoCount(), 1);
+  for (int x = 4; x <= 9; ++x) {
+    for (int y = 2; y <= 5; ++y) EXPECT_GE(doc.GetBackTile(x, y), 0) << x << "," << y;
+  }
+  EXPECT_EQ(doc.GetBackTile(20, 2), -1);
+
+  w->findChild<QAction*>("Select1")->trigger();
+  Drag(*w, {4, 2}, {5, 3});
+  w->findChild<QAction*>("Delete1")->trigger();
+  EXPECT_EQ(doc.UndoCount(), 2);
+  EXPECT_EQ(doc.UndoName(), "Delete");
+  EXPECT_EQ(doc.GetBackTile(4, 2), -1);
+  EXPECT_GE(doc.GetBackTile(6, 2), 0);
+  // A selection of no layer cannot be chosen: the last one stays checked.
+  for (const char* name : {"LayerGround1", "LayerSmall1", "LayerObjects1", "LayerAttributes1"})
+    w->findChild<QAction*>(name)->setChecked(false);
+  EXPECT_EQ(w->SelectionLayers(), kRegionAttributes);
+  EXPECT_TRUE(w->findChild<QAction*>("LayerAttributes1")->isChecked());
 }
 
 }  // namespace
