@@ -3,6 +3,7 @@
 // in CI to check that they still come out.
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QScrollBar>
 #include <QTimer>
@@ -48,6 +49,19 @@ int main(int argc, char** argv) {
   main.MapView()->horizontalScrollBar()->setValue(8 * 24);
   main.MapView()->verticalScrollBar()->setValue(130 * 16);
   bool ok = Save(&main, out + "/editor.png");
+
+  // A selection copied and its copy floating where the mouse is, about to be placed.
+  auto pixel = [&](int x, int y) { return QPoint(x * 24 + 12, y * 16 + 8); };
+  main.findChild<QAction*>("Select1")->trigger();
+  main.MapPaintMouseDown(pixel(27, 146), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  main.MapPaintMouseMove(pixel(36, 155), Qt::LeftButton, Qt::NoModifier);
+  emit main.MapView()->MouseReleased();
+  main.findChild<QAction*>("Copy1")->trigger();
+  main.findChild<QAction*>("Paste1")->trigger();
+  main.MapPaintMouseMove(pixel(45, 157), Qt::NoButton, Qt::NoModifier);
+  ok = Save(&main, out + "/regions.png") && ok;
+  main.RegionPresses().Escape();
+  main.RegionPresses().Escape();
 
   hl::TFrmObjSet* sets = main.ObjectSetWindow();
   sets->resize(180, 720);
