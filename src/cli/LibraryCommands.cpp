@@ -257,8 +257,7 @@ std::vector<Command> LibraryCommands() {
         {"--texture", {}, "export the texture form"}},
        3,
        3,
-       RunLibExport,
-       true},
+       RunLibExport},
       {"lib-pack",
        kLibPackSynopsis,
        "Builds an image library from pictures (PNG, BMP or anything else Qt reads), in the\n"
@@ -272,8 +271,7 @@ std::vector<Command> LibraryCommands() {
         {"--method", {"0", "1", "2", "3"}, "compression of a Data library (default 0)"}},
        2,
        SIZE_MAX,
-       RunLibPack,
-       true},
+       RunLibPack},
       {"demo-libs",
        kDemoLibsSynopsis,
        "Draws the demo art set and writes it as image libraries in DIR: \"Tiles\" (four\n"
@@ -284,8 +282,7 @@ std::vector<Command> LibraryCommands() {
        {{"--format", {"data", "wil", "both"}, "which library files to write (default both)"}},
        1,
        1,
-       RunDemoLibs,
-       true},
+       RunDemoLibs},
   };
 }
 

@@ -82,11 +82,14 @@ int RunRender(const Invocation& inv, std::ostream&, std::ostream& err) {
   MapRenderer renderer(*loaded->Doc, loaded->Libraries);
   renderer.SetZoom(*zoom);
   renderer.SetOptions(options);
+  const ViewFrame frame{scroll->first, scroll->second, size->first, size->second};
+  // The renderer's font, made before the application, resolves to the application's font
+  // when the text is drawn.
+  if (inv.StartFonts && renderer.MayDrawText(frame)) inv.StartFonts();
   QImage picture(size->first, size->second, QImage::Format_RGB32);
   if (picture.isNull()) return Failure(err, "out of memory for the picture");
   const QPoint origin(scroll->first, scroll->second);
-  renderer.PaintMap(picture, origin, QRect(origin, picture.size()),
-                    {scroll->first, scroll->second, size->first, size->second});
+  renderer.PaintMap(picture, origin, QRect(origin, picture.size()), frame);
   if (const SaveResult written = WritePng(inv.Positional[1], picture); !written) {
     return Failure(err, written.Message());
   }
@@ -127,8 +130,7 @@ std::vector<Command> ViewCommands() {
         {"--opaque-middle", {}, "draw middle tiles opaque (Middle Transparent off)"}},
        2,
        2,
-       RunRender,
-       true},
+       RunRender},
       {"export-bmp",
        kExportBmpSynopsis,
        "Writes the whole map at one eighth of full size (6 x 4 pixels a cell) as a 24-bit\n"
@@ -137,8 +139,7 @@ std::vector<Command> ViewCommands() {
        {format, libs},
        2,
        2,
-       RunExportBmp,
-       true},
+       RunExportBmp},
   };
 }
 

@@ -185,7 +185,7 @@ void MapRenderer::DrawMarks(QImage& target, QPoint origin, const QRect& clip, co
     if (const PreparedImage* p = small.GetFitted(index, true, width, height))
       BlitPrepared(target, left, top, *p, clip);
   };
-  const bool doorLabels = zoom_ >= 90;
+  const bool doorLabels = zoom_ >= kDoorLabelZoom;
   for (int y = r.Y0; y <= r.Y1; ++y) {
     top = CellTop(y) - origin.y();
     height = CellTop(y + 1) - origin.y() - top;
@@ -291,6 +291,22 @@ QImage MapRenderer::RenderOverview() {
   scale_ = keep;
   cache_.SetScale(scale_);
   return out;
+}
+
+bool MapRenderer::MayDrawText(const ViewFrame& frame) const {
+  const bool doorLabels = zoom_ >= kDoorLabelZoom;
+  if (!doorLabels && !options_.ShowAttribMarks) return false;
+  // The cells the marks pass visits, asked as it asks them.
+  const Range r = VisibleRange(frame);
+  for (int y = r.Y0; y <= r.Y1; ++y) {
+    for (int x = r.X0; x <= r.X1; ++x) {
+      int offset = 0, door = 0, light = 0;
+      if (!doc_.GetLightAndDoor(x, y, offset, door, light)) continue;
+      if (doorLabels && door > 0) return true;
+      if (options_.ShowAttribMarks && doc_.GetAniFrame(x, y) > 0) return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace hl

@@ -46,6 +46,8 @@ class MapRenderer {
  public:
   static constexpr QRgb kSurfaceColour = 0xFFFFFFFFu;  // the white surface
   static constexpr QRgb kOutsideColour = 0xFF707070u;  // beyond the surface
+  // Door labels are drawn from this zoom on.
+  static constexpr int kDoorLabelZoom = 90;
 
   MapRenderer(const MapDocument& doc, LibrarySet& libraries);
 
@@ -78,6 +80,10 @@ class MapRenderer {
 
   // The whole map at one eighth (6 x 4 pixels a cell): all three layers, no marks, on white.
   QImage RenderOverview();
+
+  // Whether a full repaint of `frame` may draw text (door labels, animation marks). Text needs
+  // the fonts of a GUI application; every other pixel is drawn without one.
+  bool MayDrawText(const ViewFrame& frame) const;
 
  private:
   struct Range {
