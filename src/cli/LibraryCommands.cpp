@@ -113,7 +113,10 @@ int BitsOfForm(const QImage& image) {
 int RunLibExport(const Invocation& inv, std::ostream&, std::ostream& err) {
   const int index = StrToIntDefault(inv.Positional[1], -1);
   if (index < 0 && inv.Positional[1] != "-1") {
-    return UsageError(err, "INDEX must be a number", "hlmap lib-export LIB INDEX OUT");
+    return UsageError(err, "INDEX must be a number", kLibExportSynopsis);
+  }
+  if (inv.Has("--raw") && !inv.Value("--png-level").empty()) {
+    return UsageError(err, "--png-level is for PNG output, not --raw", kLibExportSynopsis);
   }
   int code = 0;
   auto lib = OpenLibrary(inv, err, &code);
@@ -156,7 +159,7 @@ int RunLibExport(const Invocation& inv, std::ostream&, std::ostream& err) {
       }
     }
   }
-  if (const SaveResult written = WritePng(outPath, png); !written) {
+  if (const SaveResult written = WritePng(outPath, png, PngLevelOf(inv)); !written) {
     return Failure(err, written.Message());
   }
   return 0;
@@ -254,7 +257,8 @@ std::vector<Command> LibraryCommands() {
        "no such image.\n",
        {format,
         {"--raw", {}, "write the raw pixel file instead of a PNG"},
-        {"--texture", {}, "export the texture form"}},
+        {"--texture", {}, "export the texture form"},
+        PngLevelOption()},
        3,
        3,
        RunLibExport},

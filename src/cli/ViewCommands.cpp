@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/Command.h"
+#include "cli/CommandSupport.h"
 #include "cli/DrawingCommandNames.h"
 #include "images/BmpFile.h"
 #include "images/LibrarySet.h"
@@ -90,7 +91,7 @@ int RunRender(const Invocation& inv, std::ostream&, std::ostream& err) {
   if (picture.isNull()) return Failure(err, "out of memory for the picture");
   const QPoint origin(scroll->first, scroll->second);
   renderer.PaintMap(picture, origin, QRect(origin, picture.size()), frame);
-  if (const SaveResult written = WritePng(inv.Positional[1], picture); !written) {
+  if (const SaveResult written = WritePng(inv.Positional[1], picture, PngLevelOf(inv)); !written) {
     return Failure(err, written.Message());
   }
   return 0;
@@ -127,7 +128,8 @@ std::vector<Command> ViewCommands() {
         {"--scroll", {}, "scroll position in pixels", true, "X,Y"},
         {"--hide", {}, "layers to leave out: back, middle, objects", true, "LAYERS"},
         {"--marks", {}, "show the attribute marks (Show AttribMarks)"},
-        {"--opaque-middle", {}, "draw middle tiles opaque (Middle Transparent off)"}},
+        {"--opaque-middle", {}, "draw middle tiles opaque (Middle Transparent off)"},
+        PngLevelOption()},
        2,
        2,
        RunRender},
