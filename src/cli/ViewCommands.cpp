@@ -1,5 +1,6 @@
 #include <QImage>
 #include <cctype>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -34,6 +35,32 @@ std::optional<std::pair<int, int>> ParsePair(const std::string& text, char separ
   return std::pair{*a, *b};
 }
 
+// Names on `err` each kind of library of which none opened: a picture without its tiles or
+// objects should not pass unexplained. It stays no error, as in the editor, and scripts rely on
+// the exit code.
+void WarnOfMissingLibraries(LibrarySet& libs, const std::string& folder, std::ostream& err) {
+  const std::string ext = libs.Format() == LibraryFormat::Wil ? ".wil" : ".Data";
+  std::error_code ec;
+  std::string where =
+      std::filesystem::absolute(folder.empty() ? "." : folder, ec).lexically_normal().string();
+  while (where.size() > 1 && where.back() == '/') where.pop_back();
+  auto warn = [&](std::string_view kind, const std::string& names, std::string_view leftOut) {
+    err << "hlmap: no " << kind << " library opened in " << where << " (looked for "
+        << names << " in any letter case): " << leftOut << " left out\n";
+  };
+  if (!libs.Tiles().Initialized) warn("tile", "Tiles" + ext, "big tiles are");
+  if (!libs.SmTiles().Initialized) warn("small-tile", "SmTiles" + ext, "small tiles and marks are");
+  bool anyObjects = false;
+  for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot)
+    anyObjects = anyObjects || libs.ObjectSlotLibrary(slot).Initialized;
+  if (!anyObjects) {
+    warn("object",
+         LibrarySet::ObjectLibraryName(0) + ext + ", " + LibrarySet::ObjectLibraryName(1) + ext +
+             " ... " + LibrarySet::ObjectLibraryName(LibrarySet::kObjectSlots - 1) + ext,
+         "objects are");
+  }
+}
+
 struct Loaded {
   std::unique_ptr<MapDocument> Doc = std::make_unique<MapDocument>();
   LibrarySet Libraries;
@@ -48,6 +75,7 @@ std::unique_ptr<Loaded> LoadMapAndLibraries(const Invocation& inv, std::ostream&
   }
   if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
   loaded->Libraries.Open(FormatOf(inv), inv.Value("--libs"));
+  WarnOfMissingLibraries(loaded->Libraries, inv.Value("--libs"), err);
   return loaded;
 }
 
@@ -120,7 +148,8 @@ std::vector<Command> ViewCommands() {
        "Draws MAP as the editor's map view shows it after one full repaint, for a main\n"
        "window of W x H pixels (default 800x593) at zoom Z (default 0.4), scrolled to pixel\n"
        "X,Y (default 0,0), and writes that picture as a PNG. The layers and marks follow the\n"
-       "View menu as at start-up unless the flags say otherwise.\n",
+       "View menu as at start-up unless the flags say otherwise. A kind of library of which\n"
+       "none opens is left out and named on standard error; that is no failure.\n",
        {format,
         libs,
         {"--zoom", {}, "zoom, 0.05 to 2", true, "Z"},
@@ -137,7 +166,8 @@ std::vector<Command> ViewCommands() {
        kExportBmpSynopsis,
        "Writes the whole map at one eighth of full size (6 x 4 pixels a cell) as a 24-bit\n"
        "BMP: big tiles, middle tiles and objects on white, no marks, as the editor's\n"
-       "\"Save To bmp\" does.\n",
+       "\"Save To bmp\" does. A kind of library of which none opens is left out and named on\n"
+       "standard error; that is no failure.\n",
        {format, libs},
        2,
        2,

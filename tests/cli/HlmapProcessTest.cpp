@@ -184,6 +184,19 @@ TEST_F(HlmapProcessTest, DoorLabelsAreDrawnAsInTheEditorsProcess) {
   EXPECT_EQ(fromProcess, fromHere);
 }
 
+TEST_F(HlmapProcessTest, OutsideTheLibraryFolderThePictureSaysWhereItLooked) {
+  // No libraries here, and no --libs: the current folder is where they were looked for.
+  const ProcessResult r = RunProcess(HL_HLMAP, {"export-bmp", "a.map", "v.bmp"}, dir_.Path());
+  EXPECT_EQ(r.Code, 0);
+  const std::string here = std::filesystem::canonical(dir_.Path()).string();
+  EXPECT_EQ(r.Err.rfind("hlmap: no tile library opened in " + here +
+                            " (looked for Tiles.Data in any letter case): big tiles are left out\n",
+                        0),
+            0u)
+      << r.Err;
+  EXPECT_TRUE(test::FileExists(dir_.File("v.bmp")));
+}
+
 TEST_F(HlmapProcessTest, WithoutHlmapDrawOnlyTheDrawingCommandsFail) {
   const std::string alone = dir_.File("alone");
   std::filesystem::create_directory(alone);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 
@@ -113,6 +114,46 @@ TEST_F(ViewCommandsTest, ExportWritesAnEighthSizeBmp) {
   const Result full = Hlmap({"export-bmp", dir_.File("m.map"), "/dev/full", "--libs", dir_.Path()});
   EXPECT_EQ(full.Code, 1);
   EXPECT_EQ(full.Err.rfind("hlmap: ", 0), 0u);
+}
+
+TEST_F(ViewCommandsTest, LibrariesNotFoundAreNamedWithoutFailing) {
+  const std::string none = dir_.File("none");
+  std::filesystem::create_directory(none);
+  auto line = [](const std::string& kind, const std::string& folder, const std::string& names,
+                 const std::string& leftOut) {
+    return "hlmap: no " + kind + " library opened in " + folder + " (looked for " + names +
+           " in any letter case): " + leftOut + " left out\n";
+  };
+  const std::string allMissing =
+      line("tile", none, "Tiles.Data", "big tiles are") +
+      line("small-tile", none, "SmTiles.Data", "small tiles and marks are") +
+      line("object", none, "Objects.Data, Objects2.Data ... Objects20.Data", "objects are");
+  const Result bmp = Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("m.bmp"), "--libs", none});
+  EXPECT_EQ(bmp.Code, 0);
+  EXPECT_EQ(bmp.Err, allMissing);
+  EXPECT_TRUE(test::FileExists(dir_.File("m.bmp")));
+  const Result png =
+      Hlmap({"render", dir_.File("m.map"), dir_.File("m.png"), "--libs", none + "/sub/.."});
+  EXPECT_EQ(png.Code, 0);
+  EXPECT_EQ(png.Err, allMissing);
+
+  // Data libraries do not count for the Wil format.
+  const Result wil =
+      Hlmap({"render", dir_.File("m.map"), dir_.File("m.png"), "--libs", dir_.Path(), "--format",
+             "wil"});
+  EXPECT_EQ(wil.Code, 0);
+  EXPECT_EQ(wil.Err, line("tile", dir_.Path(), "Tiles.wil", "big tiles are") +
+                         line("small-tile", dir_.Path(), "SmTiles.wil", "small tiles and marks are") +
+                         line("object", dir_.Path(), "Objects.wil, Objects2.wil ... Objects20.wil",
+                              "objects are"));
+
+  // One object library of any slot is enough for its kind.
+  std::filesystem::copy_file(dir_.File("Objects.Data"), none + "/objects7.data");
+  EXPECT_EQ(Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("m.bmp"), "--libs", none}).Err,
+            line("tile", none, "Tiles.Data", "big tiles are") +
+                line("small-tile", none, "SmTiles.Data", "small tiles and marks are"));
+  EXPECT_EQ(Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("m.bmp"), "--libs", dir_.Path()}).Err,
+            "");
 }
 
 TEST_F(ViewCommandsTest, DemoLibsWritesEveryLibraryInBothFormats) {
