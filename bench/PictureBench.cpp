@@ -20,6 +20,7 @@
 #include "images/PngFile.h"
 #include "map/MapFile.h"
 #include "view/MapRenderer.h"
+#include "view/OverviewBmp.h"
 
 extern char** environ;
 
@@ -159,6 +160,23 @@ void BM_ExportBmpWhole999(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ExportBmpWhole999)->Unit(benchmark::kMillisecond);
+
+// The overview drawn and written a band of rows at a time, as hlmap export-bmp does.
+void BM_ExportBmpBanded999(benchmark::State& state) {
+  World& world = TheWorld();
+  hl::MapRenderer renderer(*world.Crowded, world.Libraries);
+  const std::string path = world.Out("banded.bmp");
+  for (auto _ : state) {
+    if (!hl::WriteOverviewBmp(renderer, path, static_cast<int>(state.range(0))))
+      state.SkipWithError("the BMP was not written");
+  }
+}
+BENCHMARK(BM_ExportBmpBanded999)
+    ->ArgName("rows")
+    ->Arg(32)
+    ->Arg(hl::kOverviewBandRows)
+    ->Arg(512)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

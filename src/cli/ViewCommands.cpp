@@ -9,12 +9,12 @@
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
 #include "cli/DrawingCommandNames.h"
-#include "images/BmpFile.h"
 #include "images/LibrarySet.h"
 #include "images/PngFile.h"
 #include "map/MapFile.h"
 #include "map/Zoom.h"
 #include "view/MapRenderer.h"
+#include "view/OverviewBmp.h"
 
 namespace hl::cli {
 
@@ -130,8 +130,7 @@ int RunExportBmp(const Invocation& inv, std::ostream&, std::ostream& err) {
   auto loaded = LoadMapAndLibraries(inv, err, &code);
   if (!loaded) return code;
   MapRenderer renderer(*loaded->Doc, loaded->Libraries);
-  const QImage overview = renderer.RenderOverview();
-  if (const SaveResult written = WriteBmp24(inv.Positional[1], overview); !written) {
+  if (const SaveResult written = WriteOverviewBmp(renderer, inv.Positional[1]); !written) {
     return Failure(err, written.Message());
   }
   return 0;
