@@ -45,8 +45,8 @@ void WarnOfMissingLibraries(LibrarySet& libs, const std::string& folder, std::os
       std::filesystem::absolute(folder.empty() ? "." : folder, ec).lexically_normal().string();
   while (where.size() > 1 && where.back() == '/') where.pop_back();
   auto warn = [&](std::string_view kind, const std::string& names, std::string_view leftOut) {
-    err << "hlmap: no " << kind << " library opened in " << where << " (looked for "
-        << names << " in any letter case): " << leftOut << " left out\n";
+    err << "hlmap: no " << kind << " library opened in " << where << " (looked for " << names
+        << " in any letter case): " << leftOut << " left out\n";
   };
   if (!libs.Tiles().Initialized) warn("tile", "Tiles" + ext, "big tiles are");
   if (!libs.SmTiles().Initialized) warn("small-tile", "SmTiles" + ext, "small tiles and marks are");

@@ -63,8 +63,7 @@ class Deflater {
 bool EncodePng(const QImage& image, int level, const PngSink& sink) {
   if (image.isNull() || level < 0 || level > kMaxPngLevel) return false;
   const bool alpha = image.hasAlphaChannel();
-  const QImage pixels =
-      image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  const QImage pixels = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   if (pixels.isNull()) return false;
   const auto width = static_cast<std::uint32_t>(pixels.width());
   const auto height = static_cast<std::uint32_t>(pixels.height());
@@ -147,8 +146,8 @@ SaveResult WritePng(const std::string& path, const QImage& image, int level) {
   if (!out.Open(path, SafeFileWriter::OldTail::Drop)) return FileWriteFailure(path);
   // Whatever errno the opening left behind is no reason for a failure from here on.
   errno = 0;
-  const bool encoded =
-      EncodePng(image, level, [&](std::span<const std::uint8_t> piece) { return out.Write(piece); });
+  const bool encoded = EncodePng(
+      image, level, [&](std::span<const std::uint8_t> piece) { return out.Write(piece); });
   if (out.Failed()) return FileWriteFailure(path);
   if (!encoded) return SaveResult::CannotWrite(path, "the picture could not be encoded as PNG");
   if (!out.Commit()) return FileWriteFailure(path);

@@ -167,8 +167,8 @@ TEST_F(HlmapProcessTest, DrawingCommandsWorkWithoutADisplay) {
 TEST_F(HlmapProcessTest, DoorLabelsAreDrawnAsInTheEditorsProcess) {
   test::WriteTestLibraries(dir_.Path());
   // The door of (3, 4) is labelled at zoom 1: this render starts the offscreen platform.
-  const std::vector<std::string> words = {"render", "a.map", "label.png", "--zoom", "1",
-                                          "--size", "400x300"};
+  const std::vector<std::string> words = {"render", "a.map",  "label.png", "--zoom",
+                                          "1",      "--size", "400x300"};
   const ProcessResult r = RunProcess(HL_HLMAP, words, dir_.Path(), {"LD_DEBUG=libs"});
   ASSERT_EQ(r.Code, 0) << Tail(r.Err);
   EXPECT_TRUE(Started(r, "/platforms/"));

@@ -293,17 +293,17 @@ TEST_F(HlmapTest, OnlyPicturesWithTextStartTheFonts) {
     return started;
   };
   const std::string png = dir_.File("a.png");
-  for (const std::vector<std::string>& words :
-       std::vector<std::vector<std::string>>{{"info", map},
-                                             {"save-as", map, dir_.File("b.map")},
-                                             {"apply", map, dir_.File("c.map"), "--script", script},
-                                             {"lib-info", dir_.File("none.Data")},
-                                             {"export-bmp", map, dir_.File("a.bmp")},
-                                             // door labels begin at zoom 0.9
-                                             {"render", door, png, "--zoom", "0.89"},
-                                             // the door's column is left of the window
-                                             {"render", door, png, "--zoom", "1", "--scroll", "96,0"},
-                                             {"render", animated, png, "--zoom", "2"}}) {
+  for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+           {"info", map},
+           {"save-as", map, dir_.File("b.map")},
+           {"apply", map, dir_.File("c.map"), "--script", script},
+           {"lib-info", dir_.File("none.Data")},
+           {"export-bmp", map, dir_.File("a.bmp")},
+           // door labels begin at zoom 0.9
+           {"render", door, png, "--zoom", "0.89"},
+           // the door's column is left of the window
+           {"render", door, png, "--zoom", "1", "--scroll", "96,0"},
+           {"render", animated, png, "--zoom", "2"}}) {
     EXPECT_EQ(starts(words), 0) << words[0] << " " << words.back();
   }
   EXPECT_EQ(starts({"render", door, png, "--zoom", "0.9"}), 1);

@@ -84,9 +84,8 @@ TEST_F(ViewCommandsTest, RenderRefusesBadOptions) {
     const Result r =
         Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--png-level", level});
     EXPECT_EQ(r.Code, 2) << level;
-    EXPECT_EQ(r.Err.rfind("hlmap: '" + std::string(level) + "' is not a choice of --png-level\n",
-                          0),
-              0u)
+    EXPECT_EQ(
+        r.Err.rfind("hlmap: '" + std::string(level) + "' is not a choice of --png-level\n", 0), 0u)
         << r.Err;
   }
   EXPECT_FALSE(test::FileExists(dir_.File("a.png")));
@@ -138,22 +137,22 @@ TEST_F(ViewCommandsTest, LibrariesNotFoundAreNamedWithoutFailing) {
   EXPECT_EQ(png.Err, allMissing);
 
   // Data libraries do not count for the Wil format.
-  const Result wil =
-      Hlmap({"render", dir_.File("m.map"), dir_.File("m.png"), "--libs", dir_.Path(), "--format",
-             "wil"});
+  const Result wil = Hlmap(
+      {"render", dir_.File("m.map"), dir_.File("m.png"), "--libs", dir_.Path(), "--format", "wil"});
   EXPECT_EQ(wil.Code, 0);
-  EXPECT_EQ(wil.Err, line("tile", dir_.Path(), "Tiles.wil", "big tiles are") +
-                         line("small-tile", dir_.Path(), "SmTiles.wil", "small tiles and marks are") +
-                         line("object", dir_.Path(), "Objects.wil, Objects2.wil ... Objects20.wil",
-                              "objects are"));
+  EXPECT_EQ(wil.Err,
+            line("tile", dir_.Path(), "Tiles.wil", "big tiles are") +
+                line("small-tile", dir_.Path(), "SmTiles.wil", "small tiles and marks are") +
+                line("object", dir_.Path(), "Objects.wil, Objects2.wil ... Objects20.wil",
+                     "objects are"));
 
   // One object library of any slot is enough for its kind.
   std::filesystem::copy_file(dir_.File("Objects.Data"), none + "/objects7.data");
   EXPECT_EQ(Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("m.bmp"), "--libs", none}).Err,
             line("tile", none, "Tiles.Data", "big tiles are") +
                 line("small-tile", none, "SmTiles.Data", "small tiles and marks are"));
-  EXPECT_EQ(Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("m.bmp"), "--libs", dir_.Path()}).Err,
-            "");
+  EXPECT_EQ(
+      Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("m.bmp"), "--libs", dir_.Path()}).Err, "");
 }
 
 TEST_F(ViewCommandsTest, DemoLibsWritesEveryLibraryInBothFormats) {
