@@ -16,8 +16,9 @@ void MapDocument::SetMapSize(int width, int height) {
 
 // Running out of memory while copying a shared column gives up what could be redone, then
 // the oldest steps one by one, then the open action's own snapshot, until the copy fits. With
-// nothing remembered no column is shared any more, so the write then happens in place and an
-// edit is never lost half-way.
+// nothing remembered no column with cells is shared any more, so a write into one then happens
+// in place. Only the first write into an empty column needs memory whatever is given up; when
+// there is none, that write fails whole and the cells stay as they were.
 template <typename Action>
 decltype(auto) MapDocument::WithMemoryRelief(Action action) {
   for (;;) {
