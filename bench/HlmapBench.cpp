@@ -129,16 +129,6 @@ BENCHMARK_DEFINE_F(ProcessFixture, HlmapSaveAs)(benchmark::State& state) {
 }
 BENCHMARK_REGISTER_F(ProcessFixture, HlmapSaveAs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Yardstick: a process that does nothing.
-void True(benchmark::State& state) {
-  for (auto _ : state) {
-    if (!RunProcess({"true"})) {
-      state.SkipWithError("true failed");
-      break;
-    }
-  }
-}
-BENCHMARK(True)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void HlmapHelp(benchmark::State& state) {
   for (auto _ : state) {
@@ -189,12 +179,9 @@ DemoWorld& World() {
   return world;
 }
 
-// Runs `args` in the demo world's folder (where the libraries are found) as the benchmark's
-// iterations, with the largest peak memory of the runs as the counter "maxrss_MB".
-void RunInWorld(benchmark::State& state, std::vector<std::string> args) {
-  DemoWorld& world = World();
-  std::vector<std::string> command = {"env", "-C", world.Folder()};
-  command.insert(command.end(), args.begin(), args.end());
+// Runs `command` as the benchmark's iterations, with the largest peak memory of the runs as
+// the counter "maxrss_MB".
+void Measure(benchmark::State& state, const std::vector<std::string>& command) {
   long peakKb = 0;
   for (auto _ : state) {
     rusage used{};
@@ -207,15 +194,29 @@ void RunInWorld(benchmark::State& state, std::vector<std::string> args) {
   state.counters["maxrss_MB"] = static_cast<double>(peakKb) / 1024.0;
 }
 
-// The same yardstick with the peak memory of a process that does nothing.
+// The same in the demo world's folder, where the libraries are found.
+void RunInWorld(benchmark::State& state, std::vector<std::string> args) {
+  std::vector<std::string> command = {"env", "-C", World().Folder()};
+  command.insert(command.end(), args.begin(), args.end());
+  Measure(state, command);
+}
+
+// Yardstick: a process that does nothing.
+void True(benchmark::State& state) {
+  Measure(state, {"true"});
+}
+BENCHMARK(True)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Yardstick of the commands run in the demo world's folder: a process that does nothing,
+// started the same way.
 void TrueInWorld(benchmark::State& state) {
   RunInWorld(state, {"true"});
 }
 BENCHMARK(TrueInWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The map commands load the map and nothing else: no Qt, no libraries.
+// The map commands load the map and nothing else: no Qt, no libraries. Its yardstick is True.
 void HlmapInfo200(benchmark::State& state) {
-  RunInWorld(state, {HL_HLMAP, "info", World().DemoMap()});
+  Measure(state, {HL_HLMAP, "info", World().DemoMap()});
 }
 BENCHMARK(HlmapInfo200)->Unit(benchmark::kMillisecond)->UseRealTime();
 
