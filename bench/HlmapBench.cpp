@@ -129,7 +129,6 @@ BENCHMARK_DEFINE_F(ProcessFixture, HlmapSaveAs)(benchmark::State& state) {
 }
 BENCHMARK_REGISTER_F(ProcessFixture, HlmapSaveAs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-
 void HlmapHelp(benchmark::State& state) {
   for (auto _ : state) {
     if (!RunProcess({HL_HLMAP, "--help"})) {
