@@ -1,15 +1,23 @@
 // hlmap as a whole process, start to exit, beside the plainest processes that do the same
 // work: `hlmap save-as` of a full 999 x 999 map beside `cp` of the file followed by `sync` of
-// the copy (both durable), and `hlmap --help` beside `true`. Files go to HL_BENCH_DIR, or the
-// current folder, which should be on a disk: on tmpfs a sync costs nothing.
+// the copy (both durable), and `hlmap --help` and `hlmap info` of a 200 x 200 map beside
+// `true`. The picture commands are measured as processes too, with the peak memory of the
+// process (maxrss, from the kernel) as a counter: `export-bmp` of the crowded 999 x 999 map
+// beside `info` of the same map, which loads it and does nothing more, and `render` of the
+// demo map. Files go to HL_BENCH_DIR, or the current folder, which should be on a disk: on
+// tmpfs a sync costs nothing.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -28,12 +36,25 @@ constexpr int kSide = 999;
 
 std::string BenchPath(const char* name) {
   const char* dir = std::getenv("HL_BENCH_DIR");
-  const std::string folder = dir && *dir ? dir : ".";
+  const std::string folder = std::filesystem::absolute(dir && *dir ? dir : ".").string();
   return folder + "/hl_bench_hlmap_" + std::to_string(::getpid()) + "_" + name;
 }
 
-// Runs a program with its output thrown away; true when it exits with 0.
-bool RunProcess(std::vector<std::string> args) {
+// Runs `work` in a child process. A child starts with its parent's peak memory, so the maps
+// of the benchmarks are made in children of their own: the processes measured then start
+// from a small parent.
+void InChild(const std::function<bool()>& work) {
+  const pid_t pid = ::fork();
+  if (pid < 0) std::abort();
+  if (pid == 0) ::_exit(work() ? 0 : 1);
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    std::abort();
+}
+
+// Runs a program with its output thrown away; true when it exits with 0. `usage` receives
+// what the process used, its peak memory among it.
+bool RunProcess(std::vector<std::string> args, rusage* usage = nullptr) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -46,7 +67,9 @@ bool RunProcess(std::vector<std::string> args) {
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return false;
   int status = 0;
-  if (::waitpid(pid, &status, 0) != pid) return false;
+  rusage used{};
+  if (::wait4(pid, &status, 0, &used) != pid) return false;
+  if (usage) *usage = used;
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -57,6 +80,9 @@ class ProcessFixture : public benchmark::Fixture {
     out_ = BenchPath("out.map");
     // Every cell in use and varied, as in a worked-over map; no library 7, so that the save
     // has nothing to report.
+    InChild([this] { return WriteVariedMap(); });
+  }
+  bool WriteVariedMap() const {
     auto doc = std::make_unique<MapDocument>();
     doc->SetMapSize(kSide, kSide);
     std::mt19937 rng(7);
@@ -70,7 +96,7 @@ class ProcessFixture : public benchmark::Fixture {
         column[y].Light = static_cast<std::uint8_t>(rng() % 5);
       }
     }
-    if (!hl::SaveMap(*doc, map_, hl::kBitCountData)) std::abort();
+    return static_cast<bool>(hl::SaveMap(*doc, map_, hl::kBitCountData));
   }
   void TearDown(const benchmark::State&) override {
     std::remove(map_.c_str());
@@ -103,17 +129,6 @@ BENCHMARK_DEFINE_F(ProcessFixture, HlmapSaveAs)(benchmark::State& state) {
 }
 BENCHMARK_REGISTER_F(ProcessFixture, HlmapSaveAs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Yardstick: a process that does nothing.
-void True(benchmark::State& state) {
-  for (auto _ : state) {
-    if (!RunProcess({"true"})) {
-      state.SkipWithError("true failed");
-      break;
-    }
-  }
-}
-BENCHMARK(True)->Unit(benchmark::kMillisecond)->UseRealTime();
-
 void HlmapHelp(benchmark::State& state) {
   for (auto _ : state) {
     if (!RunProcess({HL_HLMAP, "--help"})) {
@@ -123,5 +138,102 @@ void HlmapHelp(benchmark::State& state) {
   }
 }
 BENCHMARK(HlmapHelp)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The demo world (libraries in both formats and the 200 x 200 demo.map) and a crowded
+// 999 x 999 map of its art beside it: every even cell a big tile, every cell a small tile and
+// an object. Made once for all benchmarks that need them.
+class DemoWorld {
+ public:
+  DemoWorld() : folder_(BenchPath("world")) {
+    if (!RunProcess({HL_HLMAP, "demo-world", folder_})) std::abort();
+    InChild([this] { return WriteCrowdedMap(); });
+  }
+  bool WriteCrowdedMap() const {
+    auto doc = std::make_unique<MapDocument>();
+    doc->SetMapSize(kSide, kSide);
+    std::mt19937 rng(7);
+    for (int x = 0; x < kSide; ++x) {
+      auto& column = doc->WritableColumn(x);
+      for (int y = 0; y < kSide; ++y) {
+        if (x % 2 == 0 && y % 2 == 0)
+          column[y].BackTile = static_cast<std::uint16_t>(rng() % 4 * 50 + rng() % 5 + 1);
+        column[y].MiddleTile = static_cast<std::uint16_t>(rng() % 3 * 60 + rng() % 8 + 1);
+        column[y].ObjectImage = static_cast<std::uint16_t>(rng() % 60 + 1);
+      }
+    }
+    return static_cast<bool>(hl::SaveMap(*doc, Crowded(), hl::kBitCountData));
+  }
+  ~DemoWorld() { RunProcess({"rm", "-rf", folder_}); }
+  std::string Folder() const { return folder_; }
+  std::string DemoMap() const { return folder_ + "/demo.map"; }
+  std::string Crowded() const { return folder_ + "/crowded.map"; }
+  std::string Out(const char* name) const { return folder_ + "/" + name; }
+
+ private:
+  std::string folder_;
+};
+
+DemoWorld& World() {
+  static DemoWorld world;
+  return world;
+}
+
+// Runs `command` as the benchmark's iterations, with the largest peak memory of the runs as
+// the counter "maxrss_MB".
+void Measure(benchmark::State& state, const std::vector<std::string>& command) {
+  long peakKb = 0;
+  for (auto _ : state) {
+    rusage used{};
+    if (!RunProcess(command, &used)) {
+      state.SkipWithError("the command failed");
+      break;
+    }
+    peakKb = std::max(peakKb, used.ru_maxrss);
+  }
+  state.counters["maxrss_MB"] = static_cast<double>(peakKb) / 1024.0;
+}
+
+// The same in the demo world's folder, where the libraries are found.
+void RunInWorld(benchmark::State& state, std::vector<std::string> args) {
+  std::vector<std::string> command = {"env", "-C", World().Folder()};
+  command.insert(command.end(), args.begin(), args.end());
+  Measure(state, command);
+}
+
+// Yardstick: a process that does nothing.
+void True(benchmark::State& state) {
+  Measure(state, {"true"});
+}
+BENCHMARK(True)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Yardstick of the commands run in the demo world's folder: a process that does nothing,
+// started the same way.
+void TrueInWorld(benchmark::State& state) {
+  RunInWorld(state, {"true"});
+}
+BENCHMARK(TrueInWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The map commands load the map and nothing else: no Qt, no libraries. Its yardstick is True.
+void HlmapInfo200(benchmark::State& state) {
+  Measure(state, {HL_HLMAP, "info", World().DemoMap()});
+}
+BENCHMARK(HlmapInfo200)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The memory floor of the picture commands on the crowded map: loading it.
+void HlmapInfo999(benchmark::State& state) {
+  RunInWorld(state, {HL_HLMAP, "info", World().Crowded()});
+}
+BENCHMARK(HlmapInfo999)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void HlmapExportBmp999(benchmark::State& state) {
+  RunInWorld(state, {HL_HLMAP, "export-bmp", World().Crowded(), World().Out("overview.bmp")});
+}
+BENCHMARK(HlmapExportBmp999)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void HlmapRenderDemo1920x1080(benchmark::State& state) {
+  RunInWorld(state, {HL_HLMAP, "render", World().DemoMap(), World().Out("view.png"), "--size",
+                     "1920x1080"});
+}
+BENCHMARK(HlmapRenderDemo1920x1080)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <set>
@@ -22,6 +23,9 @@ struct Invocation {
   std::vector<std::string> Positional;
   std::map<std::string, std::string, std::less<>> Values;  // options with a value
   std::set<std::string, std::less<>> Flags;                // options without one
+  // Makes text drawable (a GUI application with its fonts) for a command whose picture will
+  // hold text; null where text can be drawn already. Nothing else a command draws needs it.
+  std::function<void()> StartFonts;
 
   bool Has(std::string_view flag) const { return Flags.contains(flag); }
   std::string Value(std::string_view option, std::string fallback = {}) const {
@@ -47,9 +51,6 @@ struct Command {
   std::size_t MaxArgs;  // SIZE_MAX: any number
   // Null for a command this program knows by name only: another program runs it.
   int (*Run)(const Invocation&, std::ostream& out, std::ostream& err);
-  // Draws or reads pictures, which needs QtGui's application (fonts, image plugins); the
-  // program starts it before Run.
-  bool Draws = false;
 };
 
 // Prints "hlmap: MESSAGE" and gives the failure exit code.

@@ -4,10 +4,15 @@
 #include <string>
 
 #include "app/EditScript.h"
+#include "cli/Command.h"
 #include "images/LibrarySet.h"
 #include "util/SaveResult.h"
 
 namespace hl::cli {
+
+// The PNG compression option of the commands that write PNG pictures, and the level it chose.
+Option PngLevelOption();
+int PngLevelOf(const Invocation& inv);
 
 // What the pickers would offer with the libraries found; no library found leaves the limits of
 // the cell fields.

@@ -102,8 +102,7 @@ std::vector<Command> DemoWorldCommands() {
            {},
            1,
            1,
-           RunDemoWorld,
-           true}};
+           RunDemoWorld}};
 }
 
 }  // namespace hl::cli

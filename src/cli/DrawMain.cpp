@@ -12,14 +12,16 @@
 
 // hlmap-draw: the commands of hlmap that read or draw pictures. hlmap hands their command
 // lines over; every other command runs here as well.
+// Pictures are drawn into QImage and read and written without a GUI application; only text
+// needs one, for the fonts its platform brings. Starting it costs more than most pictures take
+// to draw, so it is started for pictures that hold text alone.
 int main(int argc, char** argv) {
   std::unique_ptr<QGuiApplication> app;
   hl::HlmapProgram program;
   program.Commands = hl::cli::AllCommands();
-  program.StartDrawing = [&] {
+  program.StartFonts = [&] {
     if (app) return;
-    // Door labels need fonts and pictures need image plugins, which come with a GUI
-    // application; hlmap never opens a window, so it takes the offscreen platform.
+    // hlmap never opens a window, so it takes the offscreen platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
       // Qt wants a private runtime folder and complains on every run without one.

@@ -10,7 +10,7 @@ namespace hl::cli {
 // Each synopsis begins "hlmap NAME".
 inline constexpr std::string_view kLibInfoSynopsis = "hlmap lib-info LIB [--format wil|data]";
 inline constexpr std::string_view kLibExportSynopsis =
-    "hlmap lib-export LIB INDEX OUT [--raw] [--texture] [--format wil|data]";
+    "hlmap lib-export LIB INDEX OUT [--raw] [--texture] [--format wil|data] [--png-level 0-9]";
 inline constexpr std::string_view kLibPackSynopsis =
     "hlmap lib-pack OUT (--wil [--depth 8|16|24|32] [--older] | --data [--method 0|1|2|3]) "
     "IMAGE...";
@@ -18,7 +18,7 @@ inline constexpr std::string_view kDemoLibsSynopsis =
     "hlmap demo-libs DIR [--format data|wil|both]";
 inline constexpr std::string_view kRenderSynopsis =
     "hlmap render MAP OUT.png [--format wil|data] [--libs DIR] [--zoom Z] [--size WxH] "
-    "[--scroll X,Y] [--hide back,middle,objects] [--marks] [--opaque-middle]";
+    "[--scroll X,Y] [--hide back,middle,objects] [--marks] [--opaque-middle] [--png-level 0-9]";
 inline constexpr std::string_view kExportBmpSynopsis =
     "hlmap export-bmp MAP OUT.bmp [--format wil|data] [--libs DIR]";
 inline constexpr std::string_view kApplySynopsis =

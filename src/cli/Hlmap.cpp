@@ -190,7 +190,7 @@ int RunHlmap(std::span<const std::string> args, const HlmapProgram& program, std
   }
   Invocation inv;
   if (auto usage = Parse(*it, words, inv, err)) return *usage;
-  if (it->Draws && program.StartDrawing) program.StartDrawing();
+  inv.StartFonts = program.StartFonts;
   try {
     return it->Run(inv, out, err);
   } catch (const std::exception& e) {

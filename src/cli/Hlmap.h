@@ -17,8 +17,8 @@ struct HlmapProgram {
   // Runs the whole command line (the words after the program name) in the program that has
   // the code of a command this one knows by name only. Gives the exit code.
   std::function<int(std::span<const std::string> args)> HandOver;
-  // Runs before a command that draws.
-  std::function<void()> StartDrawing;
+  // What Invocation::StartFonts does in this program.
+  std::function<void()> StartFonts;
 };
 
 // The whole of `hlmap`: args are the words after the program name. Returns the exit code:

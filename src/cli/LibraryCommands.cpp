@@ -113,7 +113,10 @@ int BitsOfForm(const QImage& image) {
 int RunLibExport(const Invocation& inv, std::ostream&, std::ostream& err) {
   const int index = StrToIntDefault(inv.Positional[1], -1);
   if (index < 0 && inv.Positional[1] != "-1") {
-    return UsageError(err, "INDEX must be a number", "hlmap lib-export LIB INDEX OUT");
+    return UsageError(err, "INDEX must be a number", kLibExportSynopsis);
+  }
+  if (inv.Has("--raw") && !inv.Value("--png-level").empty()) {
+    return UsageError(err, "--png-level is for PNG output, not --raw", kLibExportSynopsis);
   }
   int code = 0;
   auto lib = OpenLibrary(inv, err, &code);
@@ -156,7 +159,7 @@ int RunLibExport(const Invocation& inv, std::ostream&, std::ostream& err) {
       }
     }
   }
-  if (const SaveResult written = WritePng(outPath, png); !written) {
+  if (const SaveResult written = WritePng(outPath, png, PngLevelOf(inv)); !written) {
     return Failure(err, written.Message());
   }
   return 0;
@@ -254,11 +257,11 @@ std::vector<Command> LibraryCommands() {
        "no such image.\n",
        {format,
         {"--raw", {}, "write the raw pixel file instead of a PNG"},
-        {"--texture", {}, "export the texture form"}},
+        {"--texture", {}, "export the texture form"},
+        PngLevelOption()},
        3,
        3,
-       RunLibExport,
-       true},
+       RunLibExport},
       {"lib-pack",
        kLibPackSynopsis,
        "Builds an image library from pictures (PNG, BMP or anything else Qt reads), in the\n"
@@ -272,8 +275,7 @@ std::vector<Command> LibraryCommands() {
         {"--method", {"0", "1", "2", "3"}, "compression of a Data library (default 0)"}},
        2,
        SIZE_MAX,
-       RunLibPack,
-       true},
+       RunLibPack},
       {"demo-libs",
        kDemoLibsSynopsis,
        "Draws the demo art set and writes it as image libraries in DIR: \"Tiles\" (four\n"
@@ -284,8 +286,7 @@ std::vector<Command> LibraryCommands() {
        {{"--format", {"data", "wil", "both"}, "which library files to write (default both)"}},
        1,
        1,
-       RunDemoLibs,
-       true},
+       RunDemoLibs},
   };
 }
 

@@ -1,18 +1,20 @@
 #include <QImage>
 #include <cctype>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
 
 #include "cli/Command.h"
+#include "cli/CommandSupport.h"
 #include "cli/DrawingCommandNames.h"
-#include "images/BmpFile.h"
 #include "images/LibrarySet.h"
 #include "images/PngFile.h"
 #include "map/MapFile.h"
 #include "map/Zoom.h"
 #include "view/MapRenderer.h"
+#include "view/OverviewBmp.h"
 
 namespace hl::cli {
 
@@ -33,6 +35,32 @@ std::optional<std::pair<int, int>> ParsePair(const std::string& text, char separ
   return std::pair{*a, *b};
 }
 
+// Names on `err` each kind of library of which none opened: a picture without its tiles or
+// objects should not pass unexplained. It stays no error, as in the editor, and scripts rely on
+// the exit code.
+void WarnOfMissingLibraries(LibrarySet& libs, const std::string& folder, std::ostream& err) {
+  const std::string ext = libs.Format() == LibraryFormat::Wil ? ".wil" : ".Data";
+  std::error_code ec;
+  std::string where =
+      std::filesystem::absolute(folder.empty() ? "." : folder, ec).lexically_normal().string();
+  while (where.size() > 1 && where.back() == '/') where.pop_back();
+  auto warn = [&](std::string_view kind, const std::string& names, std::string_view leftOut) {
+    err << "hlmap: no " << kind << " library opened in " << where << " (looked for " << names
+        << " in any letter case): " << leftOut << " left out\n";
+  };
+  if (!libs.Tiles().Initialized) warn("tile", "Tiles" + ext, "big tiles are");
+  if (!libs.SmTiles().Initialized) warn("small-tile", "SmTiles" + ext, "small tiles and marks are");
+  bool anyObjects = false;
+  for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot)
+    anyObjects = anyObjects || libs.ObjectSlotLibrary(slot).Initialized;
+  if (!anyObjects) {
+    warn("object",
+         LibrarySet::ObjectLibraryName(0) + ext + ", " + LibrarySet::ObjectLibraryName(1) + ext +
+             " ... " + LibrarySet::ObjectLibraryName(LibrarySet::kObjectSlots - 1) + ext,
+         "objects are");
+  }
+}
+
 struct Loaded {
   std::unique_ptr<MapDocument> Doc = std::make_unique<MapDocument>();
   LibrarySet Libraries;
@@ -47,6 +75,7 @@ std::unique_ptr<Loaded> LoadMapAndLibraries(const Invocation& inv, std::ostream&
   }
   if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
   loaded->Libraries.Open(FormatOf(inv), inv.Value("--libs"));
+  WarnOfMissingLibraries(loaded->Libraries, inv.Value("--libs"), err);
   return loaded;
 }
 
@@ -82,12 +111,15 @@ int RunRender(const Invocation& inv, std::ostream&, std::ostream& err) {
   MapRenderer renderer(*loaded->Doc, loaded->Libraries);
   renderer.SetZoom(*zoom);
   renderer.SetOptions(options);
+  const ViewFrame frame{scroll->first, scroll->second, size->first, size->second};
+  // The renderer's font, made before the application, resolves to the application's font
+  // when the text is drawn.
+  if (inv.StartFonts && renderer.MayDrawText(frame)) inv.StartFonts();
   QImage picture(size->first, size->second, QImage::Format_RGB32);
   if (picture.isNull()) return Failure(err, "out of memory for the picture");
   const QPoint origin(scroll->first, scroll->second);
-  renderer.PaintMap(picture, origin, QRect(origin, picture.size()),
-                    {scroll->first, scroll->second, size->first, size->second});
-  if (const SaveResult written = WritePng(inv.Positional[1], picture); !written) {
+  renderer.PaintMap(picture, origin, QRect(origin, picture.size()), frame);
+  if (const SaveResult written = WritePng(inv.Positional[1], picture, PngLevelOf(inv)); !written) {
     return Failure(err, written.Message());
   }
   return 0;
@@ -98,8 +130,7 @@ int RunExportBmp(const Invocation& inv, std::ostream&, std::ostream& err) {
   auto loaded = LoadMapAndLibraries(inv, err, &code);
   if (!loaded) return code;
   MapRenderer renderer(*loaded->Doc, loaded->Libraries);
-  const QImage overview = renderer.RenderOverview();
-  if (const SaveResult written = WriteBmp24(inv.Positional[1], overview); !written) {
+  if (const SaveResult written = WriteOverviewBmp(renderer, inv.Positional[1]); !written) {
     return Failure(err, written.Message());
   }
   return 0;
@@ -116,7 +147,8 @@ std::vector<Command> ViewCommands() {
        "Draws MAP as the editor's map view shows it after one full repaint, for a main\n"
        "window of W x H pixels (default 800x593) at zoom Z (default 0.4), scrolled to pixel\n"
        "X,Y (default 0,0), and writes that picture as a PNG. The layers and marks follow the\n"
-       "View menu as at start-up unless the flags say otherwise.\n",
+       "View menu as at start-up unless the flags say otherwise. A kind of library of which\n"
+       "none opens is left out and named on standard error; that is no failure.\n",
        {format,
         libs,
         {"--zoom", {}, "zoom, 0.05 to 2", true, "Z"},
@@ -124,21 +156,21 @@ std::vector<Command> ViewCommands() {
         {"--scroll", {}, "scroll position in pixels", true, "X,Y"},
         {"--hide", {}, "layers to leave out: back, middle, objects", true, "LAYERS"},
         {"--marks", {}, "show the attribute marks (Show AttribMarks)"},
-        {"--opaque-middle", {}, "draw middle tiles opaque (Middle Transparent off)"}},
+        {"--opaque-middle", {}, "draw middle tiles opaque (Middle Transparent off)"},
+        PngLevelOption()},
        2,
        2,
-       RunRender,
-       true},
+       RunRender},
       {"export-bmp",
        kExportBmpSynopsis,
        "Writes the whole map at one eighth of full size (6 x 4 pixels a cell) as a 24-bit\n"
        "BMP: big tiles, middle tiles and objects on white, no marks, as the editor's\n"
-       "\"Save To bmp\" does.\n",
+       "\"Save To bmp\" does. A kind of library of which none opens is left out and named on\n"
+       "standard error; that is no failure.\n",
        {format, libs},
        2,
        2,
-       RunExportBmp,
-       true},
+       RunExportBmp},
   };
 }
 

@@ -14,6 +14,9 @@ namespace hl {
 // columns.
 // Copying a storage shares every column, so an undo snapshot costs one pointer copy a column; a
 // column is copied only when a write reaches one that is shared. Reads index directly.
+// A column without content is the one empty column that all storages share: read-only, owned
+// by nobody, so a new storage or a cleared one costs its column table only, and the first
+// write into such a column gives the storage a column of its own.
 class CellStorage {
  public:
   static constexpr int kSide = kStorageSide;
@@ -21,12 +24,8 @@ class CellStorage {
   static constexpr std::size_t kTotalBytes = kColumnBytes * kSide;       // 12,265,452
   using Column = std::array<TMapCell, kSide>;
 
-  // Every cell empty, every column owned alone. Throws std::bad_alloc.
+  // Every cell empty: every column the shared empty one. Needs no memory of its own.
   CellStorage();
-  // Every column owned alone, with undefined content: for loaders that fill each cell
-  // themselves. Throws std::bad_alloc.
-  struct ForOverwrite {};
-  explicit CellStorage(ForOverwrite);
   CellStorage(const CellStorage&) = default;
   CellStorage& operator=(const CellStorage&) = default;
   CellStorage(CellStorage&&) noexcept = default;
@@ -36,12 +35,18 @@ class CellStorage {
   const TMapCell& At(int x, int y) const { return (*columns_[x])[y]; }
   const Column& ColumnAt(int x) const { return *columns_[x]; }
 
-  bool IsShared(int x) const { return columns_[x].use_count() > 1; }
+  // The empty column counts as shared: nobody owns it, so nobody may write it.
+  bool IsShared(int x) const { return columns_[x].use_count() != 1; }
+  // True when column x is the empty column all storages share (it holds nothing of its own).
+  bool SharesEmptyColumn(int x) const;
   // A column that this storage alone owns, copied first if it was shared. Throws
   // std::bad_alloc when the copy cannot be made; the storage is unchanged then.
   Column& MutableColumn(int x);
-  // Makes every cell of column x empty without copying it first.
-  void ClearColumn(int x);
+  // A column of its own with undefined content, for loaders that fill every cell; nothing is
+  // copied. Throws std::bad_alloc like MutableColumn.
+  Column& FreshColumn(int x);
+  // Makes every cell of column x empty by sharing the empty column: never needs memory.
+  void ClearColumn(int x) noexcept;
   // True when both storages hold the very same column object at x.
   bool SharesColumn(const CellStorage& other, int x) const {
     return columns_[x] == other.columns_[x];

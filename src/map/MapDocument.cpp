@@ -16,8 +16,9 @@ void MapDocument::SetMapSize(int width, int height) {
 
 // Running out of memory while copying a shared column gives up what could be redone, then
 // the oldest steps one by one, then the open action's own snapshot, until the copy fits. With
-// nothing remembered no column is shared any more, so the write then happens in place and an
-// edit is never lost half-way.
+// nothing remembered no column with cells is shared any more, so a write into one then happens
+// in place. Only the first write into an empty column needs memory whatever is given up; when
+// there is none, that write fails whole and the cells stay as they were.
 template <typename Action>
 decltype(auto) MapDocument::WithMemoryRelief(Action action) {
   for (;;) {
@@ -139,9 +140,8 @@ void MapDocument::SetCell(int x, int y, const TMapCell& cell) {
 
 void MapDocument::ClearMap() {
   Touch();
-  for (int x = 0; x < kStorageSide; ++x) {
-    WithMemoryRelief([&] { cells_.ClearColumn(x); });
-  }
+  // Empty columns share one column, so clearing needs no memory and keeps the history whole.
+  for (int x = 0; x < kStorageSide; ++x) cells_.ClearColumn(x);
   if (mapWidth_ < 0) mapWidth_ = 1;
   if (mapHeight_ < 0) mapHeight_ = 1;
 }
@@ -177,7 +177,8 @@ bool MapDocument::CloseAction() {
   if (touched) {
     for (int x = 0; x < kStorageSide; ++x) {
       if (step->Cells.ColumnIdentity(x) == cells_.ColumnIdentity(x)) continue;
-      ++ownColumns;
+      // The shared empty column costs the step nothing.
+      if (!step->Cells.SharesEmptyColumn(x)) ++ownColumns;
       cellsChanged = cellsChanged || std::memcmp(step->Cells.ColumnAt(x).data(),
                                                  cells_.ColumnAt(x).data(),
                                                  CellStorage::kColumnBytes) != 0;
@@ -265,7 +266,7 @@ std::size_t MapDocument::UndoMemoryBytes() const {
     tables += sizeof(CellStorage);
     for (int x = 0; x < kStorageSide; ++x) {
       const void* id = state.ColumnIdentity(x);
-      if (!live.contains(id)) heldOnlyByHistory.insert(id);
+      if (!live.contains(id) && !state.SharesEmptyColumn(x)) heldOnlyByHistory.insert(id);
     }
   };
   for (const auto& step : undo_) count(step->Cells);

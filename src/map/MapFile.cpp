@@ -117,25 +117,27 @@ LoadResult LoadMap(MapDocument& doc, const std::string& fileName, TMapHeader* he
   }
 
   // The cells are read into a storage of their own and only handed to the document once
-  // the read has gone through, so a failing file cannot leave a half-loaded map behind.
+  // the read has gone through, so a failing file cannot leave a half-loaded map behind. Only
+  // the columns of the map take memory: the others stay the shared empty column.
   std::size_t columnsRead = 0;
   try {
-    CellStorage cells{CellStorage::ForOverwrite{}};
+    CellStorage cells;
     std::vector<std::span<std::uint8_t>> pieces;
     pieces.reserve(static_cast<std::size_t>(width));
-    for (int x = 0; x < width; ++x) pieces.push_back(ColumnBytes(cells.MutableColumn(x), height));
+    for (int x = 0; x < width; ++x) pieces.push_back(ColumnBytes(cells.FreshColumn(x), height));
     std::size_t got = file.ReadScatter(pieces);
     if (file.Failed()) return refuse(ReadFailure());
     columnsRead = got / pieces[0].size();
-    // Whatever the file did not supply is empty: the rows below the map, the columns right
-    // of it, and the cells a short file leaves out.
-    for (int x = 0; x < CellStorage::kSide; ++x) {
-      auto& column = cells.MutableColumn(x);
-      const std::size_t columnBytes = x < width ? pieces[x].size() : 0;
-      const std::size_t filled = std::min(got, columnBytes);
+    // Whatever the file did not supply is empty: the rows below the map and the cells a short
+    // file leaves out.
+    for (int x = 0; x < width; ++x) {
+      const std::size_t filled = std::min(got, pieces[x].size());
       got -= filled;
-      auto* bytes = reinterpret_cast<std::uint8_t*>(column.data());
-      std::memset(bytes + filled, 0, CellStorage::kColumnBytes - filled);
+      if (filled == 0) {
+        cells.ClearColumn(x);
+        continue;
+      }
+      std::memset(pieces[x].data() + filled, 0, CellStorage::kColumnBytes - filled);
     }
     doc.ReplaceCells(std::move(cells), width, height);
   } catch (const std::bad_alloc&) {

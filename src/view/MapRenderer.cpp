@@ -239,7 +239,7 @@ void MapRenderer::DrawMarks(QImage& target, QPoint origin, const QRect& clip, co
     if (const PreparedImage* p = small.GetFitted(index, true, width, height))
       BlitPrepared(target, left, top, *p, clip);
   };
-  const bool doorLabels = zoom_ >= 90;
+  const bool doorLabels = zoom_ >= kDoorLabelZoom;
   const bool attributes = options_.ShowAttribMarks;
   const std::uint16_t markBits = attributes ? kMarkBit : 0;
   const std::uint8_t frameBits = attributes ? 0x7F : 0;
@@ -354,6 +354,105 @@ QImage MapRenderer::RenderOverview() {
   scale_ = keep;
   cache_.SetScale(scale_);
   return out;
+}
+
+bool MapRenderer::MayDrawText(const ViewFrame& frame) const {
+  const bool doorLabels = zoom_ >= kDoorLabelZoom;
+  if (!doorLabels && !options_.ShowAttribMarks) return false;
+  // The cells the marks pass visits, asked as it asks them.
+  const Range r = VisibleRange(frame);
+  for (int y = r.Y0; y <= r.Y1; ++y) {
+    for (int x = r.X0; x <= r.X1; ++x) {
+      int offset = 0, door = 0, light = 0;
+      if (!doc_.GetLightAndDoor(x, y, offset, door, light)) continue;
+      if (doorLabels && door > 0) return true;
+      if (options_.ShowAttribMarks && doc_.GetAniFrame(x, y) > 0) return true;
+    }
+  }
+  return false;
+}
+
+QSize MapRenderer::OverviewSize() const {
+  const int width = static_cast<int>(TruncDiv(1LL * doc_.MapWidth() * kCellWidth, 8));
+  const int height = static_cast<int>(TruncDiv(1LL * doc_.MapHeight() * kCellHeight, 8));
+  return {std::max(width, 0), std::max(height, 0)};
+}
+
+MapRenderer::Range MapRenderer::OverviewRange() const {
+  const int last = std::min(kLastCell, kLastStorageCell);
+  Range r{0, std::min(doc_.MapWidth() - 1, last), 0, std::min(doc_.MapHeight() - 1, last), 0, 0};
+  r.ObjectY1 = r.Y1;
+  return r;
+}
+
+void MapRenderer::PrepareImages(const Range& r) {
+  const int x1 = std::min(r.X1, kAccessEnd - 1);
+  const int y1 = std::min(r.Y1, kAccessEnd - 1);
+  const int objectY1 = std::min(r.ObjectY1, kAccessEnd - 1);
+  // At one eighth, where this serves, every cell has the same box: one ask per image is all.
+  std::vector<bool> big(kNumberBits + 1), small(0xFFFF + 1);
+  std::vector<bool> objects(static_cast<std::size_t>(LibrarySet::kObjectSlots) * (0xFFFF + 1));
+  const CellStorage& cells = doc_.Cells();
+  for (int x = r.X0; x <= x1; ++x) {
+    const CellStorage::Column& column = cells.ColumnAt(x);
+    for (int y = r.Y0; y <= std::max(y1, objectY1); ++y) {
+      const TMapCell& c = column[y];
+      if (x % kBigTileStep == 0 && y % kBigTileStep == 0 && y <= y1) {
+        const int n = (c.BackTile & kNumberBits) - 1;
+        if (n >= 0 && !big[n]) {
+          big[n] = true;
+          BigTiles().GetFitted(n, false, CellLeft(x + kBigTileStep) - CellLeft(x),
+                               CellTop(y + kBigTileStep) - CellTop(y));
+        }
+      }
+      if (y <= y1 && c.MiddleTile > 0 && !small[c.MiddleTile]) {
+        small[c.MiddleTile] = true;
+        SmallTiles().GetFitted(c.MiddleTile - 1, true, CellLeft(x + 1) - CellLeft(x),
+                               CellTop(y + 1) - CellTop(y));
+      }
+      const int i = ObjectIndex::FromCell(c.ObjectLib, c.ObjectImage & kNumberBits);
+      if (y < std::max(r.Y0, r.ObjectY0) || y > objectY1 || i < 0) continue;
+      const int slot = LibrarySet::ObjectSlot(i);
+      const auto seen = static_cast<std::size_t>(slot) * (0xFFFF + 1) +
+                        static_cast<std::size_t>(ObjectIndex::Image(i));
+      if (objects[seen]) continue;
+      objects[seen] = true;
+      cache_.For(libraries_.ObjectSlotLibrary(slot)).Get(ObjectIndex::Image(i), true);
+    }
+  }
+}
+
+bool MapRenderer::RenderOverviewBands(
+    int bandRows, const std::function<bool(const QImage& band, int top)>& take) {
+  // One eighth, as RenderOverview draws; the cache follows and is set back afterwards.
+  const ScaleFactor keep = scale_;
+  scale_ = {1, 8};
+  cache_.SetScale(scale_);
+  cache_.BeginFrame();  // every band is one frame: what the first prepares stays for the last
+  const QSize size = OverviewSize();
+  bool complete = true;
+  if (!size.isEmpty()) {
+    const Range whole = OverviewRange();
+    // Each band draws only the cells whose images reach it, which needs the reach of every
+    // image the map uses before the first band.
+    PrepareImages(whole);
+    QImage buffer(size.width(), std::clamp(bandRows, 1, size.height()), QImage::Format_RGB32);
+    complete = !buffer.isNull();
+    for (int bottom = size.height(); complete && bottom > 0;) {
+      const int rows = std::min(buffer.height(), bottom);
+      const int top = bottom - rows;
+      QImage band(buffer.bits(), size.width(), rows, buffer.bytesPerLine(), QImage::Format_RGB32);
+      band.fill(kSurfaceColour);
+      const QRect area(0, top, size.width(), rows);
+      DrawPasses(band, QPoint(0, top), band.rect(), NarrowTo(whole, area), false, true, true, true,
+                 true);
+      complete = take(band, top);
+      bottom = top;
+    }
+  }
+  scale_ = keep;
+  cache_.SetScale(scale_);
+  return complete;
 }
 
 }  // namespace hl

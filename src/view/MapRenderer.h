@@ -7,6 +7,7 @@
 #include <QRect>
 #include <array>
 #include <vector>
+#include <functional>
 
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
@@ -47,6 +48,8 @@ class MapRenderer {
  public:
   static constexpr QRgb kSurfaceColour = 0xFFFFFFFFu;  // the white surface
   static constexpr QRgb kOutsideColour = 0xFF707070u;  // beyond the surface
+  // Door labels are drawn from this zoom on.
+  static constexpr int kDoorLabelZoom = 90;
 
   MapRenderer(const MapDocument& doc, LibrarySet& libraries);
 
@@ -81,6 +84,19 @@ class MapRenderer {
 
   // The whole map at one eighth (6 x 4 pixels a cell): all three layers, no marks, on white.
   QImage RenderOverview();
+  // The size of that picture; empty for a map without columns or rows.
+  QSize OverviewSize() const;
+  // RenderOverview's picture, pixel for pixel, drawn in bands of `bandRows` rows (the top band
+  // may have fewer) from the bottom of the picture up, the order a BMP file stores rows, for
+  // maps whose whole picture is too large to hold. `take` gets each band, as wide as the
+  // picture, and the picture row of its first row; it may keep nothing of the band, whose
+  // memory is reused. False when `take` stopped the drawing or there was no memory for a band.
+  bool RenderOverviewBands(int bandRows,
+                           const std::function<bool(const QImage& band, int top)>& take);
+
+  // Whether a full repaint of `frame` may draw text (door labels, animation marks). Text needs
+  // the fonts of a GUI application; every other pixel is drawn without one.
+  bool MayDrawText(const ViewFrame& frame) const;
 
  private:
   struct Range {
@@ -94,6 +110,10 @@ class MapRenderer {
   void ForEachImage(int x0, int x1, int y0, int y1, int step, Look look, Draw draw);
   void DrawMarks(QImage& target, QPoint origin, const QRect& clip, const Range& r);
   Range VisibleRange(const ViewFrame& frame) const;
+  Range OverviewRange() const;
+  // Prepares every image the cells of `r` would draw, as DrawPasses asks for them with all
+  // layers shown, so that CurrentReach knows how far they reach.
+  void PrepareImages(const Range& r);
   Range NarrowTo(Range r, const QRect& area);
   void Paint(QImage& target, QPoint origin, QRect area, const ViewFrame& frame, bool narrow);
   struct Reach {

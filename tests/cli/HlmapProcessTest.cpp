@@ -1,18 +1,20 @@
 // The hlmap program itself, run as a process without a display and without a chosen Qt
 // platform, as in a script on a server: the commands without pictures must not load Qt at all,
-// those that open libraries but draw nothing must not start a GUI application, and those that
-// draw must still work.
+// those whose pictures hold no text must not start a GUI application, and those that draw text
+// must still work.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <QImage>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "RunHlmap.h"
 #include "TempDir.h"
 #include "map/MapFile.h"
 #include "segments/SegmentProject.h"
@@ -129,12 +131,15 @@ TEST_F(HlmapProcessTest, CommandsWithoutPicturesLoadNoQt) {
   EXPECT_EQ(info.Err, "");
 }
 
-TEST_F(HlmapProcessTest, LibrariesWithoutDrawingStartNoGuiApplication) {
+TEST_F(HlmapProcessTest, PicturesWithoutTextStartNoGuiApplication) {
   test::WriteTestLibraries(dir_.Path());
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"apply", "a.map", "d.map", "--script", "script.txt", "--libs",
                                  "."},
-        {"lib-info", "Tiles.Data"}}) {
+        {"lib-info", "Tiles.Data"},
+        {"lib-export", "Tiles.Data", "0", "t.png"},
+        {"render", "a.map", "v.png", "--size", "200x100"},
+        {"export-bmp", "a.map", "v.bmp"}}) {
     const ProcessResult r = RunProcess(HL_HLMAP, args, dir_.Path(), {"LD_DEBUG=libs"});
     EXPECT_EQ(r.Code, 0) << args[0] << ": " << Tail(r.Err);
     EXPECT_TRUE(Started(r, "libQt6Gui")) << args[0];
@@ -157,6 +162,39 @@ TEST_F(HlmapProcessTest, DrawingCommandsWorkWithoutADisplay) {
   ASSERT_GE(bmp.size(), 2u);
   EXPECT_EQ(bmp[0], 'B');
   EXPECT_EQ(bmp[1], 'M');
+}
+
+TEST_F(HlmapProcessTest, DoorLabelsAreDrawnAsInTheEditorsProcess) {
+  test::WriteTestLibraries(dir_.Path());
+  // The door of (3, 4) is labelled at zoom 1: this render starts the offscreen platform.
+  const std::vector<std::string> words = {"render", "a.map",  "label.png", "--zoom",
+                                          "1",      "--size", "400x300"};
+  const ProcessResult r = RunProcess(HL_HLMAP, words, dir_.Path(), {"LD_DEBUG=libs"});
+  ASSERT_EQ(r.Code, 0) << Tail(r.Err);
+  EXPECT_TRUE(Started(r, "/platforms/"));
+  // The same command in this process, whose application was there from the start.
+  std::vector<std::string> here = words;
+  here[1] = dir_.File("a.map");
+  here[2] = dir_.File("here.png");
+  here.insert(here.end(), {"--libs", dir_.Path()});
+  ASSERT_EQ(test::Hlmap(here).Code, 0);
+  const QImage fromProcess(QString::fromStdString(dir_.File("label.png")));
+  const QImage fromHere(QString::fromStdString(dir_.File("here.png")));
+  ASSERT_FALSE(fromHere.isNull());
+  EXPECT_EQ(fromProcess, fromHere);
+}
+
+TEST_F(HlmapProcessTest, OutsideTheLibraryFolderThePictureSaysWhereItLooked) {
+  // No libraries here, and no --libs: the current folder is where they were looked for.
+  const ProcessResult r = RunProcess(HL_HLMAP, {"export-bmp", "a.map", "v.bmp"}, dir_.Path());
+  EXPECT_EQ(r.Code, 0);
+  const std::string here = std::filesystem::canonical(dir_.Path()).string();
+  EXPECT_EQ(r.Err.rfind("hlmap: no tile library opened in " + here +
+                            " (looked for Tiles.Data in any letter case): big tiles are left out\n",
+                        0),
+            0u)
+      << r.Err;
+  EXPECT_TRUE(test::FileExists(dir_.File("v.bmp")));
 }
 
 TEST_F(HlmapProcessTest, WithoutHlmapDrawOnlyTheDrawingCommandsFail) {

@@ -268,27 +268,47 @@ TEST_F(HlmapTest, HlmapKnowsEveryDrawingCommandByNameAndSynopsis) {
   EXPECT_EQ(knownHelp.str(), fullHelp.str());
 }
 
-TEST_F(HlmapTest, OnlyCommandsThatDrawStartTheGuiApplication) {
+TEST_F(HlmapTest, OnlyPicturesWithTextStartTheFonts) {
   HlmapProgram program;
   program.Commands = cli::AllCommands();
   int started = 0;
-  program.StartDrawing = [&] { ++started; };
+  program.StartFonts = [&] { ++started; };
   const std::string map = SaveSample("a.map");
+  // One door at (0, 0); one animated cell without marks.
+  auto doc = std::make_unique<MapDocument>();
+  doc->SetMapSize(30, 20);
+  doc->SetCell(0, 0, TMapCell{0, 0, 0, 0x81, 1, 0, 0, 0, 0});
+  const std::string door = dir_.File("door.map");
+  ASSERT_TRUE(SaveMap(*doc, door, kBitCountData));
+  doc->ClearMap();
+  doc->SetCell(2, 2, TMapCell{0, 0, 0, 0, 0, 3, 0, 0, 0});
+  const std::string animated = dir_.File("animated.map");
+  ASSERT_TRUE(SaveMap(*doc, animated, kBitCountData));
   const std::string script = dir_.File("nothing.txt");
   test::WriteFileBytes(script, {'#', '\n'});
-  auto run = [&](std::vector<std::string> args) {
+  auto starts = [&](std::vector<std::string> args) {
     std::ostringstream out, err;
+    started = 0;
     RunHlmap(args, program, out, err);
     return started;
   };
-  EXPECT_EQ(run({"info", map}), 0);
-  EXPECT_EQ(run({"save-as", map, dir_.File("b.map")}), 0);
-  EXPECT_EQ(run({"apply", map, dir_.File("c.map"), "--script", script}), 0);
-  EXPECT_EQ(run({"lib-info", dir_.File("none.Data")}), 0);
-  EXPECT_EQ(run({"render", "--help"}), 0);
-  EXPECT_EQ(run({"render", map}), 0);  // a usage error starts nothing
-  EXPECT_EQ(run({"render", map, dir_.File("a.png"), "--libs", dir_.Path()}), 1);
-  EXPECT_EQ(run({"export-bmp", map, dir_.File("a.bmp"), "--libs", dir_.Path()}), 2);
+  const std::string png = dir_.File("a.png");
+  for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+           {"info", map},
+           {"save-as", map, dir_.File("b.map")},
+           {"apply", map, dir_.File("c.map"), "--script", script},
+           {"lib-info", dir_.File("none.Data")},
+           {"export-bmp", map, dir_.File("a.bmp")},
+           // door labels begin at zoom 0.9
+           {"render", door, png, "--zoom", "0.89"},
+           // the door's column is left of the window
+           {"render", door, png, "--zoom", "1", "--scroll", "96,0"},
+           {"render", animated, png, "--zoom", "2"}}) {
+    EXPECT_EQ(starts(words), 0) << words[0] << " " << words.back();
+  }
+  EXPECT_EQ(starts({"render", door, png, "--zoom", "0.9"}), 1);
+  EXPECT_EQ(starts({"render", door, png, "--zoom", "1", "--scroll", "95,0"}), 1);
+  EXPECT_EQ(starts({"render", animated, png, "--marks"}), 1);
 }
 
 TEST_F(HlmapTest, DoubleDashLetsFileNamesStartWithADash) {

@@ -123,6 +123,17 @@ TEST_F(LibraryCommandsTest, PngExportShowsTheBitmapForm) {
   // 5-6-5 keeps the top bits of each channel.
   EXPECT_EQ(qRed(png.pixel(5, 2)) & 0xF8, 200 & 0xF8);
   EXPECT_EQ(qGreen(png.pixel(5, 2)) & 0xFC, 160 & 0xFC);
+
+  // Any level gives the same picture; raw pixels have no PNG level to choose.
+  ASSERT_EQ(
+      Hlmap({"lib-export", dir_.File("Lib.Data"), "0", dir_.File("stored.png"), "--png-level", "0"})
+          .Code,
+      0);
+  EXPECT_EQ(QImage(QString::fromStdString(dir_.File("stored.png"))), png);
+  const Result raw = Hlmap({"lib-export", dir_.File("Lib.Data"), "0", dir_.File("out.raw"), "--raw",
+                            "--png-level", "9"});
+  EXPECT_EQ(raw.Code, 2);
+  EXPECT_EQ(raw.Err.rfind("hlmap: --png-level is for PNG output, not --raw\n", 0), 0u) << raw.Err;
 }
 
 TEST_F(LibraryCommandsTest, NoImageIsAFailure) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 
@@ -50,6 +51,27 @@ TEST_F(ViewCommandsTest, RenderDrawsWhatTheViewShows) {
   EXPECT_EQ(hidden.pixel(48 + 5, 32 + 5), test::Drawn(test::SmallColour(57)));
 }
 
+TEST_F(ViewCommandsTest, RenderWritesThePngLevelChosen) {
+  auto render = [&](const std::string& out, std::vector<std::string> extra) {
+    std::vector<std::string> words = {"render", dir_.File("m.map"), dir_.File(out),
+                                      "--libs", dir_.Path(),        "--zoom",
+                                      "1",      "--size",           "300x200"};
+    words.insert(words.end(), extra.begin(), extra.end());
+    return Hlmap(words).Code;
+  };
+  ASSERT_EQ(render("fast.png", {}), 0);
+  ASSERT_EQ(render("stored.png", {"--png-level", "0"}), 0);
+  ASSERT_EQ(render("small.png", {"--png-level=9"}), 0);
+  const QImage fast(QString::fromStdString(dir_.File("fast.png")));
+  ASSERT_EQ(fast.size(), QSize(300, 200));
+  EXPECT_EQ(QImage(QString::fromStdString(dir_.File("stored.png"))), fast);
+  EXPECT_EQ(QImage(QString::fromStdString(dir_.File("small.png"))), fast);
+  // Level 0 stores every pixel; the default compresses.
+  const auto stored = test::ReadFileBytes(dir_.File("stored.png")).size();
+  EXPECT_GT(stored, 300u * 200 * 3);
+  EXPECT_LT(test::ReadFileBytes(dir_.File("fast.png")).size(), stored / 10);
+}
+
 TEST_F(ViewCommandsTest, RenderRefusesBadOptions) {
   for (const char* zoom : {"0.04", "2.01", "1.234", "x", ".5", "3"}) {
     EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--zoom", zoom}).Code, 2)
@@ -58,6 +80,15 @@ TEST_F(ViewCommandsTest, RenderRefusesBadOptions) {
   EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--size", "0x5"}).Code, 2);
   EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--scroll", "-1,0"}).Code, 2);
   EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--hide", "sky"}).Code, 2);
+  for (const char* level : {"10", "-1", "x", "", "1.5", "01"}) {
+    const Result r =
+        Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--png-level", level});
+    EXPECT_EQ(r.Code, 2) << level;
+    EXPECT_EQ(
+        r.Err.rfind("hlmap: '" + std::string(level) + "' is not a choice of --png-level\n", 0), 0u)
+        << r.Err;
+  }
+  EXPECT_FALSE(test::FileExists(dir_.File("a.png")));
   EXPECT_EQ(Hlmap({"render", dir_.File("none.map"), dir_.File("a.png")}).Code, 1);
   EXPECT_EQ(Hlmap({"render", dir_.File("m.map"), dir_.File("a.png"), "--zoom", "0.05"}).Code, 0);
 }
@@ -82,6 +113,46 @@ TEST_F(ViewCommandsTest, ExportWritesAnEighthSizeBmp) {
   const Result full = Hlmap({"export-bmp", dir_.File("m.map"), "/dev/full", "--libs", dir_.Path()});
   EXPECT_EQ(full.Code, 1);
   EXPECT_EQ(full.Err.rfind("hlmap: ", 0), 0u);
+}
+
+TEST_F(ViewCommandsTest, LibrariesNotFoundAreNamedWithoutFailing) {
+  const std::string none = dir_.File("none");
+  std::filesystem::create_directory(none);
+  auto line = [](const std::string& kind, const std::string& folder, const std::string& names,
+                 const std::string& leftOut) {
+    return "hlmap: no " + kind + " library opened in " + folder + " (looked for " + names +
+           " in any letter case): " + leftOut + " left out\n";
+  };
+  const std::string allMissing =
+      line("tile", none, "Tiles.Data", "big tiles are") +
+      line("small-tile", none, "SmTiles.Data", "small tiles and marks are") +
+      line("object", none, "Objects.Data, Objects2.Data ... Objects20.Data", "objects are");
+  const Result bmp = Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("m.bmp"), "--libs", none});
+  EXPECT_EQ(bmp.Code, 0);
+  EXPECT_EQ(bmp.Err, allMissing);
+  EXPECT_TRUE(test::FileExists(dir_.File("m.bmp")));
+  const Result png =
+      Hlmap({"render", dir_.File("m.map"), dir_.File("m.png"), "--libs", none + "/sub/.."});
+  EXPECT_EQ(png.Code, 0);
+  EXPECT_EQ(png.Err, allMissing);
+
+  // Data libraries do not count for the Wil format.
+  const Result wil = Hlmap(
+      {"render", dir_.File("m.map"), dir_.File("m.png"), "--libs", dir_.Path(), "--format", "wil"});
+  EXPECT_EQ(wil.Code, 0);
+  EXPECT_EQ(wil.Err,
+            line("tile", dir_.Path(), "Tiles.wil", "big tiles are") +
+                line("small-tile", dir_.Path(), "SmTiles.wil", "small tiles and marks are") +
+                line("object", dir_.Path(), "Objects.wil, Objects2.wil ... Objects20.wil",
+                     "objects are"));
+
+  // One object library of any slot is enough for its kind.
+  std::filesystem::copy_file(dir_.File("Objects.Data"), none + "/objects7.data");
+  EXPECT_EQ(Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("m.bmp"), "--libs", none}).Err,
+            line("tile", none, "Tiles.Data", "big tiles are") +
+                line("small-tile", none, "SmTiles.Data", "small tiles and marks are"));
+  EXPECT_EQ(
+      Hlmap({"export-bmp", dir_.File("m.map"), dir_.File("m.bmp"), "--libs", dir_.Path()}).Err, "");
 }
 
 TEST_F(ViewCommandsTest, DemoLibsWritesEveryLibraryInBothFormats) {

@@ -107,6 +107,33 @@ TEST_F(MapFileTest, LoadingEmptiesTheHistoryAndCellsOutsideTheMap) {
   EXPECT_EQ(d().Cell(1005, 1005), TMapCell{});
 }
 
+TEST_F(MapFileTest, OnlyTheColumnsOfALoadedMapTakeMemory) {
+  d().SetMapSize(3, 5);
+  FillRandom(d(), 11);
+  ASSERT_TRUE(SaveMap(d(), dir_.File("small.map"), kBitCountData));
+  // A header of 4 columns over a body of 2.5: the third column is cut, the fourth missing.
+  auto bytes = ReadFileBytes(dir_.File("small.map"));
+  bytes[0] = 4;
+  bytes.resize(bytes.size() - 3 * sizeof(TMapCell));
+  WriteFileBytes(dir_.File("cut.map"), bytes);
+
+  auto loaded = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*loaded, dir_.File("cut.map")));
+  for (int x = 0; x < 3; ++x) EXPECT_FALSE(loaded->Cells().SharesEmptyColumn(x)) << x;
+  for (int x = 3; x < kStorageSide; ++x) ASSERT_TRUE(loaded->Cells().SharesEmptyColumn(x)) << x;
+  EXPECT_EQ(loaded->Cell(2, 1), d().Cell(2, 1));
+  EXPECT_EQ(loaded->Cell(2, 2), TMapCell{});
+  EXPECT_EQ(loaded->Cell(1, 5), TMapCell{});
+
+  // Two documents loaded from one file share nothing that a write could reach.
+  auto twin = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*twin, dir_.File("cut.map")));
+  loaded->SetLight(1, 1, 77);
+  loaded->SetLight(500, 1, 77);
+  EXPECT_EQ(twin->Cell(1, 1), d().Cell(1, 1));
+  EXPECT_EQ(twin->Cell(500, 1), TMapCell{});
+}
+
 TEST_F(MapFileTest, OverwritingKeepsTheLongerOldFileLength) {
   ASSERT_TRUE(SaveMap(d(), dir_.File("a.map"), kBitCountData));
   const auto old = ReadFileBytes(dir_.File("a.map"));

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <random>
 #include <vector>
 
@@ -234,6 +235,8 @@ TEST_F(UndoTest, TheOldestStepsGoWhenTheirMemoryPassesTheBudget) {
   // Room for three steps of two columns each and their column tables.
   const std::size_t step = 2 * CellStorage::kColumnBytes + sizeof(CellStorage);
   d().SetUndoMemoryBudget(3 * step + step / 2);
+  // Columns with cells of their own, which the steps keep (empty ones would cost nothing).
+  for (int x = 0; x < 12; ++x) d().SetLight(x, 5, 1);
   for (int i = 0; i < 6; ++i) {
     d().PushUndo();
     d().SetLight(2 * i, 0, 1);
@@ -255,6 +258,7 @@ TEST_F(UndoTest, OpeningAnActionNeverNeedsMemory) {
 }
 
 TEST_F(UndoTest, OutOfMemoryGivesUpOldStatesButNeverTheEdit) {
+  d().SetCell(5, 0, TMapCell{1, 0, 0, 0, 0, 0, 0, 0, 0});  // column 5 holds cells of its own
   Light(0, 1);
   Light(0, 2);
   Light(0, 3);
@@ -267,15 +271,30 @@ TEST_F(UndoTest, OutOfMemoryGivesUpOldStatesButNeverTheEdit) {
   EXPECT_FALSE(d().CloseAction());  // even the open action's snapshot had to go
   EXPECT_EQ(d().UndoCount(), 0);
   EXPECT_EQ(d().RedoCount(), 0);
+}
 
-  CellStorage::LimitColumnAllocations(-1);
+TEST_F(UndoTest, ClearingNeedsNoMemoryAndKeepsTheHistory) {
   Light(0, 4);
-  d().PushUndo();
+  d().PushUndo("New");
   CellStorage::LimitColumnAllocations(0);
   d().ClearMap();
-  EXPECT_EQ(d().Cell(5, 5), TMapCell{});
+  EXPECT_TRUE(d().CloseAction());
   EXPECT_EQ(d().Cell(0, 0), TMapCell{});
-  EXPECT_EQ(d().UndoCount(), 0);
+  EXPECT_EQ(d().UndoCount(), 2);
+  d().PopUndo();  // bringing the old column back needs no memory either
+  EXPECT_EQ(d().Cell(0, 0).Light, 4);
+}
+
+TEST_F(UndoTest, AFirstWriteIntoAnEmptyColumnThatFindsNoMemoryChangesNothing) {
+  Light(0, 1);
+  CellStorage::LimitColumnAllocations(0);
+  d().PushUndo();
+  // An empty column has no cells of its own to write into; with no memory for them even
+  // after giving up the history, the write fails whole.
+  EXPECT_THROW(d().SetLight(9, 9, 3), std::bad_alloc);
+  EXPECT_EQ(d().Cell(9, 9), TMapCell{});
+  EXPECT_EQ(d().Cell(0, 0).Light, 1);
+  EXPECT_TRUE(d().Cells().SharesEmptyColumn(9));
 }
 
 TEST_F(UndoTest, EditWithMemoryToSpareKeepsTheHistory) {
@@ -289,6 +308,77 @@ TEST_F(UndoTest, EditWithMemoryToSpareKeepsTheHistory) {
   d().PopUndo();
   EXPECT_EQ(d().Cell(7, 7).Light, 0);
   EXPECT_EQ(d().Cell(0, 0).Light, 1);
+}
+
+// Empty columns are one column shared by every storage; these pin down that sharing it is
+// invisible: no write reaches it, and the history treats it as costing nothing.
+TEST_F(UndoTest, WritesNeverReachTheEmptyColumnOrOtherDocuments) {
+  auto other = std::make_unique<MapDocument>();
+  for (int x = 0; x < kSide; ++x) ASSERT_TRUE(d().Cells().SharesColumn(other->Cells(), x)) << x;
+
+  d().SetCell(3, 4, TMapCell{1, 2, 3, 4, 5, 6, 7, 8, 9});
+  auto& column = d().WritableColumn(700);
+  for (auto& c : column) c.Light = 9;
+  EXPECT_FALSE(d().Cells().SharesEmptyColumn(3));
+  EXPECT_FALSE(d().Cells().SharesColumn(other->Cells(), 700));
+  EXPECT_TRUE(d().Cells().SharesColumn(other->Cells(), 4));
+  auto fresh = std::make_unique<MapDocument>();
+  for (const MapDocument* untouched : {other.get(), fresh.get()}) {
+    EXPECT_EQ(untouched->Cell(3, 4), TMapCell{});
+    EXPECT_EQ(untouched->Cell(700, 1010), TMapCell{});
+  }
+
+  // A cleared column is empty again, and a write after that gets a column of its own anew.
+  d().ClearMap();
+  EXPECT_TRUE(d().Cells().SharesEmptyColumn(700));
+  d().SetLight(700, 2, 5);
+  EXPECT_EQ(d().Cell(700, 2).Light, 5);
+  EXPECT_EQ(d().Cell(700, 3).Light, 0);
+  EXPECT_EQ(other->Cell(700, 2), TMapCell{});
+  EXPECT_EQ(fresh->Cell(700, 2), TMapCell{});
+}
+
+TEST_F(UndoTest, UndoAndRedoAcrossEmptyColumns) {
+  d().PushUndo("Draw");
+  d().SetObject(10, 10, 7);
+  d().SetBackTile(800, 3, 2);
+  d().CloseAction();
+  d().PushUndo("New");
+  d().ClearMap();
+  d().CloseAction();
+  d().PushUndo("Draw");
+  d().SetObject(10, 11, 8);
+  d().CloseAction();
+
+  d().PopUndo();
+  EXPECT_EQ(d().GetObject(10, 11), -1);
+  EXPECT_TRUE(d().Cells().SharesEmptyColumn(10));  // the state before shared it, and so again
+  d().PopUndo();
+  EXPECT_EQ(d().GetObject(10, 10), 6);
+  EXPECT_EQ(d().GetBackTile(800, 3), 1);
+  d().PopUndo();
+  EXPECT_EQ(d().GetObject(10, 10), -1);
+  EXPECT_EQ(d().GetBackTile(800, 3), -1);
+  d().Redo();
+  d().Redo();
+  EXPECT_EQ(d().GetObject(10, 10), -1);
+  d().Redo();
+  EXPECT_EQ(d().GetObject(10, 11), 7);
+  EXPECT_EQ(d().GetObject(10, 10), -1);
+}
+
+TEST_F(UndoTest, TheEmptyColumnCostsTheHistoryNothing) {
+  // A step on an empty map keeps the empty column of the cell it changed: only its table.
+  Light(3, 1);
+  EXPECT_EQ(d().UndoMemoryBytes(), sizeof(CellStorage));
+  // Clearing the map lets that step keep the one column that held something.
+  d().PushUndo("New");
+  d().ClearMap();
+  d().CloseAction();
+  EXPECT_EQ(d().UndoMemoryBytes(), 2 * sizeof(CellStorage) + sizeof(CellStorage::Column));
+  // The budget counts alike: room for two tables and one column keeps both steps.
+  d().SetUndoMemoryBudget(2 * sizeof(CellStorage) + CellStorage::kColumnBytes);
+  EXPECT_EQ(d().UndoCount(), 2);
 }
 
 }  // namespace

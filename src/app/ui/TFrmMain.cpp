@@ -15,10 +15,10 @@
 
 #include "app/CloseQuery.h"
 #include "app/ui/Dialogs.h"
-#include "images/BmpFile.h"
 #include "images/ImageMemory.h"
 #include "tools/PickerRules.h"
 #include "util/TextHelpers.h"
+#include "view/OverviewBmp.h"
 
 namespace hl {
 
@@ -511,8 +511,7 @@ void TFrmMain::SetNameLabel(const std::string& text) {
 
 SaveResult TFrmMain::ExportOverview(const std::string& path) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const QImage overview = MainScroll->Renderer().RenderOverview();
-  SaveResult written = WriteBmp24(path, overview);
+  SaveResult written = WriteOverviewBmp(MainScroll->Renderer(), path);
   QApplication::restoreOverrideCursor();
   return written;
 }

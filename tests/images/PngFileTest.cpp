@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <random>
+#include <vector>
+
+#include "TempDir.h"
+#include "images/PngFile.h"
+
+namespace hl {
+namespace {
+
+// Noise over a few flat areas: something for every level to compress, and every byte value.
+QImage Picture(int width, int height, QImage::Format format, unsigned seed) {
+  QImage image(width, height, format);
+  std::mt19937 rng(seed);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const bool flat = (x / 16 + y / 16) % 2 == 0;
+      const auto noise = static_cast<QRgb>(rng());
+      image.setPixel(x, y, flat ? qRgba(10, 200, 30, 255) : noise);
+    }
+  }
+  return image;
+}
+
+QImage Decoded(const std::vector<std::uint8_t>& png) {
+  return QImage::fromData(png.data(), static_cast<int>(png.size()), "PNG");
+}
+
+TEST(PngFile, EveryLevelAndSizeDecodesToThePicture) {
+  const QSize sizes[] = {{1, 1}, {3, 2}, {1, 700}, {700, 1}, {401, 303}};
+  for (const QSize size : sizes) {
+    const QImage picture = Picture(size.width(), size.height(), QImage::Format_RGB32, 5);
+    for (int level : {0, kFastPngLevel, 6, kMaxPngLevel}) {
+      const auto png = EncodePng(picture, level);
+      ASSERT_TRUE(png) << size.width() << "x" << size.height() << " level " << level;
+      const QImage back = Decoded(*png);
+      ASSERT_FALSE(back.isNull()) << size.width() << "x" << size.height() << " level " << level;
+      EXPECT_FALSE(back.hasAlphaChannel());
+      EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), picture)
+          << size.width() << "x" << size.height() << " level " << level;
+    }
+  }
+  // Stored, 401 x 303 RGB is more than one data chunk; the larger levels compress.
+  const QImage large = Picture(401, 303, QImage::Format_RGB32, 5);
+  EXPECT_GT(EncodePng(large, 0)->size(), 401u * 303 * 3);
+  EXPECT_LT(EncodePng(large, kMaxPngLevel)->size(), EncodePng(large, 0)->size() * 3 / 4);
+}
+
+TEST(PngFile, AlphaIsKeptAndPremultipliedPixelsComeOutStraight) {
+  QImage picture = Picture(37, 21, QImage::Format_ARGB32, 9);
+  picture.setPixel(0, 0, qRgba(0, 0, 0, 0));
+  picture.setPixel(1, 0, qRgba(200, 100, 50, 128));
+  const auto png = EncodePng(picture, kFastPngLevel);
+  ASSERT_TRUE(png);
+  const QImage back = Decoded(*png);
+  ASSERT_TRUE(back.hasAlphaChannel());
+  EXPECT_EQ(back.convertToFormat(QImage::Format_ARGB32), picture);
+
+  const QImage premultiplied = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  const QImage fromPremultiplied = Decoded(*EncodePng(premultiplied, kFastPngLevel));
+  EXPECT_EQ(fromPremultiplied.convertToFormat(QImage::Format_ARGB32),
+            premultiplied.convertToFormat(QImage::Format_ARGB32));
+}
+
+TEST(PngFile, RefusesWhatItCannotEncodeAndStopsWhenTheSinkDoes) {
+  const QImage picture = Picture(300, 300, QImage::Format_RGB32, 2);
+  EXPECT_FALSE(EncodePng(QImage(), kFastPngLevel));
+  EXPECT_FALSE(EncodePng(picture, -1));
+  EXPECT_FALSE(EncodePng(picture, kMaxPngLevel + 1));
+
+  // Stored, the picture takes several data chunks; refusing the third piece ends it there.
+  int pieces = 0;
+  EXPECT_FALSE(EncodePng(picture, 0, [&](std::span<const std::uint8_t>) { return ++pieces < 3; }));
+  EXPECT_EQ(pieces, 3);
+
+  test::TempDir dir;
+  const std::string path = dir.File("a.png");
+  test::WriteFileBytes(path, {1, 2, 3});
+  const SaveResult bad = WritePng(path, picture, 10);
+  EXPECT_FALSE(bad);
+  EXPECT_NE(bad.Message().find("the PNG level must be 0 to 9"), std::string::npos) << bad.Message();
+  EXPECT_EQ(test::ReadFileBytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
+  ASSERT_TRUE(WritePng(path, picture, 0));
+  EXPECT_EQ(QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32), picture);
+}
+
+}  // namespace
+}  // namespace hl
