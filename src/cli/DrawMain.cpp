@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "cli/Hlmap.h"
+#include "util/FileSizeSignal.h"
 
 // hlmap-draw: the commands of hlmap that read or draw pictures. hlmap hands their command
 // lines over; every other command runs here as well.
 int main(int argc, char** argv) {
+  hl::IgnoreFileSizeSignal();
   std::unique_ptr<QGuiApplication> app;
   hl::HlmapProgram program;
   program.Commands = hl::cli::AllCommands();
