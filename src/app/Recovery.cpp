@@ -170,8 +170,9 @@ std::string RecoveryStore::DefaultFolder() {
 RecoveryStore::RecoveryStore(std::string folder) : folder_(std::move(folder)) {
   while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
   if (folder_.empty()) {
-    problem_ = "HOME is not set, and a folder other users share will not do (set "
-               "HARBOURLIGHT_RECOVERY_DIR to a folder of your own)";
+    problem_ =
+        "HOME is not set, and a folder other users share will not do (set "
+        "HARBOURLIGHT_RECOVERY_DIR to a folder of your own)";
     return;
   }
   const std::string cannotUse = "cannot use \"" + EscapeForDisplay(folder_) + "\": ";
@@ -188,8 +189,8 @@ RecoveryStore::RecoveryStore(std::string folder) : folder_(std::move(folder)) {
   for (int attempt = 0; attempt < 8 && lockFd_ < 0; ++attempt) {
     id_ = "hl-" + std::to_string(::getpid()) + "-" + std::to_string(std::time(nullptr)) + "-" +
           RandomPart();
-    lockFd_ = ::open(File(id_, ".lock").c_str(),
-                     O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    lockFd_ = ::open(File(id_, ".lock").c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                     0600);
     if (lockFd_ < 0 && errno != EEXIST) break;
   }
   if (lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {

@@ -178,8 +178,8 @@ namespace {
 // Another program kept the project for the whole wait; which one, the lock does not say.
 std::string HeldElsewhere(const SegmentWindow& window) {
   const auto ms = window.LockWait.count();
-  const std::string wait = ms % 1000 == 0 ? std::to_string(ms / 1000) + " s"
-                                          : std::to_string(ms) + " ms";
+  const std::string wait =
+      ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
   return "another program holds the project (" + std::string(kProjectLockName) +
          " stayed locked for " + wait + "); try again when it is done";
 }
@@ -198,8 +198,8 @@ LoadResult SegmentWindow::LoadSegments(MapDocument& doc) const {
   for (int i = 0; i < kWindowSegments; ++i) {
     for (int j = 0; j < kWindowSegments; ++j) {
       if (SegmentNames[i][j].empty()) continue;
-      if (LoadResult read = LoadSegment(cells, SegmentPath(i, j), kSegmentSide * i,
-                                        kSegmentSide * j);
+      if (LoadResult read =
+              LoadSegment(cells, SegmentPath(i, j), kSegmentSide * i, kSegmentSide * j);
           !read) {
         return read;
       }

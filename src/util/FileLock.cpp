@@ -45,7 +45,8 @@ FileLock::Outcome FileLock::Take(const std::string& path, Mode mode,
     }
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) break;
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
     pause = std::min(pause * 2, std::chrono::milliseconds(100));
   }
   ::close(fd);

@@ -189,8 +189,8 @@ bool SafeFileWriter::WriteGather(std::span<const std::span<const std::uint8_t>> 
 
 bool SafeFileWriter::CopyOldTail() {
   const bool replaceLink = options_.Link == AtLink::Replace;
-  const int old = ::open(target_.c_str(),
-                         O_RDONLY | O_CLOEXEC | (replaceLink ? O_NOFOLLOW | O_NONBLOCK : 0));
+  const int old =
+      ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | (replaceLink ? O_NOFOLLOW | O_NONBLOCK : 0));
   // Nothing to keep; nor from a link or anything but a file that took the name since Open.
   if (old < 0) return errno == ENOENT || (replaceLink && errno == ELOOP);
   struct stat st {};

@@ -17,9 +17,9 @@ SaveResult WriteWholeFile(const std::string& path, std::span<const std::uint8_t>
 
 SaveResult WriteWholeFile(const std::string& path, std::string_view text,
                           SafeFileWriter::OldTail tail, WriteOptions options) {
-  return WriteWholeFile(
-      path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), tail,
-      options);
+  return WriteWholeFile(path,
+                        std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                        tail, options);
 }
 
 }  // namespace hl

@@ -11,9 +11,9 @@
 
 #include "ScriptedQuestions.h"
 #include "TempDir.h"
-#include "app/RecoveryFixture.h"
 #include "app/MainCommands.h"
 #include "app/Recovery.h"
+#include "app/RecoveryFixture.h"
 #include "map/MapFile.h"
 
 namespace hl {
@@ -336,9 +336,8 @@ TEST_F(RecoveryTest, NamesCannotBeForeseenSoNoPlantedLinkIsOpened) {
   const long long now = std::time(nullptr);
   for (long long t = now; t <= now + 2; ++t) {
     for (int n = 0; n < 4; ++n) {
-      const std::string name =
-          folder_ + "/hl-" + std::to_string(::getpid()) + "-" + std::to_string(t) + "-" +
-          std::to_string(n);
+      const std::string name = folder_ + "/hl-" + std::to_string(::getpid()) + "-" +
+                               std::to_string(t) + "-" + std::to_string(n);
       for (const char* extension : {".lock", ".map", ".info"}) {
         ASSERT_EQ(::symlink(victim.c_str(), (name + extension).c_str()), 0);
       }
@@ -407,8 +406,9 @@ TEST(RecoveryFolder, WithoutAHomeNoFolderIsUsed) {
     EXPECT_EQ(RecoveryStore::DefaultFolder(), "") << "no folder under /tmp";
     RecoveryStore store(RecoveryStore::DefaultFolder());
     EXPECT_FALSE(store.Active());
-    EXPECT_EQ(store.Problem(), "HOME is not set, and a folder other users share will not do (set "
-                               "HARBOURLIGHT_RECOVERY_DIR to a folder of your own)");
+    EXPECT_EQ(store.Problem(),
+              "HOME is not set, and a folder other users share will not do (set "
+              "HARBOURLIGHT_RECOVERY_DIR to a folder of your own)");
   }
   const EnvironmentVariable home("HOME", "/home/designer");
   EXPECT_EQ(RecoveryStore::DefaultFolder(), "/home/designer/.local/state/harbourlight/recovery");
@@ -420,8 +420,10 @@ TEST(RecoveryQuestion, NamesWithLineBreaksAndControlsAreShownEscaped) {
   UtcZone utc;
   RecoveredMap copy;
   // A name that tries to end the question early and add one of its own.
-  copy.OriginalName = "/maps/a.map\".\n\nRestore it? (Yes deletes the copy.)\r\t\x1b[2J\\n"
-                      "\xE2\x80\xAE" "pam.exe\xC2\x85\xFF";
+  copy.OriginalName =
+      "/maps/a.map\".\n\nRestore it? (Yes deletes the copy.)\r\t\x1b[2J\\n"
+      "\xE2\x80\xAE"
+      "pam.exe\xC2\x85\xFF";
   copy.SavedAt = 0;
   EXPECT_EQ(RecoveryQuestion(copy),
             "Harbourlight ended without saving the map \"/maps/a.map\".\\n\\nRestore it? (Yes "

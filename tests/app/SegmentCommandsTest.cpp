@@ -177,8 +177,8 @@ TEST_F(SegmentCommandsTest, OpenFillsTheBoxesAndRefusesHostileFiles) {
   test::WriteFileBytes(dir_.File("up.mp"), climbing);
   q_.Asked.clear();
   EXPECT_FALSE(s_.OpenProject(dir_.File("up.mp"), boxes));
-  EXPECT_EQ(q_.Asked, std::vector<std::string>{"'" + dir_.File("up.mp") + "' is refused: " +
-                                               IdentProblem("../../x")});
+  EXPECT_EQ(q_.Asked, std::vector<std::string>{"'" + dir_.File("up.mp") +
+                                               "' is refused: " + IdentProblem("../../x")});
   EXPECT_EQ(boxes.Ident, "Isle");
   EXPECT_EQ(s_.Grid().Ident, "Isle");
   for (const char* ident : {"../../x", "a\\b"}) {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,8 +7,8 @@
 #include <thread>
 
 #include "TempDir.h"
-#include "segments/SegmentFixture.h"
 #include "map/MapFile.h"
+#include "segments/SegmentFixture.h"
 #include "segments/SegmentProject.h"
 #include "util/FileLock.h"
 #include "util/WriteFault.h"
@@ -138,7 +137,7 @@ TEST_F(SegmentTest, MissingNarrowWideAndShortSegments) {
 
   // Two columns: the third window column is never written.
   ASSERT_TRUE(w.SaveSegments(*doc_));
-  EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 5u);  // four segments and the lock
+  EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 5u);       // four segments and the lock
   EXPECT_EQ(test::ReadFileBytes(wide).size(), 52u + 60 * 480);  // overwritten, not shortened
 }
 
@@ -298,7 +297,6 @@ TEST_F(SegmentTest, AnotherHolderOfTheProjectLockIsWaitedForThenNamed) {
   ASSERT_TRUE(w.LoadSegments(*again));
   EXPECT_EQ(again->Cell(60, 60), Marker(9, 9, 9));
 }
-
 
 }  // namespace
 }  // namespace hl
