@@ -51,8 +51,19 @@ std::unique_ptr<MapDocument> FullMap(unsigned seed, bool objects) {
 // A folder with set files for the set lines: "wide.set" holds one set of a record in every
 // column, "a.set" and "b.set" many small sets (a few megabytes each).
 const std::string& SetFolder() {
-  static const std::string folder = [] {
-    const std::string dir = "/tmp/hl_bench_sets_" + std::to_string(::getpid()) + "/";
+  // Removed with everything in it when the program ends.
+  struct Folder {
+    std::string Path;
+    ~Folder() {
+      std::error_code ignored;
+      std::filesystem::remove_all(Path, ignored);
+    }
+  };
+  static const Folder folder{[] {
+    const std::string dir =
+        (std::filesystem::temp_directory_path() / ("hl_bench_sets_" + std::to_string(::getpid())))
+            .string() +
+        "/";
     std::filesystem::create_directories(dir);
     hl::ObjectSetList wide;
     hl::TObjectSet set;
@@ -84,8 +95,8 @@ const std::string& SetFolder() {
       if (!many.SaveSets(dir + name)) std::abort();
     }
     return dir;
-  }();
-  return folder;
+  }()};
+  return folder.Path;
 }
 
 // Runs `script` on a fresh copy of the map, timing the script alone, and reports its time per
