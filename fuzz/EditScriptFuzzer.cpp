@@ -1,6 +1,6 @@
 // Edit scripts as hlmap apply runs them, on a small map. Set files come from the harness's own
-// folder, where a set file waits; resizes stay small and the action count is low, so every
-// input runs in milliseconds and a slow one means a real fault.
+// folder, where a set file waits; resizes stay small and the work budget is low (two scrolls'
+// worth), so every input runs in milliseconds and a slow one means a real fault.
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   doc->SetMapSize(48, 40);
   hl::EditScript script(*doc, hl::kBitCountData, 7, hl::SelectionLimits{});
   script.SetSetFolder(SetFolder());
-  script.SetActionLimit(300);
+  script.SetWorkBudget(5'000'000);
   std::istringstream in(text);
   script.Run(in);
   if (doc->MapWidth() < 0 || doc->MapWidth() > 999 || doc->MapHeight() < 0 ||

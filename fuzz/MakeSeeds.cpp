@@ -169,6 +169,36 @@ int main(int argc, char** argv) {
     Write(out / "script" / ("seed" + std::to_string(s)), Bytes(every.begin(), every.end()));
   }
 
+  // The recovery folder: a description with its copy, and a lock left behind, then the answer
+  // Yes (the entry format is RecoveryFuzzer's).
+  {
+    std::filesystem::create_directories(out / "recovery");
+    auto doc = std::make_unique<hl::MapDocument>();
+    doc->SetMapSize(12, 9);
+    doc->SetLight(2, 3, 4);
+    const std::string copy = (work / "copy.map").string();
+    if (!hl::WriteMapCopy(*doc, copy, hl::kBitCountData)) return 1;
+    const std::string info =
+        "Harbourlight recovery 1\nname=/maps/a\\nb.map\nformat=16\nsaved=5\nsegments=/w\n";
+    const Bytes map = Read(copy);
+    Bytes seed = {3};
+    const auto entry = [&](std::uint8_t kind, const std::string& name, std::uint8_t ending,
+                           const Bytes& content) {
+      seed.push_back(kind);
+      seed.push_back(static_cast<std::uint8_t>(name.size()));
+      seed.insert(seed.end(), name.begin(), name.end());
+      seed.push_back(ending);
+      seed.push_back(static_cast<std::uint8_t>(content.size() & 0xFF));
+      seed.push_back(static_cast<std::uint8_t>(content.size() >> 8));
+      seed.insert(seed.end(), content.begin(), content.end());
+    };
+    entry(0, "hl-a", 0, Bytes(info.begin(), info.end()));
+    entry(0, "hl-a", 1, map);
+    entry(0, "hl-b", 2, {});
+    seed.push_back(0);
+    Write(out / "recovery" / "seed0", seed);
+  }
+
   std::filesystem::remove_all(work);
   return 0;
 }

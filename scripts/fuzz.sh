@@ -32,4 +32,5 @@ run hl_fuzz_text text
 run hl_fuzz_segment segment
 run hl_fuzz_script script
 run hl_fuzz_render data3
+run hl_fuzz_recovery recovery
 echo "fuzz: all targets ran ${seconds}s without a finding"

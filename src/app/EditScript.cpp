@@ -1,11 +1,16 @@
 #include "app/EditScript.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string_view>
 #include <vector>
 
-#include "tools/AttributeTools.h"
 #include "map/Zoom.h"
+#include "tools/AttributeTools.h"
+#include "tools/BigTilePainter.h"
+#include "tools/ObjectTools.h"
+#include "tools/SmallTilePainter.h"
 #include "util/FileLookup.h"
 #include "util/TextHelpers.h"
 
@@ -26,6 +31,13 @@ std::optional<int> Number(const std::string& word) {
   const int v = StrToIntDefault(word, kNone);
   if (v == kNone && word != "-2147483648") return std::nullopt;
   return v;
+}
+
+// A count with thousands separators, as the help and the errors show budgets.
+std::string Grouped(std::uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
+  return digits;
 }
 
 enum class LineRead { Line, End, TooLong };
@@ -145,6 +157,8 @@ std::optional<ScriptError> EditScript::Run(std::istream& script) {
       return ScriptError{lineNumber, "the line is longer than " +
                                          std::to_string(kMaxLineLength) + " characters"};
     }
+    // Comments and blank lines too: a script of nothing but them must end as well.
+    if (!TakeWork(kLineWork + line.size())) return ScriptError{lineNumber, OverBudget()};
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const auto first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] == '#') continue;
@@ -163,10 +177,20 @@ std::optional<ScriptError> EditScript::Run(std::istream& script) {
   return std::nullopt;
 }
 
-bool EditScript::TakeActions(std::uint64_t count) {
-  if (count > actionsLeft_) return false;
-  actionsLeft_ -= count;
+bool EditScript::TakeWork(std::uint64_t cells) {
+  if (cells > workLeft_) return false;
+  workLeft_ -= cells;
   return true;
+}
+
+bool EditScript::TakeReach(std::uint64_t cells, std::uint64_t columns, std::uint64_t times) {
+  // Each factor is at most a few million, so neither product comes near the top of 64 bits.
+  return TakeWork(times * (cells + columns * kColumnWork));
+}
+
+std::string EditScript::OverBudget() const {
+  return "the script's work would pass its budget of " + Grouped(workBudget_) +
+         " cells (see 'hlmap apply --help')";
 }
 
 // One line taken apart: its words, and the whole text for verbs that take the rest of it.
@@ -184,7 +208,6 @@ struct EditScript::Line {
 // What each verb does. The table below names them; its order is the order of the help text.
 struct EditScript::Verbs {
   using Result = std::optional<std::string>;
-  static constexpr const char* kTooMuch = "the script does more than its limit of actions";
 
   static Result Tool(EditScript& s, const Line& l) {
     const auto n = l.NumberAt(1);
@@ -251,7 +274,18 @@ struct EditScript::Verbs {
       const std::string& file = l.W[1];
       if (file != s.setsFile_) {
         const std::string path = !file.empty() && file[0] == '/' ? file : s.setFolder_ + file;
-        if (!FindFileIgnoringCase(path)) return "cannot find the set file '" + path + "'";
+        const auto found = FindFileIgnoringCase(path);
+        if (!found) return "cannot find the set file '" + path + "'";
+        // Reading costs by the bytes: a regular file's size, or as much as the reader takes
+        // from anything else (a pipe, a device).
+        std::error_code unknown;
+        const std::uintmax_t size = std::filesystem::is_regular_file(*found, unknown)
+                                        ? std::filesystem::file_size(*found, unknown)
+                                        : ObjectSetList::kMaxFileBytes;
+        const std::uint64_t bytes =
+            unknown ? ObjectSetList::kMaxFileBytes
+                    : std::min<std::uint64_t>(size, ObjectSetList::kMaxFileBytes);
+        if (!s.TakeWork(bytes * kSetByteWork)) return s.OverBudget();
         std::string error;
         if (!s.sets_.LoadSets(path, &error)) return error;
         s.setsFile_ = file;
@@ -302,18 +336,25 @@ struct EditScript::Verbs {
         return "expected: left, right, middle, shift, ctrl or alt, not '" + word + "'";
       }
     }
-    const std::uint64_t actions =
-        rect ? static_cast<std::uint64_t>((*x1 - *a) / *step + 1) *
-                   static_cast<std::uint64_t>((*y1 - *b) / *step + 1)
-             : 1;
-    if (!s.TakeActions(actions)) return kTooMuch;
+    const std::uint64_t presses = rect ? static_cast<std::uint64_t>((*x1 - *a) / *step + 1) *
+                                             static_cast<std::uint64_t>((*y1 - *b) / *step + 1)
+                                       : 1;
+    if (kind != Pointer::Drag && !pressed) {
+      pressed = MouseButton::Left;
+      held.Left = true;
+    }
+    const ToolDispatch::Reach reach = s.dispatch_->PressReach(held);
+    // The presses of a rectangle are one stroke, whose undo step copies a column once: at
+    // most the columns from the first brush to the last.
+    const std::uint64_t columns =
+        rect ? std::min({presses * reach.Columns,
+                         static_cast<std::uint64_t>(*x1 - *a + 1) + reach.Columns,
+                         std::uint64_t{kStorageSide}})
+             : reach.Columns;
+    if (!s.TakeWork(presses * reach.Cells + columns * kColumnWork)) return s.OverBudget();
     if constexpr (kind == Pointer::Drag) {
       s.dispatch_->MoveCell(*a, *b, held);
       return std::nullopt;
-    }
-    if (!pressed) {
-      pressed = MouseButton::Left;
-      held.Left = true;
     }
     if constexpr (rect) {
       // One stroke, so one undo step, for the whole rectangle.
@@ -354,6 +395,7 @@ struct EditScript::Verbs {
   static Result MoveObject(EditScript& s, const Line& l) {
     const auto a = l.NumberAt(1), b = l.NumberAt(2);
     if (!l.Exactly(2) || !a || !b) return "expected: move-object IMAGE ROWS";
+    if (!TakeWideArea(s)) return s.OverBudget();
     bool changed = false;
     MoveObjectImage(s.doc_, *a, *b, &changed);
     return std::nullopt;
@@ -361,28 +403,38 @@ struct EditScript::Verbs {
   static Result DeleteObject(EditScript& s, const Line& l) {
     const auto a = l.NumberAt(1);
     if (!l.Exactly(1) || !a) return "expected: delete-object IMAGE";
+    if (!TakeWideArea(s)) return s.OverBudget();
     bool changed = false;
     DeleteObjectImage(s.doc_, *a, &changed);
     return std::nullopt;
   }
+  // The bulk commands go through every cell they reach, whatever the map's size.
+  static bool TakeWideArea(EditScript& s) {
+    constexpr std::uint64_t side = kLastWideCell + 2;
+    return s.TakeReach(side * side, side);
+  }
   static Result Scroll(EditScript& s, const Line& l) {
     // The dialog's own check refuses words that are no number, and the script stops there.
     if (!l.Exactly(2)) return "expected: scroll DX DY";
-    if (!s.TakeActions(1)) return kTooMuch;
+    if (!TakeWideArea(s)) return s.OverBudget();
     s.pendingShifts_.emplace_back(s.line_, Questions::TextPair{l.W[1], l.W[2]});
     s.commands_->MapScroll1Click();
     return std::nullopt;
   }
   static Result Resize(EditScript& s, const Line& l) {
     if (!l.Exactly(2)) return "expected: resize W H";
-    if (!s.TakeActions(1)) return kTooMuch;
+    // The new map's cells; words the dialog refuses change nothing.
+    const auto w = l.NumberAt(1), h = l.NumberAt(2);
+    const std::uint64_t cells =
+        w && h && *w > 0 && *h > 0 ? static_cast<std::uint64_t>(*w) * static_cast<std::uint64_t>(*h)
+                                   : 0;
+    if (!s.TakeWork(cells)) return s.OverBudget();
     s.pendingSizes_.emplace_back(s.line_, Questions::TextPair{l.W[1], l.W[2]});
     s.commands_->Resize1Click();
     return std::nullopt;
   }
   static Result Undo(EditScript& s, const Line& l) {
     if (!l.Exactly(0)) return "expected: undo";
-    if (!s.TakeActions(1)) return kTooMuch;
     s.commands_->Undo();
     return std::nullopt;
   }
@@ -403,6 +455,9 @@ struct EditScript::Verbs {
                                  ", X0 <= X1, Y0 <= Y1)";
     const auto r = Rect(l, 1);
     if (!r) return expected;
+    if (!s.TakeReach(static_cast<std::uint64_t>(r->Width()) * r->Height(), 0)) {
+      return s.OverBudget();
+    }
     std::uint8_t layers = 0;
     for (std::size_t i = 5; i < l.W.size(); ++i) {
       const std::string& w = l.W[i];
@@ -423,11 +478,16 @@ struct EditScript::Verbs {
     }
     return std::nullopt;
   }
-  template <bool (RegionCommands::*kCommand)()>
+  // The cells of a rectangle, and its columns when it changes them, `times` over.
+  static bool TakeRect(EditScript& s, const CellRect& r, bool changes, std::uint64_t times = 1) {
+    const auto width = static_cast<std::uint64_t>(r.Width());
+    return s.TakeReach(width * static_cast<std::uint64_t>(r.Height()), changes ? width : 0, times);
+  }
+  template <bool (RegionCommands::*kCommand)(), bool kChanges>
   static Result OnSelection(EditScript& s, const Line& l) {
     if (!l.Exactly(0)) return "expected: " + l.W[0];
     if (!s.regions_.Selection()) return l.W[0] + " needs a selection";
-    if (!s.TakeActions(1)) return kTooMuch;
+    if (!TakeRect(s, *s.regions_.Selection(), kChanges)) return s.OverBudget();
     (s.regions_.*kCommand)();
     return std::nullopt;
   }
@@ -436,7 +496,10 @@ struct EditScript::Verbs {
     const bool merge = l.Exactly(3) && l.W[3] == "ctrl";
     if (!x || !y || !(l.Exactly(2) || merge)) return "expected: paste X Y [ctrl]";
     if (s.regions_.Clipboard().Empty()) return "paste needs something copied first";
-    if (!s.TakeActions(1)) return kTooMuch;
+    const RegionCopy& copy = s.regions_.Clipboard();
+    if (!TakeRect(s, CellRect{0, 0, copy.Width - 1, copy.Height - 1}, true)) {
+      return s.OverBudget();
+    }
     s.regions_.Paste(*x, *y, merge);
     return std::nullopt;
   }
@@ -444,7 +507,8 @@ struct EditScript::Verbs {
     const auto dx = l.NumberAt(1), dy = l.NumberAt(2);
     if (!l.Exactly(2) || !dx || !dy) return "expected: move DX DY";
     if (!s.regions_.Selection()) return "move needs a selection";
-    if (!s.TakeActions(1)) return kTooMuch;
+    // Lifted from where it is and put down where it goes.
+    if (!TakeRect(s, *s.regions_.Selection(), true, 2)) return s.OverBudget();
     s.regions_.Move(*dx, *dy);
     return std::nullopt;
   }
@@ -454,7 +518,8 @@ struct EditScript::Verbs {
       return "expected: fill-rect X0 Y0 X1 Y1 (0 to " + std::to_string(kAccessEnd - 1) +
              ", X0 <= X1, Y0 <= Y1)";
     }
-    if (!s.TakeActions(1)) return kTooMuch;
+    const ToolDispatch::Reach reach = s.dispatch_->FillRectReach(r->X0, r->Y0, r->X1, r->Y1);
+    if (!s.TakeReach(reach.Cells, reach.Columns)) return s.OverBudget();
     if (!s.dispatch_->FillRect(r->X0, r->Y0, r->X1, r->Y1)) {
       return "fill-rect needs Draw Big Tiles on layer 0, or Draw SM Tiles";
     }
@@ -462,18 +527,22 @@ struct EditScript::Verbs {
   }
   static Result Redo(EditScript& s, const Line& l) {
     if (!l.Exactly(0)) return "expected: redo";
-    if (!s.TakeActions(1)) return kTooMuch;
     s.commands_->Redo();
     return std::nullopt;
   }
 };
 
+// The table's help for set says so in words.
+static_assert(EditScript::kSetByteWork == 2);
+
 const std::vector<EditScript::Verb>& EditScript::VerbTable() {
   using V = Verbs;
   using P = V::Pointer;
   static const std::vector<Verb> verbs = {
-      {"tool", "tool N", "the Tools menu (0 big tiles, 1 small tiles, 3 objects, 4 object sets, "
-                         "5 light, 6 doors, 7 select)", &V::Tool},
+      {"tool", "tool N",
+       "the Tools menu (0 big tiles, 1 small tiles, 3 objects, 4 object sets, "
+       "5 light, 6 doors, 7 select)",
+       &V::Tool},
       {"layer", "layer N", "the layer buttons (0 Big, 1 Small, 2 All, 3 \"1\", 4 \"2\", 5 \"3\")",
        &V::Layer},
       {"zoom", "zoom Z", "the zoom, for press-px", &V::Zoom},
@@ -481,36 +550,44 @@ const std::vector<EditScript::Verb>& EditScript::VerbTable() {
       {"small-group", "small-group G", "the small-tile picker's group", &V::SmallGroup},
       {"tile", "tile T", "the tile picker's selection", &V::Tile},
       {"object", "object N", "the object picker's selection (an ObjectIndex, or -1)", &V::Object},
-      {"set", "set FILE INDEX | set none", "a row of the object-set window (tool 4)", &V::Set},
+      {"set", "set FILE INDEX | set none", "a row of the object-set window (tool 4)", &V::Set,
+       "twice the set file's bytes when it reads one"},
       {"press", "press X Y [left|right|middle]... [shift] [ctrl] [alt]", "a press on cell (X, Y)",
-       &V::Mouse<P::Press>},
+       &V::Mouse<P::Press>, "the brush's reach"},
       {"press-px", "press-px PX PY ...", "the same at a view pixel at the current zoom",
-       &V::Mouse<P::PressPx>},
+       &V::Mouse<P::PressPx>, "the brush's reach"},
       {"press-rect", "press-rect X0 Y0 X1 Y1 STEP ...",
-       "a press on every STEP-th cell of a rectangle", &V::Mouse<P::PressRect>},
+       "a press on every STEP-th cell of a rectangle", &V::Mouse<P::PressRect>,
+       "the brush's reach, for every press"},
       {"drag", "drag X Y [left] [right] [middle] [shift] [ctrl] [alt]", "a mouse move onto a cell",
-       &V::Mouse<P::Drag>},
+       &V::Mouse<P::Drag>, "the brush's reach"},
       {"answer-light", "answer-light N | answer-light cancel", "what the next light dialog answers",
        &V::AnswerLight},
       {"answer-door", "answer-door INDEX OFFSET [core] | answer-door cancel",
        "what the next door dialog answers", &V::AnswerDoor},
       {"move-object", "move-object IMAGE ROWS", "Cell Move: objects of IMAGE move ROWS down",
-       &V::MoveObject},
+       &V::MoveObject, "the 1,000 x 1,000 cells it goes through and their columns"},
       {"delete-object", "delete-object IMAGE", "Cell Move: objects of IMAGE are deleted",
-       &V::DeleteObject},
-      {"scroll", "scroll DX DY", "Map Scroll", &V::Scroll},
-      {"resize", "resize W H", "Resize", &V::Resize},
+       &V::DeleteObject, "the 1,000 x 1,000 cells it goes through and their columns"},
+      {"scroll", "scroll DX DY", "Map Scroll", &V::Scroll,
+       "the 1,000 x 1,000 cells it moves and their columns"},
+      {"resize", "resize W H", "Resize", &V::Resize, "the new map's cells"},
       {"select", "select X0 Y0 X1 Y1 [ground] [small] [objects] [attributes]",
-       "selects a rectangle of cells with the layers named (none named: all four)", &V::Select},
-      {"copy", "copy", "copies the selection", &V::OnSelection<&RegionCommands::Copy>},
-      {"cut", "cut", "copies the selection, then deletes it", &V::OnSelection<&RegionCommands::Cut>},
+       "selects a rectangle of cells with the layers named (none named: all four)", &V::Select,
+       "the rectangle's cells"},
+      {"copy", "copy", "copies the selection", &V::OnSelection<&RegionCommands::Copy, false>,
+       "the selection's cells"},
+      {"cut", "cut", "copies the selection, then deletes it",
+       &V::OnSelection<&RegionCommands::Cut, true>, "the selection's cells and columns"},
       {"delete", "delete", "clears the selected layers' fields of the selection",
-       &V::OnSelection<&RegionCommands::Delete>},
+       &V::OnSelection<&RegionCommands::Delete, true>, "the selection's cells and columns"},
       {"paste", "paste X Y [ctrl]",
-       "places the copy with its top-left at (X, Y); ctrl merges instead of replacing", &V::Paste},
-      {"move", "move DX DY", "moves the selection and its content", &V::Move},
+       "places the copy with its top-left at (X, Y); ctrl merges instead of replacing", &V::Paste,
+       "the copy's cells and columns"},
+      {"move", "move DX DY", "moves the selection and its content", &V::Move,
+       "twice the selection's cells and columns"},
       {"fill-rect", "fill-rect X0 Y0 X1 Y1", "fills the rectangle with the big or small tile brush",
-       &V::FillRect},
+       &V::FillRect, "the brush's reach for every block or cell it fills, and the columns"},
       {"undo", "undo", "takes back one step (a stroke, a dialog's change or a command)", &V::Undo},
       {"redo", "redo", "brings back the step undo took last", &V::Redo},
   };
@@ -521,8 +598,55 @@ std::string EditScript::VerbHelp() {
   std::string text;
   for (const Verb& v : VerbTable()) {
     text += "  " + std::string(v.Synopsis) + "\n      " + std::string(v.Help) + "\n";
+    if (!v.Work.empty()) text += "      work: " + std::string(v.Work) + "\n";
   }
   return text;
+}
+
+std::string EditScript::WorkHelp() {
+  const auto square = [](std::uint64_t side) {
+    return Grouped(side * side) +
+           (side == 1 ? " cell in 1 column" : " cells in " + Grouped(side) + " columns");
+  };
+  const auto around = [&](std::uint64_t reach) { return square(2 * reach + 1); };
+  const std::string markFill = Grouped(AttributeTools::kMaxFill);
+  return "Work is counted in cells, and a script may do " + Grouped(kDefaultWorkBudget) +
+         " cells of it: the line that\n"
+         "would go past that stops the script (exit 2), so that no script runs for more than\n"
+         "minutes. Every line costs " +
+         Grouped(kLineWork) +
+         " and its length. A command adds what \"work:\" says above:\n"
+         "the cells it may go through, and " +
+         Grouped(kColumnWork) +
+         " for each column it may change (the undo\n"
+         "history copies a column before its first change). A brush reaches:\n"
+         "  Draw Big Tiles, layer Big: " +
+         Grouped(BigTilePainter::kBlockCellVisits) + " cells in " +
+         Grouped(BigTilePainter::kBlockReach) +
+         " columns\n"
+         "  Draw Big Tiles, layer Small: " +
+         square(kBigTileStep) +
+         "\n"
+         "  Draw Big Tiles, layer All (fill): the map's cells and columns\n"
+         "  Draw Big Tiles, layer \"1\" (fill marks): the map's cells and columns, at most " +
+         markFill +
+         " cells\n"
+         "  Draw SM Tiles, layer Big: " +
+         Grouped(SmallTilePainter::kMaxCellVisits) + " cells in " +
+         Grouped(SmallTilePainter::kPressReach) +
+         " columns\n"
+         "  objects, light and doors: " +
+         square(1) +
+         "\n"
+         "  object sets: 2 cells for each record, in the columns the set spans and one more\n"
+         "  layer \"2\" (mark brush): " +
+         around(AttributeTools::kMarkBrushShiftReach) + " with shift, else " + square(1) +
+         "\n"
+         "  layer \"3\" (eraser): " +
+         around(ObjectTools::kEraseShiftReach) +
+         " with shift,\n"
+         "      " +
+         around(ObjectTools::kEraseCtrlReach) + " with ctrl, else " + square(1) + "\n";
 }
 
 std::optional<std::string> EditScript::RunLine(const std::string& text) {

@@ -43,9 +43,20 @@ class EditScript {
   // Longer lines are refused: no command needs more, and a file without line breaks (or a
   // device without end) is not read into memory as one line.
   static constexpr std::size_t kMaxLineLength = 4096;
-  // Dispatched actions (presses, drags, scrolls, resizes, undos) a script may do by default:
-  // far more than any real edit needs, while a hostile script cannot run for days.
-  static constexpr std::uint64_t kDefaultActionLimit = 10'000'000;
+  // Work is counted in cells. Every line costs kLineWork and its length (reading it, and the
+  // table of columns of the undo step it may open); a command adds the cells it may go through
+  // and kColumnWork for each column it may change (the undo history copies a column before
+  // its first change). The verb table says what each command adds.
+  static constexpr std::uint64_t kLineWork = kStorageSide;
+  static constexpr std::uint64_t kColumnWork = kStorageSide;
+  // Reading a set file, by its bytes: parsing a byte costs about what two cells of the other
+  // lines do.
+  static constexpr std::uint64_t kSetByteWork = 2;
+  // The work a script may do. bench/ScriptBench.cpp measures every kind of line per cell of
+  // work; the slowest, fills and scrolls, took about 5 ns a cell on a 2.6 GHz machine of two
+  // cores, so the worst script this admits runs about three and a half minutes there (five
+  // with the machine shared). The demo's own scripts use well under a hundredth of it.
+  static constexpr std::uint64_t kDefaultWorkBudget = 40'000'000'000;
 
   EditScript(MapDocument& doc, std::uint8_t mapBitCount, std::uint32_t seed,
              const SelectionLimits& limits);
@@ -57,11 +68,17 @@ class EditScript {
   // Where set files named without a leading '/' are found (empty: the current folder); a
   // folder ends with its separator.
   void SetSetFolder(std::string folder) { setFolder_ = std::move(folder); }
-  // How many actions Run may dispatch before it stops with an error.
-  void SetActionLimit(std::uint64_t limit) { actionsLeft_ = limit; }
+  // How much work Run may do before it stops with an error at the line that would pass it.
+  void SetWorkBudget(std::uint64_t cells) {
+    workBudget_ = cells;
+    workLeft_ = cells;
+  }
+  std::uint64_t WorkDone() const { return workBudget_ - workLeft_; }
 
   // The verbs of the script language, one line each with its synopsis, for the help text.
   static std::string VerbHelp();
+  // What each line is charged and the budget: generated from the verb table and the brushes.
+  static std::string WorkHelp();
 
  private:
   class Answers;
@@ -72,11 +89,17 @@ class EditScript {
     std::string_view Synopsis;
     std::string_view Help;
     std::optional<std::string> (*Run)(EditScript&, const Line&);
+    // What the command adds to its line's work, for the help; empty for nothing.
+    std::string_view Work = {};
   };
   static const std::vector<Verb>& VerbTable();
   std::optional<std::string> RunLine(const std::string& line);
-  // Takes `count` actions from the limit; false (and nothing taken) when they exceed it.
-  bool TakeActions(std::uint64_t count);
+  // Takes `cells` of work from the budget; false (and nothing taken) when they exceed it.
+  bool TakeWork(std::uint64_t cells);
+  // Takes the work of going through `cells` and changing `columns`, `times` over.
+  bool TakeReach(std::uint64_t cells, std::uint64_t columns, std::uint64_t times = 1);
+  // The error of the line whose work would pass the budget.
+  std::string OverBudget() const;
 
   MapDocument& doc_;
   SelectionLimits limits_;
@@ -94,7 +117,8 @@ class EditScript {
   std::string setFolder_;
   int setRow_ = -1;
   int line_ = 0;
-  std::uint64_t actionsLeft_ = kDefaultActionLimit;
+  std::uint64_t workBudget_ = kDefaultWorkBudget;
+  std::uint64_t workLeft_ = kDefaultWorkBudget;
   std::optional<std::string> missingAnswer_;
   // An answer a dialog's Ok refused, with the line that gave it: the script stops there.
   std::optional<ScriptError> refused_;

@@ -10,7 +10,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <random>
 
 #include "app/MainCommands.h"
 #include "map/MapFile.h"
@@ -52,15 +54,49 @@ std::string Unescape(const std::string& s) {
   return out;
 }
 
+// Makes the folder and its missing parents, each for the user alone. The folder itself, when
+// made here, is 0700 whatever the umask: a umask that takes the owner's own rights away would
+// leave a folder nobody can keep copies in.
 bool MakeFolders(const std::string& path) {
   for (std::size_t at = 1; at <= path.size(); ++at) {
     if (at != path.size() && path[at] != '/') continue;
     const std::string part = path.substr(0, at);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (::mkdir(part.c_str(), 0700) == 0) {
+      if (at == path.size()) ::chmod(part.c_str(), 0700);
+    } else if (errno != EEXIST) {
+      return false;
+    }
   }
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return true;
 }
+
+// Why the folder cannot keep copies: whoever else may write in it could plant links or
+// descriptions there, or read the copies. Empty when it is the user's alone.
+std::string FolderProblem(const std::string& folder) {
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0) return std::strerror(errno);
+  if (!S_ISDIR(st.st_mode)) return "it is not a folder";
+  if (st.st_uid != ::geteuid()) return "it belongs to another user";
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return std::string("other users may write in it (mode ") + mode + ")";
+  }
+  return {};
+}
+
+// The part of a file name nobody can guess in advance, so that nobody can put anything under
+// the name of a copy before it is written.
+std::string RandomPart() {
+  std::random_device random;
+  char text[17];
+  std::snprintf(text, sizeof text, "%08x%08x", static_cast<unsigned>(random()),
+                static_cast<unsigned>(random()));
+  return text;
+}
+
+// Copies and descriptions: the user's alone, and never written through a link.
+constexpr WriteOptions kPrivateFile{AtLink::Replace, true};
 
 std::string Environment(const char* name) {
   const char* v = std::getenv(name);
@@ -69,7 +105,7 @@ std::string Environment(const char* name) {
 
 std::optional<RecoveredMap> ReadInfo(const std::string& path) {
   std::string text;
-  if (!ReadWholeFile(path, kMaxInfoBytes, text, nullptr)) return std::nullopt;
+  if (!ReadWholeFile(path, kMaxInfoBytes, text, nullptr, Links::Refuse)) return std::nullopt;
   RecoveredMap copy;
   bool headerSeen = false;
   bool formatSeen = false;
@@ -124,24 +160,46 @@ std::string RecoveryStore::DefaultFolder() {
   if (std::string dir = Environment("HARBOURLIGHT_RECOVERY_DIR"); !dir.empty()) return dir;
   if (std::string state = Environment("XDG_STATE_HOME"); !state.empty() && state[0] == '/')
     return state + "/harbourlight/recovery";
-  std::string home = Environment("HOME");
-  if (home.empty()) home = "/tmp";
-  return home + "/.local/state/harbourlight/recovery";
+  // Without a home there is no folder of the user's own; one under /tmp could have been made
+  // first by anyone.
+  if (std::string home = Environment("HOME"); !home.empty() && home[0] == '/')
+    return home + "/.local/state/harbourlight/recovery";
+  return {};
 }
 
 RecoveryStore::RecoveryStore(std::string folder) : folder_(std::move(folder)) {
   while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
-  if (folder_.empty() || !MakeFolders(folder_)) return;
-  // The process number alone can come back after a restart; the time makes the name unique,
-  // and the count keeps apart several stores of one process.
-  static unsigned stores = 0;
-  id_ = "hl-" + std::to_string(::getpid()) + "-" + std::to_string(std::time(nullptr)) + "-" +
-        std::to_string(stores++);
-  lockFd_ = ::open(File(id_, ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (folder_.empty()) {
+    problem_ =
+        "HOME is not set, and a folder other users share will not do (set "
+        "HARBOURLIGHT_RECOVERY_DIR to a folder of your own)";
+    return;
+  }
+  const std::string cannotUse = "cannot use \"" + EscapeForDisplay(folder_) + "\": ";
+  if (!MakeFolders(folder_)) {
+    problem_ = cannotUse + std::strerror(errno);
+    return;
+  }
+  if (std::string problem = FolderProblem(folder_); !problem.empty()) {
+    problem_ = cannotUse + problem;
+    return;
+  }
+  // The process number alone can come back after a restart and the time is known to anyone;
+  // the random part keeps the name from being taken, or linked, before the lock is made.
+  for (int attempt = 0; attempt < 8 && lockFd_ < 0; ++attempt) {
+    id_ = "hl-" + std::to_string(::getpid()) + "-" + std::to_string(std::time(nullptr)) + "-" +
+          RandomPart();
+    lockFd_ = ::open(File(id_, ".lock").c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                     0600);
+    if (lockFd_ < 0 && errno != EEXIST) break;
+  }
   if (lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
     ::close(lockFd_);
     lockFd_ = -1;
+    errno = error;
   }
+  if (lockFd_ < 0) problem_ = cannotUse + std::strerror(errno);
 }
 
 RecoveryStore::~RecoveryStore() {
@@ -176,8 +234,10 @@ bool RecoveryStore::WriteNow(const MainCommands& commands, const MapDocument& do
   info += "saved=" + std::to_string(static_cast<long long>(std::time(nullptr))) + "\n";
   if (commands.SegmentMode()) info += "segments=" + Escape(commands.Segments().ProjectDir) + "\n";
   // The map first: a description is only ever found beside a complete copy.
-  if (!WriteMapCopy(doc, File(id_, ".map"), commands.MapBitCount())) return false;
-  if (!WriteWholeFile(File(id_, ".info"), info, SafeFileWriter::OldTail::Drop)) return false;
+  if (!WriteMapCopy(doc, File(id_, ".map"), commands.MapBitCount(), kPrivateFile)) return false;
+  if (!WriteWholeFile(File(id_, ".info"), info, SafeFileWriter::OldTail::Drop, kPrivateFile)) {
+    return false;
+  }
   hasCopy_ = true;
   return true;
 }
@@ -192,6 +252,8 @@ void RecoveryStore::Discard() {
 
 std::vector<RecoveredMap> RecoveryStore::Orphans() const {
   std::vector<RecoveredMap> found;
+  // What lies in a folder that is not the user's alone may have been put there by anyone.
+  if (!Active()) return found;
   DIR* d = ::opendir(folder_.c_str());
   if (!d) return found;
   std::vector<std::string> ids;
@@ -208,7 +270,7 @@ std::vector<RecoveredMap> RecoveryStore::Orphans() const {
   ::closedir(d);
   const auto running = [this](const std::string& id) {
     if (id == id_) return true;
-    const int fd = ::open(File(id, ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = ::open(File(id, ".lock").c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return false;
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
     ::close(fd);
@@ -219,7 +281,7 @@ std::vector<RecoveredMap> RecoveryStore::Orphans() const {
   for (const std::string& id : locks) {
     struct stat st {};
     if (std::find(ids.begin(), ids.end(), id) == ids.end() &&
-        ::stat(File(id, ".lock").c_str(), &st) == 0 && st.st_mtime < std::time(nullptr) - 60 &&
+        ::lstat(File(id, ".lock").c_str(), &st) == 0 && st.st_mtime < std::time(nullptr) - 60 &&
         !running(id)) {
       ::unlink(File(id, ".lock").c_str());
     }
@@ -229,7 +291,7 @@ std::vector<RecoveredMap> RecoveryStore::Orphans() const {
     if (running(id)) continue;
     auto copy = ReadInfo(File(id, ".info"));
     struct stat map {};
-    if (!copy || ::stat(File(id, ".map").c_str(), &map) != 0 || !S_ISREG(map.st_mode)) continue;
+    if (!copy || ::lstat(File(id, ".map").c_str(), &map) != 0 || !S_ISREG(map.st_mode)) continue;
     copy->Id = id;
     copy->CopyPath = File(id, ".map");
     found.push_back(*copy);
@@ -240,7 +302,7 @@ std::vector<RecoveredMap> RecoveryStore::Orphans() const {
 }
 
 void RecoveryStore::Forget(const RecoveredMap& copy) const {
-  if (copy.Id.empty() || copy.Id == id_) return;
+  if (!Active() || copy.Id.empty() || copy.Id == id_) return;
   ::unlink(File(copy.Id, ".info").c_str());
   ::unlink(File(copy.Id, ".map").c_str());
   ::unlink(File(copy.Id, ".lock").c_str());
@@ -250,8 +312,10 @@ std::string RecoveryQuestion(const RecoveredMap& copy) {
   const std::string what =
       copy.SegmentDir.empty()
           ? "the map \"" +
-                (copy.OriginalName.empty() ? std::string("Untitled.map") : copy.OriginalName) + "\""
-          : "the segment window of \"" + copy.SegmentDir + "\"";
+                (copy.OriginalName.empty() ? std::string("Untitled.map")
+                                           : EscapeForDisplay(copy.OriginalName)) +
+                "\""
+          : "the segment window of \"" + EscapeForDisplay(copy.SegmentDir) + "\"";
   std::string text = "Harbourlight ended without saving " + what + ". A recovery copy from " +
                      LocalTimeText(copy.SavedAt) + " was kept.\n\n";
   if (!copy.SegmentDir.empty()) text += "It opens as a new map, not as segments.\n";

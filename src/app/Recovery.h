@@ -25,12 +25,17 @@ struct RecoveredMap {
 // running editor holds a lock on a file of its own in the folder; the copies of an editor
 // whose lock is free were left behind by one that ended without closing. A copy is written
 // at most once a minute while the map is modified and removed once it is saved or dropped.
+//
+// The folder is the user's alone: owned by the user and writable by nobody else (made 0700
+// when new), or not used at all. Its files carry a random part in their names, are written
+// 0600, and replace a link found at their name instead of following it.
 class RecoveryStore {
  public:
   static constexpr std::int64_t kInterval = 60;  // seconds between copies
 
   // The folder: $HARBOURLIGHT_RECOVERY_DIR, else $XDG_STATE_HOME/harbourlight/recovery,
-  // else ~/.local/state/harbourlight/recovery.
+  // else $HOME/.local/state/harbourlight/recovery; empty without any of them, as no folder
+  // shared with other users (such as /tmp) will do.
   static std::string DefaultFolder();
 
   explicit RecoveryStore(std::string folder);
@@ -39,8 +44,11 @@ class RecoveryStore {
   RecoveryStore& operator=(const RecoveryStore&) = delete;
 
   const std::string& Folder() const { return folder_; }
-  // False when the folder cannot be made or locked in; the editor then works without copies.
+  // False when the folder cannot be made, is not the user's alone, or cannot be locked in; the
+  // editor then works without copies and says why (Problem).
   bool Active() const { return lockFd_ >= 0; }
+  // Why the store is not active, in words for the status bar; empty when it is.
+  const std::string& Problem() const { return problem_; }
 
   // Called every second or so with a monotonic clock in seconds. Writes the copy when the map
   // is modified and no copy was written in the last minute; removes it once the map is not
@@ -62,6 +70,7 @@ class RecoveryStore {
   std::string File(const std::string& id, const char* extension) const;
 
   std::string folder_;
+  std::string problem_;
   std::string id_;
   int lockFd_ = -1;
   bool hasCopy_ = false;
@@ -69,7 +78,8 @@ class RecoveryStore {
 };
 
 // The question that offers one copy: what it was, when it was kept (local time) and what each
-// answer does.
+// answer does. The names from the description are shown escaped (EscapeForDisplay): a name
+// with line breaks must not add lines of its own to the question.
 std::string RecoveryQuestion(const RecoveredMap& copy);
 
 // Offers the copies that editors which ended without closing left behind, newest first, until

@@ -126,11 +126,17 @@ bool SegmentCommands::EditWindow() {
       return false;
     }
   }
-  SegmentWindow& window = main_.Segments();
+  // The window loaded so far keeps its names until the new one is in: a refused load must
+  // not leave the cells of one window under the names of another, for Save Segs to mix.
+  SegmentWindow window = main_.Segments();
   window.ProjectDir = projectDir_;
   window.PickWindow(grid_.Ident, grid_.NamedCols, grid_.NamedRows, originCol_, originRow_);
+  if (const LoadResult loaded = window.LoadSegments(doc_); !loaded) {
+    questions_.Inform(loaded.Message());
+    return false;
+  }
+  main_.Segments() = window;
   SetSegmentMode(true);
-  window.LoadSegments(doc_);
   tools_.SegOriginX = originCol_ * kSegmentSide;
   tools_.SegOriginY = originRow_ * kSegmentSide;
   main_.SetModified(false);

@@ -106,7 +106,8 @@ std::vector<Command> ApplyCommands() {
       "no open stroke opens one, and a press-rect line is one step. undo and redo end the open\n"
       "stroke first, so press, undo, drag takes back the press and the drag starts anew.\n"
       "A line that cannot run stops the script: exit 2 with its number. --seed fixes the\n"
-      "random full variants, so a script rebuilds the same map.\n";
+      "random full variants, so a script rebuilds the same map.\n\n" +
+      EditScript::WorkHelp();
   return {{"apply",
            kSynopsis,
            help,

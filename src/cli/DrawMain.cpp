@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/Hlmap.h"
+#include "util/FileSizeSignal.h"
 
 // hlmap-draw: the commands of hlmap that read or draw pictures. hlmap hands their command
 // lines over; every other command runs here as well.
@@ -16,6 +17,7 @@
 // needs one, for the fonts its platform brings. Starting it costs more than most pictures take
 // to draw, so it is started for pictures that hold text alone.
 int main(int argc, char** argv) {
+  hl::IgnoreFileSizeSignal();
   std::unique_ptr<QGuiApplication> app;
   hl::HlmapProgram program;
   program.Commands = hl::cli::AllCommands();

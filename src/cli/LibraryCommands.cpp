@@ -122,6 +122,9 @@ int RunLibExport(const Invocation& inv, std::ostream&, std::ostream& err) {
   auto lib = OpenLibrary(inv, err, &code);
   if (!lib) return code;
   const std::string& outPath = inv.Positional[2];
+  if (const std::string problem = OutputProblem(outPath, LibraryInputs(*lib)); !problem.empty()) {
+    return Failure(err, problem);
+  }
 
   QImage picture;
   int bits = 16;

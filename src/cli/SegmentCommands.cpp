@@ -98,6 +98,14 @@ int RunSegStore(const Invocation& inv, std::ostream&, std::ostream& err) {
   const LoadResult read = LoadMap(*doc, in, nullptr);
   if (!read) return Failure(err, read.Message());
   if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
+  // Nine segments are exactly a 120 x 120 map; any other size would store cells that are not
+  // the map's (blanks past a smaller map's edge), or drop some of a larger one's.
+  if (doc->MapWidth() != kWindowCells || doc->MapHeight() != kWindowCells) {
+    return Failure(err, "'" + in + "' is " + std::to_string(doc->MapWidth()) + " x " +
+                            std::to_string(doc->MapHeight()) + " cells; a window of segments is " +
+                            std::to_string(kWindowCells) + " x " + std::to_string(kWindowCells) +
+                            ", so nothing was stored");
+  }
   if (!s.Segments.SaveSegs()) return Failure(err, s.Asked.Last("cannot save the segments"));
   return 0;
 }
@@ -116,9 +124,9 @@ std::vector<Command> SegmentCommands() {
        RunSegWindow},
       {"seg-store",
        "hlmap seg-store PROJECT.mp COL ROW IN.map",
-       "Loads the map IN and writes its nine 40 x 40 blocks into the segment files of the window\n"
-       "at column COL and row ROW of the project, cells exactly as they are. Places past the\n"
-       "project's last column or row are not written.\n",
+       "Loads the map IN, which must be 120 x 120 cells, and writes its nine 40 x 40 blocks into\n"
+       "the segment files of the window at column COL and row ROW of the project, cells exactly\n"
+       "as they are. Places past the project's last column or row are not written.\n",
        {},
        4,
        4,

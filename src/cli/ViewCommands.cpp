@@ -66,15 +66,24 @@ struct Loaded {
   LibrarySet Libraries;
 };
 
+// The map and the libraries, unless the output OUT is one of their files: a picture written
+// there would take the place of the map or library it was drawn from.
 std::unique_ptr<Loaded> LoadMapAndLibraries(const Invocation& inv, std::ostream& err, int* code) {
   auto loaded = std::make_unique<Loaded>();
-  const LoadResult read = LoadMap(*loaded->Doc, inv.Positional[0]);
+  const std::string& mapFile = inv.Positional[0];
+  const LoadResult read = LoadMap(*loaded->Doc, mapFile);
   if (!read) {
     *code = Failure(err, read.Message());
     return nullptr;
   }
-  if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
   loaded->Libraries.Open(FormatOf(inv), inv.Value("--libs"));
+  std::vector<InputFile> inputs = LibraryInputs(loaded->Libraries);
+  inputs.insert(inputs.begin(), InputFile{"the map", mapFile});
+  if (const std::string problem = OutputProblem(inv.Positional[1], inputs); !problem.empty()) {
+    *code = Failure(err, problem);
+    return nullptr;
+  }
+  if (!read.Warning().empty()) err << "hlmap: " << read.Warning() << "\n";
   WarnOfMissingLibraries(loaded->Libraries, inv.Value("--libs"), err);
   return loaded;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Hlmap.h"
+#include "util/FileSizeSignal.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ std::string DrawingProgram() {
 // and write a map in less time than loading QtGui and starting a GUI application would take.
 // The commands that read or draw pictures run in hlmap-draw, which this program becomes.
 int main(int argc, char** argv) {
+  hl::IgnoreFileSizeSignal();
   hl::HlmapProgram program;
   program.Commands = hl::cli::CoreCommands();
   for (hl::cli::Command& c : hl::cli::DrawingCommandNames()) program.Commands.push_back(c);

@@ -224,14 +224,16 @@ SaveResult SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t m
 }
 
 SaveResult WriteMapCopy(const MapDocument& doc, const std::string& fileName,
-                        std::uint8_t mapBitCount) {
+                        std::uint8_t mapBitCount, WriteOptions options) {
   if (const std::string problem = MapSizeProblem(doc.MapWidth(), doc.MapHeight());
       !problem.empty()) {
     return SaveResult::CannotWrite(fileName, problem);
   }
   SafeFileWriter file;
   try {
-    if (!file.Open(fileName, SafeFileWriter::OldTail::Drop)) return FileWriteFailure(fileName);
+    if (!file.Open(fileName, SafeFileWriter::OldTail::Drop, options)) {
+      return FileWriteFailure(fileName);
+    }
     return WriteCells(doc, file, fileName, mapBitCount);
   } catch (const std::bad_alloc&) {
     return SaveResult::CannotWrite(fileName, kOutOfMemory);

@@ -8,6 +8,7 @@
 #include "map/LibraryFormat.h"
 #include "map/MapDocument.h"
 #include "util/LoadResult.h"
+#include "util/SafeFileWriter.h"
 #include "util/SaveResult.h"
 
 namespace hl {
@@ -57,9 +58,10 @@ SaveResult SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t m
                    SaveMapReport* report = nullptr);
 
 // Writes the cells exactly as they are, without the library move and replacing the whole
-// file: copies the editor keeps for itself, which must not change the document.
+// file: copies the editor keeps for itself, which must not change the document. `options` say
+// how a link at the name is treated and who may read the copy.
 SaveResult WriteMapCopy(const MapDocument& doc, const std::string& fileName,
-                        std::uint8_t mapBitCount);
+                        std::uint8_t mapBitCount, WriteOptions options = {});
 
 // The library 7 to 6 move of the save, on the cells in use; returns the count of cells that
 // have to stay in library 7.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "map/MapFile.h"
+#include "util/FileLock.h"
 #include "util/FileLookup.h"
 #include "util/FileReader.h"
 #include "util/LittleEndian.h"
@@ -26,6 +27,11 @@ std::string IdentProblem(std::string_view ident) {
   if (ident.size() > kMaxIdentLength) return "the ident takes at most 15 characters";
   for (char ch : ident) {
     if (ch < 0x20 || ch > 0x7E) return "the ident takes only ASCII letters, digits and signs";
+  }
+  // Segment files are named after the ident; a separator would lead them out of the project's
+  // folder. ':' separates too in names from the game's own system.
+  if (ident.find_first_of("/\\:") != std::string_view::npos) {
+    return "the ident cannot hold '/', '\\' or ':', as the segment files are named after it";
   }
   return {};
 }
@@ -84,18 +90,31 @@ ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, st
     }
     return ProjectRead::Refused;
   }
+  // Every reader of a project, the segment window and hlmap alike, names files after the
+  // ident; one that could name files elsewhere is refused here, once for all of them.
+  if (const std::string problem = IdentProblem(read.Ident); !problem.empty()) {
+    if (error) *error = "'" + fileName + "' is refused: " + problem;
+    return ProjectRead::Refused;
+  }
   project = std::move(read);
   return ProjectRead::Read;
 }
 
-void LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int baseRow) {
+LoadResult LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int baseRow) {
   const auto found = FindFileIgnoringCase(path);
   FileReader file;
-  if (!found || !file.Open(*found)) return;
+  if (!found) return {};
+  if (!file.Open(*found, Links::Refuse)) {
+    if (errno == ELOOP) {
+      return LoadResult::CannotRead(
+          *found, "it is a link, and segment files are only read in the project's folder");
+    }
+    return {};
+  }
   std::array<std::uint8_t, kMapHeaderSize> headerBytes{};
-  if (file.Read(headerBytes) != headerBytes.size()) return;
+  if (file.Read(headerBytes) != headerBytes.size()) return {};
   const TMapHeader header = DecodeMapHeader(headerBytes);
-  if (header.Width == 0 || header.Height == 0) return;
+  if (header.Width == 0 || header.Height == 0) return {};
   // Each segment owns 40 columns of the window: a wider header is read for its first 40.
   const int width = std::min<int>(header.Width, kSegmentSide);
   for (int k = 0; k < width; ++k) {
@@ -105,9 +124,10 @@ void LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int b
       // A short file: the record cut in two is emptied with the rest of the block.
       const std::size_t whole = got - got % sizeof(TMapCell);
       std::memset(bytes + whole, 0, kSegmentColumnBytes - whole);
-      return;
+      return {};
     }
   }
+  return {};
 }
 
 namespace {
@@ -123,7 +143,9 @@ SaveResult WriteSegment(SafeFileWriter& out, const MapDocument& doc, const std::
     const TMapCell* column = doc.Cells().ColumnAt(baseCol + k).data() + baseRow;
     pieces.emplace_back(reinterpret_cast<const std::uint8_t*>(column), kSegmentColumnBytes);
   }
-  if (!out.Open(path, SafeFileWriter::OldTail::Keep)) return FileWriteFailure(path);
+  if (!out.Open(path, SafeFileWriter::OldTail::Keep, WriteOptions{AtLink::Replace})) {
+    return FileWriteFailure(path);
+  }
   // Whatever errno the opening left behind is no reason for a failure from here on.
   errno = 0;
   if (!out.WriteGather(pieces) || !out.Finish()) return FileWriteFailure(path);
@@ -151,18 +173,47 @@ void SegmentWindow::PickWindow(std::string_view ident, int cols, int rows, int o
   }
 }
 
-void SegmentWindow::LoadSegments(MapDocument& doc) const {
+namespace {
+
+// Another program kept the project for the whole wait; which one, the lock does not say.
+std::string HeldElsewhere(const SegmentWindow& window) {
+  const auto ms = window.LockWait.count();
+  const std::string wait =
+      ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+  return "another program holds the project (" + std::string(kProjectLockName) +
+         " stayed locked for " + wait + "); try again when it is done";
+}
+
+}  // namespace
+
+LoadResult SegmentWindow::LoadSegments(MapDocument& doc) const {
+  // A lock file that cannot be made (a folder we may not write in, a file system without
+  // locks) leaves the work unlocked: the lock is advisory, and refusing would keep such
+  // projects from opening or saving at all.
+  FileLock lock;
+  if (lock.Take(LockPath(), FileLock::Mode::Shared, LockWait) == FileLock::Outcome::Busy) {
+    return LoadResult::CannotRead(ProjectDir, HeldElsewhere(*this));
+  }
   CellStorage cells;
   for (int i = 0; i < kWindowSegments; ++i) {
     for (int j = 0; j < kWindowSegments; ++j) {
-      if (!SegmentNames[i][j].empty())
-        LoadSegment(cells, SegmentPath(i, j), kSegmentSide * i, kSegmentSide * j);
+      if (SegmentNames[i][j].empty()) continue;
+      if (LoadResult read =
+              LoadSegment(cells, SegmentPath(i, j), kSegmentSide * i, kSegmentSide * j);
+          !read) {
+        return read;
+      }
     }
   }
   doc.ReplaceCells(std::move(cells), kWindowCells, kWindowCells);
+  return {};
 }
 
 SaveResult SegmentWindow::SaveSegments(const MapDocument& doc) const {
+  FileLock lock;
+  if (lock.Take(LockPath(), FileLock::Mode::Exclusive, LockWait) == FileLock::Outcome::Busy) {
+    return SaveResult::CannotWrite(ProjectDir, HeldElsewhere(*this));
+  }
   // The nine files change together: a house across a segment border must not end up half
   // saved. All are written first; only then do they replace the old ones.
   SafeFileWriter writers[kWindowSegments][kWindowSegments];

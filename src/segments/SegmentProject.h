@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -8,6 +9,7 @@
 
 #include "map/CellStorage.h"
 #include "map/MapDocument.h"
+#include "util/LoadResult.h"
 #include "util/SaveResult.h"
 
 namespace hl {
@@ -32,8 +34,14 @@ struct SegmentProject {
   int Rows = 3;
 };
 
-// Why an ident cannot be stored (more than 15 characters, or not printable ASCII); empty when
-// it can.
+// The advisory lock in a project's folder that keeps one program's segment files from mixing
+// with another's: shared while a window loads, exclusive while one is written.
+inline constexpr char kProjectLockName[] = ".harbourlight-segments.lock";
+// How long loading or saving waits for another program to let go of the project.
+inline constexpr std::chrono::milliseconds kProjectLockWait{5000};
+
+// Why an ident cannot be stored (more than 15 characters, not printable ASCII, or a folder
+// separator, which would take segment files out of the project's folder); empty when it can.
 std::string IdentProblem(std::string_view ident);
 // Why counts cannot make a project (below 1 or above the limit); empty when they can.
 std::string CountProblem(int cols, int rows);
@@ -47,13 +55,17 @@ std::string ProjectProblem(const SegmentProject& project);
 SaveResult WriteProject(const std::string& fileName, const SegmentProject& project);
 enum class ProjectRead { Read, Missing, Refused };
 // Reads a project file. A missing or unreadable file gives Missing and leaves `project` alone;
-// a file too short or with counts above the limit gives Refused with the reason.
+// a file too short, with counts above the limit or with an ident IdentProblem refuses gives
+// Refused with the reason.
 ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, std::string* error);
 
 // One segment file into the 40 x 40 block at (baseCol, baseRow) of the cells. A missing or
 // unreadable file leaves the block alone; a header of more than 40 columns is read for 40.
-void LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int baseRow);
-// The block at (baseCol, baseRow) as a segment file, cells as they are (no library move).
+// A link in the segment's place is refused: segment files are read in their project's folder
+// only.
+LoadResult LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int baseRow);
+// The block at (baseCol, baseRow) as a segment file, cells as they are (no library move). A
+// link at the path is replaced, never followed.
 SaveResult SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, int baseRow);
 
 // The 3 x 3 window of segments being edited: where the files are and which ones it holds.
@@ -64,16 +76,21 @@ class SegmentWindow {
   std::string ProjectDir;
   // SegmentNames[i][j]: window column i, window row j; empty for no segment there.
   std::array<std::array<std::string, kWindowSegments>, kWindowSegments> SegmentNames;
+  // How long the project lock is waited for.
+  std::chrono::milliseconds LockWait = kProjectLockWait;
 
   // The names of the window whose top-left segment is (originCol, originRow) in a grid of
   // cols x rows segments named after ident.
   void PickWindow(std::string_view ident, int cols, int rows, int originCol, int originRow);
   std::string SegmentPath(int i, int j) const { return ProjectDir + SegmentNames[i][j] + ".sem"; }
-  // The nine files as one 120 x 120 map; the document's history is emptied, since its states
-  // belong to another window.
-  void LoadSegments(MapDocument& doc) const;
-  // Writes every named segment, all or none: when one cannot be written the old files all
-  // stay as they were, and the result names the one that failed.
+  std::string LockPath() const { return ProjectDir + kProjectLockName; }
+  // The nine files as one 120 x 120 map, read under the project's shared lock; the document's
+  // history is emptied, since its states belong to another window. When the lock stays taken
+  // or a segment is refused, the document is left as it was.
+  LoadResult LoadSegments(MapDocument& doc) const;
+  // Writes every named segment under the project's exclusive lock, all or none: when one
+  // cannot be written the old files all stay as they were, and the result names the one that
+  // failed.
   SaveResult SaveSegments(const MapDocument& doc) const;
 };
 

@@ -120,7 +120,7 @@ int AttributeTools::FillMarks(int x, int y, const MouseState& held, int& fillCou
 
 bool AttributeTools::PaintMarks(int x, int y, int button, const MouseState& held) {
   if (button != 0 && button != 1) return false;
-  const int reach = held.Shift ? 2 : 0;
+  const int reach = held.Shift ? kMarkBrushShiftReach : 0;
   bool changed = false;
   for (int cx = x - reach; cx <= x + reach; ++cx) {
     for (int cy = y - reach; cy <= y + reach; ++cy) {

@@ -14,6 +14,8 @@ namespace hl {
 class AttributeTools {
  public:
   static constexpr int kMaxFill = 65535;
+  // How far the mark brush reaches from its cell with Shift held; without it, the cell alone.
+  static constexpr int kMarkBrushShiftReach = 2;
 
   AttributeTools(MapDocument& doc, RedrawSink& redraw, Questions& questions)
       : doc_(doc), redraw_(redraw), questions_(questions) {}

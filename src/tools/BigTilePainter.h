@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "map/MapDocument.h"
 #include "tools/RedrawSink.h"
 #include "tools/ToolRandom.h"
@@ -29,6 +31,13 @@ enum class BigTileShape {
 // coordinates; big tiles lie on even cells, two apart.
 class BigTilePainter {
  public:
+  // The cells a side that a block press may read or change: its rules look at the tiles two
+  // cells beyond those from six cells before the block to six after it, two cells each.
+  static constexpr int kBlockReach = 18;
+  // The cells a block press may look at: two rounds of two rules on 7 x 7 tiles and the corner
+  // rule on 4 x 4, each looking at a tile and its neighbours (up to nine looks).
+  static constexpr std::uint64_t kBlockCellVisits = (2 * 2 * 7 * 7 + 4 * 4) * 9;
+
   BigTilePainter(MapDocument& doc, RedrawSink& redraw, ToolRandom& random, int group)
       : doc_(doc), redraw_(redraw), random_(random), group_(group) {}
 

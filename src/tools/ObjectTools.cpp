@@ -75,7 +75,7 @@ bool ObjectTools::PlaceObjectSet(int x, int y, const TObjectSet* set) {
 }
 
 bool ObjectTools::EraseCells(int x, int y, const MouseState& held) {
-  const int r = held.Shift ? 10 : held.Ctrl ? 1 : 0;
+  const int r = held.Shift ? kEraseShiftReach : held.Ctrl ? kEraseCtrlReach : 0;
   const int x0 = std::max(x - r, 0), x1 = std::min(x + r, kAccessEnd - 1);
   const int y0 = std::max(y - r, 0), y1 = std::min(y + r, kAccessEnd - 1);
   bool changed = false;

@@ -11,6 +11,9 @@ namespace hl {
 // The object layer's routines: one object from the picker, a whole object set, and the eraser.
 class ObjectTools {
  public:
+  // How far the eraser reaches from its cell: with Shift, with Ctrl, and the cell alone.
+  static constexpr int kEraseShiftReach = 10;
+  static constexpr int kEraseCtrlReach = 1;
   ObjectTools(MapDocument& doc, RedrawSink& redraw, Questions& questions)
       : doc_(doc), redraw_(redraw), questions_(questions) {}
 

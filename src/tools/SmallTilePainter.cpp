@@ -41,7 +41,17 @@ void SmallTilePainter::SetSmallPiece(int x, int y, int piece) {
                                : base + kImagesPerPiece * (piece - 1) + kFullImages +
                                      random_.Next(kImagesPerPiece) + 1;
   doc_.SetMiddleTile(x, y, value);
-  if (std::find(changed_.begin(), changed_.end(), std::pair{x, y}) == changed_.end()) {
+  const int i = x - pressX_ + kPressReach / 2, j = y - pressY_ + kPressReach / 2;
+  if (i < 0 || j < 0 || i >= kPressReach || j >= kPressReach) {
+    // Beyond the press's reach (never, by the rules); the list itself decides.
+    if (std::find(changed_.begin(), changed_.end(), std::pair{x, y}) == changed_.end()) {
+      changed_.emplace_back(x, y);
+    }
+    return;
+  }
+  const auto at = static_cast<std::size_t>(i) * kPressReach + static_cast<std::size_t>(j);
+  if (!noted_[at]) {
+    noted_[at] = true;
     changed_.emplace_back(x, y);
   }
 }
@@ -56,6 +66,9 @@ void SmallTilePainter::Surround(int x, int y) {
 
 void SmallTilePainter::PaintSmallTile(int x, int y) {
   changed_.clear();
+  pressX_ = x;
+  pressY_ = y;
+  noted_.assign(std::size_t{kPressReach} * kPressReach, false);
   SetSmallPiece(x, y, 0);
   Surround(x, y);
   for (int radius = 1, pass = 0; pass < kMaxPasses; ++pass, ++radius) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -34,6 +35,16 @@ enum class SmallPieceShape {
 class SmallTilePainter {
  public:
   static constexpr int kMaxPasses = 31;
+  // The cells a side that a press may read or change: the passes' squares grow to a radius of
+  // kMaxPasses, and each rule reads the cells around its own.
+  static constexpr int kPressReach = 2 * (kMaxPasses + 1) + 1;
+  // The cells a press may look at: every pass goes through its whole square, and each rule
+  // looks at a cell and its eight neighbours.
+  static constexpr std::uint64_t kMaxCellVisits = [] {
+    std::uint64_t runs = 0;
+    for (std::uint64_t r = 1; r <= kMaxPasses; ++r) runs += (2 * r + 1) * (2 * r + 1);
+    return 9 * runs;
+  }();
   // A group's images: kFullImages full cells, then kImagesPerPiece of each other piece.
   static constexpr int kFullImages = 8;
   static constexpr int kImagesPerPiece = 4;
@@ -69,6 +80,11 @@ class SmallTilePainter {
   int group_;
   int counter_ = 0;
   std::vector<std::pair<int, int>> changed_;
+  // Which cells around the press are in changed_ already, so that noting a change costs the
+  // same however many came before it (a search of the list made a long press quadratic).
+  int pressX_ = 0;
+  int pressY_ = 0;
+  std::vector<bool> noted_;
 };
 
 }  // namespace hl

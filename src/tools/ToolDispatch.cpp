@@ -1,5 +1,7 @@
 #include "tools/ToolDispatch.h"
 
+#include <algorithm>
+
 #include "tools/AttributeTools.h"
 #include "tools/BigTilePainter.h"
 #include "tools/ObjectTools.h"
@@ -62,6 +64,66 @@ std::string ToolDispatch::ActionName() const {
   }
   for (const ToolItem& item : kToolItems) {
     if (item.Mode == state_.ToolMode) return item.Caption;
+  }
+  return {};
+}
+
+ToolDispatch::Reach ToolDispatch::PressReach(const MouseState& held) const {
+  // A square brush of radius r around the cell.
+  const auto square = [](std::uint64_t r) { return Reach{(2 * r + 1) * (2 * r + 1), 2 * r + 1}; };
+  if (state_.ToolMode == ToolMode::Select) return {};
+  // The same order of decisions as PressAt.
+  switch (state_.LayerMode) {
+    case LayerMode::Eraser:
+      return square(held.Shift  ? ObjectTools::kEraseShiftReach
+                    : held.Ctrl ? ObjectTools::kEraseCtrlReach
+                                : 0);
+    case LayerMode::MarkBrush:
+      return square(held.Shift ? AttributeTools::kMarkBrushShiftReach : 0);
+    default:
+      break;
+  }
+  const std::uint64_t width = std::clamp(doc_.MapWidth(), 0, kStorageSide);
+  const std::uint64_t height = std::clamp(doc_.MapHeight(), 0, kStorageSide);
+  switch (state_.ToolMode) {
+    case ToolMode::DrawBigTiles:
+      switch (state_.LayerMode) {
+        case LayerMode::Big:
+          return {BigTilePainter::kBlockCellVisits, BigTilePainter::kBlockReach};
+        case LayerMode::Small:
+          return {kBigTileStep * kBigTileStep, kBigTileStep};
+        case LayerMode::All:
+          return {width * height, width};
+        case LayerMode::MarkFill: {
+          const std::uint64_t most = AttributeTools::kMaxFill;
+          return {std::min(width * height, most), std::min(width, most)};
+        }
+        default:
+          return {};
+      }
+    case ToolMode::DrawSmTiles:
+      if (state_.LayerMode != LayerMode::Big) return {};
+      return {SmallTilePainter::kMaxCellVisits, SmallTilePainter::kPressReach};
+    case ToolMode::DrawObjectsInSet: {
+      const TObjectSet* set = currentSet_ ? currentSet_() : nullptr;
+      if (!set || set->empty()) return {};
+      // Each record is looked at twice; its cell and its tile (on the even cell before it)
+      // lie in the columns the set spans and the one before.
+      long long first = set->front().X, last = first;
+      for (const TSetCell& r : *set) {
+        first = std::min<long long>(first, r.X);
+        last = std::max<long long>(last, r.X);
+      }
+      const auto columns =
+          static_cast<std::uint64_t>(std::min<long long>(last - first + 2, kStorageSide));
+      return {2 * static_cast<std::uint64_t>(set->size()), columns};
+    }
+    case ToolMode::DrawObjects:
+    case ToolMode::SetLightEffect:
+    case ToolMode::UpdateDoors:
+      return square(0);
+    case ToolMode::Select:
+      break;
   }
   return {};
 }
@@ -155,6 +217,26 @@ bool ToolDispatch::FillRect(int x0, int y0, int x1, int y1) {
     return true;
   }
   return false;
+}
+
+ToolDispatch::Reach ToolDispatch::FillRectReach(int x0, int y0, int x1, int y1) const {
+  if (x1 < x0 || y1 < y0) return {};
+  const auto columns = [](std::uint64_t width) {
+    return std::min<std::uint64_t>(width, kStorageSide);
+  };
+  const std::uint64_t width = static_cast<std::uint64_t>(x1) - x0 + 1;
+  const std::uint64_t height = static_cast<std::uint64_t>(y1) - y0 + 1;
+  if (state_.ToolMode == ToolMode::DrawBigTiles && state_.LayerMode == LayerMode::Big) {
+    const std::uint64_t across = (x1 - DownTo(x0, kBigBlockStep)) / kBigBlockStep + 1;
+    const std::uint64_t down = (y1 - DownTo(y0, kBigBlockStep)) / kBigBlockStep + 1;
+    return {across * down * BigTilePainter::kBlockCellVisits,
+            columns(width + BigTilePainter::kBlockReach)};
+  }
+  if (state_.ToolMode == ToolMode::DrawSmTiles) {
+    return {width * height * SmallTilePainter::kMaxCellVisits,
+            columns(width + SmallTilePainter::kPressReach)};
+  }
+  return {};
 }
 
 void ToolDispatch::PressBigTiles(int x, int y, const MouseState& held) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -67,10 +68,20 @@ class ToolDispatch {
   // The same on a cell, for scripts; a press with newStroke false joins the open stroke.
   void PressCell(int x, int y, MouseButton button, const MouseState& held, bool newStroke = true);
   void MoveCell(int x, int y, const MouseState& held);
+  // The most that a press (or a drag that presses) with the current tool, layer and keys may
+  // go through: the cells its routine may visit, and the columns it may change, each of which
+  // the undo history copies before its first change. Edit scripts are charged by it.
+  struct Reach {
+    std::uint64_t Cells = 0;
+    std::uint64_t Columns = 0;
+  };
+  Reach PressReach(const MouseState& held) const;
   // Fills the rectangle from (x0, y0) to (x1, y1) as one step: with Draw Big Tiles on the "Big"
   // layer as the brush pressed on every block of it, with Draw SM Tiles as the small-tile brush
   // on every cell. False (nothing done) with any other tool.
   bool FillRect(int x0, int y0, int x1, int y1);
+  // What FillRect of that rectangle may go through with the current tool and layer.
+  Reach FillRectReach(int x0, int y0, int x1, int y1) const;
   // The undo step a stroke with the current tool and layer makes: the Tools menu's caption,
   // or what the layer buttons "1", "2" and "3" do.
   std::string ActionName() const;

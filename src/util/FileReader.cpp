@@ -16,12 +16,13 @@ FileReader::~FileReader() {
   Close();
 }
 
-bool FileReader::Open(const std::string& path) {
+bool FileReader::Open(const std::string& path, Links links) {
   Close();
   failed_ = false;
   atEnd_ = false;
   // Non-blocking only for the open itself, so that a FIFO without a writer cannot hang us.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  int fd = ::open(path.c_str(),
+                  O_RDONLY | O_NONBLOCK | O_CLOEXEC | (links == Links::Refuse ? O_NOFOLLOW : 0));
   if (fd < 0) return false;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -84,10 +85,10 @@ std::size_t FileReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buf
 }
 
 bool ReadWholeFile(const std::string& path, std::size_t limit, std::string& text,
-                   std::string* error) {
+                   std::string* error, Links links) {
   text.clear();
   FileReader file;
-  if (!file.Open(path)) {
+  if (!file.Open(path, links)) {
     if (error) *error = "cannot read '" + path + "'";
     return false;
   }

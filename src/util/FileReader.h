@@ -7,6 +7,10 @@
 
 namespace hl {
 
+// Whether opening a path goes where a link at it points. Files in folders that other people or
+// names from stored data could have put a link into are opened only as what stands there.
+enum class Links { Follow, Refuse };
+
 // A file opened for reading that knows its size. Reads stop at the end of the file; an I/O
 // error is remembered and reported by Failed(), a short read at the end of the file is not.
 class FileReader {
@@ -16,9 +20,9 @@ class FileReader {
   FileReader& operator=(const FileReader&) = delete;
   ~FileReader();
 
-  // False for a missing or unreadable file and for directories. Opening never blocks, even on
-  // a FIFO without a writer.
-  bool Open(const std::string& path);
+  // False for a missing or unreadable file and for directories, and with Links::Refuse for a
+  // link. Opening never blocks, even on a FIFO without a writer.
+  bool Open(const std::string& path, Links links = Links::Follow);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
@@ -49,6 +53,6 @@ class FileReader {
 // (large ones, or devices like /dev/zero that never end) are refused before they can fill
 // the memory. False with a reason naming the file.
 bool ReadWholeFile(const std::string& path, std::size_t limit, std::string& text,
-                   std::string* error);
+                   std::string* error, Links links = Links::Follow);
 
 }  // namespace hl

@@ -80,20 +80,25 @@ SafeFileWriter::~SafeFileWriter() {
   Abandon();
 }
 
-bool SafeFileWriter::Open(const std::string& path, OldTail tail) {
+bool SafeFileWriter::Open(const std::string& path, OldTail tail, WriteOptions options) {
   Abandon();
   failed_ = false;
   finished_ = false;
   written_ = 0;
   tail_ = tail;
+  options_ = options;
   target_ = path;
   temp_.clear();
   if (path.empty()) return false;
 
+  const bool replaceLink = options.Link == AtLink::Replace;
   struct stat st {};
-  const bool exists = ::stat(path.c_str(), &st) == 0;
+  bool exists = (replaceLink ? ::lstat(path.c_str(), &st) : ::stat(path.c_str(), &st)) == 0;
   if (!exists && errno != ENOENT) return false;
   if (exists && S_ISDIR(st.st_mode)) return false;
+  // A link, pipe or device where a file of ours belongs is only a name to take over: the
+  // rename replaces the entry, and nothing of what it leads to is read, kept or written.
+  if (replaceLink && exists && !S_ISREG(st.st_mode)) exists = false;
 
   if (exists && !S_ISREG(st.st_mode)) {
     // A device or pipe cannot be replaced by renaming; write to it as it is.
@@ -107,7 +112,7 @@ bool SafeFileWriter::Open(const std::string& path, OldTail tail) {
     errno = EACCES;
     return false;
   }
-  if (exists) {
+  if (exists && !replaceLink) {
     // Replace the file a link points to, not the link.
     if (char* real = ::realpath(path.c_str(), nullptr)) {
       target_ = real;
@@ -125,14 +130,18 @@ bool SafeFileWriter::Open(const std::string& path, OldTail tail) {
       errno = EACCES;
       break;
     }
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                 options.OwnerOnly ? 0600 : 0666);
     if (fd_ < 0 && errno != EEXIST) break;
   }
   if (fd_ < 0) {
     temp_.clear();
     return false;
   }
-  if (exists) {
+  if (options.OwnerOnly) {
+    // Whatever the umask or an old file's mode said: the copy is nobody else's to read.
+    ::fchmod(fd_, 0600);
+  } else if (exists) {
     // The new file takes the place of the old one, so it takes its permissions too. Handing
     // it to the old owner only works with the rights to do so; it is not worth failing over.
     ::fchmod(fd_, st.st_mode & 07777);
@@ -179,8 +188,16 @@ bool SafeFileWriter::WriteGather(std::span<const std::span<const std::uint8_t>> 
 }
 
 bool SafeFileWriter::CopyOldTail() {
-  const int old = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (old < 0) return errno == ENOENT;  // nothing to keep
+  const bool replaceLink = options_.Link == AtLink::Replace;
+  const int old =
+      ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | (replaceLink ? O_NOFOLLOW | O_NONBLOCK : 0));
+  // Nothing to keep; nor from a link or anything but a file that took the name since Open.
+  if (old < 0) return errno == ENOENT || (replaceLink && errno == ELOOP);
+  struct stat st {};
+  if (replaceLink && (::fstat(old, &st) != 0 || !S_ISREG(st.st_mode))) {
+    ::close(old);
+    return true;
+  }
   std::vector<std::uint8_t> buffer(1 << 16);
   off_t offset = static_cast<off_t>(written_);
   bool ok = true;

@@ -7,6 +7,18 @@
 
 namespace hl {
 
+// What a link at the path of a new file stands for. A user's own map reached through a link is
+// the file the link points to (Follow). In a folder where a link may have been planted (the
+// recovery folder, a project folder with names from stored data) the link is replaced by the
+// new file and whatever it points to is left alone (Replace).
+enum class AtLink { Follow, Replace };
+
+struct WriteOptions {
+  AtLink Link = AtLink::Follow;
+  // The new file is readable and writable by its owner only (0600), whatever stood there.
+  bool OwnerOnly = false;
+};
+
 // Writes a file so that a failure never damages what was there before: regular files are
 // written to a temporary file beside the target and renamed over it on Commit(); the old
 // file stays untouched until then. Devices and pipes are written in place.
@@ -25,7 +37,7 @@ class SafeFileWriter {
   SafeFileWriter& operator=(const SafeFileWriter&) = delete;
   ~SafeFileWriter();  // Abandons an uncommitted write: the target stays as it was.
 
-  bool Open(const std::string& path, OldTail tail);
+  bool Open(const std::string& path, OldTail tail, WriteOptions options = {});
   bool Write(std::span<const std::uint8_t> bytes);
   bool WriteGather(std::span<const std::span<const std::uint8_t>> pieces);
   // Completes the file and puts it in place. False if anything failed since Open.
@@ -58,6 +70,7 @@ class SafeFileWriter {
   std::string target_;
   std::string temp_;  // empty when writing in place
   OldTail tail_ = OldTail::Keep;
+  WriteOptions options_;
   std::uint64_t written_ = 0;
   bool failed_ = false;
   bool finished_ = false;

@@ -113,4 +113,101 @@ TokenSplit NextToken(std::string_view text, std::string_view dividers) {
   return {text.substr(start, end - start), text.substr(end + 1)};
 }
 
+namespace {
+
+// The length of the UTF-8 sequence at the start of `text` and its code point; 0 when the
+// bytes there are no well-formed sequence (overlong forms and surrogates included).
+std::size_t DecodeUtf8(std::string_view text, char32_t* codePoint) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = 0;
+  char32_t cp = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    cp = lead & 0x1Fu;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    cp = lead & 0x0Fu;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    cp = lead & 0x07u;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    const unsigned char b = byte(i);
+    if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF)) return 0;
+    cp = (cp << 6) | (b & 0x3Fu);
+  }
+  *codePoint = cp;
+  return length;
+}
+
+bool DisguisesText(char32_t cp) {
+  return (cp >= 0x80 && cp <= 0x9F) || cp == 0x061C || cp == 0x200E || cp == 0x200F ||
+         (cp >= 0x2028 && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069) || cp == 0xFEFF;
+}
+
+void AppendHex(std::string& out, unsigned value, int digits) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
+}
+
+}  // namespace
+
+std::string EscapeForDisplay(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      switch (c) {
+        case '\\':
+          out += "\\\\";
+          break;
+        case '\n':
+          out += "\\n";
+          break;
+        case '\r':
+          out += "\\r";
+          break;
+        case '\t':
+          out += "\\t";
+          break;
+        default:
+          if (c < 0x20 || c == 0x7F) {
+            out += "\\x";
+            AppendHex(out, c, 2);
+          } else {
+            out += static_cast<char>(c);
+          }
+      }
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    const std::size_t length = DecodeUtf8(text.substr(i), &cp);
+    if (length == 0) {
+      out += "\\x";
+      AppendHex(out, c, 2);
+      ++i;
+    } else if (DisguisesText(cp)) {
+      out += "\\u{";
+      AppendHex(out, static_cast<unsigned>(cp), 4);
+      out += '}';
+      i += length;
+    } else {
+      out.append(text.substr(i, length));
+      i += length;
+    }
+  }
+  return out;
+}
+
 }  // namespace hl

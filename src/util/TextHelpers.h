@@ -52,4 +52,11 @@ TokenSplit NextToken(std::string_view text, std::string_view dividers);
 
 inline constexpr std::size_t kNextTokenTextLimit = 20479;
 
+// A name from a file, made safe to show inside a message: everything that could break the
+// message's lines or disguise its text is written out. Line breaks and tabs become \n, \r and
+// \t, other control characters and bytes that are not UTF-8 \xHH, the C1 controls, Unicode's
+// line and paragraph separators and its direction marks and overrides \u{HHHH}, and a
+// backslash \\, so that no escape can be faked. Everything else stays as it is.
+std::string EscapeForDisplay(std::string_view text);
+
 }  // namespace hl

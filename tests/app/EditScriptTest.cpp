@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <sstream>
 
 #include "TempDir.h"
 #include "app/EditScript.h"
 #include "map/MapFile.h"
+#include "objects/ObjectSets.h"
 #include "tools/BigTilePainter.h"
 
 namespace hl {
@@ -229,17 +231,113 @@ TEST_F(EditScriptTest, EndlessLinesAndWorkAreRefused) {
   ASSERT_TRUE(longest.has_value());
   EXPECT_NE(longest->Message.find("unknown command"), std::string::npos);
 
-  // A rectangle that would pass the action limit is refused whole, before its first press.
+  // A rectangle that would pass the budget is refused whole, before its first press: a single
+  // tile is 4 cells in 2 columns a press, and every line its length and kLineWork.
+  // The first rectangle: 25 presses of 4 cells, in 9 + 2 columns; the second: 4 presses in
+  // 2 + 2.
+  constexpr std::uint64_t column = EditScript::kColumnWork;
+  constexpr std::uint64_t first = 25 * 4 + 11 * column, second = 4 * 4 + 4 * column;
+  const std::string text =
+      "layer 1\ntile 3\npress-rect 0 0 8 8 2\nundo\npress-rect 20 20 21 21 1\n";
+  const std::uint64_t lines = 5 * EditScript::kLineWork + text.size() - 5;
   EditScript script(*doc_, kBitCountData, 7, {});
-  script.SetActionLimit(26);
-  std::istringstream in("layer 1\ntile 3\npress-rect 0 0 8 8 2\nundo\npress-rect 20 20 21 21 1\n");
+  script.SetWorkBudget(lines + first + second - 1);
+  std::istringstream in(text);
   const auto error = script.Run(in);
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->Line, 5);
-  EXPECT_NE(error->Message.find("limit"), std::string::npos);
+  EXPECT_EQ(error->Message, "the script's work would pass its budget of " +
+                                std::to_string(lines + first + second - 1).insert(2, ",") +
+                                " cells (see 'hlmap apply --help')");
+  EXPECT_EQ(script.WorkDone(), lines + first);
   EXPECT_EQ(doc_->GetBackTile(8, 6), -1);  // 25 presses in one step, undone
   EXPECT_EQ(doc_->GetBackTile(0, 0), -1);
   EXPECT_EQ(doc_->GetBackTile(20, 20), -1);
+}
+
+TEST_F(EditScriptTest, LinesAreChargedByTheCellsTheyMayTouch) {
+  // What one line adds to the work done, run on its own after `before`.
+  const auto workOf = [&](const std::string& before, const std::string& line,
+                          const std::string& folder = {}) {
+    doc_ = std::make_unique<MapDocument>();
+    doc_->SetMapSize(999, 999);
+    EditScript script(*doc_, kBitCountData, 7, {});
+    script.SetSetFolder(folder);
+    std::istringstream first(before);
+    EXPECT_EQ(script.Run(first), std::nullopt) << before;
+    const std::uint64_t done = script.WorkDone();
+    std::istringstream in(line + "\n");
+    EXPECT_EQ(script.Run(in), std::nullopt) << line;
+    return script.WorkDone() - done - EditScript::kLineWork - line.size();
+  };
+  constexpr std::uint64_t column = EditScript::kColumnWork;
+  // The bulk commands go through 1,001 x 1,001 cells whatever the map's size, changing every
+  // column: "scroll 1 1" was one action, move-object and delete-object nothing at all.
+  constexpr std::uint64_t wide = 1001 * 1001 + 1001 * column;
+  EXPECT_EQ(workOf("", "scroll 1 1"), wide);
+  EXPECT_EQ(workOf("", "move-object 0 1"), wide);
+  EXPECT_EQ(workOf("", "delete-object 0"), wide);
+  EXPECT_EQ(workOf("", "resize 30 20"), 600u);
+  EXPECT_EQ(workOf("", "tool 1"), 0u);
+  // Presses by their brush, keys included.
+  EXPECT_EQ(workOf("layer 0", "press 5 5"), 1908 + 18 * column);
+  EXPECT_EQ(workOf("layer 2", "press 5 5"), 999u * 999 + 999 * column);
+  EXPECT_EQ(workOf("layer 3", "press 5 5 right"), 65535u + 999 * column);
+  EXPECT_EQ(workOf("layer 5", "press 5 5 left shift"), 21u * 21 + 21 * column);
+  EXPECT_EQ(workOf("layer 5", "drag 6 5 left ctrl"), 9u + 3 * column);
+  EXPECT_EQ(workOf("tool 1\nlayer 0", "press 5 5"), 9 * 43679 + 65 * column);
+  EXPECT_EQ(workOf("tool 1\nlayer 1", "press 5 5"), 0u) << "small tiles paint on layer Big only";
+  EXPECT_EQ(workOf("tool 7", "press 5 5"), 0u);
+  // A rectangle is one stroke: each column it reaches is copied once.
+  EXPECT_EQ(workOf("layer 1\ntile 2", "press-rect 0 0 9 9 5"), 4 * 4 + 8 * column);
+  EXPECT_EQ(workOf("layer 1\ntile 2", "press-rect 0 0 90 0 1"), 91 * 4 + (91 + 2) * column);
+  // Regions by their rectangles.
+  EXPECT_EQ(workOf("", "select 0 0 9 19"), 200u);
+  EXPECT_EQ(workOf("select 0 0 9 19", "copy"), 200u);
+  EXPECT_EQ(workOf("select 0 0 9 19", "delete"), 200 + 10 * column);
+  EXPECT_EQ(workOf("select 0 0 9 19\ncopy", "paste 50 50"), 200 + 10 * column);
+  EXPECT_EQ(workOf("select 0 0 9 19", "move 3 3"), 2 * (200 + 10 * column));
+  EXPECT_EQ(workOf("layer 0", "fill-rect 0 0 7 3"), 2 * 1908 + (8 + 18) * column);
+  EXPECT_EQ(workOf("tool 1", "fill-rect 0 0 7 3"), 32 * 9 * 43679 + (8 + 65) * column);
+
+  // A set file by its bytes, each time it is read.
+  test::TempDir dir;
+  ObjectSetList sets;
+  sets.Items = {
+      TObjectSet{{0, 0, 4, 10, 0, 0, 0, 0, 0, 0, 0}, {5, 0, -1, 11, 0, 0, 0, 0, 0, 0, 0}}};
+  ASSERT_TRUE(sets.SaveSets(dir.File("a.set")));
+  const std::uint64_t bytes = test::ReadFileBytes(dir.File("a.set")).size();
+  EXPECT_EQ(workOf("", "set a.set 0", dir.Path() + "/"), bytes * EditScript::kSetByteWork);
+  EXPECT_EQ(workOf("set a.set 0", "set a.set 0", dir.Path() + "/"), 0u) << "already read";
+  // The set's records twice, in the columns it spans and the one before.
+  EXPECT_EQ(workOf("set a.set 0", "press 20 20", dir.Path() + "/"), 4 + 7 * column);
+}
+
+TEST_F(EditScriptTest, AScriptOfCheapLinesStillEndsAtTheBudget) {
+  // Lines that are only comments, or that change nothing, are charged their reading: an
+  // endless stream of them stops.
+  EditScript script(*doc_, kBitCountData, 7, {});
+  script.SetWorkBudget(10 * EditScript::kLineWork + 3);
+  std::istringstream in(std::string(50, '\n'));
+  const auto error = script.Run(in);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->Line, 11);
+  EXPECT_NE(error->Message.find("budget of 10,113 cells"), std::string::npos) << error->Message;
+}
+
+TEST_F(EditScriptTest, TheDemosScriptsStayFarInsideTheBudget) {
+  const std::string demo = std::string(HL_FIXTURE_DIR) + "/../../demo/";
+  for (const auto& [name, side] : {std::pair{"demo-map.txt", 200}, std::pair{"world.txt", 240}}) {
+    doc_ = std::make_unique<MapDocument>();
+    doc_->SetMapSize(side, side);
+    EditScript script(*doc_, kBitCountData, 2026, {});
+    script.SetSetFolder(demo);
+    std::ifstream in(demo + name);
+    ASSERT_TRUE(in) << name;
+    ASSERT_EQ(script.Run(in), std::nullopt) << name;
+    EXPECT_LT(script.WorkDone(), EditScript::kDefaultWorkBudget / 100) << name;
+    EXPECT_GT(script.WorkDone(), 0u);
+  }
 }
 
 TEST_F(EditScriptTest, SetsComeFromAFileRow) {

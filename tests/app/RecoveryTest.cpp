@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <regex>
 
 #include "ScriptedQuestions.h"
 #include "TempDir.h"
-#include "app/RecoveryFixture.h"
 #include "app/MainCommands.h"
 #include "app/Recovery.h"
+#include "app/RecoveryFixture.h"
 #include "map/MapFile.h"
 
 namespace hl {
@@ -43,6 +47,56 @@ std::vector<std::string> OrphanIds(const std::string& folder) {
   for (const RecoveredMap& copy : RecoveryStore(folder).Orphans()) ids.push_back(copy.Id);
   return ids;
 }
+
+// The id of the store's own files, as its lock names it.
+std::string OwnId(const std::string& folder) {
+  for (const std::string& name : test::ListDirectory(folder)) {
+    if (name.size() > 5 && name.substr(name.size() - 5) == ".lock") {
+      return name.substr(0, name.size() - 5);
+    }
+  }
+  return {};
+}
+
+unsigned ModeOf(const std::string& path) {
+  struct stat st {};
+  ::lstat(path.c_str(), &st);
+  return st.st_mode;
+}
+
+// An environment variable set (or, with nothing, removed) while it lives.
+class EnvironmentVariable {
+ public:
+  EnvironmentVariable(const char* name, const std::optional<std::string>& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) {
+      ::setenv(name, value->c_str(), 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~EnvironmentVariable() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// The umask while it lives.
+class Umask {
+ public:
+  explicit Umask(mode_t mask) : old_(::umask(mask)) {}
+  ~Umask() { ::umask(old_); }
+
+ private:
+  mode_t old_;
+};
 
 // Local time is UTC while it lives, so that the times in texts are known.
 class UtcZone {
@@ -246,6 +300,139 @@ TEST(RecoveryQuestion, SaysWhatWasLostWhenAndWhatTheAnswersDo) {
             "Harbourlight ended without saving the segment window of \"/world\". A recovery "
             "copy from 1970-01-01 00:00:00 was kept.\n\nIt opens as a new map, not as "
             "segments.\nRestore it? (No deletes the copy, Cancel keeps it for the next start.)");
+}
+
+TEST_F(RecoveryTest, WhatStandsAtACopysNameIsReplacedNeverFollowed) {
+  const Umask open(0);
+  const std::string victim = dir_.File("victim.map");
+  test::WriteFileBytes(victim, {'k', 'e', 'e', 'p'});
+  RecoveryStore store(folder_);
+  ASSERT_TRUE(store.Active());
+  const std::string id = OwnId(folder_);
+  ASSERT_FALSE(id.empty());
+  // A link where the copy goes, and a pipe (which nobody reads) where its description goes.
+  ASSERT_EQ(::symlink(victim.c_str(), (folder_ + "/" + id + ".map").c_str()), 0);
+  ASSERT_EQ(::mkfifo((folder_ + "/" + id + ".info").c_str(), 0666), 0);
+  Editor e;
+  Paint(*e.Doc, 2);
+  e.Commands.SetModified(true);
+  ASSERT_TRUE(store.WriteNow(e.Commands, *e.Doc, 0));
+  EXPECT_EQ(test::ReadFileBytes(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+  for (const char* extension : {".map", ".info"}) {
+    const unsigned mode = ModeOf(folder_ + "/" + id + extension);
+    EXPECT_TRUE(S_ISREG(mode)) << extension;
+    EXPECT_EQ(mode & 07777, 0600u) << extension << ": the copy is nobody else's to read";
+  }
+  store.Discard();
+  EXPECT_TRUE(test::FileExists(victim));
+}
+
+TEST_F(RecoveryTest, NamesCannotBeForeseenSoNoPlantedLinkIsOpened) {
+  // Links under every name an editor of this process would have taken in the next seconds
+  // ("hl-<pid>-<time>-<count>"), pointing where a lock or copy would be created.
+  const std::string victim = dir_.File("created-by-a-link");
+  ASSERT_EQ(::mkdir(dir_.File("state").c_str(), 0700), 0);
+  ASSERT_EQ(::mkdir(folder_.c_str(), 0700), 0);
+  const long long now = std::time(nullptr);
+  for (long long t = now; t <= now + 2; ++t) {
+    for (int n = 0; n < 4; ++n) {
+      const std::string name = folder_ + "/hl-" + std::to_string(::getpid()) + "-" +
+                               std::to_string(t) + "-" + std::to_string(n);
+      for (const char* extension : {".lock", ".map", ".info"}) {
+        ASSERT_EQ(::symlink(victim.c_str(), (name + extension).c_str()), 0);
+      }
+    }
+  }
+  RecoveryStore store(folder_);
+  RecoveryStore second(folder_);
+  ASSERT_TRUE(store.Active());
+  Editor e;
+  e.Commands.SetModified(true);
+  ASSERT_TRUE(store.WriteNow(e.Commands, *e.Doc, 0));
+  EXPECT_FALSE(test::FileExists(victim));
+  std::vector<std::string> locks;
+  const std::regex own("hl-[0-9]+-[0-9]+-[0-9a-f]{16}\\.lock");
+  for (const std::string& name : test::ListDirectory(folder_)) {
+    if (std::regex_match(name, own)) locks.push_back(name);
+  }
+  ASSERT_EQ(locks.size(), 2u);
+  EXPECT_NE(locks[0].substr(locks[0].size() - 21), locks[1].substr(locks[1].size() - 21));
+  store.Discard();
+}
+
+TEST_F(RecoveryTest, OnlyAFolderOfTheUsersOwnKeepsCopies) {
+  {
+    const Umask open(0);
+    RecoveryStore made(folder_);
+    EXPECT_TRUE(made.Active());
+    EXPECT_EQ(ModeOf(folder_) & 07777, 0700u) << "a new folder is the user's alone";
+  }
+  Editor e;
+  e.Commands.SetModified(true);
+  const auto refused = [&](const std::string& folder, const std::string& why) {
+    LeaveCopy(folder, "hl-planted", *Painted(3), "/maps/planted.map", 100);
+    const auto before = test::ListDirectory(folder);
+    RecoveryStore store(folder);
+    EXPECT_FALSE(store.Active()) << folder;
+    EXPECT_EQ(store.Problem(), "cannot use \"" + folder + "\": " + why);
+    EXPECT_TRUE(store.Orphans().empty()) << "copies anyone could have left are not offered";
+    EXPECT_FALSE(store.WriteNow(e.Commands, *e.Doc, 0));
+    EXPECT_EQ(test::ListDirectory(folder), before) << "nothing written there";
+  };
+  for (const unsigned mode : {0777u, 0770u, 0702u}) {
+    const std::string shared = dir_.File("shared" + std::to_string(mode));
+    ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), mode), 0);
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "%04o", mode);
+    refused(shared, std::string("other users may write in it (mode ") + octal + ")");
+  }
+  const std::string foreign = dir_.File("foreign");
+  ASSERT_EQ(::mkdir(foreign.c_str(), 0700), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);  // nobody's
+    refused(foreign, "it belongs to another user");
+  } else {
+    RecoveryStore root("/");
+    EXPECT_EQ(root.Problem(), "cannot use \"/\": it belongs to another user");
+  }
+}
+
+TEST(RecoveryFolder, WithoutAHomeNoFolderIsUsed) {
+  const EnvironmentVariable dir("HARBOURLIGHT_RECOVERY_DIR", std::nullopt);
+  const EnvironmentVariable state("XDG_STATE_HOME", std::nullopt);
+  {
+    const EnvironmentVariable home("HOME", std::nullopt);
+    EXPECT_EQ(RecoveryStore::DefaultFolder(), "") << "no folder under /tmp";
+    RecoveryStore store(RecoveryStore::DefaultFolder());
+    EXPECT_FALSE(store.Active());
+    EXPECT_EQ(store.Problem(),
+              "HOME is not set, and a folder other users share will not do (set "
+              "HARBOURLIGHT_RECOVERY_DIR to a folder of your own)");
+  }
+  const EnvironmentVariable home("HOME", "/home/designer");
+  EXPECT_EQ(RecoveryStore::DefaultFolder(), "/home/designer/.local/state/harbourlight/recovery");
+  const EnvironmentVariable relative("XDG_STATE_HOME", "state");
+  EXPECT_EQ(RecoveryStore::DefaultFolder(), "/home/designer/.local/state/harbourlight/recovery");
+}
+
+TEST(RecoveryQuestion, NamesWithLineBreaksAndControlsAreShownEscaped) {
+  UtcZone utc;
+  RecoveredMap copy;
+  // A name that tries to end the question early and add one of its own.
+  copy.OriginalName =
+      "/maps/a.map\".\n\nRestore it? (Yes deletes the copy.)\r\t\x1b[2J\\n"
+      "\xE2\x80\xAE"
+      "pam.exe\xC2\x85\xFF";
+  copy.SavedAt = 0;
+  EXPECT_EQ(RecoveryQuestion(copy),
+            "Harbourlight ended without saving the map \"/maps/a.map\".\\n\\nRestore it? (Yes "
+            "deletes the copy.)\\r\\t\\x1B[2J\\\\n\\u{202E}pam.exe\\u{0085}\\xFF\". A recovery "
+            "copy from 1970-01-01 00:00:00 was kept.\n\nRestore it? (No deletes the copy, "
+            "Cancel keeps it for the next start.)");
+  copy.SegmentDir = "/world\n/x";
+  EXPECT_NE(RecoveryQuestion(copy).find("the segment window of \"/world\\n/x\""),
+            std::string::npos);
 }
 
 }  // namespace

@@ -228,6 +228,13 @@ TEST_F(SafeSaveTest, EveryWriterRefusesReadOnlyFilesAndFoldersAndDevicesThatFill
     for (const auto& f : w.Files) {
       std::filesystem::create_symlink("/dev/full", full.File(f));
     }
+    if (w.Name == "segment") {
+      // Segment files are never written through a link: the new file takes the link's place.
+      EXPECT_TRUE(w.Save(full));
+      EXPECT_TRUE(std::filesystem::is_regular_file(
+          std::filesystem::symlink_status(full.File(w.Files[0]))));
+      continue;
+    }
     EXPECT_FALSE(w.Save(full)) << w.Name;
   }
 }

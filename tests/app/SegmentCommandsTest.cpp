@@ -6,6 +6,7 @@
 #include "TempDir.h"
 #include "app/SegmentCommands.h"
 #include "map/MapFile.h"
+#include "util/FileLock.h"
 
 namespace hl {
 namespace {
@@ -168,6 +169,25 @@ TEST_F(SegmentCommandsTest, OpenFillsTheBoxesAndRefusesHostileFiles) {
   EXPECT_EQ(boxes.Row, "2");
   EXPECT_EQ(q_.Asked.size(), 4u);
 
+  // An ident that would name files in another folder, from a file or from the box.
+  std::vector<std::uint8_t> climbing(kProjectFileSize, 0);
+  climbing[0] = 7;
+  std::copy_n("../../x", 7, climbing.begin() + 1);
+  climbing[16] = climbing[20] = 3;
+  test::WriteFileBytes(dir_.File("up.mp"), climbing);
+  q_.Asked.clear();
+  EXPECT_FALSE(s_.OpenProject(dir_.File("up.mp"), boxes));
+  EXPECT_EQ(q_.Asked, std::vector<std::string>{"'" + dir_.File("up.mp") +
+                                               "' is refused: " + IdentProblem("../../x")});
+  EXPECT_EQ(boxes.Ident, "Isle");
+  EXPECT_EQ(s_.Grid().Ident, "Isle");
+  for (const char* ident : {"../../x", "a\\b"}) {
+    EXPECT_FALSE(s_.New(ident, "3", "3"));
+    EXPECT_FALSE(s_.SaveProject(dir_.File("up2.mp"), ident, "3", "3"));
+  }
+  EXPECT_FALSE(test::FileExists(dir_.File("up2.mp")));
+  EXPECT_EQ(s_.Grid().Ident, "Isle");
+
   SegmentCommands::Boxes kept{"B", "2", "2"};  // a missing file leaves the boxes as they are
   ASSERT_TRUE(s_.OpenProject(dir_.File("none.mp"), kept));
   EXPECT_EQ(s_.Grid().Name(1, 1), "B101101");
@@ -223,7 +243,7 @@ TEST_F(SegmentCommandsTest, TwoColumnsLeaveTheThirdEmptyAndCancelKeepsTheCells) 
   EXPECT_EQ(Shown(2, 0), 0);
   doc_->SetLight(85, 5, 3);
   ASSERT_TRUE(s_.SaveSegs());
-  EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 7u);  // six segments and the project
+  EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 8u);  // six segments, project and lock
   s_.Cancel();
   EXPECT_FALSE(c_.SegmentMode());
   EXPECT_EQ(Shown(1, 2), 13);
@@ -231,6 +251,32 @@ TEST_F(SegmentCommandsTest, TwoColumnsLeaveTheThirdEmptyAndCancelKeepsTheCells) 
   s_.ClearSegment();
   EXPECT_EQ(Shown(1, 2), 0);
   EXPECT_EQ(doc_->MapWidth(), 120);
+}
+
+TEST_F(SegmentCommandsTest, AProjectHeldElsewhereLeavesTheOpenWindowAsItWas) {
+  Project(4, 3);
+  c_.Segments().LockWait = std::chrono::milliseconds(40);
+  ASSERT_TRUE(s_.EditWindow());
+  doc_->SetLight(5, 5, 7);
+  c_.SetModified(true);
+  FileLock other;
+  ASSERT_EQ(other.Take(c_.Segments().LockPath(), FileLock::Mode::Exclusive, {}),
+            FileLock::Outcome::Taken);
+  q_.Replies = {Reply::No};  // the edit question: drop the change, load the next window
+  EXPECT_FALSE(s_.Move(1, 0));
+  ASSERT_EQ(q_.Messages.size(), 1u);
+  EXPECT_NE(q_.Messages[0].find("another program holds the project"), std::string::npos);
+  // Still the first window, under its own names, with the change: Save Segs stores it there.
+  EXPECT_EQ(s_.OriginCol(), 0);
+  EXPECT_EQ(c_.Segments().SegmentNames[0][0], "A100100");
+  EXPECT_EQ(doc_->Cell(5, 5).Light, 7);
+  EXPECT_FALSE(s_.SaveSegs());
+  EXPECT_TRUE(c_.Modified());
+  other.Release();
+  ASSERT_TRUE(s_.SaveSegs());
+  auto seg = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*seg, dir_.File("A100100.sem")));
+  EXPECT_EQ(seg->Cell(5, 5).Light, 7);
 }
 
 }  // namespace

@@ -70,5 +70,19 @@ TEST(HlmapApply, MapCommandsTakeNumbersOnly) {
   }
 }
 
+TEST(HlmapApply, TheHelpGivesTheBudgetAndWhatEveryLineCosts) {
+  const auto r = test::Hlmap({"apply", "--help"});
+  ASSERT_EQ(r.Code, 0);
+  EXPECT_NE(r.Out.find("a script may do 40,000,000,000 cells of it"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("  scroll DX DY\n      Map Scroll\n      work: the 1,000 x 1,000 cells it "
+                       "moves and their columns\n"),
+            std::string::npos);
+  EXPECT_NE(r.Out.find("  Draw SM Tiles, layer Big: 393,111 cells in 65 columns\n"),
+            std::string::npos);
+  EXPECT_NE(r.Out.find("  layer \"3\" (eraser): 441 cells in 21 columns with shift,\n      9 cells "
+                       "in 3 columns with ctrl, else 1 cell in 1 column\n"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace hl

@@ -66,7 +66,7 @@ TEST(DemoWorld, EverythingLoadsAndRebuildsTheSame) {
   SegmentWindow window;
   window.ProjectDir = a.Path() + "/";
   window.PickWindow(project.Ident, project.Cols, project.Rows, 3, 3);
-  window.LoadSegments(*doc);
+  ASSERT_TRUE(window.LoadSegments(*doc));
   EXPECT_EQ(doc->MapWidth(), 120);
   EXPECT_GE(doc->GetBackTile(119, 119), 0);  // the world's far corner is painted
 }

@@ -4,7 +4,9 @@
 // must still work.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <QImage>
@@ -12,6 +14,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "RunHlmap.h"
@@ -75,6 +78,40 @@ ProcessResult RunProcess(const std::string& program, std::vector<std::string> ar
   }
   int status = 0;
   if (::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.Code = WEXITSTATUS(status);
+  result.Out = ReadText(outFile);
+  result.Err = ReadText(errFile);
+  return result;
+}
+
+// Runs `program` in `folder` as RunProcess does, under a file-size limit of `limit` bytes and
+// with SIGXFSZ at its default (ending the process), as a shell with `ulimit -f` starts it.
+ProcessResult RunUnderFileSizeLimit(const std::string& program, std::vector<std::string> args,
+                                    const std::string& folder, rlim_t limit) {
+  test::TempDir capture;
+  const std::string outFile = capture.File("out"), errFile = capture.File("err");
+  args.insert(args.begin(), program);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  ProcessResult result;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    // Only async-signal-safe calls between fork and exec.
+    const rlimit limited{limit, limit};
+    const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT, 0600);
+    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT, 0600);
+    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+        ::chdir(folder.c_str()) != 0 || ::setrlimit(RLIMIT_FSIZE, &limited) != 0 ||
+        ::signal(SIGXFSZ, SIG_DFL) == SIG_ERR) {
+      ::_exit(127);
+    }
+    ::execve(program.c_str(), argv.data(), environ);
+    ::_exit(127);
+  }
+  int status = 0;
+  if (pid > 0 && ::waitpid(pid, &status, 0) == pid) {
+    result.Code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
   result.Out = ReadText(outFile);
   result.Err = ReadText(errFile);
   return result;
@@ -209,6 +246,28 @@ TEST_F(HlmapProcessTest, WithoutHlmapDrawOnlyTheDrawingCommandsFail) {
   EXPECT_EQ(r.Err, "hlmap: cannot run '" + std::filesystem::canonical(alone).string() +
                        "/hlmap-draw': No such file or directory\n");
   EXPECT_FALSE(test::FileExists(dir_.File("v.png")));
+}
+
+TEST_F(HlmapProcessTest, AWriteOverTheFileSizeLimitFailsAndKeepsTheOldFile) {
+  // 120 x 120 cells are a map of 172,852 bytes and a picture of over a megabyte; the limit
+  // lets neither through, and the old files are smaller than it.
+  test::WriteTestLibraries(dir_.Path());
+  constexpr rlim_t kLimit = 64 * 1024;
+  const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+  const std::string draw = std::filesystem::path(HL_HLMAP).replace_filename("hlmap-draw");
+  const std::vector<std::tuple<std::string, std::vector<std::string>, std::string>> runs = {
+      {HL_HLMAP, {"save-as", "a.map", "b.map"}, "b.map"},
+      {HL_HLMAP, {"export-bmp", "a.map", "v.bmp"}, "v.bmp"},  // handed over to hlmap-draw
+      {draw, {"export-bmp", "a.map", "w.bmp"}, "w.bmp"}};
+  for (const auto& [program, args, out] : runs) {
+    test::WriteFileBytes(dir_.File(out), old);
+    const auto before = test::ListDirectory(dir_.Path());
+    const ProcessResult r = RunUnderFileSizeLimit(program, args, dir_.Path(), kLimit);
+    EXPECT_EQ(r.Code, 1) << args[0] << " ended by a signal? " << r.Err;
+    EXPECT_EQ(r.Err, "hlmap: cannot write '" + out + "': file too large\n") << args[0];
+    EXPECT_EQ(test::ReadFileBytes(dir_.File(out)), old) << args[0];
+    EXPECT_EQ(test::ListDirectory(dir_.Path()), before) << "no temporary file stays";
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 
 #include "app/ScriptedQuestions.h"
@@ -87,7 +89,7 @@ TEST_F(SegmentTest, HlmapGivesTheSegmentWindowsRefusals) {
   test::PatchFile(project, 2, {0x07});  // a control character in the ident
   auto r = test::Hlmap({"seg-window", project, "0", "0", out});
   EXPECT_EQ(r.Code, 1);
-  EXPECT_EQ(r.Err, "hlmap: " + IdentProblem("I\x07le") + "\n");
+  EXPECT_EQ(r.Err, "hlmap: '" + project + "' is refused: " + IdentProblem("I\x07le") + "\n");
 
   test::WriteFileBytes(project, {4, 'I'});
   r = test::Hlmap({"seg-store", project, "0", "0", out});
@@ -99,5 +101,50 @@ TEST_F(SegmentTest, HlmapGivesTheSegmentWindowsRefusals) {
   EXPECT_EQ(r.Err, "hlmap: cannot read the project '" + dir_.File("none.mp") + "'\n");
   EXPECT_FALSE(test::FileExists(out));
 }
+TEST_F(SegmentTest, HlmapStoresNothingOutsideTheProjectFolder) {
+  // A project two folders down whose ident climbs back up: "../../x".
+  const std::string folder = dir_.File("a/b");
+  std::filesystem::create_directories(folder);
+  const std::string project = folder + "/w.mp";
+  std::vector<std::uint8_t> bytes(kProjectFileSize, 0);
+  const std::string ident = "../../x";
+  bytes[0] = static_cast<std::uint8_t>(ident.size());
+  std::copy(ident.begin(), ident.end(), bytes.begin() + 1);
+  bytes[16] = bytes[20] = 3;
+  test::WriteFileBytes(project, bytes);
+  doc_->SetMapSize(kWindowCells, kWindowCells);
+  const std::string in = dir_.File("in.map");
+  ASSERT_TRUE(SaveMap(*doc_, in, kBitCountData));
+
+  for (const char* command : {"seg-store", "seg-window"}) {
+    const auto r = test::Hlmap({command, project, "0", "0", in});
+    EXPECT_EQ(r.Code, 1) << command;
+    EXPECT_EQ(r.Err, "hlmap: '" + project + "' is refused: " + IdentProblem(ident) + "\n");
+  }
+  auto top = test::ListDirectory(dir_.Path());
+  std::sort(top.begin(), top.end());
+  EXPECT_EQ(top, (std::vector<std::string>{"a", "in.map"}));
+  EXPECT_EQ(test::ListDirectory(dir_.File("a")), std::vector<std::string>{"b"});
+  EXPECT_EQ(test::ListDirectory(folder), std::vector<std::string>{"w.mp"});
+}
+
+TEST_F(SegmentTest, HlmapStoresOnlyAMapOfTheWindowsSize) {
+  for (int c = 0; c < 3; ++c)
+    for (int r = 0; r < 3; ++r) WriteSegment(c, r);
+  const std::string project = dir_.File("w.mp");
+  ASSERT_TRUE(WriteProject(project, {"A", 3, 3}));
+  const auto old = test::ReadFileBytes(dir_.File("A101101.sem"));
+  const std::string in = dir_.File("small.map");
+  for (const auto& [w, h] : {std::pair{100, 100}, std::pair{120, 119}, std::pair{200, 200}}) {
+    doc_->SetMapSize(w, h);
+    ASSERT_TRUE(SaveMap(*doc_, in, kBitCountData));
+    const auto r = test::Hlmap({"seg-store", project, "0", "0", in});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Err, "hlmap: '" + in + "' is " + std::to_string(w) + " x " + std::to_string(h) +
+                         " cells; a window of segments is 120 x 120, so nothing was stored\n");
+    EXPECT_EQ(test::ReadFileBytes(dir_.File("A101101.sem")), old);
+  }
+}
+
 }  // namespace
 }  // namespace hl

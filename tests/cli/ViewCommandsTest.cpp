@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <filesystem>
@@ -168,6 +169,46 @@ TEST_F(ViewCommandsTest, DemoLibsWritesEveryLibraryInBothFormats) {
             std::string::npos);
   EXPECT_NE(Hlmap({"lib-info", dir_.File("demo/SmTiles.wil")}).Out.find("\"images\":180"),
             std::string::npos);
+}
+
+TEST_F(ViewCommandsTest, PicturesAreNotWrittenOverTheFilesTheyAreDrawnFrom) {
+  const std::string map = dir_.File("m.map");
+  const std::string tiles = dir_.File("Tiles.Data");
+  ASSERT_EQ(::symlink(map.c_str(), dir_.File("link.png").c_str()), 0);
+  ASSERT_EQ(::link(tiles.c_str(), dir_.File("hard.bmp").c_str()), 0);
+  // A library the set finds by another letter case.
+  const std::string small = dir_.File("SMTILES.DATA");
+  ASSERT_EQ(::rename(dir_.File("SmTiles.Data").c_str(), small.c_str()), 0);
+  const auto mapBytes = test::ReadFileBytes(map);
+  const auto tileBytes = test::ReadFileBytes(tiles);
+  const auto smallBytes = test::ReadFileBytes(small);
+  // The map itself, a link to it, a second name of a library and one found by its case.
+  const std::vector<std::pair<std::string, std::string>> outputs = {
+      {map, "the map '" + map + "'"},
+      {dir_.File("link.png"), "the map '" + map + "'"},
+      {dir_.File("hard.bmp"), "the library '" + tiles + "'"},
+      {small, "the library '" + small + "'"}};
+  for (const char* command : {"export-bmp", "render"}) {
+    for (const auto& [out, what] : outputs) {
+      const Result r = Hlmap({command, map, out, "--libs", dir_.Path()});
+      EXPECT_EQ(r.Code, 1) << command << " " << out;
+      EXPECT_EQ(r.Err, "hlmap: '" + out + "' is " + what +
+                           " that this command reads; writing there would replace it, so nothing "
+                           "was written (choose another output file)\n");
+    }
+  }
+  EXPECT_EQ(test::ReadFileBytes(map), mapBytes);
+  EXPECT_EQ(test::ReadFileBytes(tiles), tileBytes);
+  EXPECT_EQ(test::ReadFileBytes(small), smallBytes);
+
+  const Result exported = Hlmap({"lib-export", tiles, "0", tiles});
+  EXPECT_EQ(exported.Code, 1);
+  EXPECT_EQ(test::ReadFileBytes(tiles), tileBytes);
+  // Elsewhere the pictures are written as ever, and saving a map in place stays a save.
+  EXPECT_EQ(Hlmap({"export-bmp", map, dir_.File("m.bmp"), "--libs", dir_.Path()}).Code, 0);
+  EXPECT_EQ(Hlmap({"save-as", map, map}).Code, 0);
+  auto again = std::make_unique<MapDocument>();
+  EXPECT_TRUE(LoadMap(*again, map));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QLabel>
 #include <QTest>
@@ -76,6 +77,23 @@ TEST_F(RecoveryTest, AFolderThatCannotBeUsedTurnsCopiesOffAndSaysSo) {
   const auto* off = window.findChild<QLabel*>("RecoveryOff");
   ASSERT_NE(off, nullptr);
   EXPECT_TRUE(off->text().contains("No recovery copies"));
+}
+
+TEST_F(RecoveryTest, AFolderOthersMayWriteInIsRefusedAndTheStatusBarSaysWhy) {
+  const std::string shared = dir_.File("shared");
+  ASSERT_EQ(::mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(shared.c_str(), 0777), 0);
+  const QByteArray saved = qgetenv("HARBOURLIGHT_RECOVERY_DIR");
+  qputenv("HARBOURLIGHT_RECOVERY_DIR", QByteArray::fromStdString(shared));
+  test::ScriptedQuestions q;
+  TFrmMain window(kBitCountData, dir_.Path(), &q);
+  qputenv("HARBOURLIGHT_RECOVERY_DIR", saved);
+  EXPECT_FALSE(window.Recovery().Active());
+  const auto* off = window.findChild<QLabel*>("RecoveryOff");
+  ASSERT_NE(off, nullptr);
+  EXPECT_EQ(off->text().toStdString(), "No recovery copies: cannot use \"" + shared +
+                                           "\": other users may write in it (mode 0777)");
+  EXPECT_TRUE(test::ListDirectory(shared).empty());
 }
 }  // namespace
 }  // namespace hl

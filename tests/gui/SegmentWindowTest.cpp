@@ -92,6 +92,11 @@ TEST_F(SegmentWindowTest, IdentBoxTakesFifteenPlainCharacters) {
   seg_->EdIdent->clear();
   QTest::keyClicks(seg_->EdIdent, "ABCDEFGHIJKLMNOPQRST");
   EXPECT_EQ(seg_->EdIdent->text(), "ABCDEFGHIJKLMNO");
+  // Separators would take segment files out of the project's folder.
+  seg_->EdIdent->clear();
+  QTest::keyClicks(seg_->EdIdent, "../..\\x:y");
+  EXPECT_EQ(seg_->EdIdent->text(), "....xy");
+  seg_->EdIdent->setText("ABCDEFGHIJKLMNO");
   seg_->EdCol->setText("2");
   seg_->EdRow->setText("0");
   seg_->BtnNew->click();  // a count below 1: nothing

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "TempDir.h"
-#include "segments/SegmentFixture.h"
 #include "map/MapFile.h"
+#include "segments/SegmentFixture.h"
 #include "segments/SegmentProject.h"
+#include "util/FileLock.h"
 #include "util/WriteFault.h"
 
 namespace hl {
@@ -41,6 +46,7 @@ TEST_F(SegmentTest, ProjectFileRoundTripAndItsLimits) {
   EXPECT_EQ(read.Cols, 12);
   EXPECT_EQ(read.Rows, 7);
 
+  ASSERT_TRUE(WriteProject(file, {"A234567890ABCDE", 12, 7}));
   test::PatchFile(file, 0, {200});  // a length past the field reads as 15
   ASSERT_EQ(ReadProject(file, read, &error_), ProjectRead::Read);
   EXPECT_EQ(read.Ident.size(), 15u);
@@ -84,7 +90,7 @@ TEST_F(SegmentTest, NineFilesMakeOneWindowAndGoBack) {
   EXPECT_EQ(test::ReadFileBytes(dir_.File("A101102.sem")).size(), kSegmentFileSize);
   doc_->PushUndo();
   const SegmentWindow w = Window(3, 3, 0, 0);
-  w.LoadSegments(*doc_);
+  ASSERT_TRUE(w.LoadSegments(*doc_));
   EXPECT_EQ(doc_->MapWidth(), 120);
   EXPECT_EQ(doc_->MapHeight(), 120);
   EXPECT_EQ(doc_->UndoCount(), 0);  // no state of another window comes back with Ctrl+Z
@@ -120,7 +126,7 @@ TEST_F(SegmentTest, MissingNarrowWideAndShortSegments) {
   test::WriteFileBytes(shortFile, bytes);
 
   const SegmentWindow w = Window(2, 2, 0, 0);
-  w.LoadSegments(*doc_);
+  ASSERT_TRUE(w.LoadSegments(*doc_));
   EXPECT_EQ(doc_->Cell(5, 5), TMapCell{});
   EXPECT_EQ(doc_->Cell(79, 39), Marker(10, 39, 39));
   EXPECT_EQ(doc_->Cell(80, 0), TMapCell{});  // the wide file wrote nothing past its block
@@ -131,7 +137,7 @@ TEST_F(SegmentTest, MissingNarrowWideAndShortSegments) {
 
   // Two columns: the third window column is never written.
   ASSERT_TRUE(w.SaveSegments(*doc_));
-  EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 4u);
+  EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 5u);       // four segments and the lock
   EXPECT_EQ(test::ReadFileBytes(wide).size(), 52u + 60 * 480);  // overwritten, not shortened
 }
 
@@ -141,7 +147,8 @@ TEST_F(SegmentTest, AWindowIsSavedWholeOrNotAtAll) {
   const SaveResult refused = broken.SaveSegments(*doc_);
   EXPECT_FALSE(refused);
   EXPECT_NE(refused.Message().find("no/such/dir"), std::string::npos);
-  EXPECT_TRUE(test::ListDirectory(dir_.Path()).empty()) << "no segment saved without the others";
+  EXPECT_EQ(test::ListDirectory(dir_.Path()), std::vector<std::string>{kProjectLockName})
+      << "no segment saved without the others";
 
   for (int c = 0; c < 3; ++c)
     for (int r = 0; r < 3; ++r) WriteSegment(c, r);
@@ -149,7 +156,7 @@ TEST_F(SegmentTest, AWindowIsSavedWholeOrNotAtAll) {
   std::vector<std::vector<std::uint8_t>> old;
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) old.push_back(test::ReadFileBytes(w.SegmentPath(i, j)));
-  w.LoadSegments(*doc_);
+  ASSERT_TRUE(w.LoadSegments(*doc_));
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) doc_->SetCell(40 * i + 20, 40 * j + 20, Marker(77, i, j));
 
@@ -169,14 +176,127 @@ TEST_F(SegmentTest, AWindowIsSavedWholeOrNotAtAll) {
       for (int j = 0; j < 3; ++j)
         ASSERT_EQ(test::ReadFileBytes(w.SegmentPath(i, j)), old[n++])
             << int(fault.Where) << " " << fault.Count << " segment " << i << "," << j;
-    EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 9u);
+    EXPECT_EQ(test::ListDirectory(dir_.Path()).size(), 10u);  // nine and the lock
   }
   ASSERT_TRUE(w.SaveSegments(*doc_));
   auto again = std::make_unique<MapDocument>();
-  w.LoadSegments(*again);
+  ASSERT_TRUE(w.LoadSegments(*again));
   EXPECT_EQ(again->Cell(100, 60), Marker(77, 2, 1));
 }
 
+// A project file as another program could have written it: any bytes in the ident.
+std::vector<std::uint8_t> ProjectBytes(const std::string& ident, int cols, int rows) {
+  std::vector<std::uint8_t> bytes(kProjectFileSize, 0);
+  bytes[0] = static_cast<std::uint8_t>(ident.size());
+  std::copy(ident.begin(), ident.end(), bytes.begin() + 1);
+  bytes[16] = static_cast<std::uint8_t>(cols);
+  bytes[20] = static_cast<std::uint8_t>(rows);
+  return bytes;
+}
+
+TEST_F(SegmentTest, IdentsThatNameOtherFoldersAreRefusedByEveryReader) {
+  for (const std::string ident : {"../../x", "a/b", "..\\x", "C:x"}) {
+    EXPECT_NE(IdentProblem(ident), "") << ident;
+    test::WriteFileBytes(dir_.File("w.mp"), ProjectBytes(ident, 3, 3));
+    SegmentProject read{"Kept", 1, 1};
+    ASSERT_EQ(ReadProject(dir_.File("w.mp"), read, &error_), ProjectRead::Refused) << ident;
+    EXPECT_EQ(error_, "'" + dir_.File("w.mp") + "' is refused: " + IdentProblem(ident));
+    EXPECT_EQ(read.Ident, "Kept");
+    EXPECT_FALSE(WriteProject(dir_.File("new.mp"), {ident, 3, 3}));
+  }
+  EXPECT_FALSE(test::FileExists(dir_.File("new.mp")));
+  EXPECT_EQ(IdentProblem(".."), "") << "dots alone stay in the folder: '..100100.sem'";
+}
+
+TEST_F(SegmentTest, SegmentFilesAreNotReadOrWrittenThroughLinks) {
+  // Elsewhere: a file of the user that a link in the project folder points to.
+  test::TempDir elsewhere;
+  WriteSegment(0, 0);
+  const std::string victim = elsewhere.File("precious.map");
+  test::WriteFileBytes(victim, test::ReadFileBytes(dir_.File("A100100.sem")));
+  const auto victimBytes = test::ReadFileBytes(victim);
+  ASSERT_EQ(::symlink(victim.c_str(), dir_.File("A101100.sem").c_str()), 0);
+
+  SegmentWindow w = Window(3, 3, 0, 0);
+  doc_->SetMapSize(7, 7);
+  const LoadResult refused = w.LoadSegments(*doc_);
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused.Message(), "cannot open '" + dir_.File("A101100.sem") +
+                                   "': it is a link, and segment files are only read in the "
+                                   "project's folder");
+  EXPECT_EQ(doc_->MapWidth(), 7) << "a refused window leaves the map alone";
+
+  // A link planted after the window was loaded is replaced on saving, not followed.
+  ::unlink(dir_.File("A101100.sem").c_str());
+  ASSERT_TRUE(w.LoadSegments(*doc_));
+  ASSERT_EQ(::symlink(victim.c_str(), dir_.File("A101100.sem").c_str()), 0);
+  ASSERT_EQ(::symlink(victim.c_str(), dir_.File("A102102.sem").c_str()), 0);
+  doc_->SetCell(0, 40, Marker(5, 0, 0));
+  ASSERT_TRUE(w.SaveSegments(*doc_));
+  EXPECT_EQ(test::ReadFileBytes(victim), victimBytes);
+  struct stat st {};
+  ASSERT_EQ(::lstat(dir_.File("A101100.sem").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  auto seg = std::make_unique<MapDocument>();
+  ASSERT_TRUE(LoadMap(*seg, dir_.File("A101100.sem")));
+  EXPECT_EQ(seg->Cell(0, 0), Marker(5, 0, 0));
+}
+
+TEST_F(SegmentTest, AnotherHolderOfTheProjectLockIsWaitedForThenNamed) {
+  for (int c = 0; c < 3; ++c)
+    for (int r = 0; r < 3; ++r) WriteSegment(c, r);
+  SegmentWindow w = Window(3, 3, 0, 0);
+  w.LockWait = std::chrono::milliseconds(60);
+  ASSERT_TRUE(w.LoadSegments(*doc_));
+  const auto old = test::ReadFileBytes(w.SegmentPath(1, 1));
+  doc_->SetCell(60, 60, Marker(9, 9, 9));
+
+  {
+    // Another program writing the project: neither loading nor saving goes on.
+    FileLock other;
+    ASSERT_EQ(other.Take(w.LockPath(), FileLock::Mode::Exclusive, {}), FileLock::Outcome::Taken);
+    auto fresh = std::make_unique<MapDocument>();
+    fresh->SetMapSize(5, 5);
+    const LoadResult loaded = w.LoadSegments(*fresh);
+    EXPECT_EQ(loaded.Message(),
+              "cannot open '" + w.ProjectDir +
+                  "': another program holds the project (.harbourlight-segments.lock stayed "
+                  "locked for 60 ms); try again when it is done");
+    EXPECT_EQ(fresh->MapWidth(), 5);
+    const SaveResult saved = w.SaveSegments(*doc_);
+    EXPECT_EQ(saved.Message(),
+              "cannot write '" + w.ProjectDir +
+                  "': another program holds the project (.harbourlight-segments.lock stayed "
+                  "locked for 60 ms); try again when it is done");
+    EXPECT_EQ(test::ReadFileBytes(w.SegmentPath(1, 1)), old);
+  }
+  {
+    // Another program loading: more readers are welcome, a writer is not.
+    FileLock reader;
+    ASSERT_EQ(reader.Take(w.LockPath(), FileLock::Mode::Shared, {}), FileLock::Outcome::Taken);
+    auto fresh = std::make_unique<MapDocument>();
+    EXPECT_TRUE(w.LoadSegments(*fresh));
+    EXPECT_FALSE(w.SaveSegments(*doc_));
+    EXPECT_EQ(test::ReadFileBytes(w.SegmentPath(1, 1)), old);
+  }
+  {
+    // A holder that lets go within the wait delays the save, no more.
+    auto other = std::make_unique<FileLock>();
+    ASSERT_EQ(other->Take(w.LockPath(), FileLock::Mode::Exclusive, {}), FileLock::Outcome::Taken);
+    w.LockWait = kProjectLockWait;
+    std::thread release([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      other.reset();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(w.SaveSegments(*doc_));
+    release.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  }
+  auto again = std::make_unique<MapDocument>();
+  ASSERT_TRUE(w.LoadSegments(*again));
+  EXPECT_EQ(again->Cell(60, 60), Marker(9, 9, 9));
+}
 
 }  // namespace
 }  // namespace hl

@@ -174,9 +174,8 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   recovery_ = std::make_unique<RecoveryStore>(RecoveryStore::DefaultFolder());
   if (!recovery_->Active()) {
     // Editing goes on without copies; the designer should know that a crash would cost work.
-    auto* off = new QLabel(QString::fromStdString("No recovery copies: cannot use \"" +
-                                                  recovery_->Folder() + "\""),
-                           this);
+    auto* off =
+        new QLabel(QString::fromStdString("No recovery copies: " + recovery_->Problem()), this);
     off->setObjectName("RecoveryOff");
     statusBar()->addPermanentWidget(off);
   }

@@ -6,8 +6,10 @@
 
 #include "app/ui/Dialogs.h"
 #include "app/ui/TFrmMain.h"
+#include "util/FileSizeSignal.h"
 
 int main(int argc, char** argv) {
+  hl::IgnoreFileSizeSignal();
   if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
     // Qt wants a private runtime folder and complains at every start without one.
     const std::string runtime = "/tmp/harbourlight-runtime-" + std::to_string(::getuid());

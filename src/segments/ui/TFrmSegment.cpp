@@ -34,10 +34,11 @@ TFrmSegment::TFrmSegment(SegmentCommands& commands, QWidget* parent)
     return edit;
   };
   EdIdent = box("EdIdent", "A");
-  // The project file keeps 15 characters of one byte each.
+  // The project file keeps 15 characters of one byte each, and segment files are named after
+  // them: no folder separators (IdentProblem's rule, so the box cannot offer what New refuses).
   EdIdent->setMaxLength(static_cast<int>(kMaxIdentLength));
-  EdIdent->setValidator(
-      new QRegularExpressionValidator(QRegularExpression("[\\x20-\\x7E]*"), EdIdent));
+  EdIdent->setValidator(new QRegularExpressionValidator(
+      QRegularExpression("[\\x20-\\x2E\\x30-\\x39\\x3B-\\x5B\\x5D-\\x7E]*"), EdIdent));
   EdCol = box("EdCol", "3");
   EdRow = box("EdRow", "3");
   layout->addWidget(new QLabel("Ident", this), 0, 0);
