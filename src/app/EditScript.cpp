@@ -512,6 +512,22 @@ struct EditScript::Verbs {
     s.regions_.Move(*dx, *dy);
     return std::nullopt;
   }
+  static Result NewSet(EditScript& s, const Line& l) {
+    if (!l.Exactly(1)) return "expected: new-set FILE";
+    const auto& selection = s.regions_.Selection();
+    if (!selection) return "new-set needs a selection";
+    // The file is read and written whole, and every selected cell looked at.
+    const std::uint64_t cells = 1ULL * selection->Width() * selection->Height();
+    if (!s.TakeWork(2 * ObjectSetList::kMaxFileBytes * kSetByteWork + cells)) return s.OverBudget();
+    const std::string& file = l.W[1];
+    const std::string path = !file.empty() && file[0] == '/' ? file : s.setFolder_ + file;
+    bool hadSmallTiles = false;
+    const TObjectSet set =
+        SetFromRegion(CopyRegion(s.doc_, *selection, s.regions_.Layers()), &hadSmallTiles);
+    if (const SaveResult written = AppendSetToFile(path, set); !written) return written.Message();
+    if (path == s.setFolder_ + s.setsFile_ || file == s.setsFile_) s.setsFile_.clear();  // read again
+    return std::nullopt;
+  }
   static Result FillRect(EditScript& s, const Line& l) {
     const auto r = l.Exactly(4) ? Rect(l, 1) : std::nullopt;
     if (!r) {
@@ -586,6 +602,10 @@ const std::vector<EditScript::Verb>& EditScript::VerbTable() {
        "the copy's cells and columns"},
       {"move", "move DX DY", "moves the selection and its content", &V::Move,
        "twice the selection's cells and columns"},
+      {"new-set", "new-set FILE",
+       "appends the selection to the set file FILE as a set (made with \"NEW\" when missing; "
+       "older-layout files are refused)",
+       &V::NewSet, "the set file's largest size twice, and the selection's cells"},
       {"fill-rect", "fill-rect X0 Y0 X1 Y1", "fills the rectangle with the big or small tile brush",
        &V::FillRect, "the brush's reach for every block or cell it fills, and the columns"},
       {"undo", "undo", "takes back one step (a stroke, a dialog's change or a command)", &V::Undo},

@@ -123,6 +123,34 @@ std::vector<TObjectSet> ObjectSetList::Parse(std::string_view text) {
   return sets;
 }
 
+SaveResult AppendSetToFile(const std::string& path, const TObjectSet& set) {
+  std::string text;
+  const auto found = FindFileIgnoringCase(path);
+  const std::string target = found ? *found : path;
+  if (found) {
+    std::string error;
+    if (!ReadWholeFile(*found, ObjectSetList::kMaxFileBytes, text, &error)) {
+      return SaveResult::CannotWrite(target, error);
+    }
+    bool marked = false;
+    std::size_t sets = 0;
+    ForEachLine(text, [&](std::string_view line) {
+      if (line == "NEW") marked = true;
+      if (line.front() == '[') ++sets;
+    });
+    if (!marked) {
+      return SaveResult::CannotWrite(target, "it is a set file of the older layout (no \"NEW\" line); "
+                                        "open it in the editor and save it first");
+    }
+    if (!text.empty() && text.back() != '\n') text += "\r\n";
+    text += "[" + std::to_string(sets) + "]\r\n";
+  } else {
+    text = "NEW\r\n[0]\r\n";
+  }
+  for (const TSetCell& c : set) text += SetRecordLine(c) + "\r\n";
+  return WriteWholeFile(target, text, SafeFileWriter::OldTail::Drop);
+}
+
 bool ObjectSetList::LoadSets(const std::string& fileName, std::string* error) {
   const auto path = FindFileIgnoringCase(fileName);
   if (!path) return true;

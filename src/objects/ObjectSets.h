@@ -39,6 +39,12 @@ std::int32_t ParseSetNumber(std::string_view token, std::int32_t defaultValue, b
 // The record line of a cell: eleven fields in file order, each followed by one space.
 std::string SetRecordLine(const TSetCell& cell);
 
+// Appends one set to the set file at `path` without reading it into sets: its lines are added
+// to the file's text, which is written whole through the safe writer. A missing file is made
+// with the "NEW" marker; a file without it (the older layout, whose numbers a rewrite would
+// convert) is refused, as is a file that cannot be read.
+SaveResult AppendSetToFile(const std::string& path, const TObjectSet& set);
+
 // The object sets: an ordered list of sets and empty slots (blank rows of the browser), with
 // the clipboard of the browser. Whoever shows the list hears of every change.
 class ObjectSetList {

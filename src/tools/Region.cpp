@@ -249,9 +249,10 @@ TObjectSet SetFromRegion(const RegionCopy& copy, bool* hadSmallTiles) {
       r.Y = y;
       r.TileIndex = -1;
       r.ObjIndex = -1;
-      // A block's tile stands in its even cell; the set placement writes it there again.
-      if ((copy.Layers & kRegionGround) && x % 2 == 0 && y % 2 == 0) {
-        r.TileIndex = (c.BackTile & kNumberBits) - 1;
+      // Every cell of a block takes the tile of the block's even cell, since the set placement
+      // writes a record's tile into its own cell only, and painting gives all four cells one.
+      if (copy.Layers & kRegionGround) {
+        r.TileIndex = (copy.At(x & ~1, y & ~1).BackTile & kNumberBits) - 1;
       }
       if ((copy.Layers & kRegionSmall) && c.MiddleTile != 0) small = true;
       if (copy.Layers & kRegionObjects) {

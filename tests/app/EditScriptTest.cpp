@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -446,6 +447,78 @@ TEST_F(EditScriptTest, SelectionsAreCheckedAgainstTheLibraries) {
   EXPECT_EQ(Run("object 60\n", limits)->Line, 1);
 }
 
+
+}  // namespace
+}  // namespace hl
+
+namespace hl {
+namespace {
+
+TEST_F(EditScriptTest, ASetMadeFromASelectionIsAppendedAndPlacesTheSameCells) {
+  test::TempDir dir;
+  const std::string file = dir.File("made.set");
+  // A 2 x 2 block of big tile 7, objects, a light, a door and marks; small tiles everywhere.
+  for (int x = 4; x < 6; ++x) {
+    for (int y = 2; y < 4; ++y) {
+      TMapCell c{};
+      c.BackTile = 7;
+      c.MiddleTile = 3;
+      doc_->SetCell(x, y, c);
+    }
+  }
+  TMapCell special = doc_->Cell(5, 3);
+  special.ObjectImage = 0x8000 | 12;
+  special.ObjectLib = 1;
+  special.Light = 2;
+  special.Door = 0x83;
+  special.DoorOffset = 4;
+  doc_->SetCell(5, 3, special);
+  TMapCell marked = doc_->Cell(4, 2);
+  marked.BackTile |= 0x8000;
+  doc_->SetCell(4, 2, marked);
+  ASSERT_EQ(Run("select 4 2 5 3\nnew-set " + file + "\nnew-set " + file + "\n"), std::nullopt);
+  const auto text = test::ReadFileBytes(file);
+  const std::string written(text.begin(), text.end());
+  EXPECT_EQ(written.rfind("NEW\r\n[0]\r\n", 0), 0u) << written;
+  EXPECT_NE(written.find("\r\n[1]\r\n"), std::string::npos) << written;
+  EXPECT_EQ(doc_->UndoCount(), 0);  // making a set changes no cell
+
+  ObjectSetList sets;
+  std::string error;
+  ASSERT_TRUE(sets.LoadSets(file, &error)) << error;
+  ASSERT_EQ(sets.Items.size(), 2u);
+  EXPECT_EQ(*sets.Items[0], *sets.Items[1]);
+
+  // Placed at an even origin over empty cells: the same cells but for the small tiles.
+  auto placed = std::make_unique<MapDocument>();
+  std::swap(doc_, placed);
+  ASSERT_EQ(Run("tool 4\nset " + file + " 1\npress 20 10\n"), std::nullopt);
+  std::swap(doc_, placed);
+  for (int dx = 0; dx < 2; ++dx) {
+    for (int dy = 0; dy < 2; ++dy) {
+      TMapCell expected = doc_->Cell(4 + dx, 2 + dy);
+      expected.MiddleTile = 0;
+      EXPECT_EQ(placed->Cell(20 + dx, 10 + dy), expected) << dx << "," << dy;
+    }
+  }
+}
+
+TEST_F(EditScriptTest, NewSetRefusesOlderLayoutFilesAndLinesWithoutASelection) {
+  test::TempDir dir;
+  const std::string old = dir.File("old.set");
+  const std::string oldText = "[0]\r\n0 0 5 10003 0 0 0 f 0 0 0 \r\n";
+  test::WriteFileBytes(old, {oldText.begin(), oldText.end()});
+  const auto error = Run("select 0 0 1 1\nnew-set " + old + "\n");
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->Line, 2);
+  EXPECT_NE(error->Message.find("older layout"), std::string::npos) << error->Message;
+  const auto after = test::ReadFileBytes(old);
+  EXPECT_EQ(std::string(after.begin(), after.end()), oldText);  // nothing converted or dropped
+  for (const char* bad : {"new-set x.set\n", "select 0 0 1 1\nnew-set\n"}) {
+    ASSERT_TRUE(Run(bad).has_value()) << bad;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("x.set")));
+}
 
 }  // namespace
 }  // namespace hl

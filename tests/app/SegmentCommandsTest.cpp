@@ -4,6 +4,7 @@
 
 #include "ScriptedQuestions.h"
 #include "TempDir.h"
+#include "app/RegionCommands.h"
 #include "app/SegmentCommands.h"
 #include "map/MapFile.h"
 #include "util/FileLock.h"
@@ -277,6 +278,43 @@ TEST_F(SegmentCommandsTest, AProjectHeldElsewhereLeavesTheOpenWindowAsItWas) {
   auto seg = std::make_unique<MapDocument>();
   ASSERT_TRUE(LoadMap(*seg, dir_.File("A100100.sem")));
   EXPECT_EQ(seg->Cell(5, 5).Light, 7);
+}
+
+}  // namespace
+}  // namespace hl
+
+namespace hl {
+namespace {
+
+TEST_F(SegmentCommandsTest, RegionsCrossSegmentBordersAndTravelWithTheWindow) {
+  Project(5, 3);
+  ASSERT_TRUE(s_.EditWindow());
+  // A 4 x 4 patch straddling the corner of four segments of the window at (0, 0).
+  for (int x = 38; x < 42; ++x)
+    for (int y = 38; y < 42; ++y) doc_->SetMiddleTile(x, y, 100 + x * 4 + y);
+  RegionCommands regions(*doc_);
+  ASSERT_TRUE(regions.Select(38, 38, 41, 41, kRegionSmall));
+  ASSERT_TRUE(regions.Copy());
+  c_.SetModified(false);  // the patch itself is not kept: only its copy travels
+  ASSERT_TRUE(s_.Move(1, 0));
+  ASSERT_EQ(s_.OriginCol(), 1);
+  ASSERT_TRUE(regions.Paste(78, 18, false));  // over the border of window columns 1 and 2
+  c_.SetModified(true);
+  ASSERT_TRUE(s_.SaveSegs());
+
+  // The world's segments (2, 0) and (3, 0) hold the two halves, at their own cells.
+  auto left = std::make_unique<CellStorage>();
+  ASSERT_TRUE(LoadSegment(*left, dir_.File(SegmentName("A", 2, 0) + ".sem"), 0, 0));
+  auto right = std::make_unique<CellStorage>();
+  ASSERT_TRUE(LoadSegment(*right, dir_.File(SegmentName("A", 3, 0) + ".sem"), 0, 0));
+  for (int dx = 0; dx < 4; ++dx) {
+    for (int dy = 0; dy < 4; ++dy) {
+      const int x = 78 + dx - 40;  // window column 1 starts at world segment 2
+      const CellStorage& seg = x < 40 ? *left : *right;
+      EXPECT_EQ(seg.At(x % 40, 18 + dy).MiddleTile, 100 + (38 + dx) * 4 + 38 + dy) << dx << dy;
+    }
+  }
+  EXPECT_EQ(left->At(0, 0).Light, 21);  // the rest of the segment as it was
 }
 
 }  // namespace

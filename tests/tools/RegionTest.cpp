@@ -199,7 +199,7 @@ TEST_F(RegionTest, ASetMadeFromASelectionCarriesAllButSmallTiles) {
   bool small = false;
   const TObjectSet set = SetFromRegion(CopyRegion(*doc_, {4, 6, 5, 7}, kRegionAllLayers), &small);
   EXPECT_TRUE(small);
-  ASSERT_EQ(set.size(), 2u);
+  ASSERT_EQ(set.size(), 4u);  // every cell of the block carries its tile
   const TSetCell& first = set[0];
   EXPECT_EQ(first.X, 0);
   EXPECT_EQ(first.Y, 0);
@@ -212,10 +212,13 @@ TEST_F(RegionTest, ASetMadeFromASelectionCarriesAllButSmallTiles) {
   EXPECT_EQ(first.Door, 0x83);
   EXPECT_EQ(first.DoorOffset, 7);
   EXPECT_EQ(first.Marks, 1);
-  EXPECT_EQ(set[1].X, 1);
-  EXPECT_EQ(set[1].Y, 1);
-  EXPECT_EQ(set[1].TileIndex, -1);  // the block's tile stands in its even cell only
-  EXPECT_EQ(set[1].Marks, 2);
+  for (std::size_t i = 1; i < 4; ++i) {
+    EXPECT_EQ(set[i].X, static_cast<int>(i / 2));
+    EXPECT_EQ(set[i].Y, static_cast<int>(i % 2));
+    // The even cell's tile, whatever the others hold (4, 7 held none).
+    EXPECT_EQ(set[i].TileIndex, 20) << i;
+  }
+  EXPECT_EQ(set[3].Marks, 2);
 
   const TObjectSet none = SetFromRegion(CopyRegion(*doc_, {4, 6, 5, 7}, kRegionSmall), &small);
   EXPECT_TRUE(none.empty());
