@@ -254,3 +254,40 @@ TEST_F(MapViewStrokeTest, StrokesRedrawWhatAFullRepaintShowsAtEveryZoomStep) {
 
 }  // namespace
 }  // namespace hl
+
+namespace hl {
+namespace {
+
+TEST(FitZoomTest, TheLargestButtonStepThatShowsTheWholeMap) {
+  // 20 x 10 cells at 1.2: 1153 x 385 pixels with the border; at 1.4 they no longer fit 1200.
+  EXPECT_EQ(FitZoom(20, 10, QSize(1200, 800)), 120);
+  EXPECT_EQ(FitZoom(20, 10, QSize(1153, 385)), 120);  // exactly
+  EXPECT_EQ(FitZoom(20, 10, QSize(1152, 800)), 100);
+  EXPECT_EQ(FitZoom(1, 1, QSize(4000, 4000)), kMaxZoom);
+  EXPECT_EQ(FitZoom(999, 999, QSize(1200, 800)), kMinZoom);  // nothing fits: the smallest
+  // Between the small steps of five hundredths too.
+  EXPECT_EQ(FitZoom(200, 100, QSize(1500, 700)), 15);
+}
+
+TEST_F(MapViewTest, TheGridDrawsOverTheMapWhereCellsAreLargeEnough) {
+  doc_->SetMapSize(40, 30);
+  view_->show();
+  view_->SetZoom(100);
+  auto grab = [&] { return view_->viewport()->grab().toImage(); };
+  const QImage plain = grab();
+  view_->SetGrid(true);
+  const QImage gridded = grab();
+  // Block edges darker than cell edges, cell insides untouched, and the map itself unchanged.
+  const QRgb block = gridded.pixel(96, 10), cell = gridded.pixel(48, 10);
+  EXPECT_LT(qGray(block), qGray(cell));
+  EXPECT_LT(qGray(cell), qGray(plain.pixel(48, 10)));
+  EXPECT_EQ(gridded.pixel(60, 10), plain.pixel(60, 10));
+  EXPECT_EQ(view_->Backing(), FullRepaint());
+  view_->SetZoom(20);  // cells of six pixels: no grid
+  const QImage small = grab();
+  view_->SetGrid(false);
+  EXPECT_EQ(small, grab());
+}
+
+}  // namespace
+}  // namespace hl

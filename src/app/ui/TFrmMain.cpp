@@ -335,6 +335,14 @@ void TFrmMain::CreateMenus() {
   ShowObject1 = check("ShowObject1", "Show Objects", true);
   ShowAttribMarks1 = check("ShowAttribMarks1", "Show AttribMarks", false);
   MiddleTransparent1 = check("MiddleTransparent1", "Middle Transparent", true);
+  view->addSeparator();
+  connect(Item(view, "ZoomToFit1", "Zoom to Fit"), &QAction::triggered, this, [this] {
+    MainScroll->SetZoom(
+        FitZoom(doc_->MapWidth(), doc_->MapHeight(), MainScroll->viewport()->size()));
+  });
+  QAction* grid = Item(view, "Grid1", "Grid");
+  grid->setCheckable(true);
+  connect(grid, &QAction::toggled, this, [this](bool on) { MainScroll->SetGrid(on); });
 
   QMenu* options = menuBar()->addMenu("Options(&Q)");
   QAction* normalSize = Item(options, "ObjectViewNormalSize1", "Objects View Nomal Size");

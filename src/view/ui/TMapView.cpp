@@ -114,6 +114,30 @@ void TMapView::paintEvent(QPaintEvent* event) {
     painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
     painter.drawRect(r);
   };
+  if (grid_ && GridShows(Zoom())) {
+    // Lines only across the repainted part; each cell's top and left edge.
+    const QRect area = event->rect();
+    const QPoint scroll = ScrollPosition();
+    const ScaleFactor scale = ZoomScale(Zoom());
+    const int x0 = static_cast<int>(TruncDiv(1LL * (area.left() + scroll.x()) * scale.Den,
+                                             1LL * kCellWidth * scale.Num));
+    const int y0 = static_cast<int>(TruncDiv(1LL * (area.top() + scroll.y()) * scale.Den,
+                                             1LL * kCellHeight * scale.Num));
+    const QSize surface = renderer_.Surface();
+    const QColor cell(0, 0, 0, 40), block(0, 0, 0, 110);
+    for (int x = x0;; ++x) {
+      const int px = renderer_.CellLeft(x) - scroll.x();
+      if (px > area.right() || px + scroll.x() >= surface.width() - 1) break;
+      painter.setPen(x % kBigTileStep == 0 ? block : cell);
+      painter.drawLine(px, area.top(), px, area.bottom());
+    }
+    for (int y = y0;; ++y) {
+      const int py = renderer_.CellTop(y) - scroll.y();
+      if (py > area.bottom() || py + scroll.y() >= surface.height() - 1) break;
+      painter.setPen(y % kBigTileStep == 0 ? block : cell);
+      painter.drawLine(area.left(), py, area.right(), py);
+    }
+  }
   if (floating_) {
     painter.setOpacity(0.75);
     painter.drawImage(ViewportRect(*floating_).topLeft() + QPoint(1, 1), floatingPicture_);
@@ -121,6 +145,12 @@ void TMapView::paintEvent(QPaintEvent* event) {
     dashed(*floating_);
   }
   if (outline_) dashed(*outline_);
+}
+
+void TMapView::SetGrid(bool on) {
+  if (grid_ == on) return;
+  grid_ = on;
+  viewport()->update();
 }
 
 QRect TMapView::ViewportRect(const QRect& cells) const {

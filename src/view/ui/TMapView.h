@@ -55,6 +55,9 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   // Only the rectangles they leave and enter are repainted.
   void SetOverlay(std::optional<QRect> outline, std::optional<QRect> floating,
                   const QImage& picture);
+  // Lines between the cells, stronger between big-tile blocks, where cells are large enough.
+  void SetGrid(bool on);
+  bool Grid() const { return grid_; }
   std::optional<QRect> OverlayOutline() const { return outline_; }
   std::optional<QRect> OverlayFloating() const { return floating_; }
 
@@ -106,6 +109,7 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   std::optional<QRect> outline_;
   std::optional<QRect> floating_;
   QImage floatingPicture_;
+  bool grid_ = false;
 };
 
 }  // namespace hl
