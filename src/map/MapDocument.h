@@ -89,6 +89,15 @@ class MapDocument {
   int UndoCount() const { return static_cast<int>(undo_.size()); }
   int RedoCount() const { return static_cast<int>(redo_.size()); }
   // The names of the steps Undo and Redo would take (empty when there is none).
+  // Every step's name: those Undo would take, oldest first, then those Redo would bring, in the
+  // order it would bring them. The current state stands after the first UndoCount() names.
+  std::vector<std::string> StepNames() const {
+    std::vector<std::string> names;
+    names.reserve(undo_.size() + redo_.size());
+    for (const auto& step : undo_) names.push_back(step->Name);
+    for (auto it = redo_.rbegin(); it != redo_.rend(); ++it) names.push_back((*it)->Name);
+    return names;
+  }
   std::string UndoName() const { return undo_.empty() ? std::string() : undo_.back()->Name; }
   std::string RedoName() const { return redo_.empty() ? std::string() : redo_.back()->Name; }
   // How many steps are kept (kMinUndo .. kMaxUndo); the oldest go first.

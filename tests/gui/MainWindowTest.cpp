@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QMessageBox>
@@ -197,11 +198,13 @@ TEST_F(MainWindowTest, MousePaintsThroughTheDispatch) {
   EXPECT_EQ(w->MapView()->Backing(), shown);
 }
 
-TEST_F(MainWindowTest, ToolsMenuItemsSetTheToolAndCanBeUnchecked) {
+TEST_F(MainWindowTest, ToolsMenuItemsSetTheToolAndTheCurrentOneStaysChecked) {
   auto w = Make(16);
+  // At start-up the tool in use is Draw Big Tiles, and only it is checked.
   for (const char* name : {"DrawBigTile1", "DrawObject1", "DrawObjectTileSet1", "DrawSmTile1",
-                           "SetLightEffect1", "UpdateDoor1"}) {
-    EXPECT_FALSE(w->findChild<QAction*>(name)->isChecked()) << name;
+                           "SetLightEffect1", "UpdateDoor1", "Select1"}) {
+    EXPECT_EQ(w->findChild<QAction*>(name)->isChecked(), name == std::string("DrawBigTile1"))
+        << name;
   }
   QAction* small = w->findChild<QAction*>("DrawSmTile1");
   small->trigger();
@@ -210,9 +213,48 @@ TEST_F(MainWindowTest, ToolsMenuItemsSetTheToolAndCanBeUnchecked) {
   w->findChild<QAction*>("UpdateDoor1")->trigger();
   EXPECT_EQ(w->Tools().ToolMode, ToolMode::UpdateDoors);
   EXPECT_FALSE(small->isChecked());
-  w->findChild<QAction*>("UpdateDoor1")->trigger();
-  EXPECT_FALSE(w->findChild<QAction*>("UpdateDoor1")->isChecked());
+  w->findChild<QAction*>("UpdateDoor1")->trigger();  // a second click: still the tool in use
+  EXPECT_TRUE(w->findChild<QAction*>("UpdateDoor1")->isChecked());
   EXPECT_EQ(w->Tools().ToolMode, ToolMode::UpdateDoors);
+  // The status bar names tool and layer, also when a picker presses a layer button.
+  w->findChild<QAction*>("SpeedButton2")->trigger();
+  EXPECT_EQ(w->findChild<QLabel*>("StatusTool")->text(), "Update Doors - Small");
+  w->Tools().ToolMode = ToolMode::DrawBigTiles;  // as the set browser or a picker does
+  w->Timer1Timer();
+  EXPECT_EQ(w->findChild<QLabel*>("StatusTool")->text(), "Draw Big Tiles - Small");
+  EXPECT_TRUE(w->findChild<QAction*>("DrawBigTile1")->isChecked());
+}
+
+TEST_F(MainWindowTest, TheHistoryListsTheStepsAndAClickGoesToOne) {
+  auto w = Make(16);
+  w->MapView()->SetZoom(100);
+  w->findChild<QAction*>("SpeedButton1")->trigger();  // "Big"
+  QWidget* surface = w->MapView()->viewport();
+  for (int i = 0; i < 3; ++i) {
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, QPoint(5 + 200 * i, 5));
+  }
+  QListWidget* list = w->History()->List();
+  ASSERT_EQ(list->count(), 4);  // "Opened" and three strokes
+  EXPECT_EQ(list->item(1)->text(), "Draw Big Tiles");
+  EXPECT_EQ(list->currentRow(), 3);
+  list->setCurrentRow(1);  // back to the state after the first stroke
+  EXPECT_EQ(w->Document().UndoCount(), 1);
+  EXPECT_EQ(w->Document().RedoCount(), 2);
+  EXPECT_EQ(list->count(), 4);  // the steps to bring again stay listed
+  EXPECT_GE(w->Document().GetBackTile(0, 0), 0);
+  EXPECT_EQ(w->Document().GetBackTile(8, 0), -1);
+  list->setCurrentRow(3);
+  EXPECT_EQ(w->Document().UndoCount(), 3);
+  EXPECT_GE(w->Document().GetBackTile(8, 0), 0);
+  list->setCurrentRow(0);
+  EXPECT_EQ(w->Document().UndoCount(), 0);
+  EXPECT_FALSE(w->findChild<QAction*>("Undo1")->isEnabled());
+  // The View menu shows and hides the dock.
+  QAction* show = w->findChild<QAction*>("History1");
+  ASSERT_NE(show, nullptr);
+  EXPECT_FALSE(w->History()->isVisible());
+  show->trigger();
+  EXPECT_TRUE(w->History()->isVisible());
 }
 
 TEST_F(MainWindowTest, CellMoveWindowMovesAndMarksTheMapChanged) {

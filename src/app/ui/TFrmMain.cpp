@@ -154,6 +154,15 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
       },
       this);
 
+  // Built before the menus, whose View menu shows and hides it.
+  history_ = new HistoryDock(this, [this](int steps) {
+    // One step at a time, through the commands, so that sizes and the view follow each.
+    while (doc_->UndoCount() > steps && doc_->UndoCount() > 0) commands_->Undo();
+    while (doc_->UndoCount() < steps && doc_->RedoCount() > 0) commands_->Redo();
+    UpdateEditMenu();
+  });
+  addDockWidget(Qt::RightDockWidgetArea, history_);
+  history_->hide();
   CreateMenus();
   CreateToolBar();
   statusSize_ = new QLabel(this);
@@ -166,6 +175,10 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   statusBar()->addWidget(statusZoom_);
   statusBar()->addWidget(statusCell_);
   statusBar()->addWidget(statusSelection_);
+  statusTool_ = new QLabel(this);
+  statusTool_->setObjectName("StatusTool");
+  statusBar()->addWidget(statusTool_);
+  UpdateToolStatus();
 
   doc_->ClearMap();
   SetNameLabel("Untitled.map");
@@ -278,7 +291,10 @@ void TFrmMain::CreateMenus() {
     a->setCheckable(true);
     toolItems->addAction(a);
     const ToolMode mode = t.Mode;
-    connect(a, &QAction::triggered, this, [this, mode] { tools_.ToolMode = mode; });
+    connect(a, &QAction::triggered, this, [this, mode] {
+      tools_.ToolMode = mode;
+      UpdateToolStatus();
+    });
   }
   findChild<QAction*>("Select1")->setShortcut(QKeySequence("S"));
   connect(Item(tools, "MapScroll1", "Map Scroll"), &QAction::triggered, this,
@@ -340,6 +356,9 @@ void TFrmMain::CreateMenus() {
     MainScroll->SetZoom(
         FitZoom(doc_->MapWidth(), doc_->MapHeight(), MainScroll->viewport()->size()));
   });
+  QAction* showHistory = history_->toggleViewAction();
+  showHistory->setObjectName("History1");
+  view->addAction(showHistory);
   QAction* grid = Item(view, "Grid1", "Grid");
   grid->setCheckable(true);
   connect(grid, &QAction::toggled, this, [this](bool on) { MainScroll->SetGrid(on); });
@@ -395,7 +414,10 @@ void TFrmMain::CreateToolBar() {
     a->setCheckable(true);
     layerButtons_->addAction(a);
     const hl::LayerMode mode = l.Mode;
-    connect(a, &QAction::triggered, this, [this, mode] { tools_.LayerMode = mode; });
+    connect(a, &QAction::triggered, this, [this, mode] {
+      tools_.LayerMode = mode;
+      UpdateToolStatus();
+    });
   }
   bar->addSeparator();
   auto* cords = new QLabel("Mouse Cords:", bar);
@@ -461,6 +483,7 @@ void TFrmMain::OfferRecovery() {
 
 void TFrmMain::Timer1Timer() {
   LbMapName->setText(QString::fromStdString(commands_->NameLabelText()));
+  UpdateToolStatus();  // pickers and the set browser choose tools too
   UpdateTitle();
   recovery_->Tick(*commands_, *doc_, SteadySeconds());
 }
@@ -596,6 +619,23 @@ void TFrmMain::UpdateEditMenu() {
   Undo1->setText(QString::fromStdString(undo.empty() ? "Undo" : "Undo " + undo) + "\tCtrl+Z");
   Redo1->setEnabled(doc_->RedoCount() > 0);
   Redo1->setText(QString::fromStdString(redo.empty() ? "Redo" : "Redo " + redo) + "\tCtrl+Y");
+  if (history_) history_->Show(doc_->StepNames(), doc_->UndoCount());
+}
+
+void TFrmMain::UpdateToolStatus() {
+  if (!statusTool_) return;
+  std::string text;
+  for (const auto& t : kToolItems) {
+    if (t.Mode != tools_.ToolMode) continue;
+    text = t.Caption;
+    if (QAction* item = findChild<QAction*>(t.Name)) item->setChecked(true);
+  }
+  for (const auto& l : kLayerButtons) {
+    if (l.Mode == tools_.LayerMode && tools_.ToolMode != ToolMode::Select) {
+      text += std::string(" - ") + l.Caption;
+    }
+  }
+  statusTool_->setText(QString::fromStdString(text));
 }
 
 void TFrmMain::UpdateStatus() {
@@ -640,6 +680,7 @@ void TFrmMain::PressLayerButton(hl::LayerMode layer) {
     if (QAction* button = findChild<QAction*>(l.Name)) button->setChecked(true);
     tools_.LayerMode = layer;
   }
+  UpdateToolStatus();
 }
 
 }  // namespace hl

@@ -14,6 +14,7 @@
 #include "app/MainCommands.h"
 #include "app/RegionCommands.h"
 #include "app/RegionTool.h"
+#include "app/ui/HistoryDock.h"
 #include "app/ui/QtQuestions.h"
 #include "app/Recovery.h"
 #include "images/LibrarySet.h"
@@ -68,6 +69,7 @@ class TFrmMain : public QMainWindow,
   SegmentCommands& Segments() { return *segments_; }
   RegionCommands& Regions() { return *regions_; }
   RegionTool& RegionPresses() { return *regionTool_; }
+  HistoryDock* History() { return history_; }
   std::uint8_t SelectionLayers() const { return regionLayers_; }
 
   // The map view's mouse, turned into the tool dispatch.
@@ -112,6 +114,8 @@ class TFrmMain : public QMainWindow,
   void UpdateStatus();
   // The Edit menu's items name the steps that Undo and Redo would take.
   void UpdateEditMenu();
+  // The status bar's tool and layer, and the Tools menu's check.
+  void UpdateToolStatus();
   // The caption, the map's name and the unsaved mark.
   void UpdateTitle();
   void RememberRecent(const std::string& file);
@@ -159,6 +163,8 @@ class TFrmMain : public QMainWindow,
   QLabel* statusZoom_ = nullptr;
   QLabel* statusCell_ = nullptr;
   QLabel* statusSelection_ = nullptr;
+  QLabel* statusTool_ = nullptr;
+  HistoryDock* history_ = nullptr;
   QAction* Undo1 = nullptr;
   QAction* Redo1 = nullptr;
   QTimer* Timer1 = nullptr;
