@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running Harbourlight need.
+# Installs the Debian packages that building, testing and running Harbourlight need: git for
+# the diff driver's test.
 # Safe to run again: when everything is present it only checks and returns.
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core
   xvfb xauth
+  git
 )
 
 missing=()
