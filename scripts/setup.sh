@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Harbourlight need: git for
-# the diff driver's test.
+# the diff driver's test, and tiled for its tmxrasterizer, which the TMX export is checked
+# against.
 # Safe to run again: when everything is present it only checks and returns.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
   fonts-dejavu-core
   xvfb xauth
   git
+  tiled
 )
 
 missing=()

@@ -101,5 +101,6 @@ std::vector<Command> CheckCommands();
 Command DiffCommand();
 // diff with its picture, as hlmap-draw runs it.
 Command DiffCommandWithPicture();
+std::vector<Command> TmxCommands();
 
 }  // namespace hl::cli
