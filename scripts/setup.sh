@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Harbourlight need: git for
-# the diff driver's test, and tiled for its tmxrasterizer, which the TMX export is checked
-# against.
+# the diff driver's test, dpkg-dev for cpack's Debian package, and tiled for its tmxrasterizer,
+# which the TMX export is checked against.
 # Safe to run again: when everything is present it only checks and returns.
 set -euo pipefail
 
@@ -13,7 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core
   xvfb xauth
-  git
+  git dpkg-dev
   tiled
 )
 
