@@ -118,8 +118,7 @@ class CellRules {
     if (number - 1 >= *count) {
       Add(kMissingObjectImage, Severity::Error, x, y, [&] {
         return "object image " + std::to_string(number - 1) + " is not in " +
-               ObjectLibraryName(lib) + ext_ + ", which has " + std::to_string(*count) +
-               " images";
+               ObjectLibraryName(lib) + ext_ + ", which has " + std::to_string(*count) + " images";
       });
     }
   }
@@ -128,8 +127,9 @@ class CellRules {
             const char* library) {
     if (count && image < *count) return;
     Add(count ? kTileBeyondLibrary : kMissingLibrary, Severity::Error, x, y, [&] {
-      if (!count) return std::string(what) + " " + std::to_string(image) +
-                         ": there is no library file " + library + ext_;
+      if (!count)
+        return std::string(what) + " " + std::to_string(image) + ": there is no library file " +
+               library + ext_;
       return std::string(what) + " " + std::to_string(image) + " is beyond the last image (" +
              std::to_string(*count - 1) + ") of " + library + ext_;
     });
@@ -149,7 +149,8 @@ std::vector<std::pair<int, int>> PositionsOf(const std::string& name, const Segm
   const std::string lower = Lower(name);
   const std::string prefix = Lower(p.Ident);
   const std::string suffix = ".sem";
-  if (lower.size() < prefix.size() + suffix.size() || lower.compare(0, prefix.size(), prefix) != 0 ||
+  if (lower.size() < prefix.size() + suffix.size() ||
+      lower.compare(0, prefix.size(), prefix) != 0 ||
       lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) != 0) {
     return found;
   }
@@ -175,8 +176,9 @@ void CheckSegmentFile(const std::string& path, const std::string& name, int col,
   FileReader file;
   if (!file.Open(path, Links::Refuse)) {
     segmentFinding(kUnreadableSegment,
-                   errno == ELOOP ? "it is a link; segment files are read in the project's folder only"
-                                  : "it cannot be read");
+                   errno == ELOOP
+                       ? "it is a link; segment files are read in the project's folder only"
+                       : "it cannot be read");
     return;
   }
   if (file.Size() < kSegmentFileSize) {
@@ -277,8 +279,7 @@ void CheckProject(const std::string& dir, const SegmentProject& project,
   // the files and not the size of the grid.
   std::set<std::pair<int, int>> present;  // (row, col): row order
   std::error_code ec;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec)) {
+  for (const auto& entry : std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec)) {
     for (const auto& [col, row] : PositionsOf(entry.path().filename().string(), project))
       present.insert({row, col});
   }

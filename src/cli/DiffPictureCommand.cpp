@@ -15,8 +15,8 @@ int WritePicture(const Invocation& inv, MapDocument& after, const MapDiff& diff,
   LibrarySet libraries;
   libraries.Open(FormatOf(inv), inv.Value("--libs"));
   std::vector<InputFile> inputs = LibraryInputs(libraries);
-  inputs.insert(inputs.begin(), {InputFile{"map A", inv.Positional[0]},
-                                 InputFile{"map B", inv.Positional[1]}});
+  inputs.insert(inputs.begin(), {InputFile{"the first map", inv.Positional[0]},
+                                 InputFile{"the second map", inv.Positional[1]}});
   if (const std::string problem = OutputProblem(out, inputs); !problem.empty()) {
     return Trouble(err, problem);
   }

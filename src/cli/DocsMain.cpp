@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
   std::error_code ec;
   std::filesystem::create_directories(dir / "man1", ec);
   if (ec) {
-    std::cerr << "hlmap-docs: cannot make " << (dir / "man1").string() << ": " << ec.message() << "\n";
+    std::cerr << "hlmap-docs: cannot make " << (dir / "man1").string() << ": " << ec.message()
+              << "\n";
     return 1;
   }
   const std::vector<hl::cli::Command> commands = hl::cli::AllCommands();

@@ -32,8 +32,8 @@ inline constexpr std::string_view kImportTmxSynopsis =
 
 // In the order of the help.
 inline constexpr std::string_view kDrawingSynopses[] = {
-    kLibInfoSynopsis, kLibExportSynopsis, kLibPackSynopsis, kDemoLibsSynopsis,
-    kRenderSynopsis,  kExportBmpSynopsis, kApplySynopsis,   kDemoWorldSynopsis,
+    kLibInfoSynopsis,   kLibExportSynopsis, kLibPackSynopsis, kDemoLibsSynopsis,
+    kRenderSynopsis,    kExportBmpSynopsis, kApplySynopsis,   kDemoWorldSynopsis,
     kExportTmxSynopsis, kImportTmxSynopsis};
 
 }  // namespace hl::cli

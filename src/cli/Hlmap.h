@@ -1,8 +1,8 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>

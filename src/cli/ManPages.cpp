@@ -47,7 +47,8 @@ std::string Summary(std::string_view help) {
   const auto end = text.find(". ");
   std::string first = end == std::string::npos ? text : text.substr(0, end);
   while (!first.empty() && (first.back() == '.' || first.back() == ' ')) first.pop_back();
-  if (!first.empty() && first[0] >= 'A' && first[0] <= 'Z') first[0] = static_cast<char>(first[0] - 'A' + 'a');
+  if (!first.empty() && first[0] >= 'A' && first[0] <= 'Z')
+    first[0] = static_cast<char>(first[0] - 'A' + 'a');
   return first;
 }
 
@@ -55,8 +56,9 @@ std::string Summary(std::string_view help) {
 
 std::string MainManPage(std::span<const Command> commands, std::string_view version) {
   std::string page = Header("hlmap", version);
-  page += ".SH NAME\nhlmap \\- Harbourlight maps, libraries and segment projects from the "
-          "command line\n";
+  page +=
+      ".SH NAME\nhlmap \\- Harbourlight maps, libraries and segment projects from the "
+      "command line\n";
   page += ".SH SYNOPSIS\n.B hlmap\n.I COMMAND\nARGS...\n.br\n.B hlmap\n\\-\\-help\n";
   page += ".SH DESCRIPTION\n" + Paragraphs(GeneralHelpText());
   page += ".SH COMMANDS\n";

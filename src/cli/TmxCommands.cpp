@@ -19,7 +19,8 @@ int RunExportTmx(const Invocation& inv, std::ostream&, std::ostream& err) {
   const LoadResult read = LoadMap(*doc, mapFile);
   if (!read) return Failure(err, read.Message());
   const auto header = ReadMapHeaderBytes(mapFile);
-  if (!header) return Failure(err, "cannot open '" + mapFile + "': the header cannot be read again");
+  if (!header)
+    return Failure(err, "cannot open '" + mapFile + "': the header cannot be read again");
   LibrarySet libraries;
   libraries.Open(FormatOf(inv), inv.Value("--libs"));
   std::vector<InputFile> inputs = LibraryInputs(libraries);

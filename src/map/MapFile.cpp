@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "util/FileReader.h"
-#include "util/SafeFileWriter.h"
 #include "util/LittleEndian.h"
+#include "util/SafeFileWriter.h"
 
 namespace hl {
 

@@ -44,7 +44,8 @@ std::vector<CellRect> Groups(const std::vector<std::uint8_t>& mask, int width, i
         r.X1 = std::max(r.X1, cx);
         r.Y0 = std::min(r.Y0, cy);
         r.Y1 = std::max(r.Y1, cy);
-        const std::pair<int, int> next[4] = {{cx - 1, cy}, {cx + 1, cy}, {cx, cy - 1}, {cx, cy + 1}};
+        const std::pair<int, int> next[4] = {
+            {cx - 1, cy}, {cx + 1, cy}, {cx, cy - 1}, {cx, cy + 1}};
         for (const auto& [nx, ny] : next) {
           if (nx < 0 || ny < 0 || nx >= width || ny >= height) continue;
           if (!mask[at(nx, ny)] || seen[at(nx, ny)]) continue;
@@ -172,8 +173,8 @@ std::string DiffJson(const MapDiff& diff) {
   for (std::size_t i = 0; i < diff.Layers.size(); ++i) {
     const LayerDiff& l = diff.Layers[i];
     if (i > 0) s += ',';
-    s += "\"" + std::string(LayerName(l.Layer)) + "\":{\"cells\":" + std::to_string(l.ChangedCells) +
-         ",\"areas\":[";
+    s += "\"" + std::string(LayerName(l.Layer)) +
+         "\":{\"cells\":" + std::to_string(l.ChangedCells) + ",\"areas\":[";
     const std::size_t listed = std::min(l.Areas.size(), kListedAreas);
     for (std::size_t k = 0; k < listed; ++k) {
       const CellRect& r = l.Areas[k];

@@ -33,7 +33,7 @@ struct LayerDiff {
 // map count as empty.
 struct MapDiff {
   int OldWidth = 0, OldHeight = 0, NewWidth = 0, NewHeight = 0;
-  int Width = 0, Height = 0;  // the area compared
+  int Width = 0, Height = 0;        // the area compared
   std::array<LayerDiff, 4> Layers;  // ground, small, objects, attributes
   // Whether any layer changed at (x, y), column by column: what the picture tints.
   std::vector<std::uint8_t> AnyChange;

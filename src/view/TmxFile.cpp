@@ -25,15 +25,18 @@ namespace {
 
 constexpr char kCarrierMagic[] = "HLTMX1";
 constexpr std::size_t kCarrierMagicSize = sizeof(kCarrierMagic) - 1;
-// A TMX of the largest map, with three CSV layers and the carrier, stays far below this.
-constexpr std::size_t kMaxTmxBytes = std::size_t{256} << 20;
+// A TMX of the largest map, with three CSV layers of the largest numbers and the carrier,
+// stays below this; reading one costs a few times its size.
+constexpr std::size_t kMaxTmxBytes = std::size_t{96} << 20;
 constexpr std::uint32_t kFlipBits = 0xF0000000u;  // Tiled's flip and rotation flags
 
 // The libraries in the order of their tilesets: "Tiles", "SmTiles", then the object slots.
 constexpr int kTilesLibrary = 0;
 constexpr int kSmallLibrary = 1;
 constexpr int kLibraryCount = 2 + kObjectLibraries;
-constexpr int ObjectLibrary(int slot) { return 2 + slot; }
+constexpr int ObjectLibrary(int slot) {
+  return 2 + slot;
+}
 
 std::string LibraryName(int library) {
   if (library == kTilesLibrary) return "Tiles";
@@ -154,7 +157,8 @@ QImage PadBelow(const QImage& image, int height) {
   QImage padded(image.width(), height, QImage::Format_ARGB32);
   padded.fill(Qt::transparent);
   for (int y = 0; y < image.height(); ++y)
-    std::memcpy(padded.scanLine(y), image.constScanLine(y), static_cast<std::size_t>(image.width()) * 4);
+    std::memcpy(padded.scanLine(y), image.constScanLine(y),
+                static_cast<std::size_t>(image.width()) * 4);
   return padded;
 }
 
@@ -322,7 +326,8 @@ SaveResult ExportTmx(const MapDocument& doc, const std::array<std::uint8_t, kMap
   }
   w.writeEndElement();
   w.writeEndDocument();
-  return WriteWholeFile(path, std::string_view(xml.constData(), static_cast<std::size_t>(xml.size())),
+  return WriteWholeFile(path,
+                        std::string_view(xml.constData(), static_cast<std::size_t>(xml.size())),
                         SafeFileWriter::OldTail::Drop);
 }
 
@@ -542,7 +547,8 @@ bool TmxReader::ReadData(ReadLayer& layer, const std::string& name) {
     for (const QChar ch : text) {
       if (ch.isDigit()) {
         value = value * 10 + static_cast<std::uint64_t>(ch.digitValue());
-        if (value > 0xFFFFFFFFull) return Fail("the layer '" + name + "' holds a number too large for a tile");
+        if (value > 0xFFFFFFFFull)
+          return Fail("the layer '" + name + "' holds a number too large for a tile");
         inNumber = true;
       } else if (ch == QLatin1Char(',')) {
         if (!inNumber) return Fail("the layer '" + name + "' has an empty CSV field");
@@ -565,15 +571,19 @@ bool TmxReader::ReadData(ReadLayer& layer, const std::string& name) {
     return Fail("the layer '" + name + "' is encoded as '" + encoding.toStdString() +
                 "'; CSV and base64 are read");
   }
-  const auto decoded = QByteArray::fromBase64Encoding(text.trimmed().toLatin1(),
-                                                      QByteArray::AbortOnBase64DecodingErrors);
+  // Base64 may come wrapped in lines: every blank is dropped before decoding.
+  QByteArray base64 = text.toLatin1();
+  base64.removeIf([](char ch) { return ch == ' ' || ch == '\n' || ch == '\r' || ch == '\t'; });
+  const auto decoded =
+      QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
   if (!decoded) return Fail("the layer '" + name + "' holds damaged base64 data");
   std::vector<std::uint8_t> bytes;
   if (compression.isEmpty()) {
     bytes.assign(decoded.decoded.begin(), decoded.decoded.end());
   } else if (compression == QLatin1String("zlib") || compression == QLatin1String("gzip")) {
     auto inflated = Inflate(decoded.decoded, cells * 4);
-    if (!inflated) return Fail("the layer '" + name + "' holds damaged " + compression.toStdString() + " data");
+    if (!inflated)
+      return Fail("the layer '" + name + "' holds damaged " + compression.toStdString() + " data");
     bytes = std::move(*inflated);
   } else {
     return Fail("the layer '" + name + "' is compressed with " + compression.toStdString() +
@@ -585,7 +595,8 @@ bool TmxReader::ReadData(ReadLayer& layer, const std::string& name) {
                 " cells, not the map's " + std::to_string(cells));
   }
   layer.Gids.resize(cells);
-  for (std::size_t i = 0; i < cells; ++i) layer.Gids[i] = LoadLE<std::uint32_t>(bytes.data() + 4 * i);
+  for (std::size_t i = 0; i < cells; ++i)
+    layer.Gids[i] = LoadLE<std::uint32_t>(bytes.data() + 4 * i);
   return true;
 }
 
@@ -622,8 +633,9 @@ bool ImportTmx(const std::string& path, std::uint8_t mapBitCount, MapDocument& d
     const TMapHeader h = DecodeMapHeader(header);
     carrierWidth = h.Width;
     carrierHeight = h.Height;
-    const std::size_t expected = kCarrierMagicSize + kMapHeaderSize +
-                                 static_cast<std::size_t>(carrierWidth) * carrierHeight * sizeof(TMapCell);
+    const std::size_t expected =
+        kCarrierMagicSize + kMapHeaderSize +
+        static_cast<std::size_t>(carrierWidth) * carrierHeight * sizeof(TMapCell);
     if (carrierWidth > kStorageSide || carrierHeight > kStorageSide || raw->size() != expected) {
       return fail(path + ": the map property " + kTmxCarrierProperty + " is damaged");
     }
@@ -660,10 +672,11 @@ bool ImportTmx(const std::string& path, std::uint8_t mapBitCount, MapDocument& d
     if (library < 0 || image < 0) return 0;
     const ReadSet* s = setOfLibrary[static_cast<std::size_t>(library)];
     if (!s || !s->Ids.contains(image)) return 0;
-    return static_cast<std::uint32_t>(s->FirstGid + image);
+    return static_cast<std::uint32_t>(s->FirstGid) + static_cast<std::uint32_t>(image);
   };
 
-  const int drawnWidth = std::min(tmx.Width, kAccessEnd), drawnHeight = std::min(tmx.Height, kAccessEnd);
+  const int drawnWidth = std::min(tmx.Width, kAccessEnd),
+            drawnHeight = std::min(tmx.Height, kAccessEnd);
   for (int y = 0; y < tmx.Height; ++y) {
     for (int x = 0; x < tmx.Width; ++x) {
       const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(tmx.Width) +
@@ -676,14 +689,14 @@ bool ImportTmx(const std::string& path, std::uint8_t mapBitCount, MapDocument& d
         const std::string where = "cell " + std::to_string(x) + "," + std::to_string(y) +
                                   " of the layer '" + kTmxLayerNames[pass] + "'";
         if (gid & kFlipBits) return fail(path + ": " + where + " holds a flipped or rotated tile");
-        const std::uint32_t expected =
-            pass == 0   ? expectedGid(kTilesLibrary, shown.Big)
-            : pass == 1 ? expectedGid(kSmallLibrary, shown.Small)
-                        : expectedGid(shown.ObjectLibrary, shown.Object);
+        const std::uint32_t expected = pass == 0   ? expectedGid(kTilesLibrary, shown.Big)
+                                       : pass == 1 ? expectedGid(kSmallLibrary, shown.Small)
+                                                   : expectedGid(shown.ObjectLibrary, shown.Object);
         // What the export showed stands for the carrier's cell, which says more.
         if (gid == expected) continue;
         const ReadSet* set = gid ? lookUp(gid) : nullptr;
-        const int image = set ? static_cast<int>(gid - static_cast<std::uint32_t>(set->FirstGid)) : -1;
+        const int image =
+            set ? static_cast<int>(gid - static_cast<std::uint32_t>(set->FirstGid)) : -1;
         if (gid && (!set || !set->Ids.contains(image))) {
           return fail(path + ": " + where + " holds tile " + std::to_string(gid) +
                       ", which no tileset has");
@@ -701,9 +714,11 @@ bool ImportTmx(const std::string& path, std::uint8_t mapBitCount, MapDocument& d
           if (gid && set->Library != kTilesLibrary) {
             return fail(path + ": " + where + " holds a tile of " + set->Name + ", not of Tiles");
           }
-          if (gid && image > kMaxFieldImage) return fail(path + ": " + where + " holds an image number too large for a cell");
+          if (gid && image > kMaxFieldImage)
+            return fail(path + ": " + where + " holds an image number too large for a cell");
           if (x % kBigTileStep || y % kBigTileStep) {
-            return fail(path + ": " + where + " holds a big tile on an odd cell; big tiles lie on even cells");
+            return fail(path + ": " + where +
+                        " holds a big tile on an odd cell; big tiles lie on even cells");
           }
           // As painting does: the whole 2 x 2 block, marks kept.
           const auto value = static_cast<std::uint16_t>(gid ? image + 1 : 0);
@@ -717,13 +732,16 @@ bool ImportTmx(const std::string& path, std::uint8_t mapBitCount, MapDocument& d
           if (gid && set->Library != kSmallLibrary) {
             return fail(path + ": " + where + " holds a tile of " + set->Name + ", not of SmTiles");
           }
-          if (gid && image > kMaxMiddleImage) return fail(path + ": " + where + " holds an image number too large for a cell");
+          if (gid && image > kMaxMiddleImage)
+            return fail(path + ": " + where + " holds an image number too large for a cell");
           c.MiddleTile = static_cast<std::uint16_t>(gid ? image + 1 : 0);
         } else {
           if (gid && set->Library < ObjectLibrary(0)) {
-            return fail(path + ": " + where + " holds a tile of " + set->Name + ", not of an object library");
+            return fail(path + ": " + where + " holds a tile of " + set->Name +
+                        ", not of an object library");
           }
-          if (gid && image > kMaxFieldImage) return fail(path + ": " + where + " holds an image number too large for a cell");
+          if (gid && image > kMaxFieldImage)
+            return fail(path + ": " + where + " holds an image number too large for a cell");
           const auto mark = static_cast<std::uint16_t>(c.ObjectImage & kMarkBit);
           c.ObjectImage = static_cast<std::uint16_t>(mark | (gid ? image + 1 : 0));
           c.ObjectLib = static_cast<std::uint8_t>(gid ? set->Library - ObjectLibrary(0) : 0);

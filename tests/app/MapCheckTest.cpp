@@ -92,8 +92,8 @@ TEST_F(MapCheckTest, BlocksOfMixedBigTilesLibrarySevenAndBrightLightsAreWarnings
   libs.Objects[7] = 30000;
   const CheckReport r = Check(libs);
   EXPECT_EQ(r.Errors(), 0) << CheckText(r);
-  EXPECT_EQ(Ids(r), (std::vector<std::string>{"split-big-tile", "kept-in-library-7",
-                                              "bright-light", "split-big-tile"}));
+  EXPECT_EQ(Ids(r), (std::vector<std::string>{"split-big-tile", "kept-in-library-7", "bright-light",
+                                              "split-big-tile"}));
   EXPECT_EQ(r.Listed()[0].Message, "the 2 x 2 block holds big tile 2 here but 3 at 1,1");
   EXPECT_EQ(r.Listed()[3].X, 4);
   EXPECT_EQ(r.Listed()[3].Y, 2);
@@ -170,7 +170,8 @@ TEST_F(ProjectCheckTest, AHugeGridOfMissingSegmentsIsCountedNotWalked) {
   WriteSegment(9999, 9999, TMapCell{0, 0, 0, 0, 0, 0, 0, 0, 9});
   const CheckReport r = Check();
   EXPECT_EQ(r.Warnings(), 1LL * kMaxSegmentCount * kMaxSegmentCount);
-  EXPECT_EQ(r.Unlisted().at("missing-segment"), 1LL * kMaxSegmentCount * kMaxSegmentCount - 1 - 1000);
+  EXPECT_EQ(r.Unlisted().at("missing-segment"),
+            1LL * kMaxSegmentCount * kMaxSegmentCount - 1 - 1000);
   EXPECT_EQ(r.Listed().front().Segment, "W1009910099");
   EXPECT_EQ(r.Listed().front().X, 9999 * 40 + 5);
 }

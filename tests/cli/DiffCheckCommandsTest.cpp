@@ -59,8 +59,8 @@ TEST_F(DiffCheckTest, DiffExitsZeroForEqualMapsOneForDifferentOnes) {
   auto json = Hlmap({"diff", "--json", dir_.File("a.map"), dir_.File("b.map")});
   EXPECT_EQ(json.Code, 1);
   EXPECT_EQ(json.Out.rfind("{\"equal\":false,\"old\":{\"width\":30,\"height\":20},\"new\":{"
-                          "\"width\":31,\"height\":20},\"layers\":{\"ground\":{\"cells\":0,",
-                          0),
+                           "\"width\":31,\"height\":20},\"layers\":{\"ground\":{\"cells\":0,",
+                           0),
             0u);
 }
 
@@ -170,9 +170,8 @@ TEST_F(DiffCheckTest, GitShowsMapChangesThroughTheDriver) {
   };
   ASSERT_EQ(run("init -q").first, 0);
   // The lines the README gives.
-  test::WriteFileBytes(repo.File(".gitattributes"),
-                       {'*', '.', 'm', 'a', 'p', ' ', 'd', 'i', 'f', 'f', '=', 'h', 'l', 'm',
-                        'a', 'p', '\n'});
+  test::WriteFileBytes(repo.File(".gitattributes"), {'*', '.', 'm', 'a', 'p', ' ', 'd', 'i', 'f',
+                                                     'f', '=', 'h', 'l', 'm', 'a', 'p', '\n'});
   ASSERT_EQ(run(std::string("config diff.hlmap.command '") + HL_HLMAP + " diff --git'").first, 0);
   ASSERT_TRUE(WriteMapCopy(*a_, repo.File("town.map"), kBitCountData));
   ASSERT_EQ(run("add . && " + git + "commit -q -m one").first, 0);

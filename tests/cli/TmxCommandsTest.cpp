@@ -37,15 +37,16 @@ class TmxTest : public ::testing::Test {
     doc_->SetMapSize(15, 11);  // odd: blocks cut at the right and bottom edges
     for (int x = 0; x < 16; x += 2)
       for (int y = 0; y < 12; y += 2) doc_->SetBackTileBlock(x, y, 1 + (x + y) % 11);
-    doc_->SetBackTile(3, 3, 6);                  // a block with another copy
-    doc_->SetMiddleTile(1, 1, 7);                // half black: keyed
+    doc_->SetBackTile(3, 3, 6);    // a block with another copy
+    doc_->SetMiddleTile(1, 1, 7);  // half black: keyed
     doc_->SetMiddleTile(4, 9, test::kOddSmallTile + 1);
-    doc_->SetObject(2, 10, 2);                   // 200 pixels high, cut at the top
+    doc_->SetObject(2, 10, 2);  // 200 pixels high, cut at the top
     doc_->SetObject(6, 4, 1);
-    doc_->SetObject(14, 6, 3);                   // 1 pixel high
-    doc_->SetObject(8, 8, 40);                   // the library has no image 39
-    doc_->SetCell(9, 2, TMapCell{kMarkBit, 0, static_cast<std::uint16_t>(kMarkBit | 1), 0x85, 9,
-                                 0x83, 7, 25, 3});  // slot 25: drawn from the first library
+    doc_->SetObject(14, 6, 3);  // 1 pixel high
+    doc_->SetObject(8, 8, 40);  // the library has no image 39
+    doc_->SetCell(9, 2,
+                  TMapCell{kMarkBit, 0, static_cast<std::uint16_t>(kMarkBit | 1), 0x85, 9, 0x83, 7,
+                           25, 3});  // slot 25: drawn from the first library
     doc_->SetCell(10, 3, TMapCell{0, 0, 22800, 0, 0, 0, 0, 7, 0});  // stays in library 7
     doc_->SetLight(12, 1, 2);
     ASSERT_TRUE(WriteMapCopy(*doc_, dir_.File("m.map"), kBitCountWil));
@@ -136,7 +137,8 @@ TEST_F(TmxTest, EditsMadeInTheLayersTakeEffect) {
   MapDocument back;
   ASSERT_TRUE(LoadMap(back, dir_.File("back.map")));
   for (int dx = 0; dx < 2; ++dx)
-    for (int dy = 0; dy < 2; ++dy) EXPECT_EQ(back.GetBackTile(4 + dx, 6 + dy), doc_->GetBackTile(0, 0));
+    for (int dy = 0; dy < 2; ++dy)
+      EXPECT_EQ(back.GetBackTile(4 + dx, 6 + dy), doc_->GetBackTile(0, 0));
   EXPECT_EQ(back.GetMiddleTile(1, 1), -1);
   EXPECT_EQ(back.GetObject(7, 4), 0);
   EXPECT_EQ(back.GetObject(6, 4), -1);
@@ -175,8 +177,12 @@ TEST_F(TmxTest, LayerDataIsReadAsCsvAndBase64PlainZlibAndGzip) {
       const std::string attributes =
           "encoding=\"base64\"" +
           (compression.empty() ? std::string() : " compression=\"" + compression + "\"");
-      out = ReplaceLayer(out, layer, "\n   " + packed.toBase64().toStdString() + "\n  ",
-                         attributes);
+      std::string text = packed.toBase64().toStdString();
+      // Some writers wrap base64 in lines.
+      if (compression.empty()) {
+        for (std::size_t at = 60; at < text.size(); at += 61) text.insert(at, "\n");
+      }
+      out = ReplaceLayer(out, layer, "\n   " + text + "\n  ", attributes);
     }
     return out;
   };
@@ -209,8 +215,9 @@ TEST_F(TmxTest, WhatCannotBeMappedBackIsRefusedNamingTheCell) {
   refused(withObject(3, 2, std::to_string(std::stoul(objectGid) | 0x80000000u)),
           "cell 3,2 of the layer 'objects' holds a flipped or rotated tile");
   refused(withObject(5, 1, "99999"), "cell 5,1 of the layer 'objects' holds tile 99999");
-  refused(withObject(5, 1, "1"), "cell 5,1 of the layer 'objects' holds a tile of Tiles, not of "
-                                 "an object library");
+  refused(withObject(5, 1, "1"),
+          "cell 5,1 of the layer 'objects' holds a tile of Tiles, not of "
+          "an object library");
   auto big = Gids(LayerCsv(tmx, "big tiles"));
   big[1 * width + 1] = big[0];
   refused(ReplaceLayer(tmx, "big tiles", JoinCsv(big, width), "encoding=\"csv\""),
@@ -222,9 +229,10 @@ TEST_F(TmxTest, WhatCannotBeMappedBackIsRefusedNamingTheCell) {
   std::string damaged = tmx;
   damaged.replace(damaged.find("value=\"") + 7, 4, "AAAA");
   refused(damaged, "the map property harbourlight-cells is damaged");
-  refused("<map orientation=\"isometric\" width=\"2\" height=\"2\" tilewidth=\"48\" "
-          "tileheight=\"32\"/>",
-          "the map is isometric, not orthogonal");
+  refused(
+      "<map orientation=\"isometric\" width=\"2\" height=\"2\" tilewidth=\"48\" "
+      "tileheight=\"32\"/>",
+      "the map is isometric, not orthogonal");
   refused("<map", "not a TMX map");
   refused(std::regex_replace(tmx, std::regex("<tileset firstgid=\"1\" name=\"Tiles\"[^>]*>"),
                              "<tileset firstgid=\"1\" source=\"tiles.tsx\">"),
@@ -257,9 +265,9 @@ TEST_F(TmxTest, TiledsRasterizerDrawsOurExportAsTheViewDrawsTheMap) {
   if (rasterizer.empty()) GTEST_SKIP() << "tmxrasterizer (Debian package tiled) is not installed";
   ASSERT_EQ(Export().Code, 0);
   const int w = doc_->MapWidth(), h = doc_->MapHeight();
-  auto r = Hlmap({"render", dir_.File("m.map"), dir_.File("view.png"), "--libs", dir_.Path(),
-                  "--zoom", "1", "--size",
-                  std::to_string(48 * w + 1) + "x" + std::to_string(32 * h + 1)});
+  auto r =
+      Hlmap({"render", dir_.File("m.map"), dir_.File("view.png"), "--libs", dir_.Path(), "--zoom",
+             "1", "--size", std::to_string(48 * w + 1) + "x" + std::to_string(32 * h + 1)});
   ASSERT_EQ(r.Code, 0) << r.Err;
   const std::string command = "QT_QPA_PLATFORM=offscreen '" + rasterizer + "' '" +
                               dir_.File("m.tmx") + "' '" + dir_.File("tiled.png") +

@@ -219,7 +219,8 @@ TEST_F(DataLibraryTest, TheQtFreeCountIsTheLibrarysOwn) {
       EXPECT_EQ(*counted, lib->ImageCount);
     }
   };
-  const std::string path = Write(2, {test::PatternImage(4, 4, 16, 1), test::PatternImage(2, 3, 16, 2)});
+  const std::string path =
+      Write(2, {test::PatternImage(4, 4, 16, 1), test::PatternImage(2, 3, 16, 2)});
   same(path);
   Patch(path, 48, {0xFF, 0xFF, 0xFF, 0x7F});  // more images than the index can hold
   same(path);

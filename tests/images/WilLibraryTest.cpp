@@ -268,8 +268,8 @@ TEST_F(WilLibraryTest, TheQtFreeCountIsTheLibrarysOwn) {
       EXPECT_EQ(*counted, lib->ImageCount) << path;
     }
   };
-  const std::string path = Write(8, false, {test::PatternImage(4, 4, 8, 1),
-                                            test::PatternImage(3, 2, 8, 2)});
+  const std::string path =
+      Write(8, false, {test::PatternImage(4, 4, 8, 1), test::PatternImage(3, 2, 8, 2)});
   same(path);
   same(Write(16, true, {test::PatternImage(4, 4, 16, 1)}, "Old.wil"));
   Patch(path, 44, {0xFF, 0xFF, 0xFF, 0x7F});

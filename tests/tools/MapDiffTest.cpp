@@ -29,18 +29,19 @@ TEST_F(MapDiffTest, EqualMapsAreEqualAndSayNothingChanged) {
   const MapDiff d = Diff();
   EXPECT_TRUE(d.Equal());
   for (const LayerDiff& l : d.Layers) EXPECT_EQ(l.ChangedCells, 0);
-  EXPECT_EQ(DiffText(d), "ground: no change\nsmall: no change\nobjects: no change\n"
-                         "attributes: no change\n");
+  EXPECT_EQ(DiffText(d),
+            "ground: no change\nsmall: no change\nobjects: no change\n"
+            "attributes: no change\n");
 }
 
 TEST_F(MapDiffTest, EachFieldCountsInItsRegionLayerOnly) {
-  b_->SetBackTile(0, 0, 9);                              // ground
-  b_->SetMiddleTile(1, 0, 9);                            // small
-  b_->SetCell(2, 0, TMapCell{0, 0, 0, 0, 0, 0, 0, 3, 0});  // ObjectLib alone: objects
+  b_->SetBackTile(0, 0, 9);                                   // ground
+  b_->SetMiddleTile(1, 0, 9);                                 // small
+  b_->SetCell(2, 0, TMapCell{0, 0, 0, 0, 0, 0, 0, 3, 0});     // ObjectLib alone: objects
   b_->SetCell(3, 0, TMapCell{0, 0, 0, 0, 0, 0x80, 0, 0, 0});  // alpha flag: objects
-  b_->SetMarks(4, 0, 1);                                  // BackMark: attributes, not ground
+  b_->SetMarks(4, 0, 1);                                      // BackMark: attributes, not ground
   b_->SetCell(5, 0, TMapCell{0, 0, kMarkBit, 0, 0, 0, 0, 0, 0});  // FrontMark: attributes
-  b_->SetCell(6, 0, TMapCell{0, 0, 0, 0, 7, 0, 0, 0, 0});  // DoorOffset: attributes
+  b_->SetCell(6, 0, TMapCell{0, 0, 0, 0, 7, 0, 0, 0, 0});         // DoorOffset: attributes
   b_->SetLight(7, 0, 1);
   const MapDiff d = Diff();
   EXPECT_FALSE(d.Equal());
@@ -67,8 +68,8 @@ TEST_F(MapDiffTest, AreasAreFourConnectedAndListedByTheirTopLeftCell) {
   const MapDiff d = Diff();
   const LayerDiff& small = Layer(d, kRegionSmall);
   EXPECT_EQ(small.ChangedCells, 9);
-  EXPECT_EQ(small.Areas, (std::vector<CellRect>{{10, 1, 10, 1}, {11, 2, 11, 2}, {6, 3, 8, 4},
-                                                {2, 5, 3, 6}}));
+  EXPECT_EQ(small.Areas,
+            (std::vector<CellRect>{{10, 1, 10, 1}, {11, 2, 11, 2}, {6, 3, 8, 4}, {2, 5, 3, 6}}));
 }
 
 TEST_F(MapDiffTest, ASizeChangeComparesTheLargerAreaWithEmptyCellsOutside) {
