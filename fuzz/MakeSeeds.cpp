@@ -15,6 +15,7 @@
 #include "map/MapFile.h"
 #include "objects/ObjectSets.h"
 #include "segments/SegmentProject.h"
+#include "view/TmxFile.h"
 
 namespace {
 
@@ -144,6 +145,24 @@ int main(int argc, char** argv) {
     const Bytes segmentBytes = Read(segment);
     segmentSeed.insert(segmentSeed.end(), segmentBytes.begin(), segmentBytes.end());
     Write(out / "segment" / "seed0", segmentSeed);
+
+    // A TMX export of the map (no libraries: empty layers and the carrier), and one as Tiled
+    // saves a map of its own, without the carrier.
+    hl::LibrarySet none;
+    none.Open(hl::LibraryFormat::Data, (work / "no-libraries").string());
+    const std::string tmx = (work / "seed.tmx").string();
+    if (!hl::ExportTmx(*doc, hl::EncodeMapHeader(12, 9, hl::kBitCountData), none, tmx)) return 1;
+    std::filesystem::create_directories(out / "tmx");
+    Write(out / "tmx" / "seed0", Read(tmx));
+    const std::string tiled =
+        "<?xml version=\"1.0\"?>\n<map version=\"1.8\" orientation=\"orthogonal\" "
+        "width=\"2\" height=\"2\" tilewidth=\"48\" tileheight=\"32\" infinite=\"0\">\n"
+        " <tileset firstgid=\"1\" name=\"Objects\" tilewidth=\"48\" tileheight=\"80\" "
+        "tilecount=\"1\" columns=\"0\">\n  <tile id=\"3\"><image width=\"48\" height=\"80\" "
+        "source=\"o.png\"/></tile>\n </tileset>\n <group name=\"g\"><layer id=\"1\" "
+        "name=\"objects\" width=\"2\" height=\"2\">\n  <data encoding=\"csv\">0,4,\n0,0</data>\n"
+        " </layer></group>\n</map>\n";
+    Write(out / "tmx" / "seed1", Bytes(tiled.begin(), tiled.end()));
   }
 
   // Edit scripts: the demo's own, and one line of every command.

@@ -33,4 +33,5 @@ run hl_fuzz_segment segment
 run hl_fuzz_script script
 run hl_fuzz_render data3
 run hl_fuzz_recovery recovery
+run hl_fuzz_tmx tmx
 echo "fuzz: all targets ran ${seconds}s without a finding"

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running Harbourlight need.
+# Installs the Debian packages that building, testing and running Harbourlight need: git for
+# the diff driver's test, dpkg-dev for cpack's Debian package, and tiled for its tmxrasterizer,
+# which the TMX export is checked against.
 # Safe to run again: when everything is present it only checks and returns.
 set -euo pipefail
 
@@ -11,6 +13,8 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core
   xvfb xauth
+  git dpkg-dev
+  tiled
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include <functional>
 #include <iosfwd>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ struct Invocation {
   // Makes text drawable (a GUI application with its fonts) for a command whose picture will
   // hold text; null where text can be drawn already. Nothing else a command draws needs it.
   std::function<void()> StartFonts;
+  // Runs the whole command line in the program that draws pictures, for a command that can do
+  // without them unless asked (diff --png). Gives that program's exit code, or nothing when it
+  // could not be started (the reason is on standard error). Null in the program that draws.
+  std::function<std::optional<int>()> HandOver;
 
   bool Has(std::string_view flag) const { return Flags.contains(flag); }
   std::string Value(std::string_view option, std::string fallback = {}) const {
@@ -51,10 +56,15 @@ struct Command {
   std::size_t MaxArgs;  // SIZE_MAX: any number
   // Null for a command this program knows by name only: another program runs it.
   int (*Run)(const Invocation&, std::ostream& out, std::ostream& err);
+  // The exit code for trouble (a file that cannot be used, a failure): 1 for most commands;
+  // 2 for those whose 1 says something else (diff: the maps differ; check: errors found).
+  int TroubleCode = 1;
 };
 
 // Prints "hlmap: MESSAGE" and gives the failure exit code.
 int Failure(std::ostream& err, const std::string& message);
+// Prints "hlmap: MESSAGE" and gives 2, the trouble code of diff and check.
+int Trouble(std::ostream& err, const std::string& message);
 // Prints the message with the command's synopsis and gives the usage exit code.
 int UsageError(std::ostream& err, std::string_view message, std::string_view synopsis);
 
@@ -86,5 +96,11 @@ std::vector<Command> ApplyCommands();
 std::vector<Command> SetCommands();
 std::vector<Command> SegmentCommands();
 std::vector<Command> DemoWorldCommands();
+std::vector<Command> CheckCommands();
+// diff as hlmap runs it: --png hands the command line to hlmap-draw.
+Command DiffCommand();
+// diff with its picture, as hlmap-draw runs it.
+Command DiffCommandWithPicture();
+std::vector<Command> TmxCommands();
 
 }  // namespace hl::cli

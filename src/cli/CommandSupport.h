@@ -32,6 +32,11 @@ std::vector<InputFile> LibraryInputs(LibrarySet& libs);
 // name, link or letter case led there), which writing would replace. Empty when it is none.
 std::string OutputProblem(const std::string& out, const std::vector<InputFile>& inputs);
 
+// Names on `err` each kind of library of which none opened in `folder` (tiles, small tiles, all
+// object libraries): a picture without its tiles or objects should not pass unexplained. It
+// stays no error, as in the editor, and scripts rely on the exit code.
+void WarnOfMissingLibraries(LibrarySet& libs, const std::string& folder, std::ostream& err);
+
 // Draws the demo art and writes its four libraries into dir: "data", "wil" or "both" formats.
 // Each library written is named on `out` with its image count.
 SaveResult WriteDemoLibraries(const std::string& dir, const std::string& format, std::ostream& out);

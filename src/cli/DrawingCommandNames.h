@@ -4,7 +4,8 @@
 
 namespace hl::cli {
 
-// The synopses of the commands that read or draw pictures. Their code needs QtGui, which
+// The synopses of the commands that read or draw pictures (and import-tmx, whose XML reader
+// is Qt's). Their code needs QtGui, which
 // costs every run that loads it, so it lives in the program hlmap-draw; hlmap knows these
 // commands by their synopses alone (for its help) and hands their command lines over.
 // Each synopsis begins "hlmap NAME".
@@ -24,10 +25,15 @@ inline constexpr std::string_view kExportBmpSynopsis =
 inline constexpr std::string_view kApplySynopsis =
     "hlmap apply MAP|new:WxH OUT [--format wil|data] [--libs DIR] [--seed N] [--script FILE]";
 inline constexpr std::string_view kDemoWorldSynopsis = "hlmap demo-world DIR";
+inline constexpr std::string_view kExportTmxSynopsis =
+    "hlmap export-tmx MAP OUT.tmx [--format wil|data] [--libs DIR]";
+inline constexpr std::string_view kImportTmxSynopsis =
+    "hlmap import-tmx IN.tmx OUT.map [--format wil|data]";
 
 // In the order of the help.
 inline constexpr std::string_view kDrawingSynopses[] = {
-    kLibInfoSynopsis, kLibExportSynopsis, kLibPackSynopsis, kDemoLibsSynopsis,
-    kRenderSynopsis,  kExportBmpSynopsis, kApplySynopsis,   kDemoWorldSynopsis};
+    kLibInfoSynopsis,   kLibExportSynopsis, kLibPackSynopsis, kDemoLibsSynopsis,
+    kRenderSynopsis,    kExportBmpSynopsis, kApplySynopsis,   kDemoWorldSynopsis,
+    kExportTmxSynopsis, kImportTmxSynopsis};
 
 }  // namespace hl::cli

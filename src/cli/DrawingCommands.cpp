@@ -21,11 +21,16 @@ std::vector<Command> DrawingCommands() {
   for (Command& c : ViewCommands()) all.push_back(std::move(c));
   for (Command& c : ApplyCommands()) all.push_back(std::move(c));
   for (Command& c : DemoWorldCommands()) all.push_back(std::move(c));
+  for (Command& c : TmxCommands()) all.push_back(std::move(c));
   return all;
 }
 
 std::vector<Command> AllCommands() {
   std::vector<Command> all = CoreCommands();
+  // diff draws its picture here: the core's diff would hand it over to this very program.
+  for (Command& c : all) {
+    if (c.Name == "diff") c = DiffCommandWithPicture();
+  }
   for (Command& c : DrawingCommands()) all.push_back(std::move(c));
   return all;
 }

@@ -18,6 +18,11 @@ int Failure(std::ostream& err, const std::string& message) {
   return 1;
 }
 
+int Trouble(std::ostream& err, const std::string& message) {
+  err << "hlmap: " << message << "\n";
+  return 2;
+}
+
 int UsageError(std::ostream& err, std::string_view message, std::string_view synopsis) {
   err << "hlmap: " << message << "\n"
       << "usage: " << synopsis << "\n"
@@ -56,45 +61,57 @@ std::vector<Command> CoreCommands() {
   std::vector<Command> all = MapCommands();
   for (Command& c : SetCommands()) all.push_back(std::move(c));
   for (Command& c : SegmentCommands()) all.push_back(std::move(c));
+  all.push_back(DiffCommand());
+  for (Command& c : CheckCommands()) all.push_back(std::move(c));
   return all;
 }
 
 }  // namespace cli
 
-namespace {
-
 using cli::Command;
 using cli::Invocation;
 using cli::Option;
+
+std::string OptionWords(const Option& o) {
+  std::string words(o.Name);
+  if (o.FreeValue) {
+    words += ' ';
+    words += o.ValueName;
+  } else if (!o.Choices.empty()) {
+    words += ' ';
+    for (std::size_t i = 0; i < o.Choices.size(); ++i) {
+      if (i > 0) words += '|';
+      words += o.Choices[i];
+    }
+  }
+  return words;
+}
 
 void PrintCommandHelp(const Command& c, std::ostream& out) {
   out << "usage: " << c.Synopsis << "\n\n" << c.Help;
   if (c.Options.empty()) return;
   out << "\noptions:\n";
   for (const Option& o : c.Options) {
-    std::string left = "  " + std::string(o.Name);
-    if (o.FreeValue) {
-      left += ' ';
-      left += o.ValueName;
-    } else if (!o.Choices.empty()) {
-      left += ' ';
-      for (std::size_t i = 0; i < o.Choices.size(); ++i) {
-        if (i > 0) left += '|';
-        left += o.Choices[i];
-      }
-    }
+    const std::string left = "  " + OptionWords(o);
     out << left;
     out << std::string(left.size() < 24 ? 24 - left.size() : 1, ' ') << o.Help << "\n";
   }
 }
 
+std::string GeneralHelpText() {
+  return "Works on Harbourlight maps and image libraries from the command line, with the\n"
+         "editor's own code. Exit status: 0 success, 1 failure, 2 usage error; diff and\n"
+         "check differ, as diff(1) does: diff exits 0 when the maps are equal, 1 when they\n"
+         "differ, check 0 when it found no error, 1 when it did, and both 2 on trouble.\n";
+}
+
 void PrintGeneralHelp(std::span<const Command> commands, std::ostream& out) {
-  out << "usage: hlmap COMMAND ARGS...\n\n"
-         "Works on Harbourlight maps and image libraries from the command line, with the\n"
-         "editor's own code. Exit status: 0 success, 1 failure, 2 usage error.\n\ncommands:\n";
+  out << "usage: hlmap COMMAND ARGS...\n\n" << GeneralHelpText() << "\ncommands:\n";
   for (const Command& c : commands) out << "  " << c.Synopsis << "\n";
   out << "\nRun 'hlmap COMMAND --help' for the details of one command.\n";
 }
+
+namespace {
 
 const Option* FindOption(const Command& c, std::string_view name) {
   auto it = std::find_if(c.Options.begin(), c.Options.end(),
@@ -181,7 +198,7 @@ int RunHlmap(std::span<const std::string> args, const HlmapProgram& program, std
   }
   if (!it->Run) {
     if (!program.HandOver) return cli::Failure(err, "'" + name + "' cannot run here");
-    return program.HandOver(args);
+    return program.HandOver(args).value_or(it->TroubleCode);
   }
   const auto words = args.subspan(1);
   if (AsksForHelp(words)) {
@@ -191,10 +208,12 @@ int RunHlmap(std::span<const std::string> args, const HlmapProgram& program, std
   Invocation inv;
   if (auto usage = Parse(*it, words, inv, err)) return *usage;
   inv.StartFonts = program.StartFonts;
+  if (program.HandOver) inv.HandOver = [&] { return program.HandOver(args); };
   try {
     return it->Run(inv, out, err);
   } catch (const std::exception& e) {
-    return cli::Failure(err, e.what());
+    err << "hlmap: " << e.what() << "\n";
+    return it->TroubleCode;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,12 @@ int main(int argc, char** argv) {
   hl::HlmapProgram program;
   program.Commands = hl::cli::CoreCommands();
   for (hl::cli::Command& c : hl::cli::DrawingCommandNames()) program.Commands.push_back(c);
-  program.HandOver = [argv](std::span<const std::string>) {
+  program.HandOver = [argv](std::span<const std::string>) -> std::optional<int> {
     const std::string drawing = DrawingProgram();
     std::cout.flush();
     ::execvp(drawing.c_str(), argv);
     std::cerr << "hlmap: cannot run '" << drawing << "': " << std::strerror(errno) << "\n";
-    return 1;
+    return std::nullopt;
   };
   std::vector<std::string> args(argv + 1, argv + argc);
   try {

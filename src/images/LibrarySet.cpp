@@ -6,7 +6,7 @@
 namespace hl {
 
 std::string LibrarySet::ObjectLibraryName(int slot) {
-  return slot == 0 ? "Objects" : "Objects" + std::to_string(slot + 1);
+  return hl::ObjectLibraryName(slot);
 }
 
 std::unique_ptr<TGameImages> LibrarySet::Make(const std::string& folder, const std::string& name,

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "images/codec/Decompress.h"
+#include "images/codec/LibraryCount.h"
 #include "util/FileLookup.h"
 #include "util/LittleEndian.h"
 #include "util/TextHelpers.h"
@@ -11,8 +12,6 @@
 namespace hl {
 
 namespace {
-constexpr int kImageCountOffset = 48;
-constexpr int kIndexOffsetOffset = 52;
 constexpr int kMethodOffset = 58;
 }  // namespace
 
@@ -31,18 +30,11 @@ void TFirImages::Open() {
     return;
   }
   CompressionMethod = LoadLE<std::uint16_t>(Header.data() + kMethodOffset);
-  std::int64_t indexOffset = LoadLE<std::int32_t>(Header.data() + kIndexOffsetOffset);
-  if (indexOffset == 0) indexOffset = kHeaderSize;
-
+  const std::int64_t indexOffset = DataIndexOffset(Header);
   // Each image has its entry in the index, which must lie in the file: that bounds what a
   // damaged or hostile count can make us allocate.
   const std::uint64_t size = file_.Size();
-  const std::uint64_t room = indexOffset >= 0 && static_cast<std::uint64_t>(indexOffset) < size
-                                 ? (size - static_cast<std::uint64_t>(indexOffset)) / 4
-                                 : 0;
-  const std::int64_t stated = LoadLE<std::int32_t>(Header.data() + kImageCountOffset);
-  ImageCount =
-      static_cast<int>(std::clamp<std::int64_t>(stated, 0, static_cast<std::int64_t>(room)));
+  ImageCount = DataImageCount(Header, size);
   AllocateImages(ImageCount);
   LoadIndex(indexOffset < 0 ? size : static_cast<std::uint64_t>(indexOffset));
   Initialized = true;

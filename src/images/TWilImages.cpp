@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "images/codec/LibraryCount.h"
 #include "util/FileLookup.h"
 #include "util/LittleEndian.h"
 #include "util/TextHelpers.h"
@@ -10,13 +11,10 @@ namespace hl {
 
 namespace {
 
-constexpr int kImageCountOffset = 44;
 constexpr int kColourCountOffset = 48;
-constexpr int kLayoutOffset = 56;
 constexpr int kIndexCountOffset = 44;
 constexpr int kOlderIndexHeader = 48;
 constexpr int kNewerIndexHeader = 52;
-constexpr int kSmallestImageHeader = 8;
 
 int BitCountFromColours(std::int32_t colours) {
   switch (colours) {
@@ -47,20 +45,16 @@ void TWilImages::Open() {
     return;
   }
   const std::int32_t colours = LoadLE<std::int32_t>(Header.data() + kColourCountOffset);
-  OlderLayout = LoadLE<std::int32_t>(Header.data() + kLayoutOffset) == 0 || colours == 65536;
+  OlderLayout = WilOlderLayout(Header);
   BitCount = static_cast<std::uint8_t>(BitCountFromColours(colours));
-  if (!LoadPalette()) {
+  // Every image needs at least a record header in the file, which bounds what a damaged or
+  // hostile count can make us allocate.
+  const std::optional<int> count = WilImageCount(Header, file_.Size());
+  if (!count || !LoadPalette()) {
     file_.Close();
     return;
   }
-
-  // Every image needs at least a record header in the file, which bounds what a damaged or
-  // hostile count can make us allocate.
-  const std::uint64_t paletteEnd = (OlderLayout ? kOlderHeaderSize : kNewerHeaderSize) + 1024;
-  const std::uint64_t room = file_.Size() > paletteEnd ? file_.Size() - paletteEnd : 0;
-  const std::int64_t stated = LoadLE<std::int32_t>(Header.data() + kImageCountOffset);
-  ImageCount = static_cast<int>(
-      std::clamp<std::int64_t>(stated, 0, static_cast<std::int64_t>(room / kSmallestImageHeader)));
+  ImageCount = *count;
   AllocateImages(ImageCount);
 
   LoadIndex(IndexFileName(FileName));

@@ -5,12 +5,13 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "util/FileReader.h"
-#include "util/SafeFileWriter.h"
 #include "util/LittleEndian.h"
+#include "util/SafeFileWriter.h"
 
 namespace hl {
 
@@ -172,7 +173,7 @@ int RemapLibrary7(MapDocument& doc) {
       if (number == 0) {
         // No object: shifting would conjure up image 9998 of library 6 in an empty cell.
         c.ObjectLib = kLibrary6;
-      } else if (number + kLibrary7Shift <= kNumberBits) {
+      } else if (!StaysInLibrary7(c)) {
         c.ObjectImage = static_cast<std::uint16_t>((number + kLibrary7Shift) | mark);
         c.ObjectLib = kLibrary6;
       } else {
@@ -186,10 +187,9 @@ int RemapLibrary7(MapDocument& doc) {
 namespace {
 
 SaveResult WriteCells(const MapDocument& doc, SafeFileWriter& file, const std::string& fileName,
-                      std::uint8_t mapBitCount) {
+                      const std::array<std::uint8_t, kMapHeaderSize>& headerBytes) {
   const int width = doc.MapWidth();
   const int height = doc.MapHeight();
-  const auto headerBytes = EncodeMapHeader(width, height, mapBitCount);
   std::vector<std::span<const std::uint8_t>> pieces;
   pieces.reserve(static_cast<std::size_t>(width) + 1);
   pieces.emplace_back(headerBytes);
@@ -220,7 +220,8 @@ SaveResult SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t m
     return SaveResult::CannotWrite(fileName, kOutOfMemory);
   }
   if (report) report->KeptInLibrary7 = kept;
-  return WriteCells(doc, file, fileName, mapBitCount);
+  return WriteCells(doc, file, fileName,
+                    EncodeMapHeader(doc.MapWidth(), doc.MapHeight(), mapBitCount));
 }
 
 SaveResult WriteMapCopy(const MapDocument& doc, const std::string& fileName,
@@ -234,10 +235,41 @@ SaveResult WriteMapCopy(const MapDocument& doc, const std::string& fileName,
     if (!file.Open(fileName, SafeFileWriter::OldTail::Drop, options)) {
       return FileWriteFailure(fileName);
     }
-    return WriteCells(doc, file, fileName, mapBitCount);
+    return WriteCells(doc, file, fileName,
+                      EncodeMapHeader(doc.MapWidth(), doc.MapHeight(), mapBitCount));
   } catch (const std::bad_alloc&) {
     return SaveResult::CannotWrite(fileName, kOutOfMemory);
   }
+}
+
+SaveResult WriteMapWithHeader(const MapDocument& doc, const std::string& fileName,
+                              std::array<std::uint8_t, kMapHeaderSize> header) {
+  if (const std::string problem = MapSizeProblem(doc.MapWidth(), doc.MapHeight());
+      !problem.empty()) {
+    return SaveResult::CannotWrite(fileName, problem);
+  }
+  StoreLE<std::uint16_t>(header.data(), static_cast<std::uint16_t>(doc.MapWidth()));
+  StoreLE<std::uint16_t>(header.data() + 2, static_cast<std::uint16_t>(doc.MapHeight()));
+  SafeFileWriter file;
+  try {
+    if (!file.Open(fileName, SafeFileWriter::OldTail::Drop)) return FileWriteFailure(fileName);
+    return WriteCells(doc, file, fileName, header);
+  } catch (const std::bad_alloc&) {
+    return SaveResult::CannotWrite(fileName, kOutOfMemory);
+  }
+}
+
+std::optional<std::array<std::uint8_t, kMapHeaderSize>> ReadMapHeaderBytes(
+    const std::string& fileName) {
+  FileReader file;
+  std::array<std::uint8_t, kMapHeaderSize> bytes{};
+  if (!file.Open(fileName) || file.Read(bytes) != bytes.size()) return std::nullopt;
+  return bytes;
+}
+
+bool StaysInLibrary7(const TMapCell& cell) {
+  const int number = cell.ObjectImage & kNumberBits;
+  return cell.ObjectLib == kLibrary7 && number != 0 && number + kLibrary7Shift > kNumberBits;
 }
 
 }  // namespace hl

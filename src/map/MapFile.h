@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "map/LibraryFormat.h"
@@ -62,6 +63,20 @@ SaveResult SaveMap(MapDocument& doc, const std::string& fileName, std::uint8_t m
 // how a link at the name is treated and who may read the copy.
 SaveResult WriteMapCopy(const MapDocument& doc, const std::string& fileName,
                         std::uint8_t mapBitCount, WriteOptions options = {});
+
+// Writes the cells exactly as they are under the given header bytes, whose width and height
+// become the document's: a map brought back from elsewhere keeps its title, date and the bytes
+// the format leaves open. Replaces the whole file, as WriteMapCopy.
+SaveResult WriteMapWithHeader(const MapDocument& doc, const std::string& fileName,
+                              std::array<std::uint8_t, kMapHeaderSize> header);
+
+// The first kMapHeaderSize bytes of a file as they stand; nothing when it is shorter or unreadable.
+std::optional<std::array<std::uint8_t, kMapHeaderSize>> ReadMapHeaderBytes(
+    const std::string& fileName);
+
+// Whether a save keeps this cell in object library 7: its image number (+ 1) is too large to
+// take the shift into library 6.
+bool StaysInLibrary7(const TMapCell& cell);
 
 // The library 7 to 6 move of the save, on the cells in use; returns the count of cells that
 // have to stay in library 7.

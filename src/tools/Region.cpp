@@ -62,9 +62,9 @@ void WriteCell(TMapCell& target, const TMapCell& source, std::uint8_t layers, bo
   }
 }
 
-// The bits of a cell that the layers carry: replacing them is what WriteCell does without a
-// merge, done as whole words so that a large paste runs at the speed of a copy.
-std::array<std::uint32_t, 3> LayerMask(std::uint8_t layers) {
+}  // namespace
+
+std::array<std::uint32_t, 3> RegionLayerMask(std::uint8_t layers) {
   TMapCell mask{};
   if (layers & kRegionGround) mask.BackTile |= kNumberBits;
   if (layers & kRegionSmall) mask.MiddleTile = 0xFFFF;
@@ -81,6 +81,8 @@ std::array<std::uint32_t, 3> LayerMask(std::uint8_t layers) {
   std::memcpy(words.data(), &mask, sizeof mask);
   return words;
 }
+
+namespace {
 
 void ReplaceRun(TMapCell* target, const TMapCell* source, std::size_t count,
                 const std::array<std::uint32_t, 3>& mask) {
@@ -170,7 +172,7 @@ CellRect PasteRegion(MapDocument& doc, const RegionCopy& copy, int x, int y, boo
   const auto [ox, oy] = PasteOrigin(copy, x, y);
   const CellRect target{ox, oy, ox + copy.Width - 1, oy + copy.Height - 1};
   const CellRect on = Intersect(target, RegionBounds(doc));
-  const auto mask = LayerMask(copy.Layers);
+  const auto mask = RegionLayerMask(copy.Layers);
   for (int cx = on.X0; cx <= on.X1 && !on.Empty(); ++cx) {
     auto& column = doc.WritableColumn(cx);
     if (!merge) {

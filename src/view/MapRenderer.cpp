@@ -356,6 +356,43 @@ QImage MapRenderer::RenderOverview() {
   return out;
 }
 
+QImage MapRenderer::RenderScaledDown(int n) {
+  const ScaleFactor keepScale = scale_;
+  const int keepZoom = zoom_;
+  scale_ = {1, std::max(n, 1)};
+  // The zoom decides only which marks are drawn; 1/n of zoom 1 in hundredths, truncated.
+  zoom_ = kZoomDenominator / std::max(n, 1);
+  cache_.SetScale(scale_);
+  cache_.BeginFrame();
+  const int width = scale_.Position(1LL * doc_.MapWidth() * kCellWidth);
+  const int height = scale_.Position(1LL * doc_.MapHeight() * kCellHeight);
+  QImage out(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+  if (!out.isNull()) {
+    out.fill(kSurfaceColour);
+    const Range r = OverviewRange();
+    DrawPasses(out, QPoint(0, 0), out.rect(), r, true, options_.ShowBackgroundTile,
+               options_.ShowMiddleTile, options_.ShowObject, options_.MiddleTransparent);
+  }
+  scale_ = keepScale;
+  zoom_ = keepZoom;
+  cache_.SetScale(scale_);
+  return out;
+}
+
+bool MapRenderer::ScaledDownMayDrawText(int n) const {
+  const bool doorLabels = kZoomDenominator / std::max(n, 1) >= kDoorLabelZoom;
+  if (!doorLabels && !options_.ShowAttribMarks) return false;
+  const Range r = OverviewRange();
+  for (int y = r.Y0; y <= std::min(r.Y1, kAccessEnd - 1); ++y) {
+    for (int x = r.X0; x <= std::min(r.X1, kAccessEnd - 1); ++x) {
+      const TMapCell& c = doc_.Cell(x, y);
+      if (doorLabels && c.Door != 0) return true;
+      if (options_.ShowAttribMarks && (c.AniFrame & 0x7F) != 0) return true;
+    }
+  }
+  return false;
+}
+
 bool MapRenderer::MayDrawText(const ViewFrame& frame) const {
   const bool doorLabels = zoom_ >= kDoorLabelZoom;
   if (!doorLabels && !options_.ShowAttribMarks) return false;

@@ -94,6 +94,13 @@ class MapRenderer {
   bool RenderOverviewBands(int bandRows,
                            const std::function<bool(const QImage& band, int top)>& take);
 
+  // The whole map at 1/n of zoom 1 (n >= 1) as a full repaint of the view draws it there,
+  // lights and door labels included but no border; a null image when there is no memory for
+  // it. Text (door labels, from n = 1) needs the fonts: see MayDrawText.
+  QImage RenderScaledDown(int n);
+  // Whether RenderScaledDown(n) may draw text.
+  bool ScaledDownMayDrawText(int n) const;
+
   // Whether a full repaint of `frame` may draw text (door labels, animation marks). Text needs
   // the fonts of a GUI application; every other pixel is drawn without one.
   bool MayDrawText(const ViewFrame& frame) const;

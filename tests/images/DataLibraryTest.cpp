@@ -10,6 +10,7 @@
 #include "TempDir.h"
 #include "images/LibraryWriter.h"
 #include "images/TFirImages.h"
+#include "images/codec/LibraryCount.h"
 #include "util/LittleEndian.h"
 
 namespace hl {
@@ -206,6 +207,28 @@ TEST_F(DataLibraryTest, WriterRefusesWhatCannotBeReadBack) {
   EXPECT_NE(compressed.Message().find("1 x 3"), std::string::npos);
   EXPECT_TRUE(WriteDataLibrary(dir_.File("a.Data"), 0, {&narrow, 1}));
   EXPECT_FALSE(WriteDataLibrary(dir_.File("a.Data"), 4, {}));
+}
+
+// hlmap check counts images without opening the library; it must see what the editor sees.
+TEST_F(DataLibraryTest, TheQtFreeCountIsTheLibrarysOwn) {
+  auto same = [&](const std::string& path) {
+    auto lib = Open(path);
+    const std::optional<int> counted = LibraryImageCount(path, LibraryFormat::Data);
+    EXPECT_EQ(counted.has_value(), lib->Initialized);
+    if (counted && lib->Initialized) {
+      EXPECT_EQ(*counted, lib->ImageCount);
+    }
+  };
+  const std::string path =
+      Write(2, {test::PatternImage(4, 4, 16, 1), test::PatternImage(2, 3, 16, 2)});
+  same(path);
+  Patch(path, 48, {0xFF, 0xFF, 0xFF, 0x7F});  // more images than the index can hold
+  same(path);
+  Patch(path, 52, {0xFF, 0xFF, 0xFF, 0x7F});  // an index past the end
+  same(path);
+  Patch(path, 52, {0, 0, 0, 0});  // 0: right after the header
+  same(path);
+  same(dir_.File("Nothing.Data"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "images/LibraryWriter.h"
 #include "images/TWilImages.h"
+#include "images/codec/LibraryCount.h"
 #include "util/LittleEndian.h"
 
 namespace hl {
@@ -255,6 +256,31 @@ TEST_F(WilLibraryTest, TooShortFilesDoNotOpen) {
   WriteFileBytes(dir_.File("NoPalette.wil"), noPalette);
   EXPECT_FALSE(Open(dir_.File("NoPalette.wil"))->Initialized);
   EXPECT_FALSE(Open(dir_.File("Missing.wil"))->Initialized);
+}
+
+// hlmap check counts images without opening the library; it must see what the editor sees.
+TEST_F(WilLibraryTest, TheQtFreeCountIsTheLibrarysOwn) {
+  auto same = [&](const std::string& path) {
+    auto lib = Open(path);
+    const std::optional<int> counted = LibraryImageCount(path, LibraryFormat::Wil);
+    EXPECT_EQ(counted.has_value(), lib->Initialized) << path;
+    if (counted && lib->Initialized) {
+      EXPECT_EQ(*counted, lib->ImageCount) << path;
+    }
+  };
+  const std::string path =
+      Write(8, false, {test::PatternImage(4, 4, 8, 1), test::PatternImage(3, 2, 8, 2)});
+  same(path);
+  same(Write(16, true, {test::PatternImage(4, 4, 16, 1)}, "Old.wil"));
+  Patch(path, 44, {0xFF, 0xFF, 0xFF, 0x7F});
+  same(path);
+  Patch(path, 44, {0xFF, 0xFF, 0xFF, 0xFF});
+  same(path);
+  auto noPalette = std::vector<std::uint8_t>(60 + 500, 0);
+  noPalette[56] = 1;
+  WriteFileBytes(dir_.File("NoPalette.wil"), noPalette);
+  same(dir_.File("NoPalette.wil"));
+  same(dir_.File("Missing.wil"));
 }
 
 }  // namespace
