@@ -26,6 +26,8 @@ struct Invocation {
   // Makes text drawable (a GUI application with its fonts) for a command whose picture will
   // hold text; null where text can be drawn already. Nothing else a command draws needs it.
   std::function<void()> StartFonts;
+  // Standard error is a terminal: long commands may show their progress on it.
+  bool ErrIsTerminal = false;
 
   bool Has(std::string_view flag) const { return Flags.contains(flag); }
   std::string Value(std::string_view option, std::string fallback = {}) const {
@@ -86,5 +88,7 @@ std::vector<Command> ApplyCommands();
 std::vector<Command> SetCommands();
 std::vector<Command> SegmentCommands();
 std::vector<Command> DemoWorldCommands();
+std::vector<Command> WorldInfoCommands();
+std::vector<Command> WorldRenderCommands();
 
 }  // namespace hl::cli

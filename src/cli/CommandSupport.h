@@ -15,6 +15,11 @@ namespace hl::cli {
 Option PngLevelOption();
 int PngLevelOf(const Invocation& inv);
 
+// Names on `err` each kind of library of which none opened in `folder`: a picture without its
+// tiles or objects should not pass unexplained. It stays no error, as in the editor, and
+// scripts rely on the exit code.
+void WarnOfMissingLibraries(LibrarySet& libs, const std::string& folder, std::ostream& err);
+
 // What the pickers would offer with the libraries found; no library found leaves the limits of
 // the cell fields.
 SelectionLimits LimitsOf(LibrarySet& libs);

@@ -24,10 +24,14 @@ inline constexpr std::string_view kExportBmpSynopsis =
 inline constexpr std::string_view kApplySynopsis =
     "hlmap apply MAP|new:WxH OUT [--format wil|data] [--libs DIR] [--seed N] [--script FILE]";
 inline constexpr std::string_view kDemoWorldSynopsis = "hlmap demo-world DIR";
+inline constexpr std::string_view kWorldRenderSynopsis =
+    "hlmap world-render PROJECT.mp OUT.png [--scale 1/N] [--area C0,R0,C1,R1] "
+    "[--format wil|data] [--libs DIR] [--png-level 0-9]";
 
 // In the order of the help.
 inline constexpr std::string_view kDrawingSynopses[] = {
-    kLibInfoSynopsis, kLibExportSynopsis, kLibPackSynopsis, kDemoLibsSynopsis,
-    kRenderSynopsis,  kExportBmpSynopsis, kApplySynopsis,   kDemoWorldSynopsis};
+    kLibInfoSynopsis,  kLibExportSynopsis, kLibPackSynopsis,
+    kDemoLibsSynopsis, kRenderSynopsis,    kExportBmpSynopsis,
+    kApplySynopsis,    kDemoWorldSynopsis, kWorldRenderSynopsis};
 
 }  // namespace hl::cli

@@ -21,6 +21,7 @@ std::vector<Command> DrawingCommands() {
   for (Command& c : ViewCommands()) all.push_back(std::move(c));
   for (Command& c : ApplyCommands()) all.push_back(std::move(c));
   for (Command& c : DemoWorldCommands()) all.push_back(std::move(c));
+  for (Command& c : WorldRenderCommands()) all.push_back(std::move(c));
   return all;
 }
 

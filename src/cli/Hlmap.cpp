@@ -56,6 +56,7 @@ std::vector<Command> CoreCommands() {
   std::vector<Command> all = MapCommands();
   for (Command& c : SetCommands()) all.push_back(std::move(c));
   for (Command& c : SegmentCommands()) all.push_back(std::move(c));
+  for (Command& c : WorldInfoCommands()) all.push_back(std::move(c));
   return all;
 }
 
@@ -191,6 +192,7 @@ int RunHlmap(std::span<const std::string> args, const HlmapProgram& program, std
   Invocation inv;
   if (auto usage = Parse(*it, words, inv, err)) return *usage;
   inv.StartFonts = program.StartFonts;
+  inv.ErrIsTerminal = program.ErrIsTerminal;
   try {
     return it->Run(inv, out, err);
   } catch (const std::exception& e) {

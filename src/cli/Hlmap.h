@@ -19,6 +19,8 @@ struct HlmapProgram {
   std::function<int(std::span<const std::string> args)> HandOver;
   // What Invocation::StartFonts does in this program.
   std::function<void()> StartFonts;
+  // What Invocation::ErrIsTerminal says.
+  bool ErrIsTerminal = false;
 };
 
 // The whole of `hlmap`: args are the words after the program name. Returns the exit code:

@@ -35,32 +35,6 @@ std::optional<std::pair<int, int>> ParsePair(const std::string& text, char separ
   return std::pair{*a, *b};
 }
 
-// Names on `err` each kind of library of which none opened: a picture without its tiles or
-// objects should not pass unexplained. It stays no error, as in the editor, and scripts rely on
-// the exit code.
-void WarnOfMissingLibraries(LibrarySet& libs, const std::string& folder, std::ostream& err) {
-  const std::string ext = libs.Format() == LibraryFormat::Wil ? ".wil" : ".Data";
-  std::error_code ec;
-  std::string where =
-      std::filesystem::absolute(folder.empty() ? "." : folder, ec).lexically_normal().string();
-  while (where.size() > 1 && where.back() == '/') where.pop_back();
-  auto warn = [&](std::string_view kind, const std::string& names, std::string_view leftOut) {
-    err << "hlmap: no " << kind << " library opened in " << where << " (looked for " << names
-        << " in any letter case): " << leftOut << " left out\n";
-  };
-  if (!libs.Tiles().Initialized) warn("tile", "Tiles" + ext, "big tiles are");
-  if (!libs.SmTiles().Initialized) warn("small-tile", "SmTiles" + ext, "small tiles and marks are");
-  bool anyObjects = false;
-  for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot)
-    anyObjects = anyObjects || libs.ObjectSlotLibrary(slot).Initialized;
-  if (!anyObjects) {
-    warn("object",
-         LibrarySet::ObjectLibraryName(0) + ext + ", " + LibrarySet::ObjectLibraryName(1) + ext +
-             " ... " + LibrarySet::ObjectLibraryName(LibrarySet::kObjectSlots - 1) + ext,
-         "objects are");
-  }
-}
-
 struct Loaded {
   std::unique_ptr<MapDocument> Doc = std::make_unique<MapDocument>();
   LibrarySet Libraries;
@@ -146,6 +120,29 @@ int RunExportBmp(const Invocation& inv, std::ostream&, std::ostream& err) {
 }
 
 }  // namespace
+
+void WarnOfMissingLibraries(LibrarySet& libs, const std::string& folder, std::ostream& err) {
+  const std::string ext = libs.Format() == LibraryFormat::Wil ? ".wil" : ".Data";
+  std::error_code ec;
+  std::string where =
+      std::filesystem::absolute(folder.empty() ? "." : folder, ec).lexically_normal().string();
+  while (where.size() > 1 && where.back() == '/') where.pop_back();
+  auto warn = [&](std::string_view kind, const std::string& names, std::string_view leftOut) {
+    err << "hlmap: no " << kind << " library opened in " << where << " (looked for " << names
+        << " in any letter case): " << leftOut << " left out\n";
+  };
+  if (!libs.Tiles().Initialized) warn("tile", "Tiles" + ext, "big tiles are");
+  if (!libs.SmTiles().Initialized) warn("small-tile", "SmTiles" + ext, "small tiles and marks are");
+  bool anyObjects = false;
+  for (int slot = 0; slot < LibrarySet::kObjectSlots; ++slot)
+    anyObjects = anyObjects || libs.ObjectSlotLibrary(slot).Initialized;
+  if (!anyObjects) {
+    warn("object",
+         LibrarySet::ObjectLibraryName(0) + ext + ", " + LibrarySet::ObjectLibraryName(1) + ext +
+             " ... " + LibrarySet::ObjectLibraryName(LibrarySet::kObjectSlots - 1) + ext,
+         "objects are");
+  }
+}
 
 std::vector<Command> ViewCommands() {
   const Option format{"--format", {"wil", "data"}, "library format (default data)"};
