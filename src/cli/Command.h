@@ -31,6 +31,8 @@ struct Invocation {
   // without them unless asked (diff --png). Gives that program's exit code, or nothing when it
   // could not be started (the reason is on standard error). Null in the program that draws.
   std::function<std::optional<int>()> HandOver;
+  // Standard error is a terminal: long commands may show their progress on it.
+  bool ErrIsTerminal = false;
 
   bool Has(std::string_view flag) const { return Flags.contains(flag); }
   std::string Value(std::string_view option, std::string fallback = {}) const {
@@ -102,5 +104,7 @@ Command DiffCommand();
 // diff with its picture, as hlmap-draw runs it.
 Command DiffCommandWithPicture();
 std::vector<Command> TmxCommands();
+std::vector<Command> WorldInfoCommands();
+std::vector<Command> WorldRenderCommands();
 
 }  // namespace hl::cli

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<QGuiApplication> app;
   hl::HlmapProgram program;
   program.Commands = hl::cli::AllCommands();
+  program.ErrIsTerminal = ::isatty(STDERR_FILENO) == 1;
   program.StartFonts = [&] {
     if (app) return;
     // hlmap never opens a window, so it takes the offscreen platform.

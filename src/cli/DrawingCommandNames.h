@@ -29,11 +29,14 @@ inline constexpr std::string_view kExportTmxSynopsis =
     "hlmap export-tmx MAP OUT.tmx [--format wil|data] [--libs DIR]";
 inline constexpr std::string_view kImportTmxSynopsis =
     "hlmap import-tmx IN.tmx OUT.map [--format wil|data]";
+inline constexpr std::string_view kWorldRenderSynopsis =
+    "hlmap world-render PROJECT.mp OUT.png [--scale 1/N] [--area C0,R0,C1,R1] "
+    "[--format wil|data] [--libs DIR] [--png-level 0-9]";
 
 // In the order of the help.
 inline constexpr std::string_view kDrawingSynopses[] = {
-    kLibInfoSynopsis,   kLibExportSynopsis, kLibPackSynopsis, kDemoLibsSynopsis,
-    kRenderSynopsis,    kExportBmpSynopsis, kApplySynopsis,   kDemoWorldSynopsis,
-    kExportTmxSynopsis, kImportTmxSynopsis};
+    kLibInfoSynopsis,   kLibExportSynopsis,   kLibPackSynopsis, kDemoLibsSynopsis,
+    kRenderSynopsis,    kExportBmpSynopsis,   kApplySynopsis,   kDemoWorldSynopsis,
+    kExportTmxSynopsis, kImportTmxSynopsis,   kWorldRenderSynopsis};
 
 }  // namespace hl::cli

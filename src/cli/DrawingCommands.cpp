@@ -22,6 +22,7 @@ std::vector<Command> DrawingCommands() {
   for (Command& c : ApplyCommands()) all.push_back(std::move(c));
   for (Command& c : DemoWorldCommands()) all.push_back(std::move(c));
   for (Command& c : TmxCommands()) all.push_back(std::move(c));
+  for (Command& c : WorldRenderCommands()) all.push_back(std::move(c));
   return all;
 }
 

@@ -63,6 +63,7 @@ std::vector<Command> CoreCommands() {
   for (Command& c : SegmentCommands()) all.push_back(std::move(c));
   all.push_back(DiffCommand());
   for (Command& c : CheckCommands()) all.push_back(std::move(c));
+  for (Command& c : WorldInfoCommands()) all.push_back(std::move(c));
   return all;
 }
 
@@ -209,6 +210,7 @@ int RunHlmap(std::span<const std::string> args, const HlmapProgram& program, std
   if (auto usage = Parse(*it, words, inv, err)) return *usage;
   inv.StartFonts = program.StartFonts;
   if (program.HandOver) inv.HandOver = [&] { return program.HandOver(args); };
+  inv.ErrIsTerminal = program.ErrIsTerminal;
   try {
     return it->Run(inv, out, err);
   } catch (const std::exception& e) {

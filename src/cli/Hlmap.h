@@ -21,6 +21,8 @@ struct HlmapProgram {
   std::function<std::optional<int>(std::span<const std::string> args)> HandOver;
   // What Invocation::StartFonts does in this program.
   std::function<void()> StartFonts;
+  // What Invocation::ErrIsTerminal says.
+  bool ErrIsTerminal = false;
 };
 
 // The help texts, which `hlmap --help`, `hlmap COMMAND --help` and the manual pages share.

@@ -27,6 +27,7 @@ std::unique_ptr<TGameImages> LibrarySet::Make(const std::string& folder, const s
 
 void LibrarySet::Open(LibraryFormat format, const std::string& folder, TGameImages::Clock clock) {
   format_ = format;
+  folder_ = folder;
   tiles_ = Make(folder, "Tiles", clock);
   smTiles_ = Make(folder, "SmTiles", clock);
   for (int slot = 0; slot < kObjectSlots; ++slot) {

@@ -24,12 +24,19 @@ class LibrarySet {
     return slot >= 0 && slot < kObjectSlots ? slot : 0;
   }
 
+  LibrarySet() = default;
+  // Libraries whose decoded images share `imageBudget` bytes: sets opened side by side, one
+  // per thread, divide one budget between them.
+  explicit LibrarySet(std::size_t imageBudget) : memory_(imageBudget) {}
+
   // Opens all 22 libraries of a format from `folder` (empty: the current directory). Missing
   // files leave their library without images.
   void Open(LibraryFormat format, const std::string& folder,
             TGameImages::Clock clock = &TGameImages::SystemMilliseconds);
 
   LibraryFormat Format() const { return format_; }
+  // The folder given to Open.
+  const std::string& Folder() const { return folder_; }
   const ImageMemory& Memory() const { return memory_; }
   TGameImages& Tiles() { return *tiles_; }
   TGameImages& SmTiles() { return *smTiles_; }
@@ -44,6 +51,7 @@ class LibrarySet {
                                     const TGameImages::Clock& clock);
 
   LibraryFormat format_ = LibraryFormat::Data;
+  std::string folder_;
   // Before the libraries, which count against it until they are gone.
   ImageMemory memory_;
   std::unique_ptr<TGameImages> tiles_;

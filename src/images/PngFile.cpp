@@ -2,9 +2,12 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "util/SafeFileWriter.h"
 
@@ -43,8 +46,8 @@ bool PutChunk(const PngSink& sink, const char (&type)[5], std::span<const std::u
 // A deflate stream for the lifetime of one encoding.
 class Deflater {
  public:
-  explicit Deflater(int level)
-      : started_(deflateInit2(&z_, level, Z_DEFLATED, MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK) {}
+  explicit Deflater(int level, int windowBits = MAX_WBITS)
+      : started_(deflateInit2(&z_, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) == Z_OK) {}
   Deflater(const Deflater&) = delete;
   Deflater& operator=(const Deflater&) = delete;
   ~Deflater() {
@@ -135,6 +138,120 @@ std::optional<std::vector<std::uint8_t>> EncodePng(const QImage& image, int leve
   });
   if (!encoded) return std::nullopt;
   return bytes;
+}
+
+PngBandWriter::PngBandWriter(PngSink sink, int width, int height, int level)
+    : sink_(std::move(sink)), width_(width), height_(height), level_(level) {}
+
+bool PngBandWriter::Begin() {
+  if (begun_ || width_ < 1 || height_ < 1 || level_ < 0 || level_ > kMaxPngLevel) return false;
+  begun_ = true;
+  std::array<std::uint8_t, 13> header{};
+  StoreBE32(header.data(), static_cast<std::uint32_t>(width_));
+  StoreBE32(header.data() + 4, static_cast<std::uint32_t>(height_));
+  header[8] = 8;
+  header[9] = kColourRgb;
+  // The zlib header opens the data: deflate with a 32 KiB window, no dictionary.
+  constexpr std::array<std::uint8_t, 2> kZlibHeader = {0x78, 0x01};
+  failed_ = !(sink_(kSignature) && PutChunk(sink_, "IHDR", header) && PutData(kZlibHeader));
+  return !failed_;
+}
+
+bool PngBandWriter::PutData(std::span<const std::uint8_t> bytes) {
+  for (std::size_t at = 0; at < bytes.size(); at += kDataChunkBytes) {
+    if (!PutChunk(sink_, "IDAT", bytes.subspan(at, std::min(kDataChunkBytes, bytes.size() - at))))
+      return false;
+  }
+  return true;
+}
+
+PngBandWriter::Part PngBandWriter::Compress(const QImage& band, int first, int count) const {
+  Part part;
+  part.Rows = count;
+  if (band.format() != QImage::Format_RGB32 || band.width() != width_ || first < 0 || count < 0 ||
+      first + count > band.height()) {
+    return part;
+  }
+  // Raw deflate: the parts are pieces of one stream whose header Begin wrote.
+  Deflater deflater(level_, -MAX_WBITS);
+  if (!deflater.Started()) return part;
+  z_stream& z = deflater.Stream();
+  try {
+    std::vector<std::uint8_t> row(1 + 3 * static_cast<std::size_t>(width_));
+    row[0] = kFilterNone;
+    part.Bytes.resize(deflateBound(&z, static_cast<uLong>(row.size()) * static_cast<uLong>(count)) +
+                      64);
+    z.next_out = part.Bytes.data();
+    z.avail_out = static_cast<uInt>(part.Bytes.size());
+    uLong adler = adler32(0L, Z_NULL, 0);
+    auto grow = [&] {
+      const std::size_t used = part.Bytes.size() - z.avail_out;
+      part.Bytes.resize(part.Bytes.size() * 2);
+      z.next_out = part.Bytes.data() + used;
+      z.avail_out = static_cast<uInt>(part.Bytes.size() - used);
+    };
+    bool ok = true;
+    for (int y = first; ok && y < first + count; ++y) {
+      const auto* source = reinterpret_cast<const QRgb*>(band.constScanLine(y));
+      std::uint8_t* out = row.data() + 1;
+      for (int x = 0; x < width_; ++x, out += 3) {
+        out[0] = static_cast<std::uint8_t>(qRed(source[x]));
+        out[1] = static_cast<std::uint8_t>(qGreen(source[x]));
+        out[2] = static_cast<std::uint8_t>(qBlue(source[x]));
+      }
+      adler = adler32(adler, row.data(), static_cast<uInt>(row.size()));
+      z.next_in = row.data();
+      z.avail_in = static_cast<uInt>(row.size());
+      while (ok && z.avail_in > 0) {
+        if (z.avail_out == 0) grow();
+        ok = deflate(&z, Z_NO_FLUSH) == Z_OK;
+      }
+    }
+    // A sync flush ends the part on a byte boundary without ending the stream; it is complete
+    // once deflate leaves output room unused.
+    while (ok) {
+      if (z.avail_out == 0) grow();
+      const int result = deflate(&z, Z_SYNC_FLUSH);
+      ok = result == Z_OK || result == Z_BUF_ERROR;
+      if (z.avail_out != 0) break;
+    }
+    part.Bytes.resize(part.Bytes.size() - z.avail_out);
+    part.Adler = static_cast<std::uint32_t>(adler);
+    part.Length = static_cast<std::uint64_t>(row.size()) * static_cast<std::uint64_t>(count);
+    part.Ok = ok;
+  } catch (const std::bad_alloc&) {
+    part.Bytes = {};
+  }
+  return part;
+}
+
+bool PngBandWriter::Add(const Part& part) {
+  if (!begun_ || failed_ || !part.Ok || part.Rows > height_ - rows_) {
+    failed_ = true;
+    return false;
+  }
+  adler_ = static_cast<std::uint32_t>(
+      adler32_combine(adler_, part.Adler, static_cast<z_off_t>(part.Length)));
+  rows_ += part.Rows;
+  failed_ = !PutData(part.Bytes);
+  return !failed_;
+}
+
+bool PngBandWriter::Finish() {
+  if (!begun_ || failed_ || rows_ != height_) return false;
+  // The last block of the stream, empty, then the checksum of everything before it.
+  // (A stored block, at level 0, takes five bytes.)
+  std::array<std::uint8_t, 32> end{};
+  Deflater deflater(level_, -MAX_WBITS);
+  if (!deflater.Started()) return false;
+  z_stream& z = deflater.Stream();
+  z.next_out = end.data();
+  z.avail_out = static_cast<uInt>(end.size() - 4);
+  if (deflate(&z, Z_FINISH) != Z_STREAM_END) return false;
+  const std::size_t used = end.size() - 4 - z.avail_out;
+  StoreBE32(end.data() + used, adler_);
+  failed_ = !(PutData({end.data(), used + 4}) && PutChunk(sink_, "IEND", {}));
+  return !failed_;
 }
 
 SaveResult WritePng(const std::string& path, const QImage& image, int level) {

@@ -44,6 +44,18 @@ void TFirImages::LoadIndex(std::uint64_t indexOffset) {
   LoadPositions(file_, indexOffset, static_cast<std::size_t>(ImageCount));
 }
 
+std::optional<QSize> TFirImages::ReadImageSize(std::int32_t position) {
+  if (position < 0) return std::nullopt;
+  std::array<std::uint8_t, 4> header{};
+  if (file_.ReadAt(static_cast<std::uint64_t>(position), header) != header.size())
+    return std::nullopt;
+  const int width = LoadLE<std::int16_t>(header.data());
+  const int height = LoadLE<std::int16_t>(header.data() + 2);
+  if (width < 1 || height < 1) return std::nullopt;
+  if (static_cast<std::int64_t>(width) * height > kMaxImagePixels) return std::nullopt;
+  return QSize(width, height);
+}
+
 std::optional<DecodedImage> TFirImages::ReadImage(std::int32_t position) {
   if (position < 0) return std::nullopt;
   std::array<std::uint8_t, kRecordHeaderSize> header{};

@@ -29,6 +29,7 @@ class TFirImages : public TGameImages {
   static int RawRowBytes(int width) { return (16 * width + 31) / 32 * 4; }
 
   std::optional<DecodedImage> ReadImage(std::int32_t position) override;
+  std::optional<QSize> ReadImageSize(std::int32_t position) override;
 
  private:
   void LoadIndex(std::uint64_t indexOffset);

@@ -115,6 +115,7 @@ void TGameImages::AllocateImages(int count) {
 }
 
 void TGameImages::LoadPositions(FileReader& file, std::uint64_t offset, std::size_t count) {
+  largest_.reset();
   positions_.reset();
   positionCount_ = 0;
   if (count == 0) return;
@@ -123,6 +124,30 @@ void TGameImages::LoadPositions(FileReader& file, std::uint64_t offset, std::siz
   const std::size_t got = file.ReadAt(
       offset, {reinterpret_cast<std::uint8_t*>(positions_.get()), count * sizeof(std::int32_t)});
   positionCount_ = static_cast<int>(got / sizeof(std::int32_t));
+}
+
+std::optional<QSize> TGameImages::ReadImageSize(std::int32_t position) {
+  const auto image = ReadImage(position);
+  if (!image) return std::nullopt;
+  return QSize(image->Width, image->Height);
+}
+
+QSize TGameImages::LargestImageSize() {
+  if (largest_) return *largest_;
+  QSize largest(0, 0);
+  if (Initialized && file_.IsOpen()) {
+    const int count = std::min(ImageCount, PositionCount());
+    for (int i = 0; i < count; ++i) {
+      try {
+        if (const auto size = ReadImageSize(positions_[static_cast<std::size_t>(i)]))
+          largest = largest.expandedTo(*size);
+      } catch (const std::exception&) {
+        // An image whose header cannot be read is never drawn.
+      }
+    }
+  }
+  largest_ = largest;
+  return largest;
 }
 
 void TGameImages::FreeForms(TImageEntry& entry) {

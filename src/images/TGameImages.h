@@ -87,6 +87,13 @@ class TGameImages {
   // The pixels of the record at `position`, or nothing when it cannot be read or decoded.
   // The formats differ only here; both forms are made from what this returns.
   virtual std::optional<DecodedImage> ReadImage(std::int32_t position);
+  // The size ReadImage would give the record at `position`, from its header alone; nothing
+  // where the header already rules the image out.
+  virtual std::optional<QSize> ReadImageSize(std::int32_t position);
+  // The largest width and the largest height (perhaps of different images) of all the
+  // library's images, read from their headers once and kept: how far any image drawn at a
+  // cell may reach over the cells around it.
+  QSize LargestImageSize();
   // The colours of 8-bit images, for libraries that have them.
   virtual const WilPalette* ImagePalette() const { return nullptr; }
 
@@ -116,6 +123,7 @@ class TGameImages {
   ImageMemory* memory_ = nullptr;
   std::unique_ptr<std::int32_t[]> positions_;
   int positionCount_ = 0;
+  std::optional<QSize> largest_;
 };
 
 }  // namespace hl

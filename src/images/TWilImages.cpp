@@ -86,6 +86,20 @@ void TWilImages::LoadIndex(const std::string& indexName) {
   LoadPositions(index, static_cast<std::uint64_t>(headerSize), count);
 }
 
+std::optional<QSize> TWilImages::ReadImageSize(std::int32_t position) {
+  if (position < 0) return std::nullopt;
+  std::array<std::uint8_t, 4> header{};
+  if (file_.ReadAt(static_cast<std::uint64_t>(position), header) != header.size()) {
+    return std::nullopt;
+  }
+  const int width = LoadLE<std::int16_t>(header.data());
+  const int height = LoadLE<std::int16_t>(header.data() + 2);
+  if (width < 1 || height < 1) return std::nullopt;
+  const int stored = BitCount == 8 ? RowBytes8(width) : width;
+  if (static_cast<std::int64_t>(stored) * height > kMaxImagePixels) return std::nullopt;
+  return QSize(stored, height);
+}
+
 std::optional<DecodedImage> TWilImages::ReadImage(std::int32_t position) {
   if (position < 0) return std::nullopt;
   std::array<std::uint8_t, 12> header{};

@@ -30,6 +30,7 @@ class TWilImages : public TGameImages {
 
   // 8-bit images come at their padded width.
   std::optional<DecodedImage> ReadImage(std::int32_t position) override;
+  std::optional<QSize> ReadImageSize(std::int32_t position) override;
   const WilPalette* ImagePalette() const override { return &Palette; }
 
  private:

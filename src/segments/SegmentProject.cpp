@@ -100,14 +100,13 @@ ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, st
   return ProjectRead::Read;
 }
 
-LoadResult LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int baseRow) {
-  const auto found = FindFileIgnoringCase(path);
+LoadResult ReadSegmentColumns(const std::string& path,
+                              const std::function<TMapCell*(int)>& column) {
   FileReader file;
-  if (!found) return {};
-  if (!file.Open(*found, Links::Refuse)) {
+  if (!file.Open(path, Links::Refuse)) {
     if (errno == ELOOP) {
       return LoadResult::CannotRead(
-          *found, "it is a link, and segment files are only read in the project's folder");
+          path, "it is a link, and segment files are only read in the project's folder");
     }
     return {};
   }
@@ -118,7 +117,7 @@ LoadResult LoadSegment(CellStorage& cells, const std::string& path, int baseCol,
   // Each segment owns 40 columns of the window: a wider header is read for its first 40.
   const int width = std::min<int>(header.Width, kSegmentSide);
   for (int k = 0; k < width; ++k) {
-    auto* bytes = reinterpret_cast<std::uint8_t*>(cells.MutableColumn(baseCol + k).data() + baseRow);
+    auto* bytes = reinterpret_cast<std::uint8_t*>(column(k));
     const std::size_t got = file.Read({bytes, kSegmentColumnBytes});
     if (got < kSegmentColumnBytes) {
       // A short file: the record cut in two is emptied with the rest of the block.
@@ -128,6 +127,13 @@ LoadResult LoadSegment(CellStorage& cells, const std::string& path, int baseCol,
     }
   }
   return {};
+}
+
+LoadResult LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int baseRow) {
+  const auto found = FindFileIgnoringCase(path);
+  if (!found) return {};
+  return ReadSegmentColumns(
+      *found, [&](int k) { return cells.MutableColumn(baseCol + k).data() + baseRow; });
 }
 
 namespace {

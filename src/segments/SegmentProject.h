@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,10 @@ ProjectRead ReadProject(const std::string& fileName, SegmentProject& project, st
 // A link in the segment's place is refused: segment files are read in their project's folder
 // only.
 LoadResult LoadSegment(CellStorage& cells, const std::string& path, int baseCol, int baseRow);
+// The reading of LoadSegment for a file already found: column k of the segment goes to the
+// 40 cells at column(k), never through a link. Where a short file ends, the rest of that
+// column is emptied and the columns after it are left as they are.
+LoadResult ReadSegmentColumns(const std::string& path, const std::function<TMapCell*(int)>& column);
 // The block at (baseCol, baseRow) as a segment file, cells as they are (no library move). A
 // link at the path is replaced, never followed.
 SaveResult SaveSegment(const MapDocument& doc, const std::string& path, int baseCol, int baseRow);

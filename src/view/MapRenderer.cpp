@@ -27,16 +27,30 @@ void Fill(QImage& target, const QRect& rect, QRgb colour) {
 
 }  // namespace
 
-MapRenderer::MapRenderer(const MapDocument& doc, LibrarySet& libraries)
-    : doc_(doc), libraries_(libraries) {
+MapRenderer::MapRenderer(const MapDocument& doc, LibrarySet& libraries, std::size_t preparedBudget)
+    : doc_(doc), libraries_(libraries), cache_(preparedBudget) {
   cache_.SetScale(scale_);
 }
 
 void MapRenderer::SetZoom(int hundredths) {
   zoom_ = hundredths;
   scale_ = ZoomScale(hundredths);
+  offset_ = {0, 0};
   cache_.SetScale(scale_);
   textWidth_ = textHeight_ = 0;
+}
+
+void MapRenderer::SetWorldPlacement(ScaleFactor scale, QPoint offset) {
+  scale_ = scale;
+  offset_ = offset;
+  cache_.SetScale(scale_);
+}
+
+void MapRenderer::DrawLayers(QImage& target, QPoint origin, const QRect& clip, const Range& cells) {
+  cache_.BeginFrame();
+  const QRect area = clip & target.rect();
+  if (area.isEmpty()) return;
+  DrawPasses(target, origin, area, cells, false, true, true, true, true);
 }
 
 QSize MapRenderer::Surface() const {

@@ -51,7 +51,10 @@ class MapRenderer {
   // Door labels are drawn from this zoom on.
   static constexpr int kDoorLabelZoom = 90;
 
-  MapRenderer(const MapDocument& doc, LibrarySet& libraries);
+  // `preparedBudget` bounds the scaled images kept (renderers drawing side by side on
+  // several threads share one budget between them).
+  MapRenderer(const MapDocument& doc, LibrarySet& libraries,
+              std::size_t preparedBudget = ImageBudget::Bytes());
 
   void SetZoom(int hundredths);
   int Zoom() const { return zoom_; }
@@ -65,8 +68,24 @@ class MapRenderer {
   std::size_t PreparedBytes() const { return cache_.Used(); }
 
   QSize Surface() const;
-  int CellLeft(int x) const { return scale_.Position(1LL * x * kCellWidth); }
-  int CellTop(int y) const { return scale_.Position(1LL * y * kCellHeight); }
+  int CellLeft(int x) const { return scale_.Position((1LL * x + offset_.x()) * kCellWidth); }
+  int CellTop(int y) const { return scale_.Position((1LL * y + offset_.y()) * kCellHeight); }
+
+  // For pictures of a world larger than a document holds, drawn a piece at a time: the
+  // document's cell (0, 0) stands for cell `offset` of the world, and the world is drawn at
+  // `scale`, so that the pieces' cells fall where the whole world's would. The zoom no longer
+  // counts until SetZoom.
+  void SetWorldPlacement(ScaleFactor scale, QPoint offset);
+  // Which cells DrawLayers draws (document cells, bounds inclusive): big and middle tiles of
+  // columns X0 .. X1 and rows Y0 .. Y1, objects of the same columns and rows ObjectY0 ..
+  // ObjectY1.
+  struct Range {
+    int X0, X1, Y0, Y1, ObjectY0, ObjectY1;
+  };
+  // The three layers of `cells` as the overview draws them (keyed middle tiles, no marks, no
+  // border) into `target`, whose top-left pixel shows surface pixel `origin`; only the
+  // target's pixels in `clip` change, and they are expected to hold the surface already.
+  void DrawLayers(QImage& target, QPoint origin, const QRect& clip, const Range& cells);
 
   // A full repaint of the surface rectangle `area` into `target`, whose top-left pixel shows
   // surface pixel `origin`. Only pixels inside `area` change.
@@ -106,9 +125,6 @@ class MapRenderer {
   bool MayDrawText(const ViewFrame& frame) const;
 
  private:
-  struct Range {
-    int X0, X1, Y0, Y1, ObjectY0, ObjectY1;  // inclusive
-  };
   void DrawPasses(QImage& target, QPoint origin, const QRect& clip, const Range& r, bool marks,
                   bool showBack, bool showMiddle, bool showObjects, bool middleKeyed);
   // Visits the cells x0..x1 x y0..y1 at `step` and draws what `look` finds for each, in row
@@ -141,6 +157,7 @@ class MapRenderer {
   PreparedImageCache cache_;
   int zoom_ = kStartZoom;
   ScaleFactor scale_ = ZoomScale(kStartZoom);
+  QPoint offset_{0, 0};  // the world cell of the document's (0, 0)
   ViewOptions options_;
   QFont font_;
   QColor textColour_ = Qt::black;

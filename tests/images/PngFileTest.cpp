@@ -88,3 +88,58 @@ TEST(PngFile, RefusesWhatItCannotEncodeAndStopsWhenTheSinkDoes) {
 
 }  // namespace
 }  // namespace hl
+
+namespace hl {
+namespace {
+
+TEST(PngBandWriter, PartsOfAnySizeMakeOnePicture) {
+  const QImage picture = Picture(301, 97, QImage::Format_RGB32, 3);
+  for (int level : {0, kFastPngLevel, kMaxPngLevel}) {
+    std::vector<std::uint8_t> bytes;
+    PngBandWriter png(
+        [&](std::span<const std::uint8_t> piece) {
+          bytes.insert(bytes.end(), piece.begin(), piece.end());
+          return true;
+        },
+        301, 97, level);
+    ASSERT_TRUE(png.Begin());
+    // Bands of 40 rows, each compressed in parts of uneven sizes, one of them empty.
+    for (int top = 0; top < 97; top += 40) {
+      const QImage band = picture.copy(0, top, 301, std::min(40, 97 - top));
+      const int h = band.height();
+      for (auto [first, count] :
+           {std::pair{0, h / 3}, std::pair{h / 3, 0}, std::pair{h / 3, h - h / 3}}) {
+        const auto part = png.Compress(band, first, count);
+        ASSERT_TRUE(part.Ok);
+        ASSERT_TRUE(png.Add(part));
+      }
+    }
+    ASSERT_TRUE(png.Finish());
+    EXPECT_EQ(Decoded(bytes), picture) << "level " << level;
+  }
+}
+
+TEST(PngBandWriter, RefusesPartsThatDoNotMakeThePicture) {
+  const QImage band = Picture(20, 10, QImage::Format_RGB32, 4);
+  auto sink = [](std::span<const std::uint8_t>) { return true; };
+  PngBandWriter png(sink, 20, 15, kFastPngLevel);
+  EXPECT_FALSE(png.Compress(band, 5, 6).Ok);                     // past the band
+  EXPECT_FALSE(png.Compress(band.copy(0, 0, 19, 10), 0, 1).Ok);  // not as wide as the picture
+  EXPECT_FALSE(png.Add(png.Compress(band, 0, 10)));              // before Begin
+  PngBandWriter second(sink, 20, 15, kFastPngLevel);
+  ASSERT_TRUE(second.Begin());
+  ASSERT_TRUE(second.Add(second.Compress(band, 0, 10)));
+  EXPECT_FALSE(second.Finish());  // five rows short
+  PngBandWriter third(sink, 20, 15, kFastPngLevel);
+  ASSERT_TRUE(third.Begin());
+  ASSERT_TRUE(third.Add(third.Compress(band, 0, 10)));
+  EXPECT_FALSE(third.Add(third.Compress(band, 0, 10)));  // 20 rows of 15
+  EXPECT_FALSE(PngBandWriter(sink, 0, 5, 1).Begin());
+  EXPECT_FALSE(PngBandWriter(sink, 5, 5, 10).Begin());
+  // A sink that refuses ends the picture.
+  PngBandWriter refused([](std::span<const std::uint8_t>) { return false; }, 20, 10, 1);
+  EXPECT_FALSE(refused.Begin());
+}
+
+}  // namespace
+}  // namespace hl

@@ -12,7 +12,7 @@
 namespace hl::test {
 
 // A cell that says which segment and which cell of it it is.
-TMapCell Marker(int seg, int x, int y) {
+inline TMapCell Marker(int seg, int x, int y) {
   return TMapCell{static_cast<std::uint16_t>(seg + 1), static_cast<std::uint16_t>(x + 1),
                   static_cast<std::uint16_t>(y + 1), 0, 0, 0, 0, 0, 0};
 }
