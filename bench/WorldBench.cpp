@@ -40,7 +40,10 @@ struct World {
     if (!project) std::abort();
     Project = *project;
   }
-  ~World() { std::filesystem::remove_all(Folder); }
+  // HL_BENCH_KEEP=1 leaves the worlds for measuring hlmap by hand.
+  ~World() {
+    if (!std::getenv("HL_BENCH_KEEP")) std::filesystem::remove_all(Folder);
+  }
 };
 
 World& TheWorld() {
