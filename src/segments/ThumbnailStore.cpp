@@ -158,14 +158,22 @@ namespace {
 // pixels of the thumbnails it holds, each where its entry says.
 constexpr std::array<std::uint8_t, 8> kPackMagic = {'H', 'L', 'T', 'P', 'A', 'C', 'K', 1};
 constexpr std::size_t kPackHeaderSize = 8 + 2 + 2 + 4;
-constexpr std::size_t kEntrySize = 16 + 4 + 4 + 4;  // key, offset, length, CRC-32
+// Key, offset, length of the compressed pixels, their CRC-32, and the CRC-32 of the small copy
+// that comes first at the offset.
+constexpr std::size_t kEntrySize = 16 + 4 + 4 + 4 + 4;
 constexpr int kPackEntries = ThumbnailStore::kPackSide * ThumbnailStore::kPackSide;
 constexpr std::size_t kIndexEnd = kPackHeaderSize + kEntrySize * kPackEntries;
 
 struct PackEntry {
   ThumbnailKey::Digest Key{};
-  std::uint32_t Offset = 0, Length = 0, Crc = 0;
+  std::uint32_t Offset = 0, Length = 0, Crc = 0, SmallCrc = 0;
 };
+
+// The small copy of a thumbnail: an eighth a side, for worlds shown small, kept raw so that
+// a whole world of them is read at once.
+std::size_t SmallBytes(int width, int height) {
+  return static_cast<std::size_t>(width / 8) * static_cast<std::size_t>(height / 8) * 3;
+}
 
 std::size_t SlotOf(int col, int row) {
   return static_cast<std::size_t>(row % ThumbnailStore::kPackSide * ThumbnailStore::kPackSide +
@@ -197,24 +205,38 @@ std::optional<std::array<PackEntry, kPackEntries>> ReadIndex(FileReader& file,
     entry.Offset = LoadLE<std::uint32_t>(e + 16);
     entry.Length = LoadLE<std::uint32_t>(e + 20);
     entry.Crc = LoadLE<std::uint32_t>(e + 24);
+    entry.SmallCrc = LoadLE<std::uint32_t>(e + 28);
     // An entry outside the file, or larger than any thumbnail, holds nothing.
     if (entry.Length > MaxPacked(width, height) || entry.Offset < kIndexEnd ||
-        entry.Offset + std::uint64_t{entry.Length} > file.Size()) {
+        entry.Offset + SmallBytes(width, height) + std::uint64_t{entry.Length} > file.Size()) {
       entry.Length = 0;
     }
   }
   return index;
 }
 
-// The compressed pixels of an entry, when they are whole.
-std::optional<std::vector<std::uint8_t>> ReadPacked(FileReader& file, const PackEntry& entry) {
+// The compressed pixels of an entry, after its small copy, when they are whole.
+std::optional<std::vector<std::uint8_t>> ReadPacked(FileReader& file, const PackEntry& entry,
+                                                    std::size_t smallBytes) {
   if (entry.Length == 0) return std::nullopt;
   std::vector<std::uint8_t> packed(entry.Length);
-  if (file.ReadAt(entry.Offset, packed) != packed.size() ||
+  if (file.ReadAt(entry.Offset + smallBytes, packed) != packed.size() ||
       libdeflate_crc32(0, packed.data(), packed.size()) != entry.Crc) {
     return std::nullopt;
   }
   return packed;
+}
+
+// The small copy of an entry, when it is whole.
+std::optional<std::vector<std::uint8_t>> ReadSmall(FileReader& file, const PackEntry& entry,
+                                                   std::size_t smallBytes) {
+  if (entry.Length == 0) return std::nullopt;
+  std::vector<std::uint8_t> small(smallBytes);
+  if (file.ReadAt(entry.Offset, small) != small.size() ||
+      libdeflate_crc32(0, small.data(), small.size()) != entry.SmallCrc) {
+    return std::nullopt;
+  }
+  return small;
 }
 
 // Writers of one pack take turns: two threads storing thumbnails of the same pack would each
@@ -238,7 +260,7 @@ std::optional<std::vector<std::uint8_t>> ThumbnailStore::Load(int col, int row,
   if (!index) return std::nullopt;
   const PackEntry& entry = (*index)[SlotOf(col, row)];
   if (entry.Key != key) return std::nullopt;
-  const auto packed = ReadPacked(file, entry);
+  const auto packed = ReadPacked(file, entry, SmallBytes(width, height));
   if (!packed) return std::nullopt;
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
   std::size_t got = 0;
@@ -248,6 +270,21 @@ std::optional<std::vector<std::uint8_t>> ThumbnailStore::Load(int col, int row,
     return std::nullopt;
   }
   return rgb;
+}
+
+std::optional<std::vector<std::uint8_t>> ThumbnailStore::LoadSmall(int col, int row,
+                                                                   const ThumbnailKey::Digest& key,
+                                                                   int width, int height) const {
+  if (!Active() || col < 0 || row < 0 || width < 1 || height < 1 || width > kMaxSide ||
+      height > kMaxSide) {
+    return std::nullopt;
+  }
+  FileReader file;
+  const auto index = ReadIndex(file, PackFile(col, row), width, height);
+  if (!index) return std::nullopt;
+  const PackEntry& entry = (*index)[SlotOf(col, row)];
+  if (entry.Key != key) return std::nullopt;
+  return ReadSmall(file, entry, SmallBytes(width, height));
 }
 
 bool ThumbnailStore::Has(int col, int row, const ThumbnailKey::Digest& key, int width,
@@ -263,15 +300,26 @@ bool ThumbnailStore::Has(int col, int row, const ThumbnailKey::Digest& key, int 
 
 bool ThumbnailStore::Store(int col, int row, const ThumbnailKey::Digest& key, int width,
                            int height, std::span<const std::uint8_t> rgb) const {
-  const Thumbnail one{col, row, key, {rgb.begin(), rgb.end()}};
+  Thumbnail one{col, row, key, {rgb.begin(), rgb.end()}, {}};
+  // The small copy: every eighth pixel of every eighth row.
+  for (int y = 0; y < height / 8; ++y) {
+    for (int x = 0; x < width / 8; ++x) {
+      const auto at = (static_cast<std::size_t>(y) * 8 * static_cast<std::size_t>(width) +
+                       static_cast<std::size_t>(x) * 8) *
+                      3;
+      one.Small.insert(one.Small.end(), rgb.begin() + static_cast<std::ptrdiff_t>(at),
+                       rgb.begin() + static_cast<std::ptrdiff_t>(at + 3));
+    }
+  }
   return Store({&one, 1}, width, height);
 }
 
 bool ThumbnailStore::Store(std::span<const Thumbnail> thumbnails, int width, int height) const {
   const std::size_t raw = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
   if (!Active() || width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
+  const std::size_t small = SmallBytes(width, height);
   for (const Thumbnail& t : thumbnails) {
-    if (t.Col < 0 || t.Row < 0 || t.Rgb.size() != raw) return false;
+    if (t.Col < 0 || t.Row < 0 || t.Rgb.size() != raw || t.Small.size() != small) return false;
   }
   bool all = true;
   std::vector<bool> done(thumbnails.size());
@@ -285,10 +333,12 @@ bool ThumbnailStore::Store(std::span<const Thumbnail> thumbnails, int width, int
     FileReader file;
     if (const auto old = ReadIndex(file, path, width, height)) {
       for (std::size_t i = 0; i < old->size(); ++i) {
-        if (auto packed = ReadPacked(file, (*old)[i])) {
-          index[i] = (*old)[i];
-          data[i] = std::move(*packed);
-        }
+        auto copy = ReadSmall(file, (*old)[i], small);
+        auto packed = ReadPacked(file, (*old)[i], small);
+        if (!copy || !packed) continue;
+        index[i] = (*old)[i];
+        data[i] = std::move(*copy);
+        data[i].insert(data[i].end(), packed->begin(), packed->end());
       }
     }
     file.Close();
@@ -305,10 +355,14 @@ bool ThumbnailStore::Store(std::span<const Thumbnail> thumbnails, int width, int
         all = false;
         continue;
       }
-      std::vector<std::uint8_t> packed(scratch.begin(), scratch.begin() + static_cast<std::ptrdiff_t>(length));
+      std::vector<std::uint8_t> packed(t.Small);
+      packed.insert(packed.end(), scratch.begin(),
+                    scratch.begin() + static_cast<std::ptrdiff_t>(length));
       const std::size_t slot = SlotOf(t.Col, t.Row);
       index[slot].Key = t.Key;
-      index[slot].Crc = libdeflate_crc32(0, packed.data(), packed.size());
+      index[slot].SmallCrc = libdeflate_crc32(0, packed.data(), small);
+      index[slot].Crc = libdeflate_crc32(0, packed.data() + small, length);
+      index[slot].Length = static_cast<std::uint32_t>(length);
       data[slot] = std::move(packed);
     }
     std::size_t total = kIndexEnd;
@@ -323,8 +377,9 @@ bool ThumbnailStore::Store(std::span<const Thumbnail> thumbnails, int width, int
       if (data[i].empty()) continue;
       std::copy(index[i].Key.begin(), index[i].Key.end(), e);
       StoreLE<std::uint32_t>(e + 16, static_cast<std::uint32_t>(bytes.size()));
-      StoreLE<std::uint32_t>(e + 20, static_cast<std::uint32_t>(data[i].size()));
+      StoreLE<std::uint32_t>(e + 20, index[i].Length);
       StoreLE<std::uint32_t>(e + 24, index[i].Crc);
+      StoreLE<std::uint32_t>(e + 28, index[i].SmallCrc);
       bytes.insert(bytes.end(), data[i].begin(), data[i].end());
     }
     all = WritePack(path, bytes) && all;

@@ -34,7 +34,8 @@ class ThumbnailKey {
 };
 
 // Segment thumbnails kept on disk between runs, in a folder of each project under the user's
-// cache folder, packed 16 x 16 segments to a file: a file per segment would cost a world of
+// cache folder, packed 16 x 16 segments to a file, each with a small copy for worlds shown
+// small (read without unpacking the thumbnail): a file per segment would cost a world of
 // thousands of segments as many files made, and making a file costs more than drawing a
 // thumbnail. A thumbnail is found only under the key it was stored with; one that is damaged,
 // of another size, or stored under another key counts as missing. The folder is private like
@@ -59,15 +60,22 @@ class ThumbnailStore {
   // width x height, when one was stored under `key`.
   std::optional<std::vector<std::uint8_t>> Load(int col, int row, const ThumbnailKey::Digest& key,
                                                 int width, int height) const;
+  // Its small copy: width / 8 x height / 8 RGB pixels, as the thumbnail was stored with.
+  std::optional<std::vector<std::uint8_t>> LoadSmall(int col, int row,
+                                                     const ThumbnailKey::Digest& key, int width,
+                                                     int height) const;
   // Whether a thumbnail stored under `key` is there, without reading its pixels.
   bool Has(int col, int row, const ThumbnailKey::Digest& key, int width, int height) const;
+  // With a small copy of every eighth pixel.
   bool Store(int col, int row, const ThumbnailKey::Digest& key, int width, int height,
              std::span<const std::uint8_t> rgb) const;
-  // Several at once, each pack they fall in written once. False when one was not kept.
+  // Several at once, each pack they fall in written once. False when one was not kept. Each
+  // comes with its small copy (width / 8 x height / 8, made as the caller likes).
   struct Thumbnail {
     int Col = 0, Row = 0;
     ThumbnailKey::Digest Key{};
     std::vector<std::uint8_t> Rgb;
+    std::vector<std::uint8_t> Small;
   };
   bool Store(std::span<const Thumbnail> thumbnails, int width, int height) const;
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "images/TWilImages.h"
 #include "util/FileLookup.h"
@@ -30,7 +31,8 @@ int Segments(int cells) {
 
 QImage AtLevel(const QImage& full, int level) {
   if (level <= 0) return full;
-  return full.scaled(ThumbnailSize(level), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  return full.scaled(ThumbnailSize(level), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+      .convertToFormat(QImage::Format_RGB32);
 }
 
 QImage FromRgb(const std::vector<std::uint8_t>& rgb, QSize size) {
@@ -88,6 +90,9 @@ struct ThumbnailBuilder::Worker {
   WorldPainter Painter;
   WorkerPool Reader{1};  // SegmentRows reads on the worker's own thread
   QImage Strip;          // kept from run to run: a new one costs its pages each time
+  // Thumbnails made for the view, stored a pack at a time: the view asks for a few at a time,
+  // and writing their pack after each few would write it over and over.
+  std::vector<ThumbnailStore::Thumbnail> Pending;
 };
 
 ThumbnailBuilder::ThumbnailBuilder(Settings settings, Deliver deliver)
@@ -132,17 +137,16 @@ bool ThumbnailBuilder::NextJob(Job& job, std::unique_lock<std::mutex>& lock) {
   wake_.wait(lock, [&] { return stopping_ || !wanted_.empty() || !strips_.empty(); });
   if (stopping_) return false;
   if (!wanted_.empty()) {
-    // The first wanted, with the wanted that follow it along its row.
+    // The first wanted, with the wanted right after it that follow it along its row (the
+    // view asks row by row).
     const Request first = wanted_.front();
     wanted_.pop_front();
     job = {first.Row, first.Col, first.Col, first.Level, true};
-    while (job.Col1 - job.Col0 + 1 < kRunLength) {
-      auto next = std::find_if(wanted_.begin(), wanted_.end(), [&](const Request& r) {
-        return r.Row == job.Row && r.Level == job.Level && r.Col == job.Col1 + 1;
-      });
-      if (next == wanted_.end()) break;
+    while (job.Col1 - job.Col0 + 1 < kRunLength && !wanted_.empty()) {
+      const Request& next = wanted_.front();
+      if (next.Row != job.Row || next.Level != job.Level || next.Col != job.Col1 + 1) break;
       ++job.Col1;
-      wanted_.erase(next);
+      wanted_.pop_front();
     }
     return true;
   }
@@ -188,8 +192,29 @@ void ThumbnailBuilder::Work(int index) {
   }
   ++opened_;
   ready_.notify_all();
+  const QSize size = ThumbnailSize(0);
+  auto storePending = [&] {
+    ++busy_;
+    lock.unlock();
+    store_.Store(worker.Pending, size.width(), size.height());
+    worker.Pending.clear();
+    lock.lock();
+    --busy_;
+  };
   Job job;
-  while (NextJob(job, lock)) {
+  for (;;) {
+    // Before waiting, and before a run of another pack, what was made is stored.
+    if (!worker.Pending.empty() && !stopping_ && wanted_.empty() && strips_.empty()) {
+      storePending();
+      continue;
+    }
+    if (!NextJob(job, lock)) break;
+    if (!worker.Pending.empty() &&
+        (!job.Deliver ||
+         store_.PackFile(job.Col0, job.Row) !=
+             store_.PackFile(worker.Pending.back().Col, worker.Pending.back().Row))) {
+      storePending();
+    }
     ++busy_;
     lock.unlock();
     try {
@@ -200,6 +225,7 @@ void ThumbnailBuilder::Work(int index) {
     lock.lock();
     --busy_;
   }
+  if (!worker.Pending.empty()) storePending();
   // Worker 0's libraries are the others' model until they have opened theirs.
   if (index == 0) ready_.wait(lock, [&] { return opened_ == workers || stopping_; });
 }
@@ -217,7 +243,10 @@ void ThumbnailBuilder::RunJob(Worker& worker, Job job) {
   };
   for (int row = job.Row; row < p.Rows; ++row) {
     MakeRow(worker, rows, job, row, made);
-    if (job.Deliver) return store();
+    if (job.Deliver) {
+      std::move(made.begin(), made.end(), std::back_inserter(worker.Pending));
+      return;
+    }
     filled_ += job.Col1 - job.Col0 + 1;
     if (row + 1 == p.Rows) return store();
     if ((row + 1) % ThumbnailStore::kPackSide == 0) store();
@@ -271,7 +300,14 @@ void ThumbnailBuilder::MakeRow(Worker& worker, SegmentRows& rows, const Job& job
       continue;
     }
     const ThumbnailKey::Digest key = KeyOf(c, row, rows);
-    if (job.Deliver) {
+    if (job.Deliver && job.Level == kThumbnailLevels - 1) {
+      // Shown small: the small copy is all it takes.
+      if (const auto rgb = store_.LoadSmall(c, row, key, size.width(), size.height())) {
+        ++read_;
+        pictures.push_back({c, row, job.Level, FromRgb(*rgb, ThumbnailSize(job.Level)), false});
+        continue;
+      }
+    } else if (job.Deliver) {
       if (const auto rgb = store_.Load(c, row, key, size.width(), size.height())) {
         ++read_;
         pictures.push_back({c, row, job.Level, AtLevel(FromRgb(*rgb, size), job.Level), false});
@@ -302,11 +338,15 @@ void ThumbnailBuilder::MakeRow(Worker& worker, SegmentRows& rows, const Job& job
     worker.Painter.Draw(rows, world, reach_, strip, origin, QRect(origin, stripSize));
     for (const Miss& miss : misses) {
       const int left = (miss.Col - m0) * size.width();
-      made.push_back({miss.Col, row, miss.Key, ToRgb(strip, left, size)});
+      const QImage thumbnail = strip.copy(left, 0, size.width(), size.height());
+      const QImage small = AtLevel(thumbnail, kThumbnailLevels - 1);
+      made.push_back(
+          {miss.Col, row, miss.Key, ToRgb(strip, left, size), ToRgb(small, 0, small.size())});
       ++built_;
       if (job.Deliver) {
-        const QImage thumbnail = strip.copy(left, 0, size.width(), size.height());
-        pictures.push_back({miss.Col, row, job.Level, AtLevel(thumbnail, job.Level), true});
+        pictures.push_back(
+            {miss.Col, row, job.Level,
+             job.Level == kThumbnailLevels - 1 ? small : AtLevel(thumbnail, job.Level), true});
       }
     }
   }

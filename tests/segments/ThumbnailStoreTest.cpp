@@ -45,6 +45,13 @@ TEST_F(ThumbnailStoreTest, AThumbnailIsFoundUnderItsKeyOnly) {
   ASSERT_TRUE(store.Store(1, 2, Key(1), 120, 80, pixels));
   EXPECT_EQ(store.Load(1, 2, Key(1), 120, 80), pixels);
   EXPECT_TRUE(store.Has(1, 2, Key(1), 120, 80));
+  // Kept alone, a thumbnail's small copy is every eighth pixel of every eighth row.
+  const auto small = store.LoadSmall(1, 2, Key(1), 120, 80);
+  ASSERT_TRUE(small);
+  ASSERT_EQ(small->size(), 15u * 10 * 3);
+  const std::size_t at = (8 * 120 * 2 + 8 * 3) * 3;  // pixel (24, 16): small pixel (3, 2)
+  EXPECT_TRUE(std::equal(small->begin() + (2 * 15 + 3) * 3, small->begin() + (2 * 15 + 3) * 3 + 3,
+                         pixels.begin() + static_cast<std::ptrdiff_t>(at)));
   EXPECT_FALSE(store.Load(1, 2, Key(2), 120, 80));
   EXPECT_FALSE(store.Load(1, 2, Key(1), 60, 40));
   EXPECT_FALSE(store.Load(2, 1, Key(1), 120, 80));
@@ -62,24 +69,36 @@ TEST_F(ThumbnailStoreTest, AThumbnailIsFoundUnderItsKeyOnly) {
 TEST_F(ThumbnailStoreTest, ThumbnailsShareAPackAndADamagedOneIsAMiss) {
   const ThumbnailStore store(Cache(), Project());
   // (0, 0), (15, 15) and (3, 2) share a pack; (16, 0) has one of its own.
-  std::vector<ThumbnailStore::Thumbnail> three = {{0, 0, Key(1), Pixels(30, 20, 1)},
-                                                  {15, 15, Key(2), Pixels(30, 20, 2)},
-                                                  {16, 0, Key(3), Pixels(30, 20, 3)}};
+  const std::vector<std::uint8_t> small(3 * 2 * 3, 7);
+  std::vector<ThumbnailStore::Thumbnail> three = {{0, 0, Key(1), Pixels(30, 20, 1), small},
+                                                  {15, 15, Key(2), Pixels(30, 20, 2), small},
+                                                  {16, 0, Key(3), Pixels(30, 20, 3), small}};
   ASSERT_TRUE(store.Store(three, 30, 20));
   ASSERT_TRUE(store.Store(3, 2, Key(4), 30, 20, Pixels(30, 20, 4)));
   EXPECT_EQ(store.PackFile(0, 0), store.PackFile(15, 15));
   EXPECT_NE(store.PackFile(0, 0), store.PackFile(16, 0));
   EXPECT_EQ(test::ListDirectory(store.Folder()).size(), 2u);
-  for (const auto& t : three) EXPECT_EQ(store.Load(t.Col, t.Row, t.Key, 30, 20), t.Rgb);
+  for (const auto& t : three) {
+    EXPECT_EQ(store.Load(t.Col, t.Row, t.Key, 30, 20), t.Rgb);
+    EXPECT_EQ(store.LoadSmall(t.Col, t.Row, t.Key, 30, 20), small);
+  }
+  // A small copy of the wrong size is refused.
+  EXPECT_FALSE(store.Store(
+      std::vector{ThumbnailStore::Thumbnail{1, 1, Key(1), Pixels(30, 20, 1), {}}}, 30, 20));
   EXPECT_EQ(store.Load(3, 2, Key(4), 30, 20), Pixels(30, 20, 4));
   EXPECT_FALSE(store.Load(1, 0, Key(1), 30, 20));  // never stored
 
-  // The pixels of the first thumbnail in the pack follow its index.
+  // The first thumbnail in the pack follows its index: its small copy, then its pixels.
   const std::string pack = store.PackFile(0, 0);
   const auto bytes = test::ReadFileBytes(pack);
-  const std::size_t firstData = 16 + 28 * 256;
+  const std::size_t firstData = 16 + 32 * 256;
   auto damaged = bytes;
-  damaged[firstData + 10] ^= 0x40;
+  damaged[firstData + 1] ^= 0x40;
+  test::WriteFileBytes(pack, damaged);
+  EXPECT_FALSE(store.LoadSmall(0, 0, Key(1), 30, 20));
+  EXPECT_TRUE(store.Load(0, 0, Key(1), 30, 20));
+  damaged = bytes;
+  damaged[firstData + small.size() + 10] ^= 0x40;
   test::WriteFileBytes(pack, damaged);
   EXPECT_FALSE(store.Load(0, 0, Key(1), 30, 20));
   EXPECT_EQ(store.Load(15, 15, Key(2), 30, 20), Pixels(30, 20, 2));
