@@ -1,18 +1,21 @@
-// The whole world of a segment project: `hlmap world-render` of a 100 x 100-segment project
-// (10,000 files), per segment, beside the yardstick of reading
+// The whole world of a segment project: `hlmap world-render` and the World dock's thumbnails
+// of a 100 x 100-segment project (10,000 files), per segment, beside the yardstick of reading
 // one segment file and drawing its cells once at the same scale; and the peak resident set of
 // world-render for worlds of different sizes beside that of `hlmap render`.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <QImage>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "BenchSupport.h"
 #include "WorldSupport.h"
 #include "util/WorkerPool.h"
+#include "view/ThumbnailBuilder.h"
 #include "view/WorldRender.h"
 
 namespace {
@@ -40,7 +43,10 @@ struct World {
     if (!project) std::abort();
     Project = *project;
   }
-  ~World() { std::filesystem::remove_all(Folder); }
+  // HL_BENCH_KEEP=1 leaves the worlds for measuring hlmap by hand.
+  ~World() {
+    if (!std::getenv("HL_BENCH_KEEP")) std::filesystem::remove_all(Folder);
+  }
 };
 
 World& TheWorld() {
@@ -60,7 +66,7 @@ void BM_ReadAndDrawOneSegment(benchmark::State& state) {
   const hl::SegmentFiles files(world.Project);
   auto doc = std::make_unique<hl::MapDocument>();
   hl::MapRenderer renderer(*doc, world.Libraries);
-  renderer.SetWorldPlacement({1, 16}, {0, 0});
+  renderer.SetWorldPlacement({1, hl::kThumbnailScale}, {0, 0});
   QImage picture(120, 80, QImage::Format_RGB32);
   hl::SegmentBlock block;
   int i = 0;
@@ -101,6 +107,56 @@ BENCHMARK(BM_WorldRender100x100)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(2);
+
+void WaitIdle(const hl::ThumbnailBuilder& builder) {
+  while (!builder.Idle()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+hl::ThumbnailBuilder::Settings ThumbnailSettings(const std::string& cache, int workers) {
+  World& world = TheWorld();
+  return {world.Project, hl::LibraryFormat::Data, world.Folder, cache, workers, true};
+}
+
+// Every thumbnail of the world made and kept on disk, from an empty cache.
+void BM_BuildThumbnails100x100(benchmark::State& state) {
+  const std::string cache = TheWorld().Folder + "/cache-build";
+  long built = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::remove_all(cache);
+    state.ResumeTiming();
+    hl::ThumbnailBuilder builder(ThumbnailSettings(cache, static_cast<int>(state.range(0))), {});
+    WaitIdle(builder);
+    built = builder.BuiltCount();
+  }
+  if (built != kSide * kSide) state.SkipWithError("not every thumbnail was made");
+  state.counters["per_segment"] = PerSegment(kSegments);
+}
+BENCHMARK(BM_BuildThumbnails100x100)
+    ->ArgName("workers")
+    ->Arg(1)
+    ->Arg(hl::WorkerPool::DefaultSize())
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+
+// The second opening: every thumbnail found on disk under its key.
+void BM_ReopenThumbnails100x100(benchmark::State& state) {
+  const std::string cache = TheWorld().Folder + "/cache-reopen";
+  {
+    hl::ThumbnailBuilder first(ThumbnailSettings(cache, hl::WorkerPool::DefaultSize()), {});
+    WaitIdle(first);
+  }
+  long read = 0;
+  for (auto _ : state) {
+    hl::ThumbnailBuilder builder(ThumbnailSettings(cache, hl::WorkerPool::DefaultSize()), {});
+    WaitIdle(builder);
+    read = builder.ReadCount();
+  }
+  if (read != kSide * kSide) state.SkipWithError("thumbnails were made again");
+  state.counters["per_segment"] = PerSegment(kSegments);
+}
+BENCHMARK(BM_ReopenThumbnails100x100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 // Peak resident set of hlmap, as a process: world-render at 1/16 of a 10 x 10 and a 100 x 100
 // world (the yardstick of each other: memory follows the band, not the world), and `hlmap

@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev liblhasa-dev
+  zlib1g-dev libdeflate-dev liblhasa-dev
   qt6-base-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core

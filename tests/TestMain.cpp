@@ -19,10 +19,15 @@ int main(int argc, char** argv) {
   const std::filesystem::path recovery = std::filesystem::temp_directory_path() /
                                          ("hl-tests-recovery-" + std::to_string(::getpid()));
   qputenv("HARBOURLIGHT_RECOVERY_DIR", QByteArray::fromStdString(recovery.string()));
+  // So do the world map's thumbnails.
+  const std::filesystem::path cache =
+      std::filesystem::temp_directory_path() / ("hl-tests-cache-" + std::to_string(::getpid()));
+  qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.string()));
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();
   std::error_code ignored;
   std::filesystem::remove_all(recovery, ignored);
+  std::filesystem::remove_all(cache, ignored);
   return result;
 }

@@ -8,7 +8,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 "$hlmap" demo-world "$work/world" >/dev/null
 mkdir -p "$work/out"
-XDG_RUNTIME_DIR="$work" QT_QPA_PLATFORM=offscreen "$hlshots" "$work/world" "$work/out" >/dev/null
+XDG_RUNTIME_DIR="$work" XDG_CACHE_HOME="$work/cache" QT_QPA_PLATFORM=offscreen "$hlshots" "$work/world" "$work/out" >/dev/null
 size() {  # width x height from the PNG header
   local w h
   w=$(od -An -tu1 -j16 -N4 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
@@ -16,7 +16,8 @@ size() {  # width x height from the PNG header
   echo "${w}x${h}"
 }
 status=0
-for expected in editor.png:1200x760 object-editor.png:1200x760 set-browser.png:180x720; do
+for expected in editor.png:1200x760 object-editor.png:1200x760 set-browser.png:180x720 \
+                world.png:1200x760; do
   file="$work/out/${expected%%:*}"
   want="${expected##*:}"
   if [ ! -s "$file" ]; then

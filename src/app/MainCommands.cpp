@@ -80,6 +80,7 @@ bool MainCommands::SaveSegments() {
     return false;
   }
   modified_ = false;
+  if (segmentsSaved_) segmentsSaved_(segments_);
   return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -46,6 +47,10 @@ class MainCommands {
   const SegmentWindow& Segments() const { return segments_; }
   // Writes the loaded segments; a failure is reported and leaves the map modified.
   bool SaveSegments();
+  // Told after the loaded segments were written, whichever command wrote them.
+  void SetSegmentsSavedListener(std::function<void(const SegmentWindow&)> listener) {
+    segmentsSaved_ = std::move(listener);
+  }
 
   // The save question before anything that would drop the map; false: stop what you do.
   bool QuerySave();
@@ -97,6 +102,7 @@ class MainCommands {
   bool modified_ = false;
   bool segmentMode_ = false;
   SegmentWindow segments_;
+  std::function<void(const SegmentWindow&)> segmentsSaved_;
 };
 
 }  // namespace hl

@@ -17,6 +17,7 @@
 #include "app/MainCommands.h"
 #include "map/MapFile.h"
 #include "util/FileReader.h"
+#include "util/PrivateFolder.h"
 #include "util/Questions.h"
 #include "util/SafeFileWriter.h"
 #include "util/TextHelpers.h"
@@ -52,37 +53,6 @@ std::string Unescape(const std::string& s) {
     out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
   }
   return out;
-}
-
-// Makes the folder and its missing parents, each for the user alone. The folder itself, when
-// made here, is 0700 whatever the umask: a umask that takes the owner's own rights away would
-// leave a folder nobody can keep copies in.
-bool MakeFolders(const std::string& path) {
-  for (std::size_t at = 1; at <= path.size(); ++at) {
-    if (at != path.size() && path[at] != '/') continue;
-    const std::string part = path.substr(0, at);
-    if (::mkdir(part.c_str(), 0700) == 0) {
-      if (at == path.size()) ::chmod(part.c_str(), 0700);
-    } else if (errno != EEXIST) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Why the folder cannot keep copies: whoever else may write in it could plant links or
-// descriptions there, or read the copies. Empty when it is the user's alone.
-std::string FolderProblem(const std::string& folder) {
-  struct stat st {};
-  if (::stat(folder.c_str(), &st) != 0) return std::strerror(errno);
-  if (!S_ISDIR(st.st_mode)) return "it is not a folder";
-  if (st.st_uid != ::geteuid()) return "it belongs to another user";
-  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    char mode[8];
-    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-    return std::string("other users may write in it (mode ") + mode + ")";
-  }
-  return {};
 }
 
 // The part of a file name nobody can guess in advance, so that nobody can put anything under
@@ -176,11 +146,11 @@ RecoveryStore::RecoveryStore(std::string folder) : folder_(std::move(folder)) {
     return;
   }
   const std::string cannotUse = "cannot use \"" + EscapeForDisplay(folder_) + "\": ";
-  if (!MakeFolders(folder_)) {
+  if (!MakePrivateFolders(folder_)) {
     problem_ = cannotUse + std::strerror(errno);
     return;
   }
-  if (std::string problem = FolderProblem(folder_); !problem.empty()) {
+  if (std::string problem = PrivateFolderProblem(folder_); !problem.empty()) {
     problem_ = cannotUse + problem;
     return;
   }

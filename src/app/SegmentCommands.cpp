@@ -22,8 +22,10 @@ std::string SegmentGrid::Name(int col, int row) const {
 }
 
 void SegmentCommands::SetOrigin(int col, int row) {
+  const int oldCol = originCol_, oldRow = originRow_;
   originCol_ = std::clamp(col, 0, grid_.Cols - 1);
   originRow_ = std::clamp(row, 0, grid_.Rows - 1);
+  if (originCol_ != oldCol || originRow_ != oldRow) Changed();
 }
 
 bool SegmentCommands::Fill(const std::string& ident, int cols, int rows) {
@@ -51,6 +53,7 @@ bool SegmentCommands::New(const std::string& ident, const std::string& colText,
   }
   if (!Fill(name, cols, rows)) return false;
   projectDir_.clear();
+  Changed();
   return true;
 }
 
@@ -67,6 +70,7 @@ bool SegmentCommands::SaveProject(const std::string& fileName, const std::string
     return false;
   }
   projectDir_ = DirectoryPart(fileName);
+  Changed();
   if (const SaveResult saved = WriteProject(fileName, project); !saved) {
     questions_.Inform(saved.Message());
     return false;
@@ -98,6 +102,7 @@ bool SegmentCommands::OpenProject(const std::string& fileName, Boxes& boxes, Pro
   }
   if (!Fill(ident, StrToIntDefault(boxes.Col, 0), StrToIntDefault(boxes.Row, 0))) return false;
   projectDir_ = DirectoryPart(fileName);
+  Changed();
   return true;
 }
 
@@ -142,6 +147,7 @@ bool SegmentCommands::EditWindow() {
   main_.SetModified(false);
   window_.SizeView();
   window_.Repaint();
+  Changed();
   return true;
 }
 
@@ -169,8 +175,21 @@ bool SegmentCommands::Move(int dCol, int dRow) {
   SetOrigin(col, row);
   if (EditWindow()) return true;
   // Not loaded: the grid stays where it was.
-  originCol_ = oldCol;
-  originRow_ = oldRow;
+  SetOrigin(oldCol, oldRow);
+  return false;
+}
+
+std::pair<int, int> SegmentCommands::WindowOriginAround(int col, int row, int cols, int rows) {
+  return {std::clamp(col - 1, 0, std::max(0, cols - kWindowSegments)),
+          std::clamp(row - 1, 0, std::max(0, rows - kWindowSegments))};
+}
+
+bool SegmentCommands::EditAround(int col, int row) {
+  const auto [originCol, originRow] = WindowOriginAround(col, row, grid_.Cols, grid_.Rows);
+  const int oldCol = originCol_, oldRow = originRow_;
+  SetOrigin(originCol, originRow);
+  if (EditWindow()) return true;
+  SetOrigin(oldCol, oldRow);
   return false;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "app/MainCommands.h"
 #include "segments/SegmentProject.h"
@@ -37,6 +39,9 @@ class SegmentCommands {
   const std::string& ProjectDir() const { return projectDir_; }
   int OriginCol() const { return originCol_; }
   int OriginRow() const { return originRow_; }
+  // The top-left segment of the window loaded last.
+  int LoadedCol() const { return tools_.SegOriginX / kSegmentSide; }
+  int LoadedRow() const { return tools_.SegOriginY / kSegmentSide; }
   // The grid scrolled by the user: the origin of the next Edit.
   void SetOrigin(int col, int row);
 
@@ -63,11 +68,22 @@ class SegmentCommands {
   // "L", "U", "D", "R": one segment over when there is room, then Edit either way. Nothing
   // outside segment mode.
   bool Move(int dCol, int dRow);
+  // The window whose middle segment is (col, row), or as near as the grid allows: Edit at
+  // WindowOriginAround. Unlike Move it works outside segment mode too. The origin stays
+  // where it was when nothing was loaded.
+  bool EditAround(int col, int row);
+  // The top-left segment of the window around (col, row) in a grid of cols x rows segments.
+  static std::pair<int, int> WindowOriginAround(int col, int row, int cols, int rows);
+  // Told whenever the project, its grid or the window's origin may have changed.
+  void SetChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
   // "Clear Segment": every cell of the storage emptied; size, history and flags stay.
   void ClearSegment();
 
  private:
   bool Fill(const std::string& ident, int cols, int rows);
+  void Changed() {
+    if (changed_) changed_();
+  }
   void SetSegmentMode(bool on);
 
   MainCommands& main_;
@@ -75,6 +91,7 @@ class SegmentCommands {
   Questions& questions_;
   ToolState& tools_;
   MainWindowHooks& window_;
+  std::function<void()> changed_;
   SegmentGrid grid_;
   std::string projectDir_;
   int originCol_ = 0;

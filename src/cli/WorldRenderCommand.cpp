@@ -142,7 +142,7 @@ int RunWorldRender(const Invocation& inv, std::ostream&, std::ostream& err) {
     };
   }
   const SegmentFiles files(*project);
-  if (const SaveResult written = WriteWorldPng(files, job, outFile); !written) {
+  if (const SaveResult written = WriteWorldPng(files, job, outFile, &libraries); !written) {
     return Failure(err, written.Message());
   }
   return 0;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -179,16 +180,22 @@ PngBandWriter::Part PngBandWriter::Compress(const QImage& band, int first, int c
   try {
     std::vector<std::uint8_t> row(1 + 3 * static_cast<std::size_t>(width_));
     row[0] = kFilterNone;
-    part.Bytes.resize(deflateBound(&z, static_cast<uLong>(row.size()) * static_cast<uLong>(count)) +
-                      64);
-    z.next_out = part.Bytes.data();
-    z.avail_out = static_cast<uInt>(part.Bytes.size());
+    // Room for all the part needs, not cleared first: the pages of a buffer as large as the
+    // rows would otherwise be touched twice.
+    std::size_t room =
+        deflateBound(&z, static_cast<uLong>(row.size()) * static_cast<uLong>(count)) + 64;
+    auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(room);
+    z.next_out = buffer.get();
+    z.avail_out = static_cast<uInt>(room);
     uLong adler = adler32(0L, Z_NULL, 0);
     auto grow = [&] {
-      const std::size_t used = part.Bytes.size() - z.avail_out;
-      part.Bytes.resize(part.Bytes.size() * 2);
-      z.next_out = part.Bytes.data() + used;
-      z.avail_out = static_cast<uInt>(part.Bytes.size() - used);
+      const std::size_t used = room - z.avail_out;
+      auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(room * 2);
+      std::copy_n(buffer.get(), used, larger.get());
+      buffer = std::move(larger);
+      room *= 2;
+      z.next_out = buffer.get() + used;
+      z.avail_out = static_cast<uInt>(room - used);
     };
     bool ok = true;
     for (int y = first; ok && y < first + count; ++y) {
@@ -215,7 +222,7 @@ PngBandWriter::Part PngBandWriter::Compress(const QImage& band, int first, int c
       ok = result == Z_OK || result == Z_BUF_ERROR;
       if (z.avail_out != 0) break;
     }
-    part.Bytes.resize(part.Bytes.size() - z.avail_out);
+    part.Bytes.assign(buffer.get(), buffer.get() + (room - z.avail_out));
     part.Adler = static_cast<std::uint32_t>(adler);
     part.Length = static_cast<std::uint64_t>(row.size()) * static_cast<std::uint64_t>(count);
     part.Ok = ok;

@@ -123,40 +123,62 @@ LoadResult ReadSegmentBlock(const SegmentLook& look, SegmentBlock& block) {
 }
 
 void SegmentRows::Hold(int first, int last, WorkerPool& pool,
-                       const std::function<void(int, int, const std::string&)>& problem) {
+                       const std::function<void(int, int, const std::string&)>& problem,
+                       bool read) {
   const WorldProject& project = files_.Project();
   first = std::max(first, 0);
   last = std::min(last, project.Rows - 1);
   while (!rows_.empty() && rows_.front().Index < first) rows_.pop_front();
-  const int from = rows_.empty() ? first : rows_.back().Index + 1;
   const int columns = col1_ - col0_ + 1;
-  for (int r = from; r <= last; ++r) {
-    Row row{r, {}};
+  for (int r = rows_.empty() ? first : rows_.back().Index + 1; r <= last; ++r) {
+    Row row{r, {}, {}, false};
+    row.Looks.resize(static_cast<std::size_t>(columns));
     row.Blocks.resize(static_cast<std::size_t>(columns));
+    pool.Run(columns, [&](int i, int) {
+      row.Looks[static_cast<std::size_t>(i)] = files_.Look(col0_ + i, r);
+    });
+    rows_.push_back(std::move(row));
+  }
+  if (!read) return;
+  for (Row& row : rows_) {
+    if (row.Read || row.Index > last) continue;
     std::vector<std::string> problems(static_cast<std::size_t>(columns));
     pool.Run(columns, [&](int i, int) {
-      const SegmentLook look = files_.Look(col0_ + i, r);
+      const SegmentLook& look = row.Looks[static_cast<std::size_t>(i)];
       if (look.State == SegmentState::Missing) return;
       auto block = std::make_unique<SegmentBlock>();
-      if (const LoadResult read = ReadSegmentBlock(look, *block); !read) {
-        problems[static_cast<std::size_t>(i)] = read.Message();
+      if (const LoadResult loaded = ReadSegmentBlock(look, *block); !loaded) {
+        problems[static_cast<std::size_t>(i)] = loaded.Message();
         return;
       }
       row.Blocks[static_cast<std::size_t>(i)] = std::move(block);
     });
+    row.Read = true;
     for (int i = 0; i < columns; ++i) {
       if (!problems[static_cast<std::size_t>(i)].empty())
-        problem(col0_ + i, r, problems[static_cast<std::size_t>(i)]);
+        problem(col0_ + i, row.Index, problems[static_cast<std::size_t>(i)]);
     }
-    rows_.push_back(std::move(row));
   }
 }
 
-const SegmentBlock* SegmentRows::At(int col, int row) const {
-  if (col < col0_ || col > col1_ || rows_.empty()) return nullptr;
+const SegmentRows::Row* SegmentRows::RowAt(int row) const {
+  if (rows_.empty()) return nullptr;
   const int at = row - rows_.front().Index;
   if (at < 0 || at >= static_cast<int>(rows_.size())) return nullptr;
-  return rows_[static_cast<std::size_t>(at)].Blocks[static_cast<std::size_t>(col - col0_)].get();
+  return &rows_[static_cast<std::size_t>(at)];
+}
+
+const SegmentLook& SegmentRows::Look(int col, int row) const {
+  static const SegmentLook kNone;
+  const Row* held = RowAt(row);
+  if (!held || col < col0_ || col > col1_) return kNone;
+  return held->Looks[static_cast<std::size_t>(col - col0_)];
+}
+
+const SegmentBlock* SegmentRows::At(int col, int row) const {
+  const Row* held = RowAt(row);
+  if (!held || col < col0_ || col > col1_) return nullptr;
+  return held->Blocks[static_cast<std::size_t>(col - col0_)].get();
 }
 
 void SegmentRows::CopyCells(int x0, int y0, int width, int height, MapDocument& doc) const {

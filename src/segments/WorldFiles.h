@@ -93,11 +93,15 @@ class SegmentRows {
       : files_(files), col0_(col0), col1_(col1) {}
 
   // Holds rows first .. last (clipped to the project): rows above are dropped, rows not yet
-  // held are read, their segments shared out among the pool's workers. `problem` hears of
-  // every segment that could not be read (it is then empty), from worker 0's thread.
+  // held are looked at and, unless `read` is false, read, their segments shared out among the
+  // pool's workers (rows held without reading are read by the next Hold that reads). `problem`
+  // hears of every segment that could not be read (it is then empty), from worker 0's thread.
   void Hold(int first, int last, WorkerPool& pool,
-            const std::function<void(int col, int row, const std::string&)>& problem);
-  // The segment at (col, row) when it is held and present; null otherwise.
+            const std::function<void(int col, int row, const std::string&)>& problem,
+            bool read = true);
+  // What the segment at (col, row) is, when its row is held; a missing segment otherwise.
+  const SegmentLook& Look(int col, int row) const;
+  // The segment at (col, row) when it is held, read and present; null otherwise.
   const SegmentBlock* At(int col, int row) const;
   // Copies the world's cells x0 .. x0 + width - 1, y0 .. y0 + height - 1 (cells of the whole
   // project) into the document's cells from (0, 0); cells of segments not held are empty.
@@ -106,8 +110,11 @@ class SegmentRows {
  private:
   struct Row {
     int Index;
-    std::vector<std::unique_ptr<SegmentBlock>> Blocks;  // col0 .. col1
+    std::vector<SegmentLook> Looks;                     // col0 .. col1
+    std::vector<std::unique_ptr<SegmentBlock>> Blocks;  // col0 .. col1, once read
+    bool Read = false;
   };
+  const Row* RowAt(int row) const;
   const SegmentFiles& files_;
   int col0_, col1_;
   std::deque<Row> rows_;

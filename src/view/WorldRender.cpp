@@ -38,7 +38,7 @@ WorldGeometry GeometryOf(const WorldRenderJob& job) {
 }
 
 SaveResult WriteWorldPng(const SegmentFiles& files, const WorldRenderJob& job,
-                         const std::string& path) {
+                         const std::string& path, const LibrarySet* opened) {
   const WorldGeometry world = GeometryOf(job);
   const long long width = world.Width(), height = world.Height();
   if (width < 1 || height < 1 || width > kMaxWorldPictureSide || height > kMaxWorldPictureSide) {
@@ -51,7 +51,13 @@ SaveResult WriteWorldPng(const SegmentFiles& files, const WorldRenderJob& job,
   const std::size_t budget = WorkerBudget(workers);
   for (int w = 0; w < workers; ++w) {
     contexts.push_back(std::make_unique<Worker>(budget));
-    contexts.back()->Libraries.Open(job.Format, job.LibraryFolder);
+    if (opened) {
+      contexts.back()->Libraries.OpenLike(*opened);
+    } else if (w == 0) {
+      contexts.back()->Libraries.Open(job.Format, job.LibraryFolder);
+    } else {
+      contexts.back()->Libraries.OpenLike(contexts.front()->Libraries);
+    }
   }
   // Each worker opens its own libraries, all of the same files: one of them tells the reach.
   const WorldReach reach = ReachOf(contexts.front()->Libraries);

@@ -40,7 +40,9 @@ WorldGeometry GeometryOf(const WorldRenderJob& job);
 // complete. Memory is one band of pixels (at most a few tens of MiB, whatever the width), the
 // segment rows that band's images may reach, and the libraries of each worker; every worker
 // draws and compresses part of each band.
+// `opened`, when given, is a set of the job's libraries already open: the workers' sets open
+// the same files without looking for them again.
 SaveResult WriteWorldPng(const SegmentFiles& files, const WorldRenderJob& job,
-                         const std::string& path);
+                         const std::string& path, const LibrarySet* opened = nullptr);
 
 }  // namespace hl

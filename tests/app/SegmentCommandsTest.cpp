@@ -317,5 +317,47 @@ TEST_F(SegmentCommandsTest, RegionsCrossSegmentBordersAndTravelWithTheWindow) {
   EXPECT_EQ(left->At(0, 0).Light, 21);  // the rest of the segment as it was
 }
 
+TEST(WindowOriginAround, PutsTheSegmentInTheMiddleAsFarAsTheGridAllows) {
+  using S = SegmentCommands;
+  EXPECT_EQ(S::WindowOriginAround(3, 4, 6, 6), std::pair(2, 3));
+  EXPECT_EQ(S::WindowOriginAround(0, 0, 6, 6), std::pair(0, 0));
+  EXPECT_EQ(S::WindowOriginAround(5, 5, 6, 6), std::pair(3, 3));
+  EXPECT_EQ(S::WindowOriginAround(1, 9, 2, 10), std::pair(0, 7));  // narrower than a window
+  EXPECT_EQ(S::WindowOriginAround(0, 0, 1, 1), std::pair(0, 0));
+}
+
+TEST_F(SegmentCommandsTest, EditAroundLoadsTheWindowAroundASegmentAndToldWhoListens) {
+  Project(5, 4);
+  int changes = 0, saves = 0;
+  s_.SetChangeListener([&] { ++changes; });
+  c_.SetSegmentsSavedListener([&](const SegmentWindow& w) {
+    ++saves;
+    EXPECT_EQ(w.SegmentNames[0][0], "A101102");  // the window saved: from column 2, row 1
+  });
+  ASSERT_FALSE(c_.SegmentMode());
+  ASSERT_TRUE(s_.EditAround(4, 3));  // outside segment mode too
+  EXPECT_EQ(s_.OriginCol(), 2);
+  EXPECT_EQ(s_.OriginRow(), 1);
+  EXPECT_EQ(s_.LoadedCol(), 2);
+  EXPECT_EQ(Shown(0, 0), 22);
+  EXPECT_GE(changes, 1);
+
+  // Cancelled at "Edit ?": nothing loads and the origin stays.
+  doc_->SetLight(3, 3, 9);
+  c_.SetModified(true);
+  q_.Replies = {Reply::Cancel};
+  EXPECT_FALSE(s_.EditAround(1, 1));
+  EXPECT_EQ(s_.OriginCol(), 2);
+  EXPECT_EQ(s_.OriginRow(), 1);
+  EXPECT_EQ(Shown(0, 0), 22);
+  EXPECT_EQ(saves, 0);
+  // Yes saves the window first, and says so.
+  q_.Replies = {Reply::Yes};
+  ASSERT_TRUE(s_.EditAround(1, 1));
+  EXPECT_EQ(saves, 1);
+  EXPECT_EQ(Shown(0, 0), 1);
+  EXPECT_EQ(s_.LoadedCol(), 0);
+}
+
 }  // namespace
 }  // namespace hl

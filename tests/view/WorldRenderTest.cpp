@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QImage>
 
 #include "TempDir.h"
+#include "images/LibraryWriter.h"
 #include "segments/WorldFiles.h"
+#include "view/TestLibraries.h"
 #include "view/TestWorld.h"
 #include "view/WorldRender.h"
 
@@ -43,6 +46,35 @@ TEST(WorldRender, WorkersAndStripsGiveOnePicture) {
     ASSERT_EQ(one.size(), QSize(3 * 1920 / scale, 2 * 1280 / scale));
     EXPECT_TRUE(one == many) << "1/" << scale;
   }
+}
+
+}  // namespace
+}  // namespace hl
+
+namespace hl {
+namespace {
+
+// Each worker's libraries are the files the first set found, and none it did not find.
+TEST(WorldRender, WorkersOpenTheLibrariesTheFirstSetFound) {
+  test::TempDir dir;
+  test::WriteTestLibraries(dir.Path());
+  ASSERT_EQ(::rename(dir.File("Tiles.Data").c_str(), dir.File("TILES.DATA").c_str()), 0);
+  LibrarySet first;
+  first.Open(LibraryFormat::Data, dir.Path());
+  // A library that comes later is not looked for again.
+  const std::vector<LibraryImage> one = {test::Solid(4, 4, 0x1234)};
+  ASSERT_TRUE(WriteDataLibrary(dir.File("Objects3.Data"), 0, one));
+  LibrarySet like(std::size_t{1} << 20);
+  like.OpenLike(first);
+  EXPECT_EQ(like.Format(), LibraryFormat::Data);
+  EXPECT_EQ(like.Folder(), dir.Path());
+  EXPECT_TRUE(like.Tiles().Initialized);
+  EXPECT_EQ(like.Tiles().ImageCount, first.Tiles().ImageCount);
+  EXPECT_EQ(like.ObjectSlotLibrary(0).ImageCount, first.ObjectSlotLibrary(0).ImageCount);
+  EXPECT_FALSE(like.ObjectSlotLibrary(2).Initialized);
+  EXPECT_EQ(like.Memory().Budget(), std::size_t{1} << 20);
+  ASSERT_NE(like.Tiles().GetBitmap(3), nullptr);
+  EXPECT_EQ(like.Tiles().GetBitmap(3)->pixel(0, 0), test::Drawn(test::TileColour(3)));
 }
 
 }  // namespace

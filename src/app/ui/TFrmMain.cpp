@@ -16,6 +16,7 @@
 #include "app/CloseQuery.h"
 #include "app/ui/Dialogs.h"
 #include "images/ImageMemory.h"
+#include "segments/ui/WorldDock.h"
 #include "tools/PickerRules.h"
 #include "util/TextHelpers.h"
 #include "view/OverviewBmp.h"
@@ -146,6 +147,7 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   dispatch_->SetCurrentSetSource([this] { return FrmObjSet->CurrentSet(); });
   segments_ = std::make_unique<SegmentCommands>(*commands_, *doc_, *questions_, tools_, hooks);
   FrmSegment = new TFrmSegment(*segments_, this);
+  new WorldDock(*segments_, *commands_, *FrmSegment, libraries_, this);
   FrmMoveObj = new TFrmMoveObj(
       *doc_,
       [this] {
@@ -362,6 +364,7 @@ void TFrmMain::CreateMenus() {
   QAction* grid = Item(view, "Grid1", "Grid");
   grid->setCheckable(true);
   connect(grid, &QAction::toggled, this, [this](bool on) { MainScroll->SetGrid(on); });
+  view->addAction(findChild<WorldDock*>("WorldDock")->toggleViewAction());
 
   QMenu* options = menuBar()->addMenu("Options(&Q)");
   QAction* normalSize = Item(options, "ObjectViewNormalSize1", "Objects View Nomal Size");

@@ -5,7 +5,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +15,7 @@
 
 #include "app/ui/TFrmMain.h"
 #include "images/PngFile.h"
+#include "segments/ui/WorldDock.h"
 
 namespace {
 
@@ -77,8 +80,37 @@ int main(int argc, char** argv) {
   editor->hide();
 
   hl::TFrmSegment* segments = main.SegmentUnit();
-  segments->OpenProjectFile("world.mp");
+  // As the open dialog gives it: with its folder, which the segment files are found in.
+  segments->OpenProjectFile(std::filesystem::current_path().string() + "/world.mp");
   segments->show();
   ok = Save(segments, out + "/segments.png") && ok;
+  segments->hide();
+
+  // The world map: the demo world's segments in the dock once their thumbnails are made, the
+  // window around segment (3, 2) loaded and framed, the pointer over segment (4, 1).
+  auto* dock = main.findChild<hl::WorldDock*>("WorldDock");
+  hl::WorldView* world = dock->View();
+  if (!world->Builder()) {
+    std::fprintf(stderr, "hlshots: the world map shows no project\n");
+    return 1;
+  }
+  main.resizeDocks({dock}, {520}, Qt::Horizontal);
+  QApplication::processEvents();
+  world->Fit();
+  world->repaint();
+  for (int waited = 0; waited < 600 && !world->Builder()->Idle(); ++waited) {
+    QApplication::processEvents();
+    ::usleep(50000);
+  }
+  QApplication::processEvents();
+  segments->EditAround(3, 2);
+  main.MapView()->SetZoom(40);
+  main.Timer1Timer();
+  main.statusBar()->clearMessage();
+  QMouseEvent hover(QEvent::MouseMove, world->SegmentRect(4, 1).center(),
+                    world->mapToGlobal(world->SegmentRect(4, 1).center()), Qt::NoButton,
+                    Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(world, &hover);
+  ok = Save(&main, out + "/world.png") && ok;
   return ok ? 0 : 1;
 }

@@ -145,6 +145,11 @@ void TFrmSegment::BtnCancelClick() {
   hide();
 }
 
+void TFrmSegment::EditAround(int col, int row) {
+  if (commands_.EditAround(col, row)) hide();
+  ScrollToOrigin();
+}
+
 void TFrmSegment::MoveWindow(int dCol, int dRow) {
   commands_.Move(dCol, dRow);
   ScrollToOrigin();

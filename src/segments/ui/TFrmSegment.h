@@ -22,6 +22,9 @@ class TFrmSegment : public QWidget {
   void ShowGrid();
   // The move buttons of the main window.
   void MoveWindow(int dCol, int dRow);
+  // "Edit" of the window around segment (col, row), as near as the grid allows (the world
+  // map's click).
+  void EditAround(int col, int row);
 
   void BtnNewClick();
   void BtnOpenClick();
