@@ -15,6 +15,7 @@
 #include "map/MapFile.h"
 #include "objects/ObjectSets.h"
 #include "segments/SegmentProject.h"
+#include "segments/ThumbnailStore.h"
 #include "view/TmxFile.h"
 
 namespace {
@@ -216,6 +217,18 @@ int main(int argc, char** argv) {
     entry(0, "hl-b", 2, {});
     seed.push_back(0);
     Write(out / "recovery" / "seed0", seed);
+  }
+
+  // A thumbnail pack holding two thumbnails under the key ThumbnailPackFuzzer reads with.
+  {
+    std::filesystem::create_directories(out / "thumbs");
+    const hl::WorldProject project{(work / "").string(), "F", 16, 16};
+    const hl::ThumbnailStore store((work / "cache").string(), project);
+    const auto key = hl::ThumbnailKey().Add("fuzz").Value();
+    Bytes rgb(120 * 80 * 3);
+    for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i / 360);
+    if (!store.Store(0, 0, key, 120, 80, rgb) || !store.Store(1, 0, key, 120, 80, rgb)) return 1;
+    Write(out / "thumbs" / "seed0", Read(store.PackFile(0, 0)));
   }
 
   std::filesystem::remove_all(work);

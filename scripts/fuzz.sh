@@ -34,4 +34,5 @@ run hl_fuzz_script script
 run hl_fuzz_render data3
 run hl_fuzz_recovery recovery
 run hl_fuzz_tmx tmx
+run hl_fuzz_thumbs thumbs
 echo "fuzz: all targets ran ${seconds}s without a finding"

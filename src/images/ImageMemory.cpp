@@ -16,6 +16,13 @@ namespace hl {
 
 namespace {
 
+// Thumbnail workers meet oversized images too: the reporter is called under this lock, so that
+// once SetReporter({}) has returned no call into the window that set it is still running.
+std::mutex& ReporterGuard() {
+  static std::mutex guard;
+  return guard;
+}
+
 ImageBudget::Reporter& TheReporter() {
   static ImageBudget::Reporter reporter;
   return reporter;
@@ -34,6 +41,7 @@ std::size_t ImageBudget::Bytes() {
 }
 
 void ImageBudget::SetReporter(Reporter reporter) {
+  const std::lock_guard<std::mutex> lock(ReporterGuard());
   TheReporter() = std::move(reporter);
 }
 
@@ -50,6 +58,7 @@ void ImageBudget::ReportTooLarge(const std::string& library, int index, std::siz
                               std::to_string(bytes >> 20) + " MiB, more than the " +
                               std::to_string(budget >> 20) +
                               " MiB all images may hold; it is drawn as missing";
+  const std::lock_guard<std::mutex> lock(ReporterGuard());
   if (TheReporter()) {
     TheReporter()(message);
   } else {
