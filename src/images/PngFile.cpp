@@ -1,5 +1,6 @@
 #include "images/PngFile.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -36,9 +37,8 @@ bool PutChunk(const PngSink& sink, const char (&type)[5], std::span<const std::u
   std::array<std::uint8_t, 8> head{};
   StoreBE32(head.data(), static_cast<std::uint32_t>(data.size()));
   std::memcpy(head.data() + 4, type, 4);
-  uLong crc = crc32(0L, head.data() + 4, 4);
-  // zlib takes a null buffer as a request for the initial value, which an empty span may be.
-  if (!data.empty()) crc = crc32(crc, data.data(), static_cast<uInt>(data.size()));
+  std::uint32_t crc = libdeflate_crc32(0, head.data() + 4, 4);
+  if (!data.empty()) crc = libdeflate_crc32(crc, data.data(), data.size());
   std::array<std::uint8_t, 4> tail{};
   StoreBE32(tail.data(), static_cast<std::uint32_t>(crc));
   return sink(head) && (data.empty() || sink(data)) && sink(tail);
@@ -62,9 +62,67 @@ class Deflater {
   bool started_;
 };
 
+// One row of the picture as PNG stores it: the filter byte, then R, G, B (and A) per pixel.
+void PackRow(const QRgb* source, std::uint32_t width, bool alpha, std::uint8_t* out) {
+  *out++ = kFilterNone;
+  if (alpha) {
+    for (std::uint32_t x = 0; x < width; ++x, out += 4) {
+      const QRgb p = source[x];
+      out[0] = static_cast<std::uint8_t>(qRed(p));
+      out[1] = static_cast<std::uint8_t>(qGreen(p));
+      out[2] = static_cast<std::uint8_t>(qBlue(p));
+      out[3] = static_cast<std::uint8_t>(qAlpha(p));
+    }
+  } else {
+    for (std::uint32_t x = 0; x < width; ++x, out += 3) {
+      const QRgb p = source[x];
+      out[0] = static_cast<std::uint8_t>(qRed(p));
+      out[1] = static_cast<std::uint8_t>(qGreen(p));
+      out[2] = static_cast<std::uint8_t>(qBlue(p));
+    }
+  }
+}
+
+// The IDAT chunks of a picture small enough to hold its rows whole: nothing when memory runs
+// out or libdeflate does not know the level (the caller streams through zlib then).
+struct CompressedRows {
+  std::unique_ptr<std::uint8_t[]> Bytes;
+  std::size_t Size = 0;
+};
+
+std::optional<CompressedRows> CompressWhole(const QImage& pixels, int level,
+                                                       bool alpha, std::size_t rowBytes) {
+  struct Free {
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+  };
+  const std::unique_ptr<libdeflate_compressor, Free> compressor(
+      libdeflate_alloc_compressor(level));
+  if (!compressor) return std::nullopt;
+  const auto width = static_cast<std::uint32_t>(pixels.width());
+  const auto height = static_cast<std::size_t>(pixels.height());
+  try {
+    // Not cleared first: every byte is written before it is read.
+    const std::size_t rawBytes = rowBytes * height;
+    auto raw = std::make_unique_for_overwrite<std::uint8_t[]>(rawBytes);
+    for (std::size_t y = 0; y < height; ++y) {
+      PackRow(reinterpret_cast<const QRgb*>(pixels.constScanLine(static_cast<int>(y))), width,
+              alpha, raw.get() + y * rowBytes);
+    }
+    const std::size_t room = libdeflate_zlib_compress_bound(compressor.get(), rawBytes);
+    CompressedRows packed{std::make_unique_for_overwrite<std::uint8_t[]>(room), 0};
+    packed.Size =
+        libdeflate_zlib_compress(compressor.get(), raw.get(), rawBytes, packed.Bytes.get(), room);
+    if (packed.Size == 0) return std::nullopt;
+    return packed;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
-bool EncodePng(const QImage& image, int level, const PngSink& sink) {
+bool EncodePng(const QImage& image, int level, const PngSink& sink,
+               std::size_t wholeBufferBytes) {
   if (image.isNull() || level < 0 || level > kMaxPngLevel) return false;
   const bool alpha = image.hasAlphaChannel();
   const QImage pixels = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
@@ -80,10 +138,22 @@ bool EncodePng(const QImage& image, int level, const PngSink& sink) {
   header[9] = alpha ? kColourRgba : kColourRgb;
   if (!sink(kSignature) || !PutChunk(sink, "IHDR", header)) return false;
 
+  const std::size_t rowBytes = 1 + channels * width;
+  if (rowBytes * height <= wholeBufferBytes) {
+    if (const auto packed = CompressWhole(pixels, level, alpha, rowBytes)) {
+      const std::span<const std::uint8_t> data(packed->Bytes.get(), packed->Size);
+      for (std::size_t at = 0; at < data.size(); at += kDataChunkBytes) {
+        if (!PutChunk(sink, "IDAT", data.subspan(at, std::min(kDataChunkBytes, data.size() - at))))
+          return false;
+      }
+      return PutChunk(sink, "IEND", {});
+    }
+  }
+
   Deflater deflater(level);
   if (!deflater.Started()) return false;
   z_stream& z = deflater.Stream();
-  std::vector<std::uint8_t> row(1 + channels * width);
+  std::vector<std::uint8_t> row(rowBytes);
   std::vector<std::uint8_t> packed(kDataChunkBytes);
   z.next_out = packed.data();
   z.avail_out = static_cast<uInt>(packed.size());
@@ -104,25 +174,8 @@ bool EncodePng(const QImage& image, int level, const PngSink& sink) {
     }
   };
   for (std::uint32_t y = 0; y < height; ++y) {
-    const auto* source = reinterpret_cast<const QRgb*>(pixels.constScanLine(static_cast<int>(y)));
-    std::uint8_t* out = row.data();
-    *out++ = kFilterNone;
-    if (alpha) {
-      for (std::uint32_t x = 0; x < width; ++x, out += 4) {
-        const QRgb p = source[x];
-        out[0] = static_cast<std::uint8_t>(qRed(p));
-        out[1] = static_cast<std::uint8_t>(qGreen(p));
-        out[2] = static_cast<std::uint8_t>(qBlue(p));
-        out[3] = static_cast<std::uint8_t>(qAlpha(p));
-      }
-    } else {
-      for (std::uint32_t x = 0; x < width; ++x, out += 3) {
-        const QRgb p = source[x];
-        out[0] = static_cast<std::uint8_t>(qRed(p));
-        out[1] = static_cast<std::uint8_t>(qGreen(p));
-        out[2] = static_cast<std::uint8_t>(qBlue(p));
-      }
-    }
+    PackRow(reinterpret_cast<const QRgb*>(pixels.constScanLine(static_cast<int>(y))), width,
+            alpha, row.data());
     z.next_in = row.data();
     z.avail_in = static_cast<uInt>(row.size());
     if (!pump(Z_NO_FLUSH)) return false;
@@ -179,7 +232,6 @@ PngBandWriter::Part PngBandWriter::Compress(const QImage& band, int first, int c
   z_stream& z = deflater.Stream();
   try {
     std::vector<std::uint8_t> row(1 + 3 * static_cast<std::size_t>(width_));
-    row[0] = kFilterNone;
     // Room for all the part needs, not cleared first: the pages of a buffer as large as the
     // rows would otherwise be touched twice.
     std::size_t room =
@@ -199,14 +251,9 @@ PngBandWriter::Part PngBandWriter::Compress(const QImage& band, int first, int c
     };
     bool ok = true;
     for (int y = first; ok && y < first + count; ++y) {
-      const auto* source = reinterpret_cast<const QRgb*>(band.constScanLine(y));
-      std::uint8_t* out = row.data() + 1;
-      for (int x = 0; x < width_; ++x, out += 3) {
-        out[0] = static_cast<std::uint8_t>(qRed(source[x]));
-        out[1] = static_cast<std::uint8_t>(qGreen(source[x]));
-        out[2] = static_cast<std::uint8_t>(qBlue(source[x]));
-      }
-      adler = adler32(adler, row.data(), static_cast<uInt>(row.size()));
+      PackRow(reinterpret_cast<const QRgb*>(band.constScanLine(y)),
+              static_cast<std::uint32_t>(width_), false, row.data());
+      adler = libdeflate_adler32(static_cast<std::uint32_t>(adler), row.data(), row.size());
       z.next_in = row.data();
       z.avail_in = static_cast<uInt>(row.size());
       while (ok && z.avail_in > 0) {

@@ -21,10 +21,16 @@ inline constexpr int kMaxPngLevel = 9;
 // Receives the bytes of a PNG in order; false stops the encoding.
 using PngSink = std::function<bool(std::span<const std::uint8_t>)>;
 
+// Pictures whose rows come to at most this many bytes are compressed in one piece by
+// libdeflate (at level 1 about half zlib's time, for a smaller file); larger ones stream
+// through zlib, so that memory does not grow with them.
+inline constexpr std::size_t kPngWholeBufferBytes = std::size_t{96} << 20;
+
 // Encodes a picture as PNG: 8-bit RGB, or RGBA when the picture has an alpha channel, every
 // row unfiltered (rendered maps compress better so, and faster). False when the picture is
 // null, the level is outside 0..9, memory runs out, or the sink refuses bytes.
-bool EncodePng(const QImage& image, int level, const PngSink& sink);
+bool EncodePng(const QImage& image, int level, const PngSink& sink,
+               std::size_t wholeBufferBytes = kPngWholeBufferBytes);
 // The whole file in memory; nothing on failure.
 std::optional<std::vector<std::uint8_t>> EncodePng(const QImage& image, int level);
 

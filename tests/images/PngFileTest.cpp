@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <random>
+#include <span>
 #include <vector>
 
 #include "TempDir.h"
@@ -28,18 +29,34 @@ QImage Decoded(const std::vector<std::uint8_t>& png) {
   return QImage::fromData(png.data(), static_cast<int>(png.size()), "PNG");
 }
 
+// Through zlib a row at a time, as pictures too large to compress whole are.
+std::vector<std::uint8_t> Streamed(const QImage& picture, int level) {
+  std::vector<std::uint8_t> bytes;
+  const bool encoded = EncodePng(
+      picture, level,
+      [&](std::span<const std::uint8_t> piece) {
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
+        return true;
+      },
+      0);
+  EXPECT_TRUE(encoded);
+  return bytes;
+}
+
 TEST(PngFile, EveryLevelAndSizeDecodesToThePicture) {
   const QSize sizes[] = {{1, 1}, {3, 2}, {1, 700}, {700, 1}, {401, 303}};
   for (const QSize size : sizes) {
     const QImage picture = Picture(size.width(), size.height(), QImage::Format_RGB32, 5);
     for (int level : {0, kFastPngLevel, 6, kMaxPngLevel}) {
-      const auto png = EncodePng(picture, level);
-      ASSERT_TRUE(png) << size.width() << "x" << size.height() << " level " << level;
-      const QImage back = Decoded(*png);
-      ASSERT_FALSE(back.isNull()) << size.width() << "x" << size.height() << " level " << level;
-      EXPECT_FALSE(back.hasAlphaChannel());
-      EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), picture)
-          << size.width() << "x" << size.height() << " level " << level;
+      const auto whole = EncodePng(picture, level);
+      ASSERT_TRUE(whole) << size.width() << "x" << size.height() << " level " << level;
+      for (const auto& png : {*whole, Streamed(picture, level)}) {
+        const QImage back = Decoded(png);
+        ASSERT_FALSE(back.isNull()) << size.width() << "x" << size.height() << " level " << level;
+        EXPECT_FALSE(back.hasAlphaChannel());
+        EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), picture)
+            << size.width() << "x" << size.height() << " level " << level;
+      }
     }
   }
   // Stored, 401 x 303 RGB is more than one data chunk; the larger levels compress.
@@ -57,6 +74,8 @@ TEST(PngFile, AlphaIsKeptAndPremultipliedPixelsComeOutStraight) {
   const QImage back = Decoded(*png);
   ASSERT_TRUE(back.hasAlphaChannel());
   EXPECT_EQ(back.convertToFormat(QImage::Format_ARGB32), picture);
+  EXPECT_EQ(Decoded(Streamed(picture, kFastPngLevel)).convertToFormat(QImage::Format_ARGB32),
+            picture);
 
   const QImage premultiplied = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   const QImage fromPremultiplied = Decoded(*EncodePng(premultiplied, kFastPngLevel));
