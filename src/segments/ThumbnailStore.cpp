@@ -239,6 +239,18 @@ std::optional<std::vector<std::uint8_t>> ReadSmall(FileReader& file, const PackE
   return small;
 }
 
+// The entry of segment (col, row)'s thumbnail of width x height in the pack at `path`, when
+// one is stored there under `key` (its Length may still be 0: nothing whole is there).
+std::optional<PackEntry> FindEntry(FileReader& file, const std::string& path, int col, int row,
+                                   const ThumbnailKey::Digest& key, int width, int height) {
+  if (col < 0 || row < 0 || width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) {
+    return std::nullopt;
+  }
+  const auto index = ReadIndex(file, path, width, height);
+  if (!index || (*index)[SlotOf(col, row)].Key != key) return std::nullopt;
+  return (*index)[SlotOf(col, row)];
+}
+
 // Writers of one pack take turns: two threads storing thumbnails of the same pack would each
 // drop the other's. (Two programs may still; a thumbnail lost so is only made again.)
 std::mutex& PackMutex(const std::string& path) {
@@ -251,16 +263,11 @@ std::mutex& PackMutex(const std::string& path) {
 std::optional<std::vector<std::uint8_t>> ThumbnailStore::Load(int col, int row,
                                                               const ThumbnailKey::Digest& key,
                                                               int width, int height) const {
-  if (!Active() || col < 0 || row < 0 || width < 1 || height < 1 || width > kMaxSide ||
-      height > kMaxSide) {
-    return std::nullopt;
-  }
+  if (!Active()) return std::nullopt;
   FileReader file;
-  const auto index = ReadIndex(file, PackFile(col, row), width, height);
-  if (!index) return std::nullopt;
-  const PackEntry& entry = (*index)[SlotOf(col, row)];
-  if (entry.Key != key) return std::nullopt;
-  const auto packed = ReadPacked(file, entry, SmallBytes(width, height));
+  const auto entry = FindEntry(file, PackFile(col, row), col, row, key, width, height);
+  if (!entry) return std::nullopt;
+  const auto packed = ReadPacked(file, *entry, SmallBytes(width, height));
   if (!packed) return std::nullopt;
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
   std::size_t got = 0;
@@ -275,27 +282,19 @@ std::optional<std::vector<std::uint8_t>> ThumbnailStore::Load(int col, int row,
 std::optional<std::vector<std::uint8_t>> ThumbnailStore::LoadSmall(int col, int row,
                                                                    const ThumbnailKey::Digest& key,
                                                                    int width, int height) const {
-  if (!Active() || col < 0 || row < 0 || width < 1 || height < 1 || width > kMaxSide ||
-      height > kMaxSide) {
-    return std::nullopt;
-  }
+  if (!Active()) return std::nullopt;
   FileReader file;
-  const auto index = ReadIndex(file, PackFile(col, row), width, height);
-  if (!index) return std::nullopt;
-  const PackEntry& entry = (*index)[SlotOf(col, row)];
-  if (entry.Key != key) return std::nullopt;
-  return ReadSmall(file, entry, SmallBytes(width, height));
+  const auto entry = FindEntry(file, PackFile(col, row), col, row, key, width, height);
+  if (!entry) return std::nullopt;
+  return ReadSmall(file, *entry, SmallBytes(width, height));
 }
 
 bool ThumbnailStore::Has(int col, int row, const ThumbnailKey::Digest& key, int width,
                          int height) const {
-  if (!Active() || col < 0 || row < 0 || width < 1 || height < 1 || width > kMaxSide ||
-      height > kMaxSide) {
-    return false;
-  }
+  if (!Active()) return false;
   FileReader file;
-  const auto index = ReadIndex(file, PackFile(col, row), width, height);
-  return index && (*index)[SlotOf(col, row)].Key == key && (*index)[SlotOf(col, row)].Length > 0;
+  const auto entry = FindEntry(file, PackFile(col, row), col, row, key, width, height);
+  return entry && entry->Length > 0;
 }
 
 bool ThumbnailStore::Store(int col, int row, const ThumbnailKey::Digest& key, int width,
