@@ -223,6 +223,7 @@ TEST_F(NavigationTest, ToolAndLayerKeysChooseAndShowButNotInTextFields) {
   QTest::keyClick(edit, Qt::Key_B);
   QTest::keyClick(edit, Qt::Key_S, Qt::ShiftModifier);
   spin->setFocus();
+  spin->selectAll();
   QTest::keyClick(spin, Qt::Key_2);
   EXPECT_EQ(edit->text().toLower(), "bs");
   EXPECT_EQ(spin->value(), 2);
@@ -235,7 +236,7 @@ TEST_F(NavigationTest, ToolAndLayerKeysChooseAndShowButNotInTextFields) {
   ident->setFocus();
   ident->selectAll();
   QTest::keyClick(ident, Qt::Key_D);
-  EXPECT_EQ(ident->text(), "D");
+  EXPECT_EQ(ident->text().toUpper(), "D");
   EXPECT_EQ(w_->Tools().ToolMode, ToolMode::DrawSmTiles);
 }
 
