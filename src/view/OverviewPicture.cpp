@@ -110,9 +110,8 @@ std::vector<QRect> OverviewPicture::Update() {
       }
       // The area the old images covered and the new ones cover: the widest image drawn so far
       // is known to the renderer, the removed ones included.
-      const QRect area = renderer_.ChangedArea(changes[i].X, top, x1 - changes[i].X,
-                                               bottom - top) &
-                         image_.rect();
+      const QRect area =
+          renderer_.ChangedArea(changes[i].X, top, x1 - changes[i].X, bottom - top) & image_.rect();
       if (!area.isEmpty()) {
         renderer_.RedrawLayers(image_, area);
         drawn.push_back(area);

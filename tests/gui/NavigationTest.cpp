@@ -89,9 +89,9 @@ TEST_F(NavigationTest, OverviewFramesTheViewAndAClickCentresItThere) {
 TEST_F(NavigationTest, OverviewShowsACellChangeAfterItsUpdate) {
   OverviewView* overview = ShowOverview();
   const int before = overview->Picture().WholeDraws();
-  const QPoint at = (overview->WidgetPoint({101 * 48, 61 * 32}) -
-                     QPointF(overview->PictureRect().topLeft()))
-                        .toPoint();
+  const QPoint at =
+      (overview->WidgetPoint({101 * 48, 61 * 32}) - QPointF(overview->PictureRect().topLeft()))
+          .toPoint();
   const QRgb empty = overview->Picture().Image().pixel(at);
   for (int x = 100; x < 104; x += 2)
     for (int y = 60; y < 64; y += 2) w_->Document().SetBackTileBlock(x, y, 4);

@@ -46,8 +46,8 @@ constexpr struct {
 constexpr struct {
   const char* Name;
   const char* Keys;
-} kToolKeys[] = {{"DrawBigTile1", "B"},     {"DrawObject1", "O"},     {"DrawObjectTileSet1", "E"},
-                 {"DrawSmTile1", "M"},      {"SetLightEffect1", "L"}, {"UpdateDoor1", "D"},
+} kToolKeys[] = {{"DrawBigTile1", "B"}, {"DrawObject1", "O"},     {"DrawObjectTileSet1", "E"},
+                 {"DrawSmTile1", "M"},  {"SetLightEffect1", "L"}, {"UpdateDoor1", "D"},
                  {"Select1", "S"}};
 
 }  // namespace
@@ -161,8 +161,8 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   segments_ = std::make_unique<SegmentCommands>(*commands_, *doc_, *questions_, tools_, hooks);
   FrmSegment = new TFrmSegment(*segments_, this);
   new WorldDock(*segments_, *commands_, *FrmSegment, libraries_, this);
-  auto* overview = new OverviewDock(*doc_, libraries_, *MainScroll,
-                                    [this] { return commands_->SegmentMode(); }, this);
+  auto* overview = new OverviewDock(
+      *doc_, libraries_, *MainScroll, [this] { return commands_->SegmentMode(); }, this);
   addDockWidget(Qt::RightDockWidgetArea, overview);
   overview->hide();
   FrmMoveObj = new TFrmMoveObj(

@@ -75,8 +75,7 @@ void OverviewView::paintEvent(QPaintEvent*) {
   if (frame.isEmpty()) return;
   // However small the view's part, the frame stays visible.
   if (frame.width() < 4) frame.adjust(-(4 - frame.width()) / 2, 0, (4 - frame.width()) / 2, 0);
-  if (frame.height() < 4)
-    frame.adjust(0, -(4 - frame.height()) / 2, 0, (4 - frame.height()) / 2);
+  if (frame.height() < 4) frame.adjust(0, -(4 - frame.height()) / 2, 0, (4 - frame.height()) / 2);
   // Dark under light: the frame shows on any ground.
   p.setPen(QPen(QColor(0, 0, 0, 160), 3));
   p.drawRect(frame.adjusted(0.5, 0.5, -0.5, -0.5));

@@ -213,12 +213,24 @@ bool TMapView::ScrollByKey(int key, Qt::KeyboardModifiers modifiers) {
   // With Alt or Meta a key belongs to the menus and the window manager.
   if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return false;
   switch (key) {
-    case Qt::Key_Left: h->setValue(h->value() - h->singleStep()); return true;
-    case Qt::Key_Right: h->setValue(h->value() + h->singleStep()); return true;
-    case Qt::Key_Up: v->setValue(v->value() - v->singleStep()); return true;
-    case Qt::Key_Down: v->setValue(v->value() + v->singleStep()); return true;
-    case Qt::Key_PageUp: v->setValue(v->value() - v->pageStep()); return true;
-    case Qt::Key_PageDown: v->setValue(v->value() + v->pageStep()); return true;
+    case Qt::Key_Left:
+      h->setValue(h->value() - h->singleStep());
+      return true;
+    case Qt::Key_Right:
+      h->setValue(h->value() + h->singleStep());
+      return true;
+    case Qt::Key_Up:
+      v->setValue(v->value() - v->singleStep());
+      return true;
+    case Qt::Key_Down:
+      v->setValue(v->value() + v->singleStep());
+      return true;
+    case Qt::Key_PageUp:
+      v->setValue(v->value() - v->pageStep());
+      return true;
+    case Qt::Key_PageDown:
+      v->setValue(v->value() + v->pageStep());
+      return true;
     case Qt::Key_Home:
       h->setValue(h->minimum());
       if (ctrl) v->setValue(v->minimum());
@@ -227,7 +239,8 @@ bool TMapView::ScrollByKey(int key, Qt::KeyboardModifiers modifiers) {
       h->setValue(h->maximum());
       if (ctrl) v->setValue(v->maximum());
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -329,8 +342,8 @@ void TMapView::mouseMoveEvent(QMouseEvent* event) {
 
 void TMapView::mousePressEvent(QMouseEvent* event) {
   if (Panning()) return;  // other buttons during a pan do nothing
-  const bool panButton = event->button() == Qt::MiddleButton ||
-                         (event->button() == Qt::LeftButton && spaceHeld_);
+  const bool panButton =
+      event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && spaceHeld_);
   // A pan starts only with no other button down: a stroke in progress keeps its button.
   if (panButton && event->buttons() == event->button()) {
     panButton_ = event->button();
