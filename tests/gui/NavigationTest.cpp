@@ -183,10 +183,18 @@ TEST_F(NavigationTest, MiddleAndSpaceDragsPanWithoutReachingTheTools) {
   EXPECT_EQ(w_->Document().GetObject(5, 5), 0);
   EXPECT_EQ(w_->Document().UndoCount(), 0);
   EXPECT_FALSE(w_->Commands().Modified());
-  // Without Space the same press is the eraser's.
+  // Without Space the same press is the eraser's; a middle press during its stroke neither
+  // pans nor erases.
+  w_->Document().SetObject(6, 5, 1);
+  const QPoint nextObject = onObject - QPoint(30, 20) + QPoint(48, 0);
   Mouse(QEvent::MouseButtonPress, onObject - QPoint(30, 20), Qt::LeftButton, Qt::LeftButton);
-  Mouse(QEvent::MouseButtonRelease, onObject - QPoint(30, 20), Qt::LeftButton, Qt::NoButton);
+  Mouse(QEvent::MouseButtonPress, nextObject, Qt::MiddleButton, Qt::LeftButton | Qt::MiddleButton);
+  EXPECT_FALSE(view_->Panning());
+  Mouse(QEvent::MouseButtonRelease, nextObject, Qt::MiddleButton, Qt::LeftButton);
+  Mouse(QEvent::MouseButtonRelease, nextObject, Qt::LeftButton, Qt::NoButton);
   EXPECT_EQ(w_->Document().GetObject(5, 5), -1);
+  EXPECT_EQ(w_->Document().GetObject(6, 5), 0);
+  EXPECT_EQ(Scroll(), QPoint(30, 20));
 }
 
 TEST_F(NavigationTest, ToolAndLayerKeysChooseAndShowButNotInTextFields) {

@@ -351,6 +351,8 @@ void TMapView::mousePressEvent(QMouseEvent* event) {
     ShowPanCursor();
     return;
   }
+  // The middle button belongs to panning alone, also while a stroke keeps it from panning.
+  if (event->button() == Qt::MiddleButton) return;
   emit MousePressed(ScrollPosition() + event->position().toPoint(), event->button(),
                     event->buttons(), event->modifiers());
 }
