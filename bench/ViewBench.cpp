@@ -1,5 +1,6 @@
 // Full repaints of a 1920 x 1080 main window over a crowded 999 x 999 map of the demo art,
-// beside filling the same image once and beside the plain one-call-per-image painter.
+// beside filling the same image once and beside the plain one-call-per-image painter; and the
+// overview dock's picture of that map, after one cell changed beside drawn whole.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include "BenchSupport.h"
 #include "images/DemoArt.h"
 #include "view/MapRenderer.h"
+#include "view/OverviewPicture.h"
 
 namespace {
 
@@ -111,6 +113,38 @@ void BM_Overview(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(renderer.RenderOverview().bits());
 }
 BENCHMARK(BM_Overview)->Unit(benchmark::kMillisecond);
+
+// The overview dock's picture of the crowded map in a dock 300 pixels square: drawn whole, and
+// brought up to date after one cell changed, which is what the dock does after a click of a
+// tool. The whole picture is the yardstick: what redrawing it on every edit would cost.
+void BM_OverviewDockWhole(benchmark::State& state) {
+  Scene& scene = TheScene();
+  hl::OverviewPicture picture(*scene.Doc, scene.Libraries);
+  picture.FitTo({300, 300});
+  picture.Update();
+  for (auto _ : state) {
+    picture.Invalidate();
+    benchmark::DoNotOptimize(picture.Update());
+  }
+}
+BENCHMARK(BM_OverviewDockWhole)->Unit(benchmark::kMillisecond);
+
+void BM_OverviewDockAfterOneCell(benchmark::State& state) {
+  Scene& scene = TheScene();
+  hl::OverviewPicture picture(*scene.Doc, scene.Libraries);
+  picture.FitTo({300, 300});
+  picture.Update();
+  const int before = scene.Doc->GetMiddleTile(500, 500);
+  const int other = before == 0 ? 2 : 1;  // a value the cell does not hold
+  int step = 0;
+  for (auto _ : state) {
+    scene.Doc->SetMiddleTile(500, 500, (++step & 1) ? other : before + 1);
+    benchmark::DoNotOptimize(picture.Update());
+  }
+  scene.Doc->SetMiddleTile(500, 500, before + 1);
+  if (picture.WholeDraws() != 1) state.SkipWithError("the update drew the whole picture");
+}
+BENCHMARK(BM_OverviewDockAfterOneCell)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -16,7 +16,7 @@ size() {  # width x height from the PNG header
   echo "${w}x${h}"
 }
 status=0
-for expected in editor.png:1200x760 object-editor.png:1200x760 set-browser.png:180x720 \
+for expected in editor.png:1200x760 overview.png:1200x760 object-editor.png:1200x760 set-browser.png:180x720 \
                 world.png:1200x760; do
   file="$work/out/${expected%%:*}"
   want="${expected##*:}"

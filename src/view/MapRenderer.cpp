@@ -53,6 +53,15 @@ void MapRenderer::DrawLayers(QImage& target, QPoint origin, const QRect& clip, c
   DrawPasses(target, origin, area, cells, false, true, true, true, true);
 }
 
+void MapRenderer::RedrawLayers(QImage& target, const QRect& area) {
+  const QRect clip = area & target.rect();
+  if (clip.isEmpty()) return;
+  Fill(target, clip, kSurfaceColour);
+  cache_.BeginFrame();
+  DrawPasses(target, QPoint(0, 0), clip, NarrowTo(OverviewRange(), clip), false, true, true, true,
+             true);
+}
+
 QSize MapRenderer::Surface() const {
   return SurfaceSize(doc_.MapWidth(), doc_.MapHeight(), zoom_);
 }

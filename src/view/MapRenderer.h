@@ -86,6 +86,12 @@ class MapRenderer {
   // border) into `target`, whose top-left pixel shows surface pixel `origin`; only the
   // target's pixels in `clip` change, and they are expected to hold the surface already.
   void DrawLayers(QImage& target, QPoint origin, const QRect& clip, const Range& cells);
+  // With the document placed at world cell (0, 0): its cells in use drawn as DrawLayers draws
+  // them, over `area` of `target` (whose top-left pixel is the map's) alone: the area is filled with the
+  // surface colour, then only the cells whose images can reach it are drawn. Valid once a
+  // DrawLayers of the whole document at this placement has shown every image, and every cell
+  // changed since had its ChangedArea asked.
+  void RedrawLayers(QImage& target, const QRect& area);
 
   // A full repaint of the surface rectangle `area` into `target`, whose top-left pixel shows
   // surface pixel `origin`. Only pixels inside `area` change.

@@ -20,22 +20,35 @@
 #include "tools/PickerRules.h"
 #include "util/TextHelpers.h"
 #include "view/OverviewBmp.h"
+#include "view/ui/OverviewDock.h"
 
 namespace hl {
 
 namespace {
 
-// The toolbar's layer buttons in their order: object name, caption, layer.
+// The toolbar's layer buttons in their order: object name, caption, layer, key. A letter picks
+// a tool and the same letter with Shift a layer; the numbered layers have their numbers.
 constexpr struct {
   const char* Name;
   const char* Caption;
   hl::LayerMode Mode;
-} kLayerButtons[] = {{"SpeedButton1", "Big", hl::LayerMode::Big},
-                     {"SpeedButton2", "Small", hl::LayerMode::Small},
-                     {"SpeedButton3", "All", hl::LayerMode::All},
-                     {"SpeedButton6", "1", hl::LayerMode::MarkFill},
-                     {"SpeedButton4", "2", hl::LayerMode::MarkBrush},
-                     {"SpeedButton5", "3", hl::LayerMode::Eraser}};
+  const char* Keys;
+} kLayerButtons[] = {{"SpeedButton1", "Big", hl::LayerMode::Big, "Shift+B"},
+                     {"SpeedButton2", "Small", hl::LayerMode::Small, "Shift+S"},
+                     {"SpeedButton3", "All", hl::LayerMode::All, "Shift+A"},
+                     {"SpeedButton6", "1", hl::LayerMode::MarkFill, "1"},
+                     {"SpeedButton4", "2", hl::LayerMode::MarkBrush, "2"},
+                     {"SpeedButton5", "3", hl::LayerMode::Eraser, "3"}};
+
+// The Tools menu's keys: the first letter of what each tool draws where that is free. Text
+// fields take plain and shifted letters and digits for themselves, so none of these fires
+// while one has the focus.
+constexpr struct {
+  const char* Name;
+  const char* Keys;
+} kToolKeys[] = {{"DrawBigTile1", "B"}, {"DrawObject1", "O"},     {"DrawObjectTileSet1", "E"},
+                 {"DrawSmTile1", "M"},  {"SetLightEffect1", "L"}, {"UpdateDoor1", "D"},
+                 {"Select1", "S"}};
 
 }  // namespace
 
@@ -148,6 +161,10 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   segments_ = std::make_unique<SegmentCommands>(*commands_, *doc_, *questions_, tools_, hooks);
   FrmSegment = new TFrmSegment(*segments_, this);
   new WorldDock(*segments_, *commands_, *FrmSegment, libraries_, this);
+  auto* overview = new OverviewDock(
+      *doc_, libraries_, *MainScroll, [this] { return commands_->SegmentMode(); }, this);
+  addDockWidget(Qt::RightDockWidgetArea, overview);
+  overview->hide();
   FrmMoveObj = new TFrmMoveObj(
       *doc_,
       [this] {
@@ -298,7 +315,7 @@ void TFrmMain::CreateMenus() {
       UpdateToolStatus();
     });
   }
-  findChild<QAction*>("Select1")->setShortcut(QKeySequence("S"));
+  for (const auto& k : kToolKeys) findChild<QAction*>(k.Name)->setShortcut(QKeySequence(k.Keys));
   connect(Item(tools, "MapScroll1", "Map Scroll"), &QAction::triggered, this,
           [this] { commands_->MapScroll1Click(); });
   connect(Item(tools, "CellMove1", "Cell Move"), &QAction::triggered, this,
@@ -365,6 +382,7 @@ void TFrmMain::CreateMenus() {
   grid->setCheckable(true);
   connect(grid, &QAction::toggled, this, [this](bool on) { MainScroll->SetGrid(on); });
   view->addAction(findChild<WorldDock*>("WorldDock")->toggleViewAction());
+  view->addAction(findChild<OverviewDock*>("OverviewDock")->toggleViewAction());
 
   QMenu* options = menuBar()->addMenu("Options(&Q)");
   QAction* normalSize = Item(options, "ObjectViewNormalSize1", "Objects View Nomal Size");
@@ -415,6 +433,9 @@ void TFrmMain::CreateToolBar() {
     QAction* a = bar->addAction(l.Caption);
     a->setObjectName(l.Name);
     a->setCheckable(true);
+    a->setShortcut(QKeySequence(l.Keys));
+    a->setToolTip(QString("Layer \"%1\" (%2)")
+                      .arg(l.Caption, a->shortcut().toString(QKeySequence::NativeText)));
     layerButtons_->addAction(a);
     const hl::LayerMode mode = l.Mode;
     connect(a, &QAction::triggered, this, [this, mode] {
@@ -467,6 +488,8 @@ void TFrmMain::showEvent(QShowEvent* event) {
   shown_ = true;
   // FormShow: the "Small" button is down at start.
   PressLayerButton(hl::LayerMode::Small);
+  // The map takes the keys that scroll it until the designer clicks elsewhere.
+  MainScroll->setFocus();
   FrmMainPal->SetGroupCount(pickers::BigTileGroups(libraries_.Tiles().ImageCount));
   FrmSmTile->SetGroupCount(pickers::SmallTileGroups(libraries_.SmTiles().ImageCount));
   // The sets saved here in an earlier run; a missing "kel.set" leaves the list empty.

@@ -16,6 +16,7 @@
 #include "app/ui/TFrmMain.h"
 #include "images/PngFile.h"
 #include "segments/ui/WorldDock.h"
+#include "view/ui/OverviewDock.h"
 
 namespace {
 
@@ -52,6 +53,15 @@ int main(int argc, char** argv) {
   main.MapView()->horizontalScrollBar()->setValue(8 * 24);
   main.MapView()->verticalScrollBar()->setValue(130 * 16);
   bool ok = Save(&main, out + "/editor.png");
+
+  // The overview dock beside the map, the view's part framed.
+  auto* overview = main.findChild<hl::OverviewDock*>("OverviewDock");
+  overview->show();
+  main.resizeDocks({overview}, {300}, Qt::Horizontal);
+  QApplication::processEvents();
+  overview->View()->Refresh();
+  ok = Save(&main, out + "/overview.png") && ok;
+  overview->hide();
 
   // A selection copied and its copy floating where the mouse is, about to be placed.
   auto pixel = [&](int x, int y) { return QPoint(x * 24 + 12, y * 16 + 8); };

@@ -1,5 +1,6 @@
 #include "view/ui/TMapView.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -52,6 +53,7 @@ void TMapView::SizeView() {
   horizontalScrollBar()->setPageStep(view.width());
   verticalScrollBar()->setPageStep(view.height());
   Repaint();
+  emit VisibleAreaChanged();
 }
 
 void TMapView::Repaint() {
@@ -186,6 +188,103 @@ void TMapView::resizeEvent(QResizeEvent* event) {
 
 void TMapView::scrollContentsBy(int, int) {
   Repaint();
+  emit VisibleAreaChanged();
+}
+
+QRectF TMapView::VisibleZoomOne() const {
+  const double k = Zoom() / static_cast<double>(kZoomDenominator);
+  const QSize view = viewport()->size();
+  const QPoint scroll = ScrollPosition();
+  return {scroll.x() / k, scroll.y() / k, view.width() / k, view.height() / k};
+}
+
+void TMapView::CentreOn(QPointF zoomOnePoint) {
+  const double k = Zoom() / static_cast<double>(kZoomDenominator);
+  const QSize view = viewport()->size();
+  // The scroll bars keep the values within their range.
+  horizontalScrollBar()->setValue(qRound(zoomOnePoint.x() * k - view.width() / 2.0));
+  verticalScrollBar()->setValue(qRound(zoomOnePoint.y() * k - view.height() / 2.0));
+}
+
+bool TMapView::ScrollByKey(int key, Qt::KeyboardModifiers modifiers) {
+  QScrollBar* h = horizontalScrollBar();
+  QScrollBar* v = verticalScrollBar();
+  const bool ctrl = modifiers & Qt::ControlModifier;
+  // With Alt or Meta a key belongs to the menus and the window manager.
+  if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return false;
+  switch (key) {
+    case Qt::Key_Left:
+      h->setValue(h->value() - h->singleStep());
+      return true;
+    case Qt::Key_Right:
+      h->setValue(h->value() + h->singleStep());
+      return true;
+    case Qt::Key_Up:
+      v->setValue(v->value() - v->singleStep());
+      return true;
+    case Qt::Key_Down:
+      v->setValue(v->value() + v->singleStep());
+      return true;
+    case Qt::Key_PageUp:
+      v->setValue(v->value() - v->pageStep());
+      return true;
+    case Qt::Key_PageDown:
+      v->setValue(v->value() + v->pageStep());
+      return true;
+    case Qt::Key_Home:
+      h->setValue(h->minimum());
+      if (ctrl) v->setValue(v->minimum());
+      return true;
+    case Qt::Key_End:
+      h->setValue(h->maximum());
+      if (ctrl) v->setValue(v->maximum());
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TMapView::ShowPanCursor() {
+  if (Panning()) {
+    viewport()->setCursor(Qt::ClosedHandCursor);
+  } else if (spaceHeld_) {
+    viewport()->setCursor(Qt::OpenHandCursor);
+  } else {
+    viewport()->unsetCursor();
+  }
+}
+
+void TMapView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+    if (!event->isAutoRepeat()) {
+      spaceHeld_ = true;
+      ShowPanCursor();
+    }
+    event->accept();
+    return;
+  }
+  if (ScrollByKey(event->key(), event->modifiers())) {
+    event->accept();
+    return;
+  }
+  QAbstractScrollArea::keyPressEvent(event);
+}
+
+void TMapView::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+    spaceHeld_ = false;
+    ShowPanCursor();
+    event->accept();
+    return;
+  }
+  QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+void TMapView::focusOutEvent(QFocusEvent* event) {
+  // The release of a Space held when the focus went elsewhere never comes here.
+  spaceHeld_ = false;
+  ShowPanCursor();
+  QAbstractScrollArea::focusOutEvent(event);
 }
 
 void TMapView::RedrawCells(int x, int y, int w, int h) {
@@ -229,16 +328,43 @@ void TMapView::DrawHover(int x, int y, bool placingSets) {
 namespace hl {
 
 void TMapView::mouseMoveEvent(QMouseEvent* event) {
+  if (Panning()) {
+    const QPoint now = event->globalPosition().toPoint();
+    const QPoint step = now - panFrom_;
+    panFrom_ = now;
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() - step.x());
+    verticalScrollBar()->setValue(verticalScrollBar()->value() - step.y());
+    return;
+  }
   const QPoint at = event->position().toPoint();
   emit MouseMoved(ScrollPosition() + at, event->buttons(), event->modifiers());
 }
 
 void TMapView::mousePressEvent(QMouseEvent* event) {
+  if (Panning()) return;  // other buttons during a pan do nothing
+  const bool panButton =
+      event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && spaceHeld_);
+  // A pan starts only with no other button down: a stroke in progress keeps its button.
+  if (panButton && event->buttons() == event->button()) {
+    panButton_ = event->button();
+    panFrom_ = event->globalPosition().toPoint();
+    ShowPanCursor();
+    return;
+  }
+  // The middle button belongs to panning alone, also while a stroke keeps it from panning.
+  if (event->button() == Qt::MiddleButton) return;
   emit MousePressed(ScrollPosition() + event->position().toPoint(), event->button(),
                     event->buttons(), event->modifiers());
 }
 
 void TMapView::mouseReleaseEvent(QMouseEvent* event) {
+  if (Panning()) {
+    if (event->button() == panButton_) {
+      panButton_ = Qt::NoButton;
+      ShowPanCursor();
+    }
+    return;
+  }
   if (event->buttons() == Qt::NoButton) emit MouseReleased();
 }
 

@@ -66,8 +66,23 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   const QImage& Backing();
   QPoint ScrollPosition() const;
 
+  // The part of the map the view shows, in pixels of the map at zoom 1.
+  QRectF VisibleZoomOne() const;
+  // Scrolls so that this point of the map (in pixels at zoom 1) is in the middle of the view,
+  // as far as the scroll range allows.
+  void CentreOn(QPointF zoomOnePoint);
+  // Keys that scroll: arrows by a scroll step, PageUp and PageDown by a view's height, Home
+  // and End to the left and right edge, Ctrl+Home and Ctrl+End to the top-left and the
+  // bottom-right corner. False for every other key.
+  bool ScrollByKey(int key, Qt::KeyboardModifiers modifiers);
+  // A drag with the middle button, or with the left one while Space is held, pans the view;
+  // its presses and moves never reach the tools.
+  bool Panning() const { return panButton_ != Qt::NoButton; }
+
  signals:
   void ZoomChanged(int hundredths);
+  // The view scrolled, zoomed or changed size: VisibleZoomOne moved.
+  void VisibleAreaChanged();
   // Mouse events with the pixel on the whole surface (not the visible part).
   void MousePressed(QPoint surfacePixel, Qt::MouseButton button, Qt::MouseButtons held,
                     Qt::KeyboardModifiers modifiers);
@@ -84,6 +99,9 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   void mouseReleaseEvent(QMouseEvent* event) override;
   // Shift turns the wheel sideways; Ctrl zooms in the buttons' steps around the pointer.
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   struct Hover {
@@ -97,6 +115,8 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   // The viewport rectangle a rectangle of cells covers, one pixel wider all round for the line.
   QRect ViewportRect(const QRect& cells) const;
   void UpdateCells(const std::optional<QRect>& cells);
+  // The open hand while Space is held, the closed one while panning.
+  void ShowPanCursor();
 
   const MapDocument& doc_;
   MapRenderer renderer_;
@@ -110,6 +130,9 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   std::optional<QRect> floating_;
   QImage floatingPicture_;
   bool grid_ = false;
+  bool spaceHeld_ = false;
+  Qt::MouseButton panButton_ = Qt::NoButton;
+  QPoint panFrom_;  // global position of the last pan step
 };
 
 }  // namespace hl
