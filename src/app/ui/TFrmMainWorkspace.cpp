@@ -134,11 +134,13 @@ bool TFrmMain::RestoreWorkspace() {
     setWindowState(windowState() | Qt::WindowMaximized);
   }
   const QVariant docks = settings.value("docks");
+  for (ToolDock* dock : toolDocks_) dock->PrepareRestore();
   if (docks.typeId() == QMetaType::QByteArray) restoreState(docks.toByteArray(), kLayoutVersion);
   // The world map opens with a segment project, never on its own.
   if (auto* world = findChild<WorldDock*>("WorldDock")) world->hide();
   for (ToolDock* dock : toolDocks_) {
     dock->SetSized();
+    dock->FollowDock();
     dock->KeepOnScreen();
   }
 

@@ -1,5 +1,7 @@
 #include "app/ui/ToolDock.h"
 
+#include <QAction>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QScreen>
 #include <QTimer>
@@ -24,8 +26,14 @@ ToolDock::ToolDock(QWidget* contents, const QString& objectName, QMainWindow* pa
   // widgets, and the dock's own flags decide how it floats.
   contents->setWindowFlags(Qt::Widget);
   setWidget(contents);
+  // Whatever the window did before it came here (the object editor shows the tile picker as it
+  // fills its library list), it is closed with its dock and its next show() opens both.
+  contents->hide();
   contents->installEventFilter(this);
   hide();
+  connect(toggleViewAction(), &QAction::triggered, this, [this](bool open) {
+    if (!open) FollowDock();
+  });
   connect(this, &QDockWidget::topLevelChanged, this, [this](bool floating) {
     // Qt places a dock that comes loose where the pointer is, which may be past the edge.
     if (floating) QTimer::singleShot(0, this, &ToolDock::KeepOnScreen);
@@ -108,15 +116,27 @@ void ToolDock::showEvent(QShowEvent* event) {
   }
 }
 
-void ToolDock::hideEvent(QHideEvent* event) {
-  QDockWidget::hideEvent(event);
-  // Closed by its title bar or the menu (not merely hidden with the main window): the window
-  // inside counts as hidden too, so that its next show() opens the dock again.
-  if (isHidden() && !lent_ && contents_ && !contents_->isHidden()) {
+void ToolDock::closeEvent(QCloseEvent* event) {
+  QDockWidget::closeEvent(event);
+  if (event->isAccepted() && !lent_ && contents_ && !contents_->isHidden()) {
     syncing_ = true;
     contents_->hide();
     syncing_ = false;
   }
+}
+
+void ToolDock::PrepareRestore() {
+  if (lent_ || !contents_ || !contents_->isHidden()) return;
+  syncing_ = true;
+  contents_->show();
+  syncing_ = false;
+}
+
+void ToolDock::FollowDock() {
+  if (lent_ || !contents_ || !isHidden() || contents_->isHidden()) return;
+  syncing_ = true;
+  contents_->hide();
+  syncing_ = false;
 }
 
 }  // namespace hl

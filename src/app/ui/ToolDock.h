@@ -30,11 +30,18 @@ class ToolDock : public QDockWidget {
   // The size the window was made at goes to the dock when it first opens docked, unless a
   // restored layout already sized it.
   void SetSized() { sized_ = true; }
+  // A dock that was closed (by its title bar, the View menu or a restored layout) has its
+  // window hidden too, so that the window's next show() opens the dock again. Not on every
+  // hide: floating and docking hide the dock for a moment.
+  void FollowDock();
+  // Before a layout is restored: a floating dock takes its saved size only if its window
+  // counts in its layout, closed or not. FollowDock afterwards.
+  void PrepareRestore();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   QPointer<QWidget> contents_;
