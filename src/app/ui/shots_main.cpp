@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -20,7 +21,10 @@
 namespace {
 
 bool Save(QWidget* window, const std::string& path) {
-  QApplication::processEvents();
+  // Docks opened just now are laid out over a few rounds of events.
+  QEventLoop settle;
+  QTimer::singleShot(100, &settle, &QEventLoop::quit);
+  settle.exec();
   const QPixmap picture = window->grab();
   if (const hl::SaveResult written = hl::WritePng(path, picture.toImage()); !written) {
     std::fprintf(stderr, "hlshots: %s\n", written.Message().c_str());
