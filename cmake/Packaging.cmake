@@ -1,5 +1,6 @@
 # What a Debian package of Harbourlight installs, and how cpack makes it:
 #   cmake --build build/release && (cd build/release && cpack -G DEB)
+# or straight into a prefix:  cmake --install build/release --prefix ~/.local
 # Both programs (hlmap finds hlmap-draw beside it), the desktop file and its icon, hlmap's
 # manual pages and its bash completion, both made from its command table at build time.
 include(GNUInstallDirs)
@@ -10,8 +11,11 @@ set(HL_DOCS_DIR ${CMAKE_BINARY_DIR}/hlmap-docs)
 install(TARGETS harbourlight hlmap hlmap-draw RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/harbourlight.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/harbourlight.svg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The icon in every size src/ has hlicon draw (HL_ICON_DIR, HL_ICON_SIZES).
+foreach(side IN LISTS HL_ICON_SIZES)
+  install(FILES ${HL_ICON_DIR}/${side}x${side}/harbourlight.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${side}x${side}/apps)
+endforeach()
 install(DIRECTORY ${HL_DOCS_DIR}/man1 DESTINATION ${CMAKE_INSTALL_MANDIR})
 install(FILES ${HL_DOCS_DIR}/hlmap
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)

@@ -23,11 +23,17 @@ int main(int argc, char** argv) {
   const std::filesystem::path cache =
       std::filesystem::temp_directory_path() / ("hl-tests-cache-" + std::to_string(::getpid()));
   qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.string()));
+  // And the settings (undo steps, recent files, the workspace) that windows write at exit:
+  // each run starts with none and leaves the user's own alone.
+  const std::filesystem::path config =
+      std::filesystem::temp_directory_path() / ("hl-tests-config-" + std::to_string(::getpid()));
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.string()));
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();
   std::error_code ignored;
   std::filesystem::remove_all(recovery, ignored);
   std::filesystem::remove_all(cache, ignored);
+  std::filesystem::remove_all(config, ignored);
   return result;
 }

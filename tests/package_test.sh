@@ -21,10 +21,18 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 for f in usr/bin/harbourlight usr/bin/hlmap usr/bin/hlmap-draw \
          usr/share/applications/harbourlight.desktop \
-         usr/share/icons/hicolor/scalable/apps/harbourlight.svg \
+         usr/share/icons/hicolor/48x48/apps/harbourlight.png \
+         usr/share/icons/hicolor/256x256/apps/harbourlight.png \
          usr/share/man/man1/hlmap.1 usr/share/bash-completion/completions/hlmap; do
   [ -s "$root/$f" ] || { echo "the package lacks $f"; exit 1; }
 done
+
+# The icon is a PNG of the size its folder names.
+icon="$root/usr/share/icons/hicolor/256x256/apps/harbourlight.png"
+[ "$(od -An -c -j1 -N3 "$icon" | tr -d ' ')" = "PNG" ] || { echo "the icon is no PNG"; exit 1; }
+[ "$(od -An -tu1 -j16 -N4 "$icon" | awk '{print $1*16777216+$2*65536+$3*256+$4}')" = 256 ] ||
+  { echo "the 256x256 icon is not 256 pixels wide"; exit 1; }
+grep -qx 'Categories=.*Graphics;.*Development;' "$root/usr/share/applications/harbourlight.desktop"
 
 "$root/usr/bin/hlmap" --help >"$work/help.txt"
 grep -q '^  hlmap diff ' "$work/help.txt"

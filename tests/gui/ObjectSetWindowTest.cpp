@@ -144,6 +144,7 @@ TEST(ObjectSetMainWindow, RowClickPlacesSetsAndExitAsksToSave) {
   main.Sets().ReplaceSet(0, TObjectSet{Record(0, 0, -1, 1), Record(1, 0, 2, -1)});
   TFrmObjSet& window = *main.ObjectSetWindow();
   EXPECT_EQ(window.SetGrid->RowCount(), 2);
+  main.show();  // the set browser is one of its docks
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   const QRect row0 = window.SetGrid->CellRect(0, 0);

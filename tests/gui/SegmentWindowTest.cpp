@@ -19,6 +19,9 @@ class SegmentWindowTest : public ::testing::Test {
   void SetUp() override {
     test::WriteTestLibraries(dir_.Path());
     main_ = std::make_unique<TFrmMain>(16, dir_.Path(), &q_);
+    // The segment window is a dock of the main window: it shows only with it.
+    main_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
     seg_ = main_->SegmentUnit();
     // A world of 6 x 6 segments whose light at (0, 0) says which one it is.
     for (int c = 0; c < 6; ++c) {

@@ -6,10 +6,11 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "app/ui/Lighthouse.h"
 
 namespace hl {
 
@@ -76,40 +77,12 @@ TFrmScrollMap::TFrmScrollMap(QWidget* parent) : CheckedDialog(parent) {
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-namespace {
-
-// A lighthouse over the water: the about box's picture, drawn rather than shipped.
-QPixmap AboutPicture() {
-  QImage image(240, 140, QImage::Format_RGB32);
-  image.fill(QColor(28, 44, 84));
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setBrush(QColor(255, 236, 150, 70));
-  p.setPen(Qt::NoPen);
-  p.drawPolygon(QPolygon({QPoint(120, 40), QPoint(0, 10), QPoint(0, 70)}));
-  p.drawPolygon(QPolygon({QPoint(120, 40), QPoint(240, 10), QPoint(240, 70)}));
-  p.setBrush(QColor(40, 90, 150));
-  p.drawRect(0, 110, 240, 30);
-  p.setBrush(QColor(240, 240, 235));
-  p.drawPolygon(QPolygon({QPoint(108, 112), QPoint(132, 112), QPoint(126, 48), QPoint(114, 48)}));
-  p.setBrush(QColor(200, 40, 40));
-  p.drawRect(112, 70, 16, 10);
-  p.drawRect(110, 92, 20, 10);
-  p.setBrush(QColor(255, 230, 120));
-  p.drawRect(113, 34, 14, 14);
-  p.setBrush(QColor(60, 60, 70));
-  p.drawPolygon(QPolygon({QPoint(110, 34), QPoint(130, 34), QPoint(120, 24)}));
-  return QPixmap::fromImage(image);
-}
-
-}  // namespace
-
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   setObjectName("frmAbout");
   setWindowTitle("About");
   auto* layout = new QVBoxLayout(this);
   auto* picture = new QLabel(this);
-  picture->setPixmap(AboutPicture());
+  picture->setPixmap(QPixmap::fromImage(LighthousePicture()));
   layout->addWidget(picture);
   layout->addWidget(new QLabel("Harbourlight 16bit Map Editor", this));
   auto* buttons = new QHBoxLayout;

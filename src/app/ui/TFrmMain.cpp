@@ -140,7 +140,7 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   TFrmObjSet::Hooks setHooks;
   setHooks.Edit = [this](const TObjectSet* set) -> std::optional<TObjectSet> {
     FrmObjEdit->LoadCells(set);
-    if (!FrmObjEdit->Execute()) return std::nullopt;
+    if (!RunObjectEditor()) return std::nullopt;
     TObjectSet edited;
     FrmObjEdit->StoreCells(edited);
     return edited;
@@ -182,6 +182,7 @@ TFrmMain::TFrmMain(std::uint8_t mapBitCount, const std::string& libraryFolder, Q
   });
   addDockWidget(Qt::RightDockWidgetArea, history_);
   history_->hide();
+  CreateDocks();
   CreateMenus();
   CreateToolBar();
   statusSize_ = new QLabel(this);
@@ -272,10 +273,8 @@ void TFrmMain::CreateMenus() {
           this, [this] { commands_->OldFromatBatchConvert1Click(); });
   connect(Item(file, "SaveToBitmap1", "Save To bmp"), &QAction::triggered, this,
           [this] { commands_->SaveToBitmap1Click(); });
-  connect(Item(file, "NewSegmentMap1", "New Segment"), &QAction::triggered, this, [this] {
-    FrmSegment->show();
-    FrmSegment->raise();
-  });
+  connect(Item(file, "NewSegmentMap1", "New Segment"), &QAction::triggered, this,
+          [this] { DockOf(FrmSegment)->ShowAndRaise(); });
   connect(Item(file, "ClearEditSegments1", "Clear Segment"), &QAction::triggered, this,
           [this] { segments_->ClearSegment(); });
   connect(Item(file, "Exit1", "Exit"), &QAction::triggered, this, &QWidget::close);
@@ -322,39 +321,25 @@ void TFrmMain::CreateMenus() {
           [this] { FrmMoveObj->ShowEmptied(); });
 
   QMenu* palette = menuBar()->addMenu("Palette(&P)");
-  // Tool windows open beside the main window the first time, then where the user left them.
-  auto showBeside = [this](QWidget* window, QPoint offset) {
-    if (!window->property("placed").toBool()) {
-      window->move(frameGeometry().topRight() + offset);
-      window->setProperty("placed", true);
-    }
-    window->show();
-    window->raise();
-  };
-  connect(Item(palette, "Tile1", "Tiles"), &QAction::triggered, this, [this, showBeside] {
-    showBeside(FrmMainPal, {8, 0});
-  });
-  connect(Item(palette, "TileDetail1", "Tile Details"), &QAction::triggered, this,
-          [this, showBeside] {
-            showBeside(FrmTile, {8, 40});
-          });
-  connect(Item(palette, "Object1", "Objects"), &QAction::triggered, this, [this, showBeside] {
-    showBeside(FrmObj, {-640, 600});
-  });
-  connect(Item(palette, "SmallTile1", "Small Tiles"), &QAction::triggered, this,
-          [this, showBeside] {
-            showBeside(FrmSmTile, {8, 80});
-          });
-
-  connect(Item(palette, "ObjectSet1", "Object Set"), &QAction::triggered, this,
-          [this, showBeside] {
-            showBeside(FrmObjSet, {-200, 120});
-          });
+  const struct {
+    const char* Name;
+    const char* Caption;
+    QWidget* Window;
+  } paletteItems[] = {{"Tile1", "Tiles", FrmMainPal},
+                      {"TileDetail1", "Tile Details", FrmTile},
+                      {"Object1", "Objects", FrmObj},
+                      {"SmallTile1", "Small Tiles", FrmSmTile},
+                      {"ObjectSet1", "Object Set", FrmObjSet}};
+  for (const auto& item : paletteItems) {
+    ToolDock* dock = DockOf(item.Window);
+    connect(Item(palette, item.Name, item.Caption), &QAction::triggered, dock,
+            &ToolDock::ShowAndRaise);
+  }
 
   QMenu* objectEdit = menuBar()->addMenu("Object Edit(&O)");
   // "Run Edit" runs the editor on whatever it holds; no set goes in or comes back.
   connect(Item(objectEdit, "RunObjEditer1", "Run Edit"), &QAction::triggered, this,
-          [this] { FrmObjEdit->Execute(); });
+          [this] { RunObjectEditor(); });
 
   QMenu* view = menuBar()->addMenu("View(&V)");
   auto check = [&](const char* name, const char* caption, bool on) {
@@ -516,6 +501,7 @@ void TFrmMain::Timer1Timer() {
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
   if (EditorCloseQuery(*commands_, sets_, *recovery_, *questions_)) {
+    SaveWorkspace();
     event->accept();
   } else {
     event->ignore();

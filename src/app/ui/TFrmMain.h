@@ -10,12 +10,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MainCommands.h"
 #include "app/RegionCommands.h"
 #include "app/RegionTool.h"
 #include "app/ui/HistoryDock.h"
 #include "app/ui/QtQuestions.h"
+#include "app/ui/ToolDock.h"
 #include "app/Recovery.h"
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
@@ -43,6 +45,8 @@ class TFrmMain : public QMainWindow,
 
  public:
   static constexpr char kCaption[] = "Harbourlight 16bit Map Editor";
+  // Set (to anything but empty or 0), the workspace starts as it does the first time.
+  static constexpr char kResetLayoutVariable[] = "HARBOURLIGHT_RESET_LAYOUT";
 
   // `mapBitCount` is the format chosen at start-up (16 Data, 0 Wil); libraries are opened from
   // `libraryFolder` (empty: the current directory). Questions go to real dialogs unless a test
@@ -87,8 +91,21 @@ class TFrmMain : public QMainWindow,
   // once, right after the window first shows.
   void OfferRecovery();
 
+  // The workspace (TFrmMainWorkspace.cpp): window geometry, docks, zoom and the view options,
+  // written at exit and read back at the next start. Restoring tolerates anything the settings
+  // hold and puts the window and floating docks on screen; false when nothing was restored
+  // (nothing saved, or kResetLayoutVariable set).
+  bool RestoreWorkspace();
+  void SaveWorkspace();
+  // The dock holding a tool window (the palette, a picker, the set browser, the segment window).
+  ToolDock* DockOf(const QWidget* toolWindow) const;
+  // A dropped file: a map opens as File > Open does, a segment project in the segment window.
+  void OpenDropped(const QString& path);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -135,6 +152,11 @@ class TFrmMain : public QMainWindow,
   void UpdateRegionOverlay();
   void RebuildRecentMenu();
 
+  // The tool windows in their docks, placed as a first start has them.
+  void CreateDocks();
+  // The object editor, with the tile picker lent to it while it runs.
+  bool RunObjectEditor();
+
   std::unique_ptr<MapDocument> doc_;
   LibrarySet libraries_;
   std::unique_ptr<QtQuestions> ownQuestions_;
@@ -165,6 +187,7 @@ class TFrmMain : public QMainWindow,
   QLabel* statusSelection_ = nullptr;
   QLabel* statusTool_ = nullptr;
   HistoryDock* history_ = nullptr;
+  std::vector<ToolDock*> toolDocks_;
   QAction* Undo1 = nullptr;
   QAction* Redo1 = nullptr;
   QTimer* Timer1 = nullptr;

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <cstdio>
 #include <string>
 
 #include "app/ui/Dialogs.h"
@@ -18,6 +19,17 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(hl::TFrmMain::kCaption);
+  bool resetLayout = false;
+  for (const QString& argument : QApplication::arguments().mid(1)) {
+    if (argument == "--reset-layout") {
+      resetLayout = true;
+    } else {
+      std::fprintf(stderr,
+                   "usage: harbourlight [--reset-layout]\n"
+                   "  --reset-layout  start with the windows and docks as at a first start\n");
+      return argument == "--help" || argument == "-h" ? 0 : 64;
+    }
+  }
   // The format is asked once, before any library is opened; closing the box counts as Ok.
   std::uint8_t mapBitCount = 16;
   {
@@ -26,6 +38,8 @@ int main(int argc, char** argv) {
     mapBitCount = format.MapBitCount();
   }
   hl::TFrmMain main(mapBitCount);
+  // The layout of the last run; it is written again at exit either way.
+  if (!resetLayout) main.RestoreWorkspace();
   main.show();
   return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -21,7 +22,10 @@
 namespace {
 
 bool Save(QWidget* window, const std::string& path) {
-  QApplication::processEvents();
+  // Docks opened just now are laid out over a few rounds of events.
+  QEventLoop settle;
+  QTimer::singleShot(100, &settle, &QEventLoop::quit);
+  settle.exec();
   const QPixmap picture = window->grab();
   if (const hl::SaveResult written = hl::WritePng(path, picture.toImage()); !written) {
     std::fprintf(stderr, "hlshots: %s\n", written.Message().c_str());
@@ -44,6 +48,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   QApplication app(argc, argv);
+  // The pictures show the workspace as a first start has it, whatever the user's settings
+  // hold; the window is never closed, so nothing is written back.
   hl::TFrmMain main(16);
   main.resize(1200, 760);
   main.show();
@@ -52,6 +58,9 @@ int main(int argc, char** argv) {
   main.MapView()->SetZoom(50);
   main.MapView()->horizontalScrollBar()->setValue(8 * 24);
   main.MapView()->verticalScrollBar()->setValue(130 * 16);
+  // The ground palette docked on the left, the tile picker on the right, as a user opens them.
+  main.DockOf(main.MainPalette())->ShowAndRaise();
+  main.DockOf(main.TilePicker())->ShowAndRaise();
   bool ok = Save(&main, out + "/editor.png");
 
   // The overview dock beside the map, the view's part framed.
@@ -76,23 +85,31 @@ int main(int argc, char** argv) {
   main.RegionPresses().Escape();
   main.RegionPresses().Escape();
 
-  hl::TFrmObjSet* sets = main.ObjectSetWindow();
-  sets->resize(180, 720);
-  sets->show();
+  main.DockOf(main.TilePicker())->hide();
+
+  // The set browser in its dock on the right, a little wider than its pictures.
+  hl::ToolDock* sets = main.DockOf(main.ObjectSetWindow());
+  sets->ShowAndRaise();
+  main.resizeDocks({sets}, {200}, Qt::Horizontal);
   ok = Save(sets, out + "/set-browser.png") && ok;
   sets->hide();
 
+  // The object editor with the tile picker lent to it, as "Run Edit" shows them.
   hl::TFrmObjEdit* editor = main.ObjectEditor();
+  hl::ToolDock* tiles = main.DockOf(main.TilePicker());
   editor->LoadCells(main.Sets().GetSet(7));
   editor->resize(1200, 760);
+  tiles->Lend(editor);
   editor->show();
   ok = Save(editor, out + "/object-editor.png") && ok;
   editor->hide();
+  tiles->TakeBack();
 
-  hl::TFrmSegment* segments = main.SegmentUnit();
+  hl::ToolDock* segments = main.DockOf(main.SegmentUnit());
   // As the open dialog gives it: with its folder, which the segment files are found in.
-  segments->OpenProjectFile(std::filesystem::current_path().string() + "/world.mp");
-  segments->show();
+  main.SegmentUnit()->OpenProjectFile(std::filesystem::current_path().string() + "/world.mp");
+  segments->ShowAndRaise();
+  main.resizeDocks({segments}, {480}, Qt::Horizontal);
   ok = Save(segments, out + "/segments.png") && ok;
   segments->hide();
 
@@ -113,7 +130,7 @@ int main(int argc, char** argv) {
     ::usleep(50000);
   }
   QApplication::processEvents();
-  segments->EditAround(3, 2);
+  main.SegmentUnit()->EditAround(3, 2);
   main.MapView()->SetZoom(40);
   main.Timer1Timer();
   main.statusBar()->clearMessage();
