@@ -45,7 +45,7 @@ struct Scene {
         c.MiddleTile = static_cast<std::uint16_t>(rng() % 3 * 60 + rng() % 8 + 1);
         c.ObjectImage = static_cast<std::uint16_t>(narrow[rng() % narrow.size()] + 1);
         if (!attributes) continue;
-        const unsigned r = rng();
+        const auto r = static_cast<unsigned>(rng());
         if (r % 9 == 0) c.Light = static_cast<std::uint8_t>(r % 5 + 1);
         if (r % 61 == 0) c.Door = static_cast<std::uint8_t>(r % 256), c.DoorOffset = 1;
         if (r % 13 == 0) c.BackTile |= hl::kMarkBit;
