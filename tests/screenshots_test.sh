@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The guide's pictures still come out: hlshots on the offscreen platform with a fresh demo
-# world gives four PNG files of the expected sizes.
+# world gives its PNG files at the expected sizes.
 set -euo pipefail
 hlmap="$1"
 hlshots="$2"
@@ -17,7 +17,7 @@ size() {  # width x height from the PNG header
 }
 status=0
 for expected in editor.png:1200x760 object-editor.png:1200x760 set-browser.png:180x720 \
-                world.png:1200x760; do
+                world.png:1200x760 feedback.png:1200x760 object-picker.png:900x170; do
   file="$work/out/${expected%%:*}"
   want="${expected##*:}"
   if [ ! -s "$file" ]; then

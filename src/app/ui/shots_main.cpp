@@ -66,6 +66,23 @@ int main(int argc, char** argv) {
   main.RegionPresses().Escape();
   main.RegionPresses().Escape();
 
+  // What a click will do: the eraser's outline with Shift held, over doors and lights that
+  // "Show AttribMarks" labels; then the object picker with every object whole.
+  main.findChild<QAction*>("ShowAttribMarks1")->trigger();
+  main.findChild<QAction*>("DrawObject1")->trigger();
+  main.findChild<QAction*>("SpeedButton5")->trigger();
+  main.MapPaintMouseMove(pixel(30, 150), Qt::NoButton, Qt::ShiftModifier);
+  ok = Save(&main, out + "/feedback.png") && ok;
+  main.MapView()->EraseHover();
+  main.findChild<QAction*>("ShowAttribMarks1")->trigger();
+  main.findChild<QAction*>("SpeedButton2")->trigger();
+  hl::TFrmObj* objects = main.ObjectPicker();
+  objects->resize(900, 170);
+  objects->show();
+  ok = Save(objects, out + "/object-picker.png") && ok;
+  objects->hide();
+  main.findChild<QAction*>("Select1")->trigger();
+
   hl::TFrmObjSet* sets = main.ObjectSetWindow();
   sets->resize(180, 720);
   sets->show();
