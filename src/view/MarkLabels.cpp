@@ -16,7 +16,17 @@ void MarkLabels::SetFont(const QFont& font) {
 void MarkLabels::Forget() {
   labels_.clear();
   lights_.fill(nullptr);
+  doors_.clear();
+  labelHeight_ = -1;
   bytes_ = 0;
+}
+
+int MarkLabels::LabelHeight() {
+  if (labelHeight_ < 0) {
+    if (!fontSet_) SetFont(QFont());
+    labelHeight_ = QFontMetrics(font_).height();
+  }
+  return labelHeight_;
 }
 
 QString MarkLabels::DoorLabel(int door, int offset) {
@@ -27,7 +37,7 @@ const PreparedImage* MarkLabels::Label(const QString& text) {
   if (auto it = labels_.find(text); it != labels_.end()) return it->second.get();
   if (!fontSet_) SetFont(QFont());
   const QFontMetrics metrics(font_);
-  QImage box(metrics.horizontalAdvance(text) + 2, metrics.height(), QImage::Format_RGB32);
+  QImage box(metrics.horizontalAdvance(text) + 2, LabelHeight(), QImage::Format_RGB32);
   if (box.isNull()) return nullptr;
   box.fill(kBoxColour);
   {
@@ -56,10 +66,19 @@ QRect MarkLabels::DoorMarker(int cellWidth, int cellHeight) {
 
 void MarkLabels::DrawDoor(QImage& target, const QRect& clip, const QRect& cell, int door,
                           int offset) {
-  if (const PreparedImage* label = Label(DoorLabel(door, offset));
-      label && label->Width() <= cell.width() && label->Height() <= cell.height()) {
-    BlitPrepared(target, cell.left(), cell.top(), *label, clip);
-    return;
+  if (cell.height() >= LabelHeight()) {
+    const int key = (door & 0xFF) << 8 | (offset & 0xFF);
+    const PreparedImage* label = nullptr;
+    if (auto it = doors_.find(key); it != doors_.end()) {
+      label = it->second;
+    } else {
+      label = Label(DoorLabel(door, offset));
+      doors_.emplace(key, label);  // after Label, which may have forgotten every label
+    }
+    if (label && label->Width() <= cell.width() && label->Height() <= cell.height()) {
+      BlitPrepared(target, cell.left(), cell.top(), *label, clip);
+      return;
+    }
   }
   const QRect marker =
       DoorMarker(cell.width(), cell.height()).translated(cell.topLeft()) & clip & target.rect();
@@ -71,6 +90,7 @@ void MarkLabels::DrawDoor(QImage& target, const QRect& clip, const QRect& cell, 
 }
 
 void MarkLabels::DrawLight(QImage& target, const QRect& clip, const QRect& cell, int light) {
+  if (cell.height() < LabelHeight()) return;
   const PreparedImage*& known = lights_[static_cast<std::size_t>(light & 0xFF)];
   if (!known) known = Label(QString::number(light & 0xFF));
   const PreparedImage* label = known;

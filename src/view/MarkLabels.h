@@ -48,9 +48,14 @@ class MarkLabels {
   QFont font_;
   bool fontSet_ = false;  // the application's default font until SetFont
   void Forget();
+  // The height of every label: cells lower than it take none, whatever the text.
+  int LabelHeight();
   std::unordered_map<QString, std::unique_ptr<PreparedImage>> labels_;
-  // The labels of the light values, found without making their text.
+  // The labels of light values and of doors (door x 256 + offset), found without making
+  // their text: a map zoomed out shows thousands.
   std::array<const PreparedImage*, 256> lights_{};
+  std::unordered_map<int, const PreparedImage*> doors_;
+  int labelHeight_ = -1;
   std::size_t bytes_ = 0;
 };
 
