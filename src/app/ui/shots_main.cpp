@@ -68,6 +68,8 @@ int main(int argc, char** argv) {
 
   // What a click will do: the eraser's outline with Shift held, over doors and lights that
   // "Show AttribMarks" labels; then the object picker with every object whole.
+  main.MapView()->SetOverlay(std::nullopt, std::nullopt, QImage());  // the copy dropped
+  main.statusBar()->clearMessage();
   main.findChild<QAction*>("ShowAttribMarks1")->trigger();
   main.findChild<QAction*>("DrawObject1")->trigger();
   main.findChild<QAction*>("SpeedButton5")->trigger();
@@ -79,6 +81,7 @@ int main(int argc, char** argv) {
   hl::TFrmObj* objects = main.ObjectPicker();
   objects->resize(900, 170);
   objects->show();
+  objects->CbWilIndexList->setCurrentIndex(1);  // the houses
   ok = Save(objects, out + "/object-picker.png") && ok;
   objects->hide();
   main.findChild<QAction*>("Select1")->trigger();
