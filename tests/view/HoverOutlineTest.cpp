@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QPainter>
 #include <vector>
 
 #include "ZoomSteps.h"
@@ -71,26 +70,6 @@ TEST(HoverOutline, BrushesOutlineTheirWholeRectangle) {
   EXPECT_EQ(HoverRectangles({5, 5, 21, 21}, ZoomScale(40), none),
             (std::vector<QRect>{QRect(QPoint(96, 64), QPoint(498, 331))}));
   EXPECT_TRUE(HoverRectangles({5, 5, 0, 0}, ZoomScale(40), none).empty());
-}
-
-TEST(HoverOutline, DrawnDarkOutsideAndLightInsideOnAnyGround) {
-  for (const QRgb ground : {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(128, 128, 128)}) {
-    QImage image(30, 20, QImage::Format_RGB32);
-    image.fill(ground);
-    {
-      QPainter painter(&image);
-      DrawHoverRect(painter, QRect(5, 4, 10, 8));
-    }
-    SCOPED_TRACE(qRed(ground));
-    // The edge pixels are dark, those one inside light, inside and outside untouched.
-    EXPECT_LT(qGray(image.pixel(5, 4)), 40);
-    EXPECT_LT(qGray(image.pixel(14, 11)), 40);
-    EXPECT_GT(qGray(image.pixel(6, 5)), 220);
-    EXPECT_GT(qGray(image.pixel(13, 10)), 220);
-    EXPECT_EQ(image.pixel(9, 8), ground);
-    EXPECT_EQ(image.pixel(15, 12), ground);
-    EXPECT_EQ(image.pixel(4, 3), ground);
-  }
 }
 
 TEST(HoverOutline, SecondDrawRemovesTheOutline) {
