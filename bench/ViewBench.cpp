@@ -23,7 +23,9 @@ struct Scene {
   hl::LibrarySet Libraries;
   std::unique_ptr<hl::MapDocument> Doc = std::make_unique<hl::MapDocument>();
 
-  Scene() {
+  // With attributes: a light on every ninth cell, a door on every 61st, marks on every 13th.
+  explicit Scene(bool attributes = false) {
+    if (attributes) Folder += "_marks";
     hl::bench::WriteDemoLibraries(Folder);
     const hl::DemoArt art = hl::DemoArt::Draw();
     Libraries.Open(hl::LibraryFormat::Data, Folder);
@@ -44,6 +46,11 @@ struct Scene {
           c.BackTile = static_cast<std::uint16_t>(rng() % 4 * 50 + rng() % 5 + 1);
         c.MiddleTile = static_cast<std::uint16_t>(rng() % 3 * 60 + rng() % 8 + 1);
         c.ObjectImage = static_cast<std::uint16_t>(narrow[rng() % narrow.size()] + 1);
+        if (!attributes) continue;
+        const auto r = static_cast<unsigned>(rng());
+        if (r % 9 == 0) c.Light = static_cast<std::uint8_t>(r % 5 + 1);
+        if (r % 61 == 0) c.Door = static_cast<std::uint8_t>(r % 256), c.DoorOffset = 1;
+        if (r % 13 == 0) c.BackTile |= hl::kMarkBit;
       }
     }
   }
@@ -52,6 +59,11 @@ struct Scene {
 
 Scene& TheScene() {
   static Scene scene;
+  return scene;
+}
+
+Scene& TheMarkedScene() {
+  static Scene scene(true);
   return scene;
 }
 
@@ -92,6 +104,32 @@ BENCHMARK(BM_FullRepaint)
     ->Arg(50)
     ->Arg(100)
     ->Arg(200)
+    ->Unit(benchmark::kMillisecond);
+
+// The same with "Show AttribMarks" on over a map with lights, doors and marks.
+void BM_FullRepaintMarks(benchmark::State& state) {
+  Scene& scene = TheMarkedScene();
+  const int zoom = static_cast<int>(state.range(0));
+  hl::MapRenderer renderer(*scene.Doc, scene.Libraries);
+  renderer.SetZoom(zoom);
+  hl::ViewOptions options;
+  options.ShowAttribMarks = true;
+  renderer.SetOptions(options);
+  const hl::ViewFrame frame = MiddleOf(zoom);
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  const QPoint origin(frame.ScrollX, frame.ScrollY);
+  renderer.PaintMap(image, origin, QRect(origin, image.size()), frame);
+  for (auto _ : state) {
+    renderer.PaintMap(image, origin, QRect(origin, image.size()), frame);
+    benchmark::DoNotOptimize(image.bits());
+  }
+}
+BENCHMARK(BM_FullRepaintMarks)
+    ->ArgName("zoom")
+    ->Arg(10)
+    ->Arg(40)
+    ->Arg(60)
+    ->Arg(100)
     ->Unit(benchmark::kMillisecond);
 
 void BM_NaiveRepaint(benchmark::State& state) {

@@ -17,7 +17,7 @@ size() {  # width x height from the PNG header
 }
 status=0
 for expected in editor.png:1200x760 overview.png:1200x760 object-editor.png:1200x760 \
-                world.png:1200x760; do
+                world.png:1200x760 feedback.png:1200x760; do
   file="$work/out/${expected%%:*}"
   want="${expected##*:}"
   if [ ! -s "$file" ]; then

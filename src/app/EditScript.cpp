@@ -126,7 +126,7 @@ struct EditScript::Hooks : MainWindowHooks, DispatchFeedback, NoRedraw {
     return SaveResult::CannotWrite(path, "no export from a script");
   }
   void EraseHover() override {}
-  void ShowHover(int, int) override {}
+  void ShowHover(const ClickArea&) override {}
   void SetCoordinateLabel(const std::string&) override {}
   void SetModified() override {}
 };

@@ -118,14 +118,16 @@ int AttributeTools::FillMarks(int x, int y, const MouseState& held, int& fillCou
   return marked;
 }
 
+CellArea AttributeTools::MarkBrushArea(int x, int y, const MouseState& held) {
+  return CellArea::Square(x, y, held.Shift ? kMarkBrushShiftReach : 0, kAccessEnd);
+}
+
 bool AttributeTools::PaintMarks(int x, int y, int button, const MouseState& held) {
   if (button != 0 && button != 1) return false;
-  const int reach = held.Shift ? kMarkBrushShiftReach : 0;
+  const CellArea area = MarkBrushArea(x, y, held);
   bool changed = false;
-  for (int cx = x - reach; cx <= x + reach; ++cx) {
-    for (int cy = y - reach; cy <= y + reach; ++cy) {
-      if (cx < 0 || cy < 0 || cx >= kAccessEnd || cy >= kAccessEnd)
-        continue;
+  for (int cx = area.X0; cx <= area.X1; ++cx) {
+    for (int cy = area.Y0; cy <= area.Y1; ++cy) {
       TMapCell c = doc_.Cell(cx, cy);
       std::uint16_t& field = button == 0 ? c.BackTile : c.ObjectImage;
       const std::uint16_t before = field;

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "map/MapDocument.h"
+#include "tools/CellArea.h"
 #include "tools/RedrawSink.h"
 #include "tools/ToolDispatch.h"
 #include "tools/ToolState.h"
@@ -40,6 +41,8 @@ class AttributeTools {
   // The brush: (x, y), or the 5 x 5 square around it with Shift; button 0 sets BackMark, 1
   // FrontMark, Ctrl clears. Returns true when a cell changed; the changed cells are redrawn.
   bool PaintMarks(int x, int y, int button, const MouseState& held);
+  // The cells PaintMarks at (x, y) goes through with these keys held.
+  static CellArea MarkBrushArea(int x, int y, const MouseState& held);
 
  private:
   MapDocument& doc_;

@@ -199,9 +199,22 @@ void BigTilePainter::InnerCorners(int cx, int cy) {
   }
 }
 
+CellArea BigTilePainter::BlockAt(int x, int y) {
+  x -= x % kBigBlockStep;
+  y -= y % kBigBlockStep;
+  return {x, y, x + kBigBlockStep - 1, y + kBigBlockStep - 1};
+}
+
+CellArea BigTilePainter::TileAt(int x, int y) {
+  x -= x % kBigTileStep;
+  y -= y % kBigTileStep;
+  return {x, y, x + kBigTileStep - 1, y + kBigTileStep - 1};
+}
+
 void BigTilePainter::PlaceSingleTile(int x, int y, bool alt, int currentTile) {
-  x -= x % 2;
-  y -= y % 2;
+  const CellArea tile = TileAt(x, y);
+  x = tile.X0;
+  y = tile.Y0;
   if (alt) {
     doc_.SetBackTile(x, y, 0);
     redraw_.RedrawCells(x, y, 1, 1);

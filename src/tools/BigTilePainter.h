@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "map/MapDocument.h"
+#include "tools/CellArea.h"
 #include "tools/RedrawSink.h"
 #include "tools/ToolRandom.h"
 
@@ -43,6 +44,11 @@ class BigTilePainter {
 
   // A 2 x 2 block of big tiles at (x, y), multiples of 4, and the transitions around it.
   void PaintBigBlock(int x, int y);
+  // The block a press at cell (x, y) paints: its position rounded down (toward zero) to
+  // multiples of 4, and its 4 x 4 cells.
+  static CellArea BlockAt(int x, int y);
+  // The big tile PlaceSingleTile at (x, y) changes: its even cell and the three it covers.
+  static CellArea TileAt(int x, int y);
   // One tile chosen by hand (`currentTile`, -1 for none) at the even cell of (x, y); with Alt
   // the tile is removed. BackMark stays either way.
   void PlaceSingleTile(int x, int y, bool alt, int currentTile);

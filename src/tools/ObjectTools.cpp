@@ -74,10 +74,15 @@ bool ObjectTools::PlaceObjectSet(int x, int y, const TObjectSet* set) {
   return true;
 }
 
-bool ObjectTools::EraseCells(int x, int y, const MouseState& held) {
+CellArea ObjectTools::EraseArea(int x, int y, const MouseState& held) {
   const int r = held.Shift ? kEraseShiftReach : held.Ctrl ? kEraseCtrlReach : 0;
-  const int x0 = std::max(x - r, 0), x1 = std::min(x + r, kAccessEnd - 1);
-  const int y0 = std::max(y - r, 0), y1 = std::min(y + r, kAccessEnd - 1);
+  return CellArea::Square(x, y, r, kAccessEnd);
+}
+
+bool ObjectTools::EraseCells(int x, int y, const MouseState& held) {
+  const CellArea area = EraseArea(x, y, held);
+  if (area.Empty()) return false;
+  const int x0 = area.X0, x1 = area.X1, y0 = area.Y0, y1 = area.Y1;
   bool changed = false;
   for (int cx = x0; cx <= x1; ++cx) {
     for (int cy = y0; cy <= y1; ++cy) {

@@ -2,6 +2,7 @@
 
 #include "map/MapDocument.h"
 #include "objects/ObjectSets.h"
+#include "tools/CellArea.h"
 #include "tools/RedrawSink.h"
 #include "tools/ToolDispatch.h"
 #include "util/Questions.h"
@@ -32,6 +33,8 @@ class ObjectTools {
   // small tiles instead of the objects, Ctrl also clears BackMark. Returns true when a cell
   // changed; the changed square is redrawn.
   bool EraseCells(int x, int y, const MouseState& held);
+  // The cells EraseCells at (x, y) goes through with these keys held.
+  static CellArea EraseArea(int x, int y, const MouseState& held);
 
  private:
   MapDocument& doc_;

@@ -31,6 +31,20 @@ inline int SmallTileGroups(int smallTileCount) {
 inline int ObjectColumns(int imageCount) {
   return std::clamp(imageCount, 1, kObjectIndexBase);
 }
+// An object of w x h pixels fitted into a picker cell of cellW x cellH: the largest size of
+// its proportions that fits, never larger than the object itself, at least one pixel a side.
+struct ObjectFit {
+  int W = 0;
+  int H = 0;
+};
+inline ObjectFit FitObject(int w, int h, int cellW, int cellH) {
+  if (w <= 0 || h <= 0 || cellW <= 0 || cellH <= 0) return {};
+  if (w <= cellW && h <= cellH) return {w, h};
+  // Whichever side runs out first decides; the other follows, rounded down.
+  if (1LL * w * cellH >= 1LL * h * cellW)
+    return {cellW, std::max(1, static_cast<int>(1LL * h * cellW / w))};
+  return {std::max(1, static_cast<int>(1LL * w * cellH / h)), cellH};
+}
 // The object picker's selection in library `library`: an ObjectIndex, -1 past the last image.
 inline int ObjectSelection(int col, int library, int imageCount) {
   return col >= 0 && col < imageCount ? ObjectIndex::Make(library, col) : -1;

@@ -128,6 +128,31 @@ ToolDispatch::Reach ToolDispatch::PressReach(const MouseState& held) const {
   return {};
 }
 
+ClickArea ToolDispatch::ClickAreaAt(int x, int y, const MouseState& held) const {
+  const CellArea one{x, y, x, y};
+  // The same order of decisions as PressAt.
+  if (state_.ToolMode == ToolMode::Select) return {one};
+  switch (state_.LayerMode) {
+    case LayerMode::Eraser:
+      return {ObjectTools::EraseArea(x, y, held)};
+    case LayerMode::MarkBrush:
+      return {AttributeTools::MarkBrushArea(x, y, held)};
+    default:
+      break;
+  }
+  switch (state_.ToolMode) {
+    case ToolMode::DrawBigTiles:
+      if (state_.LayerMode == LayerMode::Big) return {BigTilePainter::BlockAt(x, y)};
+      if (state_.LayerMode == LayerMode::Small) return {BigTilePainter::TileAt(x, y)};
+      break;
+    case ToolMode::DrawObjectsInSet:
+      return {one, true};
+    default:
+      break;
+  }
+  return {one};
+}
+
 template <typename Routine>
 void ToolDispatch::Edit(Routine&& routine) {
   doc_.ContinueAction(ActionName());
@@ -243,7 +268,10 @@ void ToolDispatch::PressBigTiles(int x, int y, const MouseState& held) {
   BigTilePainter painter(doc_, redraw_, random_, state_.BigTileGroup);
   switch (state_.LayerMode) {
     case LayerMode::Big:
-      Edit([&] { painter.PaintBigBlock(DownTo(x, kBigBlockStep), DownTo(y, kBigBlockStep)); });
+      Edit([&] {
+        const CellArea block = BigTilePainter::BlockAt(x, y);
+        painter.PaintBigBlock(block.X0, block.Y0);
+      });
       break;
     case LayerMode::Small:
       Edit([&] { painter.PlaceSingleTile(x, y, held.Alt, state_.CurrentTile); });
@@ -275,12 +303,13 @@ void ToolDispatch::MoveCell(int x, int y, const MouseState& held) {
   feedback_.EraseHover();
   switch (state_.ToolMode == ToolMode::Select ? LayerMode::Big : state_.LayerMode) {
     case LayerMode::MarkBrush: {
-      // The brush paints with the button held (right over left) and shows neither label nor
-      // outline.
+      // The brush paints with the button held (right over left). The label stays; the outline
+      // shows the brush.
       const int button = held.Right ? 1 : held.Left ? 0 : 2;
       if (button != 2) doc_.ContinueAction(ActionName());
       if (AttributeTools(doc_, redraw_, questions_).PaintMarks(x, y, button, held))
         feedback_.SetModified();
+      feedback_.ShowHover(ClickAreaAt(x, y, held));
       return;
     }
     case LayerMode::Eraser:
@@ -296,14 +325,15 @@ void ToolDispatch::MoveCell(int x, int y, const MouseState& held) {
   const int wx = x + (state_.SegmentMode ? state_.SegOriginX : 0);
   const int wy = y + (state_.SegmentMode ? state_.SegOriginY : 0);
   feedback_.SetCoordinateLabel(std::to_string(wx) + " : " + std::to_string(wy));
-  feedback_.ShowHover(x, y);
+  feedback_.ShowHover(ClickAreaAt(x, y, held));
 }
 
 void ToolDispatch::DragTool(int& x, int& y, const MouseState& held) {
   if (state_.ToolMode == ToolMode::DrawBigTiles && state_.LayerMode == LayerMode::Big) {
     // The block under the mouse: its rounded cell is also what the label and outline show.
-    x = DownTo(x, kBigBlockStep);
-    y = DownTo(y, kBigBlockStep);
+    const CellArea block = BigTilePainter::BlockAt(x, y);
+    x = block.X0;
+    y = block.Y0;
     if (held.Left && held.Ctrl) PressAt(x, y, MouseButton::Left, held);
   } else if (state_.ToolMode == ToolMode::DrawBigTiles && state_.LayerMode == LayerMode::Small) {
     if (held.Left && (held.Ctrl || held.Alt)) PressAt(x, y, MouseButton::Left, held);

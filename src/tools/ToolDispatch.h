@@ -8,6 +8,7 @@
 
 #include "map/MapDocument.h"
 #include "objects/ObjectSets.h"
+#include "tools/CellArea.h"
 #include "tools/RedrawSink.h"
 #include "tools/ToolRandom.h"
 #include "tools/ToolState.h"
@@ -28,12 +29,20 @@ struct MouseState {
 
 enum class MouseButton { Left = 0, Right = 1, Middle = 2 };
 
+// What a left press at the hovered cell works on, as the hover outline shows it: a rectangle
+// of cells, or the object set being placed, whose footprint stands on the rectangle's corner.
+struct ClickArea {
+  CellArea Cells;
+  bool SetFootprint = false;
+  friend bool operator==(const ClickArea&, const ClickArea&) = default;
+};
+
 // What the dispatch shows besides the map: the hover outline and the coordinate label.
 class DispatchFeedback {
  public:
   virtual ~DispatchFeedback() = default;
   virtual void EraseHover() = 0;
-  virtual void ShowHover(int x, int y) = 0;
+  virtual void ShowHover(const ClickArea& area) = 0;
   virtual void SetCoordinateLabel(const std::string& text) = 0;
   virtual void SetModified() = 0;
 };
@@ -82,6 +91,9 @@ class ToolDispatch {
   bool FillRect(int x0, int y0, int x1, int y1);
   // What FillRect of that rectangle may go through with the current tool and layer.
   Reach FillRectReach(int x0, int y0, int x1, int y1) const;
+  // The cells a left press at cell (x, y) with these keys works on, taken from the routines'
+  // own areas, so that the outline shows what a click changes.
+  ClickArea ClickAreaAt(int x, int y, const MouseState& held) const;
   // The undo step a stroke with the current tool and layer makes: the Tools menu's caption,
   // or what the layer buttons "1", "2" and "3" do.
   std::string ActionName() const;

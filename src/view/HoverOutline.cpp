@@ -14,20 +14,34 @@ void SetFootprint::SetFromSet(std::span<const FootprintCell> cells) {
   }
 }
 
-std::vector<QRect> HoverRectangles(int x, int y, ScaleFactor scale, bool placingSets,
+std::vector<QRect> HoverRectangles(const HoverShape& shape, ScaleFactor scale,
                                    const SetFootprint& footprint) {
-  // The outline is one cell (its size never changes), drawn on the edges the tiles of that
-  // cell fill.
   std::vector<QRect> rects;
-  if (placingSets && !footprint.Empty()) {
+  if (shape.PlacingSets && !footprint.Empty()) {
     for (const SetFootprint::Entry& e : footprint.Entries) {
       if (e.Left == e.Right) break;
-      rects.push_back(CellSpan(scale, x + e.Left, y + e.Top, 1, 1));
+      rects.push_back(CellSpan(scale, shape.X + e.Left, shape.Y + e.Top, 1, 1));
     }
     return rects;
   }
-  rects.push_back(CellSpan(scale, x, y, 1, 1));
+  if (shape.W > 0 && shape.H > 0)
+    rects.push_back(CellSpan(scale, shape.X, shape.Y, shape.W, shape.H));
   return rects;
+}
+
+void DrawHoverRect(QPainter& painter, const QRect& rect) {
+  if (rect.isEmpty()) return;
+  painter.save();
+  painter.setBrush(Qt::NoBrush);
+  // A cosmetic pen of width 1 draws drawRect(r) on r's left/top edges and one pixel beyond its
+  // right/bottom: the rectangles are shrunk by one so both lines stay on the cells.
+  painter.setPen(QPen(QColor(20, 20, 20), 1));
+  painter.drawRect(rect.adjusted(0, 0, -1, -1));
+  if (rect.width() > 2 && rect.height() > 2) {
+    painter.setPen(QPen(QColor(250, 250, 250), 1));
+    painter.drawRect(rect.adjusted(1, 1, -2, -2));
+  }
+  painter.restore();
 }
 
 void XorFocusRect(QImage& image, const QRect& rect) {

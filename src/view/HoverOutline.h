@@ -32,10 +32,23 @@ struct SetFootprint {
   void Clear() { Entries.fill({}); }
 };
 
-// The focus rectangles that mark cell (x, y) at a scale: the one-cell outline, or when object
-// sets are being placed and the footprint is not empty, one rectangle per footprint entry.
-std::vector<QRect> HoverRectangles(int x, int y, ScaleFactor scale, bool placingSets,
+// What the outline marks: the W x H cells from (X, Y), what a click there changes; or, when
+// object sets are being placed, the footprint of the set standing on (X, Y).
+struct HoverShape {
+  int X = 0, Y = 0, W = 1, H = 1;
+  bool PlacingSets = false;
+  friend bool operator==(const HoverShape&, const HoverShape&) = default;
+};
+
+// The surface rectangles of the outline at a scale, on the edges the tiles of those cells
+// fill: one for the rectangle of cells, or, when object sets are being placed and the
+// footprint is not empty, one per footprint entry.
+std::vector<QRect> HoverRectangles(const HoverShape& shape, ScaleFactor scale,
                                    const SetFootprint& footprint);
+
+// Draws the outline of `rect` (its edge pixels) as a dark line with a light line just inside,
+// so that it shows on dark ground and on light.
+void DrawHoverRect(QPainter& painter, const QRect& rect);
 
 // Inverts every other pixel along the edges of `rect` (right and bottom exclusive) in a
 // Format_RGB32 image, each pixel once: drawn twice at the same place, it is gone again.

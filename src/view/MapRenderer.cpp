@@ -13,10 +13,6 @@ namespace {
 // The last column and row a frame may reach; the passes stop one earlier, with the accessors.
 constexpr int kLastCell = kLastWideCell;
 
-QString DoorLabel(int door, int offset) {
-  return QString("%1%2/%3").arg(door & 0x80 ? "Dx" : "D").arg(door & 0x7F).arg(offset);
-}
-
 void Fill(QImage& target, const QRect& rect, QRgb colour) {
   const QRect r = rect & target.rect();
   for (int y = r.top(); y <= r.bottom(); ++y) {
@@ -266,7 +262,9 @@ void MapRenderer::DrawMarks(QImage& target, QPoint origin, const QRect& clip, co
   const bool attributes = options_.ShowAttribMarks;
   const std::uint16_t markBits = attributes ? kMarkBit : 0;
   const std::uint8_t frameBits = attributes ? 0x7F : 0;
-  const std::uint8_t doorBits = doorLabels ? 0xFF : 0;
+  // Below the door labels' zoom the marks show doors their own way.
+  const bool smallDoors = attributes && !doorLabels;
+  const std::uint8_t doorBits = doorLabels || smallDoors ? 0xFF : 0;
   // Most cells carry nothing this pass draws: they cost one look at the cell.
   const CellStorage& cells = doc_.Cells();
   const int x1 = std::min(r.X1, kAccessEnd - 1);
@@ -285,8 +283,17 @@ void MapRenderer::DrawMarks(QImage& target, QPoint origin, const QRect& clip, co
       if (c.BackTile & markBits) image(kBackMarkImage);
       if (c.ObjectImage & markBits) image(kFrontMarkImage);
       if (c.AniFrame & frameBits) text(left, top, QStringLiteral("*"));
-      if (c.Light > 0) image(kLightMarkImage);
-      if (c.Door & doorBits) text(left, top, DoorLabel(c.Door, c.DoorOffset));
+      if (c.Light > 0) {
+        image(kLightMarkImage);
+        if (attributes) labels_.DrawLight(target, clip, QRect(left, top, width, height), c.Light);
+      }
+      if (c.Door & doorBits) {
+        if (smallDoors) {
+          labels_.DrawDoor(target, clip, QRect(left, top, width, height), c.Door, c.DoorOffset);
+        } else {
+          text(left, top, MarkLabels::DoorLabel(c.Door, c.DoorOffset));
+        }
+      }
     }
   }
 }
@@ -410,7 +417,8 @@ bool MapRenderer::ScaledDownMayDrawText(int n) const {
     for (int x = r.X0; x <= std::min(r.X1, kAccessEnd - 1); ++x) {
       const TMapCell& c = doc_.Cell(x, y);
       if (doorLabels && c.Door != 0) return true;
-      if (options_.ShowAttribMarks && (c.AniFrame & 0x7F) != 0) return true;
+      // The marks' small labels of doors and lights.
+      if (options_.ShowAttribMarks && ((c.AniFrame & 0x7F) | c.Door | c.Light) != 0) return true;
     }
   }
   return false;
@@ -426,7 +434,8 @@ bool MapRenderer::MayDrawText(const ViewFrame& frame) const {
       int offset = 0, door = 0, light = 0;
       if (!doc_.GetLightAndDoor(x, y, offset, door, light)) continue;
       if (doorLabels && door > 0) return true;
-      if (options_.ShowAttribMarks && doc_.GetAniFrame(x, y) > 0) return true;
+      if (options_.ShowAttribMarks && (doc_.GetAniFrame(x, y) > 0 || door > 0 || light > 0))
+        return true;
     }
   }
   return false;

@@ -6,11 +6,12 @@
 #include <QPoint>
 #include <QRect>
 #include <array>
-#include <vector>
 #include <functional>
+#include <vector>
 
 #include "images/LibrarySet.h"
 #include "map/MapDocument.h"
+#include "view/MarkLabels.h"
 #include "view/PreparedImageCache.h"
 #include "view/ViewGeometry.h"
 
@@ -48,7 +49,8 @@ class MapRenderer {
  public:
   static constexpr QRgb kSurfaceColour = 0xFFFFFFFFu;  // the white surface
   static constexpr QRgb kOutsideColour = 0xFF707070u;  // beyond the surface
-  // Door labels are drawn from this zoom on.
+  // Door labels are drawn from this zoom on; below it, "Show AttribMarks" shows doors with
+  // small labels where they fit and door markers elsewhere (MarkLabels).
   static constexpr int kDoorLabelZoom = 90;
 
   // `preparedBudget` bounds the scaled images kept (renderers drawing side by side on
@@ -60,7 +62,10 @@ class MapRenderer {
   int Zoom() const { return zoom_; }
   void SetOptions(const ViewOptions& options) { options_ = options; }
   const ViewOptions& Options() const { return options_; }
-  void SetFont(const QFont& font) { font_ = font; }
+  void SetFont(const QFont& font) {
+    font_ = font;
+    labels_.SetFont(font);
+  }
   void SetTextColour(QColor colour) { textColour_ = colour; }
   // Forget every prepared image (after the libraries changed).
   void ClearCache() { cache_.Clear(); }
@@ -167,6 +172,7 @@ class MapRenderer {
   ViewOptions options_;
   QFont font_;
   QColor textColour_ = Qt::black;
+  MarkLabels labels_;
   int textWidth_ = 0;
   int textHeight_ = 0;
   std::vector<const void*> bandItems_;  // what ForEachImage found, reused by every pass

@@ -21,7 +21,7 @@ namespace {
 struct SessionFeedback : DispatchFeedback {
   explicit SessionFeedback(MainCommands& c) : Commands(c) {}
   void EraseHover() override {}
-  void ShowHover(int, int) override {}
+  void ShowHover(const ClickArea&) override {}
   void SetCoordinateLabel(const std::string&) override {}
   void SetModified() override { Commands.SetModified(true); }
   MainCommands& Commands;

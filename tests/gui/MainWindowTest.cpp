@@ -173,6 +173,51 @@ TEST_F(MainWindowTest, AStrokeIsOneStepThatTheEditMenuTakesBackAndBrings) {
   EXPECT_EQ(w->Document().GetBackTile(8, 2), 3);
 }
 
+// The outline shows what a click would take and changes with Shift and Ctrl as they go down
+// and up; the pressed layer button is the layer, whoever chose it.
+TEST_F(MainWindowTest, OutlineFollowsTheKeysAndTheButtonsShowTheLayer) {
+  auto w = Make(16);
+  w->MapView()->SetZoom(40);  // cells of 19 or 20 x 12 or 13 pixels
+  w->findChild<QAction*>("SpeedButton5")->trigger();  // "3", the eraser
+  QWidget* surface = w->MapView()->viewport();
+  QTest::mouseMove(surface, QPoint(384 + 3, 192 + 3));  // cell (20, 15)
+  const auto size = [&] {
+    const auto hover = w->MapView()->Hover();
+    return hover ? QSize(hover->W, hover->H) : QSize();
+  };
+  EXPECT_EQ(size(), QSize(1, 1));
+  // Over the map, a dark edge with a light line inside it.
+  const QImage shown = surface->grab().toImage();
+  EXPECT_LT(qGray(shown.pixel(384, 197)), 40);
+  EXPECT_GT(qGray(shown.pixel(385, 197)), 220);
+  EXPECT_LT(qGray(shown.pixel(402, 197)), 40);  // Trunc(21 x 19.2) - 1
+  QTest::keyPress(w.get(), Qt::Key_Control);
+  EXPECT_EQ(size(), QSize(3, 3));
+  QTest::keyRelease(w.get(), Qt::Key_Control, Qt::ControlModifier);
+  EXPECT_EQ(size(), QSize(1, 1));
+  QTest::keyPress(w.get(), Qt::Key_Shift);
+  EXPECT_EQ(size(), QSize(21, 21));
+  EXPECT_EQ(w->MapView()->Hover()->X, 10);
+  QTest::keyRelease(w.get(), Qt::Key_Shift, Qt::ShiftModifier);
+  w->findChild<QAction*>("SpeedButton4")->trigger();  // "2", the mark brush
+  QTest::keyPress(w.get(), Qt::Key_Shift);
+  EXPECT_EQ(size(), QSize(5, 5));
+  QTest::keyRelease(w.get(), Qt::Key_Shift, Qt::ShiftModifier);
+
+  // The tile picker puts "Small" down; a layer set behind the toolbar's back shows too.
+  w->TilePicker()->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w->TilePicker()));
+  DrawGrid* tiles = w->TilePicker()->TileGrid;
+  QTest::mouseClick(tiles->viewport(), Qt::LeftButton, {}, tiles->CellRect(1, 0).center());
+  EXPECT_EQ(w->LayerMode(), LayerMode::Small);
+  EXPECT_TRUE(w->findChild<QAction*>("SpeedButton2")->isChecked());
+  EXPECT_FALSE(w->findChild<QAction*>("SpeedButton4")->isChecked());
+  w->Tools().LayerMode = LayerMode::All;
+  w->Timer1Timer();
+  EXPECT_TRUE(w->findChild<QAction*>("SpeedButton3")->isChecked());
+  EXPECT_FALSE(w->findChild<QAction*>("SpeedButton2")->isChecked());
+}
+
 TEST_F(MainWindowTest, MousePaintsThroughTheDispatch) {
   auto w = Make(16);
   w->MapView()->SetZoom(100);

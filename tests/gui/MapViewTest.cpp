@@ -81,12 +81,13 @@ TEST_F(MapViewTest, EditsRedrawWhatAFullRepaintShows) {
 
 TEST_F(MapViewTest, HoverSurvivesRedrawsAndIsGoneAfterARepaint) {
   view_->SetZoom(100);
-  const QImage plain = view_->Backing().copy();
   view_->DrawHover(2, 2, false);
   EXPECT_TRUE(view_->HoverShown());
-  EXPECT_NE(view_->Backing(), plain);
+  // Drawn over the map, never into the image of it.
+  EXPECT_EQ(view_->Backing(), FullRepaint());
   doc_->SetMiddleTile(2, 2, 3);
   view_->RedrawCells(2, 2, 0, 0);
+  EXPECT_TRUE(view_->HoverShown());
   view_->DrawHover(2, 2, false);  // removed again
   EXPECT_FALSE(view_->HoverShown());
   EXPECT_EQ(view_->Backing(), FullRepaint());
@@ -185,7 +186,9 @@ class MapViewStrokeTest : public ::testing::Test {
   struct Feedback : DispatchFeedback {
     TMapView* View = nullptr;
     void EraseHover() override { View->EraseHover(); }
-    void ShowHover(int x, int y) override { View->DrawHover(x, y, false); }
+    void ShowHover(const ClickArea& a) override {
+      View->DrawHover({a.Cells.X0, a.Cells.Y0, a.Cells.Width(), a.Cells.Height(), false});
+    }
     void SetCoordinateLabel(const std::string&) override {}
     void SetModified() override {}
   };

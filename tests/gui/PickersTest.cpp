@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 #include <memory>
 
 #include "TempDir.h"
@@ -98,7 +101,8 @@ TEST_F(PickersTest, ObjectPickerBrowsesLibraries) {
   TFrmObj* picker = w.ObjectPicker();
   EXPECT_EQ(picker->windowTitle(), "FObj");
   EXPECT_EQ(picker->CbWilIndexList->count(), 7);
-  EXPECT_EQ(picker->CbWilIndexList->itemText(6), "60000~69999");
+  EXPECT_EQ(picker->CbWilIndexList->itemText(6), "60000~69999  Objects7.Data (missing)");
+  EXPECT_EQ(picker->CbWilIndexList->itemText(2), "20000~29999  Objects3.Data");
   Show(picker);
   EXPECT_EQ(picker->ObjGrid->ColumnCount(), 1);  // library 0 is empty
   Click(picker->ObjGrid, 0, 0);
@@ -114,6 +118,61 @@ TEST_F(PickersTest, ObjectPickerBrowsesLibraries) {
   picker->hide();
   Show(picker);
   EXPECT_EQ(picker->ObjGrid->CellWidth(), 48);
+}
+
+// A house wider than its column shows whole: scaled down into it, or at normal size 1:1 in
+// columns as wide as it.
+TEST_F(PickersTest, ObjectPickerDrawsWideObjectsWhole) {
+  LibraryImage house = test::Solid(240, 90, 0x001F);  // blue, its last 40 columns red
+  for (int y = 0; y < 90; ++y) {
+    for (int x = 200; x < 240; ++x) {
+      house.Pixels[static_cast<std::size_t>(2 * (y * 240 + x))] = 0x00;
+      house.Pixels[static_cast<std::size_t>(2 * (y * 240 + x)) + 1] = 0xF8;
+    }
+  }
+  const std::vector<LibraryImage> images = {house, test::Solid(20, 20, 0x07E0),
+                                            test::Solid(8, 8, 0x07E0)};
+  const SaveResult written = WriteDataLibrary(dir_.File("Objects.Data"), 0, images);
+  ASSERT_TRUE(written) << written.Message();
+  TFrmMain& w = Start(50, 60, 0);
+  TFrmObj* picker = w.ObjectPicker();
+  EXPECT_EQ(picker->CbWilIndexList->itemText(0), "0~9999  Objects.Data");
+  Show(picker);
+  picker->ObjGrid->SetCurrent(2, 0);  // its frame away from the cells counted
+  auto count = [&](QRect area, QRgb colour) {
+    const QImage shown = picker->ObjGrid->viewport()->grab().toImage();
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x) n += shown.pixel(x, y) == colour;
+    return n;
+  };
+  const QRgb red = test::Drawn(0xF800), blue = test::Drawn(0x001F);
+  const QRect everywhere = picker->ObjGrid->viewport()->rect();
+  // 24 columns wide: 240 x 90 becomes 24 x 9, every tenth column, four of them red.
+  QRect cell = picker->ObjGrid->CellRect(0, 0);
+  EXPECT_EQ(cell.width(), 24);
+  EXPECT_EQ(count(cell, red), 4 * 9);
+  EXPECT_EQ(count(cell, blue), 20 * 9);
+  EXPECT_EQ(count(everywhere, red), 4 * 9);
+  // A small object is never scaled up.
+  EXPECT_EQ(count(picker->ObjGrid->CellRect(1, 0), test::Drawn(0x07E0)), 20 * 20);
+
+  w.findChild<QAction*>("ObjectViewNormalSize1")->trigger();  // shows at once
+  cell = picker->ObjGrid->CellRect(0, 0);
+  EXPECT_EQ(cell.size(), QSize(240, std::max(90, picker->ObjGrid->height() - 4)));
+  EXPECT_EQ(count(everywhere, red), 40 * 90);
+  EXPECT_EQ(count(everywhere, blue), 200 * 90);
+  // Choosing still goes by column.
+  Click(picker->ObjGrid, 1, 0);
+  EXPECT_EQ(w.Tools().ObjectSelection, 1);
+
+  EXPECT_EQ(picker->ObjectToolTip(0), "ObjectIndex 0\n240 x 90");
+  EXPECT_EQ(picker->ObjectToolTip(3), "");
+  QWidget* grid = picker->ObjGrid->viewport();
+  const QPoint at = picker->ObjGrid->CellRect(1, 0).center();
+  QHelpEvent help(QEvent::ToolTip, at, grid->mapToGlobal(at));
+  QApplication::sendEvent(grid, &help);
+  EXPECT_EQ(QToolTip::text(), "ObjectIndex 1\n20 x 20");
 }
 
 TEST_F(PickersTest, PaletteChoosesGroupsAndKeepsAttributes) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ScriptedQuestions.h"
+#include "tools/BigTilePainter.h"
 #include "tools/ToolDispatch.h"
 
 namespace hl {
@@ -14,9 +15,12 @@ struct Feedback : DispatchFeedback {
   std::vector<std::string> Events;
   int Modified = 0;
   void EraseHover() override { Events.push_back("erase"); }
-  void ShowHover(int x, int y) override {
-    Events.push_back("hover " + std::to_string(x) + "," + std::to_string(y));
+  void ShowHover(const ClickArea& area) override {
+    Events.push_back("hover " + std::to_string(area.Cells.X0) + "," +
+                     std::to_string(area.Cells.Y0));
+    Shown = area;
   }
+  ClickArea Shown;
   void SetCoordinateLabel(const std::string& text) override { Events.push_back("label " + text); }
   void SetModified() override { ++Modified; }
 };
@@ -194,7 +198,7 @@ TEST_F(ToolDispatchTest, DragsShowTheRoundedBlockAndRepaintWithCtrl) {
   EXPECT_GE(doc_->GetBackTile(12, 8), 0);
 }
 
-TEST_F(ToolDispatchTest, SingleTileDragsWithCtrlOrAltAndMarkBrushShowsNothing) {
+TEST_F(ToolDispatchTest, SingleTileDragsWithCtrlOrAltAndMarkBrushShowsOnlyItsOutline) {
   state_.LayerMode = LayerMode::Small;
   state_.CurrentTile = 3;
   dispatch_.Move(4 * 48, 4 * 32, 100, {false, false, true, true});
@@ -207,8 +211,78 @@ TEST_F(ToolDispatchTest, SingleTileDragsWithCtrlOrAltAndMarkBrushShowsNothing) {
   feedback_.Events.clear();
   state_.LayerMode = LayerMode::MarkBrush;
   dispatch_.Move(4 * 48, 4 * 32, 100, {false, false, false, true});
-  EXPECT_EQ(feedback_.Events, std::vector<std::string>{"erase"});
+  EXPECT_EQ(feedback_.Events, (std::vector<std::string>{"erase", "hover 4,4"}));
   EXPECT_NE(doc_->GetBackTileRaw(4, 4) & 0x8000, 0);  // the brush painted BackMark
+}
+
+// The outline a move shows, against the cells a left click there with the same keys changes.
+TEST_F(ToolDispatchTest, TheOutlineIsWhatAClickChanges) {
+  const auto changedBy = [&](int x, int y, MouseState held, auto differs) {
+    const auto before = std::make_unique<MapDocument>();
+    before->SetMapSize(doc_->MapWidth(), doc_->MapHeight());
+    for (int cx = 0; cx < 60; ++cx)
+      for (int cy = 0; cy < 60; ++cy) before->SetCell(cx, cy, doc_->Cell(cx, cy));
+    held.Left = true;
+    PressCell(x, y, MouseButton::Left, held);
+    std::vector<std::pair<int, int>> cells;
+    for (int cy = 0; cy < 60; ++cy)
+      for (int cx = 0; cx < 60; ++cx)
+        if (differs(before->Cell(cx, cy), doc_->Cell(cx, cy))) cells.emplace_back(cx, cy);
+    doc_->PopUndo();
+    return cells;
+  };
+  const auto cellsOf = [](const CellArea& a) {
+    std::vector<std::pair<int, int>> cells;
+    for (int cy = a.Y0; cy <= a.Y1; ++cy)
+      for (int cx = a.X0; cx <= a.X1; ++cx) cells.emplace_back(cx, cy);
+    return cells;
+  };
+  const auto anyChange = [](const TMapCell& a, const TMapCell& b) { return !(a == b); };
+  for (int x = 0; x < 60; ++x)
+    for (int y = 0; y < 60; ++y) doc_->SetObject(x, y, 1);
+  struct Case {
+    LayerMode Layer;
+    MouseState Held;
+    int X, Y, W, H;
+  };
+  for (const Case& c :
+       {Case{LayerMode::Eraser, {}, 30, 30, 1, 1},
+        Case{LayerMode::Eraser, {false, false, true}, 30, 30, 3, 3},
+        Case{LayerMode::Eraser, {true, false, true}, 30, 30, 21, 21},
+        Case{LayerMode::Eraser, {true}, 3, 4, 14, 15},  // cut at the map's corner
+        Case{LayerMode::MarkBrush, {}, 9, 9, 1, 1}, Case{LayerMode::MarkBrush, {true}, 9, 9, 5, 5},
+        Case{LayerMode::MarkBrush, {true}, 0, 1, 3, 4}}) {
+    state_.LayerMode = c.Layer;
+    dispatch_.MoveCell(c.X, c.Y, c.Held);
+    const CellArea shown = feedback_.Shown.Cells;
+    EXPECT_EQ(shown.Width() * 100 + shown.Height(), c.W * 100 + c.H);
+    EXPECT_FALSE(feedback_.Shown.SetFootprint);
+    EXPECT_EQ(changedBy(c.X, c.Y, c.Held, anyChange), cellsOf(shown))
+        << static_cast<int>(c.Layer) << " at " << c.X << "," << c.Y;
+  }
+
+  // The block brush snaps to its 4 x 4 block: its full tiles land there, the edges around it.
+  state_.LayerMode = LayerMode::Big;
+  dispatch_.MoveCell(10, 7, {});
+  EXPECT_EQ(feedback_.Shown.Cells, (CellArea{8, 4, 11, 7}));
+  const auto fullTile = [&](const TMapCell&, const TMapCell& after) {
+    const int t = (after.BackTile & kNumberBits) - 1;
+    return t >= 0 && t % kBigTileGroupSize < BigTilePainter::kFullVariants;
+  };
+  EXPECT_EQ(changedBy(10, 7, {}, fullTile), cellsOf(feedback_.Shown.Cells));
+  // A single big tile is stored on its even cell and covers the three beside and below it.
+  state_.LayerMode = LayerMode::Small;
+  state_.CurrentTile = 2;
+  dispatch_.MoveCell(7, 5, {});
+  EXPECT_EQ(changedBy(7, 5, {}, anyChange), (std::vector<std::pair<int, int>>{{6, 4}}));
+  EXPECT_EQ(feedback_.Shown.Cells, (CellArea{6, 4, 7, 5}));
+  // Sets show their footprint; the eraser layer erases even while placing sets.
+  state_.ToolMode = ToolMode::DrawObjectsInSet;
+  dispatch_.MoveCell(7, 5, {});
+  EXPECT_TRUE(feedback_.Shown.SetFootprint);
+  state_.LayerMode = LayerMode::Eraser;
+  dispatch_.MoveCell(7, 5, {false, false, true});
+  EXPECT_EQ(feedback_.Shown, (ClickArea{{6, 4, 8, 6}, false}));
 }
 
 TEST_F(ToolDispatchTest, SegmentModeLabelsWorldCoordinates) {

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "images/Drawing.h"
+#include "view/MarkLabels.h"
 #include "view/ViewGeometry.h"
 
 namespace hl::test {
@@ -86,6 +87,8 @@ void ReferencePaintMap(QImage& target, QPoint origin, const MapDocument& doc, Li
   p.setFont(font);
   p.setPen(Qt::black);
   const QFontMetrics metrics(font);
+  MarkLabels labels;
+  labels.SetFont(font);
   auto text = [&](int x, int y, const QString& s) {
     p.drawText(QRect(x, y, metrics.horizontalAdvance(s) + 1, metrics.height()),
                Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, s);
@@ -102,9 +105,30 @@ void ReferencePaintMap(QImage& target, QPoint origin, const MapDocument& doc, Li
         if (doc.GetAniFrame(x, y) > 0) text(left(x), top(y), "*");
       }
       if (light > 0) tile(libs.SmTiles(), kLightMarkImage, x, y, 1, true);
+      // With the marks, small labels inside the cell: the light at the bottom right, the door
+      // at the top left, or where its label does not fit, a door marker.
+      const QRect cell(QPoint(left(x), top(y)), QPoint(left(x + 1) - 1, top(y + 1) - 1));
+      auto fits = [&](const PreparedImage* label) {
+        return label && label->Width() <= cell.width() && label->Height() <= cell.height();
+      };
+      if (light > 0 && options.ShowAttribMarks) {
+        const PreparedImage* label = labels.Label(QString::number(light));
+        if (fits(label))
+          p.drawImage(cell.right() + 1 - label->Width(), cell.bottom() + 1 - label->Height(),
+                      label->Pixels);
+      }
       if (door > 0 && zoom >= 90) {
         text(left(x), top(y),
              QString("%1%2/%3").arg(door & 0x80 ? "Dx" : "D").arg(door & 0x7F).arg(offset));
+      } else if (door > 0 && options.ShowAttribMarks) {
+        const PreparedImage* label = labels.Label(MarkLabels::DoorLabel(door, offset));
+        if (fits(label)) {
+          p.drawImage(cell.topLeft(), label->Pixels);
+        } else {
+          p.fillRect(
+              MarkLabels::DoorMarker(cell.width(), cell.height()).translated(cell.topLeft()),
+              QColor::fromRgb(door & 0x80 ? MarkLabels::kCoreDoorColour : MarkLabels::kDoorColour));
+        }
       }
     }
   }

@@ -105,6 +105,48 @@ TEST_F(RendererTest, LightsAndDoorLabelsShowWhateverTheViewMenuSays) {
   EXPECT_EQ(Render(100, {0, 0, 9700, 593}, none).pixel(200 * 48, 100), qRgb(0, 0, 0));
 }
 
+TEST_F(RendererTest, MarksLabelDoorsAndLightsWhereTheLabelsFit) {
+  doc_->SetCell(3, 3, TMapCell{0, 0, 0, 5, 0, 0, 0, 0, 0});     // door 5, offset 0
+  doc_->SetCell(7, 3, TMapCell{0, 0, 0, 0x85, 2, 0, 0, 0, 0});  // a core door
+  doc_->SetLight(5, 3, 3);
+  ViewOptions marks{false, false, false, true, false};
+  ViewOptions plain{false, false, false, false, false};
+  auto count = [](const QImage& image, QRect box, QRgb colour) {
+    int n = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+      for (int x = box.left(); x <= box.right(); ++x) n += image.pixel(x, y) == colour;
+    return n;
+  };
+  const QRgb box = MarkLabels::kBoxColour;
+  auto cell = [](int zoom, int x, int y) {
+    const ScaleFactor s = ZoomScale(zoom);
+    return QRect(QPoint(s.Position(48 * x), s.Position(32 * y)),
+                 QPoint(s.Position(48 * (x + 1)) - 1, s.Position(32 * (y + 1)) - 1));
+  };
+  // Below 0.9 the door's label stands in its cell on its box, and the light's number in its.
+  const QImage at80 = Render(80, {}, marks);
+  EXPECT_GT(count(at80, cell(80, 3, 3), box), 20);
+  EXPECT_GT(count(at80, cell(80, 5, 3), box), 10);
+  EXPECT_EQ(count(at80, QRect(0, 0, 640, 480), box), count(at80, cell(80, 3, 3), box) +
+                                                         count(at80, cell(80, 5, 3), box) +
+                                                         count(at80, cell(80, 7, 3), box));
+  // Without the marks none of it; the light's image stays.
+  const QImage off80 = Render(80, {}, plain);
+  EXPECT_EQ(count(off80, QRect(0, 0, 640, 480), box), 0);
+  EXPECT_EQ(off80.pixel(cell(80, 5, 3).topLeft() + QPoint(3, 3)), Drawn(test::SmallColour(57)));
+  // Where no label fits, a door marker, red for a core door, and no number.
+  const QImage at20 = Render(20, {}, marks);
+  EXPECT_EQ(count(at20, QRect(0, 0, 640, 480), box), 0);
+  EXPECT_GT(count(at20, cell(20, 3, 3), MarkLabels::kDoorColour), 4);
+  EXPECT_GT(count(at20, cell(20, 7, 3), MarkLabels::kCoreDoorColour), 4);
+  EXPECT_EQ(count(at20, QRect(0, 0, 640, 480), MarkLabels::kDoorColour),
+            count(at20, cell(20, 3, 3), MarkLabels::kDoorColour));
+  // From 0.9 on the door label is the view's own text, as without the marks.
+  const QImage at100 = Render(100, {}, marks);
+  EXPECT_EQ(count(at100, cell(100, 3, 3), box), 0);
+  EXPECT_GT(count(at100, cell(100, 5, 3), box), 10);
+}
+
 TEST_F(RendererTest, KeyingComparesTheFullColour) {
   doc_->SetBackTile(0, 0, 1);
   doc_->SetMiddleTile(0, 0, 5 + 1);  // 0x0001 everywhere: drawn
@@ -149,10 +191,7 @@ TEST_F(RendererTest, EveryPixelOfTheMapShowsItsOwnCellsTileAtEveryZoomStep) {
   const ViewFrame everything{0, 0, 4000, 3000};
   auto bigTile = [](int x, int y) { return (x / 2 + 3 * (y / 2)) % 10; };
   auto smallTile = [](int x, int y) { return (x + 7 * y) % 50 + 7; };  // solid ones
-  auto mark = [](int x, int y) {
-    const int kinds[] = {kLightMarkImage, kBackMarkImage, kFrontMarkImage};
-    return kinds[(x + y) % 3];
-  };
+  auto mark = [](int x, int y) { return (x + y) % 2 ? kBackMarkImage : kFrontMarkImage; };
   struct Layer {
     const char* Name;
     ViewOptions Options;
@@ -178,12 +217,16 @@ TEST_F(RendererTest, EveryPixelOfTheMapShowsItsOwnCellsTileAtEveryZoomStep) {
        {false, false, false, true, true},
        [&](int x, int y) {
          TMapCell c{};
-         if (mark(x, y) == kLightMarkImage) c.Light = 1;
          if (mark(x, y) == kBackMarkImage) c.BackTile = kMarkBit;
          if (mark(x, y) == kFrontMarkImage) c.ObjectImage = kMarkBit;
          doc_->SetCell(x, y, c);
        },
        [&](int x, int y) { return test::Drawn(test::SmallColour(mark(x, y))); }},
+      // Without the marks, whose labels of the values would cover part of them.
+      {"light marks",
+       {false, false, false, false, true},
+       [&](int x, int y) { doc_->SetLight(x, y, 1); },
+       [&](int, int) { return test::Drawn(test::SmallColour(kLightMarkImage)); }},
   };
   for (const Layer& layer : layers) {
     doc_->ClearMap();

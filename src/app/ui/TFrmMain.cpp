@@ -603,8 +603,9 @@ void TFrmMain::EraseHover() {
   MainScroll->EraseHover();
 }
 
-void TFrmMain::ShowHover(int x, int y) {
-  MainScroll->DrawHover(x, y, tools_.ToolMode == ToolMode::DrawObjectsInSet && tools_.LayerMode != hl::LayerMode::Eraser);
+void TFrmMain::ShowHover(const ClickArea& area) {
+  const CellArea& c = area.Cells;
+  MainScroll->DrawHover({c.X0, c.Y0, c.Width(), c.Height(), area.SetFootprint});
 }
 
 void TFrmMain::SetCoordinateLabel(const std::string& text) {
@@ -643,9 +644,10 @@ void TFrmMain::UpdateToolStatus() {
     if (QAction* item = findChild<QAction*>(t.Name)) item->setChecked(true);
   }
   for (const auto& l : kLayerButtons) {
-    if (l.Mode == tools_.LayerMode && tools_.ToolMode != ToolMode::Select) {
-      text += std::string(" - ") + l.Caption;
-    }
+    if (l.Mode != tools_.LayerMode) continue;
+    // Whatever set the layer, its button is the one shown pressed.
+    if (QAction* button = findChild<QAction*>(l.Name)) button->setChecked(true);
+    if (tools_.ToolMode != ToolMode::Select) text += std::string(" - ") + l.Caption;
   }
   statusTool_->setText(QString::fromStdString(text));
 }

@@ -117,7 +117,7 @@ class TFrmMain : public QMainWindow,
   SaveResult ExportOverview(const std::string& path) override;
   // DispatchFeedback
   void EraseHover() override;
-  void ShowHover(int x, int y) override;
+  void ShowHover(const ClickArea& area) override;
   void SetCoordinateLabel(const std::string& text) override;
   void SetModified() override;
   // PickerHost

@@ -87,6 +87,26 @@ int main(int argc, char** argv) {
 
   main.DockOf(main.TilePicker())->hide();
 
+  // What a click will do: the eraser's outline with Shift held, over doors and lights that
+  // "Show AttribMarks" labels; then the object picker with every object whole.
+  main.MapView()->SetOverlay(std::nullopt, std::nullopt, QImage());  // the copy dropped
+  main.statusBar()->clearMessage();
+  main.findChild<QAction*>("ShowAttribMarks1")->trigger();
+  main.findChild<QAction*>("DrawObject1")->trigger();
+  main.findChild<QAction*>("SpeedButton5")->trigger();
+  main.MapPaintMouseMove(pixel(30, 150), Qt::NoButton, Qt::ShiftModifier);
+  ok = Save(&main, out + "/feedback.png") && ok;
+  main.MapView()->EraseHover();
+  main.findChild<QAction*>("ShowAttribMarks1")->trigger();
+  main.findChild<QAction*>("SpeedButton2")->trigger();
+  hl::ToolDock* objects = main.DockOf(main.ObjectPicker());
+  objects->ShowAndRaise();
+  main.resizeDocks({objects}, {190}, Qt::Vertical);
+  main.ObjectPicker()->CbWilIndexList->setCurrentIndex(1);  // the houses
+  ok = Save(objects, out + "/object-picker.png") && ok;
+  objects->hide();
+  main.findChild<QAction*>("Select1")->trigger();
+
   // The set browser in its dock on the right, a little wider than its pictures.
   hl::ToolDock* sets = main.DockOf(main.ObjectSetWindow());
   sets->ShowAndRaise();

@@ -31,6 +31,8 @@ class DrawGrid : public QAbstractScrollArea {
   void SetDrawCell(DrawCell draw) { draw_ = std::move(draw); }
   // Where cell (col, row) is in the viewport now.
   QRect CellRect(int col, int row) const;
+  // The cell under a viewport point, or nothing beyond the last column or row.
+  std::optional<QPoint> CellAt(QPointF point) const;
 
  signals:
   void CellClicked(int col, int row);
@@ -47,8 +49,6 @@ class DrawGrid : public QAbstractScrollArea {
 
  private:
   void UpdateScrollBars();
-  // The cell under a viewport point, or nothing beyond the last column or row.
-  std::optional<QPoint> CellAt(QPointF point) const;
 
   DrawCell draw_;
   int cellWidth_ = 48;

@@ -1,6 +1,8 @@
 #include "tools/ui/Pickers.h"
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "images/Drawing.h"
@@ -94,9 +96,8 @@ TFrmObj::TFrmObj(PickerHost& host, QWidget* parent) : QWidget(parent), host_(hos
   layout->setContentsMargins(0, 0, 0, 0);
   CbWilIndexList = new QComboBox(this);
   CbWilIndexList->setObjectName("CbWilIndexList");
-  for (int k = 0; k < pickers::kObjectLibrariesBrowsed; ++k) {
-    CbWilIndexList->addItem(QString("%1~%2").arg(k * 10000).arg(k * 10000 + 9999));
-  }
+  for (int k = 0; k < pickers::kObjectLibrariesBrowsed; ++k)
+    CbWilIndexList->addItem(LibraryItemText(k));
   layout->addWidget(CbWilIndexList, 0, Qt::AlignTop);
   ObjGrid = new DrawGrid(this);
   ObjGrid->setObjectName("ObjGrid");
@@ -104,12 +105,31 @@ TFrmObj::TFrmObj(PickerHost& host, QWidget* parent) : QWidget(parent), host_(hos
   ObjGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   layout->addWidget(ObjGrid, 1);
   resize(640, 150);
+  ObjGrid->viewport()->installEventFilter(this);
   ObjGrid->SetDrawCell([this](QPainter& p, const QRect& cell, int col, int row) {
-    TGameImages& lib = host_.Libraries().GetObjectLibrary(ObjectIndex::Make(library_, 0));
+    TGameImages& lib = Objects();
     const int index = row * ObjGrid->ColumnCount() + col;
-    if (index >= 0 && index < lib.ImageCount) {
-      DrawScaled(p, cell.x(), cell.y(), lib, index, normalSize_ ? kFull : kHalf);
+    if (index < 0 || index >= lib.ImageCount) return;
+    const QImage* bitmap = lib.GetBitmap(index);
+    if (!bitmap || bitmap->isNull()) return;
+    // Whole, at the top of the cell in its middle: scaled down into what shows of the cell
+    // above the scroll bar, or at normal size 1:1 (the cells are as large as the largest, and
+    // scroll). Scaled copies are made per paint and not kept: a paint shows a few dozen.
+    const int height = normalSize_
+                           ? cell.height()
+                           : std::min(cell.height(), ObjGrid->viewport()->height() - cell.y());
+    const pickers::ObjectFit fit =
+        pickers::FitObject(bitmap->width(), bitmap->height(), cell.width(), height);
+    if (fit.W <= 0) return;
+    const QPoint at(cell.x() + (cell.width() - fit.W) / 2, cell.y());
+    p.save();
+    p.setClipRect(cell);
+    if (fit.W == bitmap->width() && fit.H == bitmap->height()) {
+      p.drawImage(at, *bitmap);
+    } else {
+      p.drawImage(at, ScaleNearest(*bitmap, fit.W, fit.H));
     }
+    p.restore();
   });
   connect(CbWilIndexList, &QComboBox::currentIndexChanged, this, [this](int k) {
     if (k >= 0 && k < kObjectLibraries) {
@@ -125,26 +145,80 @@ TFrmObj::TFrmObj(PickerHost& host, QWidget* parent) : QWidget(parent), host_(hos
   });
 }
 
+TGameImages& TFrmObj::Objects() const {
+  return host_.Libraries().GetObjectLibrary(ObjectIndex::Make(library_, 0));
+}
+
 int TFrmObj::Selection() const {
-  const int count = host_.Libraries().GetObjectLibrary(ObjectIndex::Make(library_, 0)).ImageCount;
-  return pickers::ObjectSelection(ObjGrid->Col(), library_, count);
+  return pickers::ObjectSelection(ObjGrid->Col(), library_, Objects().ImageCount);
+}
+
+void TFrmObj::SetNormalSize(bool normal) {
+  normalSize_ = normal;
+  if (isVisible()) Arrange();
+}
+
+QString TFrmObj::ObjectToolTip(int col) const {
+  const int selection = pickers::ObjectSelection(col, library_, Objects().ImageCount);
+  if (selection < 0) return {};
+  const QImage* bitmap = Objects().GetBitmap(col);
+  const QString size = bitmap && !bitmap->isNull()
+                           ? QString("%1 x %2").arg(bitmap->width()).arg(bitmap->height())
+                           : QString("no image");
+  return QString("ObjectIndex %1\n%2").arg(selection).arg(size);
+}
+
+QString TFrmObj::LibraryItemText(int k) const {
+  const TGameImages& lib = host_.Libraries().ObjectSlotLibrary(k);
+  QString name = QString::fromStdString(lib.FileName);
+  name = name.mid(name.lastIndexOf('/') + 1);
+  if (name.isEmpty() || !lib.Initialized) name = name.isEmpty() ? "(missing)" : name + " (missing)";
+  return QString("%1~%2  %3").arg(k * 10000).arg(k * 10000 + 9999).arg(name);
 }
 
 void TFrmObj::Arrange() {
-  const int count = host_.Libraries().GetObjectLibrary(ObjectIndex::Make(library_, 0)).ImageCount;
-  ObjGrid->SetCellSize(normalSize_ ? kCellWidth : kCellWidth / 2, std::max(1, ObjGrid->height() - 4));
-  ObjGrid->SetColumnCount(pickers::ObjectColumns(count));
+  TGameImages& lib = Objects();
+  int width = kCellWidth / 2;
+  int height = std::max(1, ObjGrid->height() - 4);
+  if (normalSize_) {
+    // Every object at 1:1 in columns as large as the largest (read from the image headers
+    // once); what does not fit the window scrolls.
+    const QSize largest = lib.ImageCount > 0 ? lib.LargestImageSize() : QSize();
+    width = std::max(kCellWidth, largest.width());
+    height = std::max(height, largest.height());
+  }
+  ObjGrid->setVerticalScrollBarPolicy(normalSize_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  ObjGrid->SetCellSize(width, height);
+  ObjGrid->SetColumnCount(pickers::ObjectColumns(lib.ImageCount));
   ObjGrid->viewport()->update();
 }
 
 void TFrmObj::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  for (int k = 0; k < CbWilIndexList->count(); ++k)
+    CbWilIndexList->setItemText(k, LibraryItemText(k));
   Arrange();
 }
 
 void TFrmObj::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  ObjGrid->SetCellSize(ObjGrid->CellWidth(), std::max(1, ObjGrid->height() - 4));
+  Arrange();
+}
+
+bool TFrmObj::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ObjGrid->viewport() && event->type() == QEvent::ToolTip) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const std::optional<QPoint> cell = ObjGrid->CellAt(help->pos());
+    const QString text = cell ? ObjectToolTip(cell->x()) : QString();
+    if (text.isEmpty()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(help->globalPos(), text, ObjGrid->viewport(),
+                         ObjGrid->CellRect(cell->x(), cell->y()));
+    }
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 TFrmMainPal::TFrmMainPal(PickerHost& host, const std::string& startDir, QWidget* parent)

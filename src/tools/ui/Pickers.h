@@ -55,24 +55,32 @@ class TFrmSmTile : public QWidget {
   int groups_ = 0;
 };
 
-// "FObj": the images of one object library in a row, at half or full size.
+// "FObj": the images of one object library in a row, each whole: scaled down to fit its
+// column, or with "Objects View Nomal Size" at full size in columns as large as the largest.
 class TFrmObj : public QWidget {
  public:
   TFrmObj(PickerHost& host, QWidget* parent);
   // An ObjectIndex, -1 past the last image.
   int Selection() const;
   int Library() const { return library_; }
-  void SetNormalSize(bool normal) { normalSize_ = normal; }
+  // A picker on screen rearranges at once.
+  void SetNormalSize(bool normal);
   bool NormalSize() const { return normalSize_; }
+  // The tooltip of column `col`: its ObjectIndex and size, empty past the last image.
+  QString ObjectToolTip(int col) const;
+  // "0~9999  Objects.Data": the range and the file of library k, or that it is missing.
+  QString LibraryItemText(int k) const;
   DrawGrid* ObjGrid;
   QComboBox* CbWilIndexList;
 
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Arrange();  // the on-show step: column width and count for the library
+  void Arrange();  // the on-show step: column size and count for the library
+  TGameImages& Objects() const;
   PickerHost& host_;
   bool normalSize_ = false;
   int library_ = 0;

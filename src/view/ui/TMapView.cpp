@@ -1,5 +1,6 @@
 #include "view/ui/TMapView.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -18,6 +19,8 @@ TMapView::TMapView(const MapDocument& doc, LibrarySet& libraries, QWidget* paren
   renderer_.SetFont(font());
   renderer_.SetTextColour(palette().color(QPalette::WindowText));
   SizeView();
+  // The keys go to whichever widget has the focus; the view only listens.
+  qApp->installEventFilter(this);
 }
 
 void TMapView::SetZoom(int hundredths) {
@@ -91,10 +94,7 @@ void TMapView::FlushPending() {
   const QRect area = pending_ & QRect(backingOrigin_, backing_.size());
   pending_ = QRect();
   if (area.isEmpty()) return;
-  const std::optional<Hover> hover = hover_;
-  if (hover) XorHover(*hover);
   renderer_.RedrawArea(backing_, backingOrigin_, area, Frame());
-  if (hover) XorHover(*hover);
 }
 
 const QImage& TMapView::Backing() {
@@ -147,6 +147,11 @@ void TMapView::paintEvent(QPaintEvent* event) {
     dashed(*floating_);
   }
   if (outline_) dashed(*outline_);
+  if (hover_) {
+    const QPoint scroll = ScrollPosition();
+    for (const QRect& r : HoverRectangles(*hover_, ZoomScale(Zoom()), footprint_))
+      DrawHoverRect(painter, r.translated(-scroll));
+  }
 }
 
 void TMapView::SetGrid(bool on) {
@@ -298,28 +303,29 @@ void TMapView::RedrawCellObject(int x, int y) {
   RedrawCells(x, y, 0, 0);
 }
 
-void TMapView::XorHover(const Hover& hover) {
-  for (const QRect& r :
-       HoverRectangles(hover.X, hover.Y, ZoomScale(Zoom()), hover.PlacingSets, footprint_)) {
-    const QRect inView = r.translated(-backingOrigin_);
-    XorFocusRect(backing_, inView);
-    viewport()->update(inView);
-  }
+void TMapView::UpdateHover(const HoverShape& shape) {
+  const QPoint scroll = ScrollPosition();
+  QRect all;
+  for (const QRect& r : HoverRectangles(shape, ZoomScale(Zoom()), footprint_)) all |= r;
+  if (!all.isNull()) viewport()->update(all.translated(-scroll));
 }
 
 void TMapView::EraseHover() {
-  if (hover_) DrawHover(hover_->X, hover_->Y, hover_->PlacingSets);
+  if (!hover_) return;
+  UpdateHover(*hover_);
+  hover_.reset();
 }
 
-void TMapView::DrawHover(int x, int y, bool placingSets) {
+void TMapView::DrawHover(const HoverShape& shape) {
+  // A repaint still to come would wipe an outline set now.
   EnsureBacking();
   FlushPending();
-  const Hover hover{x, y, placingSets};
-  XorHover(hover);
-  if (hover_ && hover_->X == x && hover_->Y == y && hover_->PlacingSets == placingSets) {
+  if (hover_) UpdateHover(*hover_);
+  if (hover_ == shape) {
     hover_.reset();
   } else {
-    hover_ = hover;
+    hover_ = shape;
+    UpdateHover(shape);
   }
 }
 
@@ -337,7 +343,45 @@ void TMapView::mouseMoveEvent(QMouseEvent* event) {
     return;
   }
   const QPoint at = event->position().toPoint();
+  mouseAt_ = at;
   emit MouseMoved(ScrollPosition() + at, event->buttons(), event->modifiers());
+}
+
+void TMapView::leaveEvent(QEvent* event) {
+  mouseAt_.reset();
+  QAbstractScrollArea::leaveEvent(event);
+}
+
+bool TMapView::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && mouseAt_ && isVisible() &&
+      QApplication::mouseButtons() == Qt::NoButton) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    Qt::KeyboardModifier changed = Qt::NoModifier;
+    switch (key->key()) {
+      case Qt::Key_Shift:
+        changed = Qt::ShiftModifier;
+        break;
+      case Qt::Key_Control:
+        changed = Qt::ControlModifier;
+        break;
+      case Qt::Key_Alt:
+        changed = Qt::AltModifier;
+        break;
+      case Qt::Key_Meta:
+        changed = Qt::MetaModifier;
+        break;
+      default:
+        break;
+    }
+    // Platforms differ in whether a modifier's own event already counts it: say it plainly.
+    if (changed != Qt::NoModifier && !key->isAutoRepeat()) {
+      Qt::KeyboardModifiers held = key->modifiers();
+      held.setFlag(changed, type == QEvent::KeyPress);
+      emit MouseMoved(ScrollPosition() + *mouseAt_, Qt::NoButton, held);
+    }
+  }
+  return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 void TMapView::mousePressEvent(QMouseEvent* event) {

@@ -41,9 +41,12 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   void RedrawCells(int x, int y, int w, int h) override;
   void RedrawCellObject(int x, int y) override;
 
-  // Inverts the hover outline of cell (x, y); a second call at the same place removes it.
-  void DrawHover(int x, int y, bool placingSets);
+  // Shows the hover outline of `shape` over the map (never in the backing image); a second
+  // call with the same shape removes it.
+  void DrawHover(const HoverShape& shape);
+  void DrawHover(int x, int y, bool placingSets) { DrawHover(HoverShape{x, y, 1, 1, placingSets}); }
   bool HoverShown() const { return hover_.has_value(); }
+  std::optional<HoverShape> Hover() const { return hover_; }
   // Removes the outline where it is, if it is shown.
   void EraseHover();
   SetFootprint& Footprint() { return footprint_; }
@@ -102,16 +105,17 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  // Shift, Ctrl and Alt pressed or let go while the mouse rests over the map: the outline
+  // follows them (the eraser and the mark brush change size), as a move would.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Hover {
-    int X, Y;
-    bool PlacingSets;
-  };
   ViewFrame Frame() const;
   void EnsureBacking();
   void FlushPending();
-  void XorHover(const Hover& hover);
+  // Asks for a paint of where the outline of `shape` lies.
+  void UpdateHover(const HoverShape& shape);
   // The viewport rectangle a rectangle of cells covers, one pixel wider all round for the line.
   QRect ViewportRect(const QRect& cells) const;
   void UpdateCells(const std::optional<QRect>& cells);
@@ -123,7 +127,8 @@ class TMapView : public QAbstractScrollArea, public RedrawSink {
   QImage backing_;
   QPoint backingOrigin_;
   bool stale_ = true;
-  std::optional<Hover> hover_;
+  std::optional<HoverShape> hover_;
+  std::optional<QPoint> mouseAt_;  // the viewport point of the last move over the map
   QRect pending_;  // surface area changed since the backing image was last brought up to date
   SetFootprint footprint_;
   std::optional<QRect> outline_;
