@@ -54,10 +54,10 @@ int main(int argc, char** argv) {
   main.resize(1200, 760);
   main.show();
   main.Commands().OpenNamed("demo.map");
-  // Half size: the hamlet on the stone ground, south-west of the crossing.
+  // Half size: the hamlet's houses, well and lamps on the stone ground.
   main.MapView()->SetZoom(50);
-  main.MapView()->horizontalScrollBar()->setValue(8 * 24);
-  main.MapView()->verticalScrollBar()->setValue(130 * 16);
+  main.MapView()->horizontalScrollBar()->setValue(30 * 24);
+  main.MapView()->verticalScrollBar()->setValue(137 * 16);
   // The ground palette docked on the left, the tile picker on the right, as a user opens them.
   main.DockOf(main.MainPalette())->ShowAndRaise();
   main.DockOf(main.TilePicker())->ShowAndRaise();
@@ -71,6 +71,11 @@ int main(int argc, char** argv) {
   overview->View()->Refresh();
   ok = Save(&main, out + "/overview.png") && ok;
   overview->hide();
+
+  // Half size from here on: the hamlet's houses.
+  main.MapView()->SetZoom(50);
+  main.MapView()->horizontalScrollBar()->setValue(8 * 24);
+  main.MapView()->verticalScrollBar()->setValue(130 * 16);
 
   // A selection copied and its copy floating where the mouse is, about to be placed.
   auto pixel = [&](int x, int y) { return QPoint(x * 24 + 12, y * 16 + 8); };
