@@ -1,11 +1,13 @@
 #include "images/PngFile.h"
 
 #include <libdeflate.h>
+#include <sys/mman.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -85,8 +87,24 @@ void PackRow(const QRgb* source, std::uint32_t width, bool alpha, std::uint8_t* 
 
 // The IDAT chunks of a picture small enough to hold its rows whole: nothing when memory runs
 // out or libdeflate does not know the level (the caller streams through zlib then).
+// A buffer of megabytes that is written once and let go: in huge pages where the system lends
+// them, since faulting in its small pages one by one took longer than compressing the rows.
+struct FreeBuffer {
+  void operator()(std::uint8_t* p) const { std::free(p); }
+};
+using LargeBuffer = std::unique_ptr<std::uint8_t[], FreeBuffer>;
+
+LargeBuffer AllocateLarge(std::size_t bytes) {
+  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  auto* p = static_cast<std::uint8_t*>(std::aligned_alloc(kHugePage, rounded));
+  if (!p) throw std::bad_alloc();
+  ::madvise(p, rounded, MADV_HUGEPAGE);  // advice only: small pages do as well, more slowly
+  return LargeBuffer(p);
+}
+
 struct CompressedRows {
-  std::unique_ptr<std::uint8_t[]> Bytes;
+  LargeBuffer Bytes;
   std::size_t Size = 0;
 };
 
@@ -103,13 +121,13 @@ std::optional<CompressedRows> CompressWhole(const QImage& pixels, int level,
   try {
     // Not cleared first: every byte is written before it is read.
     const std::size_t rawBytes = rowBytes * height;
-    auto raw = std::make_unique_for_overwrite<std::uint8_t[]>(rawBytes);
+    const LargeBuffer raw = AllocateLarge(rawBytes);
     for (std::size_t y = 0; y < height; ++y) {
       PackRow(reinterpret_cast<const QRgb*>(pixels.constScanLine(static_cast<int>(y))), width,
               alpha, raw.get() + y * rowBytes);
     }
     const std::size_t room = libdeflate_zlib_compress_bound(compressor.get(), rawBytes);
-    CompressedRows packed{std::make_unique_for_overwrite<std::uint8_t[]>(room), 0};
+    CompressedRows packed{AllocateLarge(room), 0};
     packed.Size =
         libdeflate_zlib_compress(compressor.get(), raw.get(), rawBytes, packed.Bytes.get(), room);
     if (packed.Size == 0) return std::nullopt;
