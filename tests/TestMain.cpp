@@ -5,6 +5,27 @@
 #include <QApplication>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Each test starts with the folders as ctest gives them, one process a test: empty. Run as one
+// process, the recovery copies a window left would otherwise be offered to the next test.
+class FreshFolders : public ::testing::EmptyTestEventListener {
+ public:
+  explicit FreshFolders(std::vector<std::filesystem::path> folders) : folders_(std::move(folders)) {}
+  void OnTestStart(const ::testing::TestInfo&) override { Clear(); }
+  void Clear() const {
+    std::error_code ignored;
+    for (const auto& folder : folders_) std::filesystem::remove_all(folder, ignored);
+  }
+
+ private:
+  std::vector<std::filesystem::path> folders_;
+};
+
+}  // namespace
 
 // Drawing text and reading pictures and the map view need an application; the offscreen platform
 // gives one without a display.
@@ -30,10 +51,9 @@ int main(int argc, char** argv) {
   qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.string()));
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  auto* fresh = new FreshFolders({recovery, cache, config});
+  ::testing::UnitTest::GetInstance()->listeners().Append(fresh);  // gtest owns it
   const int result = RUN_ALL_TESTS();
-  std::error_code ignored;
-  std::filesystem::remove_all(recovery, ignored);
-  std::filesystem::remove_all(cache, ignored);
-  std::filesystem::remove_all(config, ignored);
+  fresh->Clear();
   return result;
 }
