@@ -332,12 +332,22 @@ MapRenderer::Range MapRenderer::NarrowTo(Range r, const QRect& area) {
     return static_cast<int>(
         TruncDiv(std::max(0LL, px) * scale_.Den, 1LL * kCellHeight * scale_.Num));
   };
+  // The last cell that starts on or before a pixel: where cells are smaller than a pixel,
+  // several start in it, and the last of them is the one drawn there.
+  auto lastColumn = [&](long long px) {
+    return static_cast<int>(((std::max(0LL, px) + 1) * scale_.Den - 1) /
+                            (1LL * kCellWidth * scale_.Num));
+  };
+  auto lastRow = [&](long long px) {
+    return static_cast<int>(((std::max(0LL, px) + 1) * scale_.Den - 1) /
+                            (1LL * kCellHeight * scale_.Num));
+  };
   r.X0 = std::max(r.X0, column(area.left() - reach.Right) - 1);
-  r.X1 = std::min(r.X1, column(area.right()) + 1);
+  r.X1 = std::min(r.X1, lastColumn(area.right()) + 1);
   const int objectY0 = std::max(r.Y0, row(area.top()) - 2);
-  r.ObjectY1 = std::min(r.ObjectY1, row(1LL * area.bottom() + reach.Up) + 1);
+  r.ObjectY1 = std::min(r.ObjectY1, lastRow(1LL * area.bottom() + reach.Up) + 1);
   r.Y0 = std::max(r.Y0, row(area.top() - reach.Down) - 1);
-  r.Y1 = std::min(r.Y1, row(area.bottom()) + 1);
+  r.Y1 = std::min(r.Y1, lastRow(area.bottom()) + 1);
   // The object pass starts at Y0 as well; rows above objectY0 cannot reach the area.
   r.ObjectY0 = objectY0;
   return r;

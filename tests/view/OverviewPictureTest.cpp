@@ -94,3 +94,28 @@ TEST_F(OverviewPictureTest, ManyChangedColumnsOrANewSizeDrawTheWhole) {
 
 }  // namespace
 }  // namespace hl
+
+namespace hl {
+namespace {
+
+// At 200 x 200 cells in a small dock a row of cells is less than a pixel high: a pixel holds the
+// tops of two rows, and the big tile of the second is the one drawn there. Each edit, at every
+// row parity, must leave what a whole draw gives.
+TEST_F(OverviewPictureTest, CellsSmallerThanAPixelAreDrawnAgainAsAWholeDrawDoes) {
+  doc_.SetMapSize(200, 200);
+  for (int x = 0; x < 200; x += 2)
+    for (int y = 0; y < 200; y += 2) doc_.SetBackTileBlock(x, y, (x + y) % 7 + 1);
+  picture_.FitTo({219, 146});
+  picture_.Update();
+  ASSERT_EQ(picture_.Image().size(), QSize(219, 146));
+  for (int y = 20; y < 40; y += 2) {
+    doc_.SetBackTileBlock(50 + y, y, 3);
+    doc_.SetMiddleTile(120, y + 1, 2);
+    ASSERT_FALSE(picture_.Update().empty());
+    EXPECT_EQ(picture_.Image(), Whole()) << "after the edit at row " << y;
+  }
+  EXPECT_EQ(picture_.WholeDraws(), 1);
+}
+
+}  // namespace
+}  // namespace hl

@@ -47,6 +47,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "hlshots: no folder %s\n", argv[1]);
     return 1;
   }
+  // Recovery copies go to a folder of this run, so that copies a crash left in the user's own
+  // folder are not offered (a question would stop the pictures) and none are added to it.
+  char recovery[] = "/tmp/hlshots-recovery-XXXXXX";
+  if (!::mkdtemp(recovery)) {
+    std::fprintf(stderr, "hlshots: no folder for recovery copies\n");
+    return 1;
+  }
+  qputenv("HARBOURLIGHT_RECOVERY_DIR", recovery);
+  struct Remove {
+    const char* Folder;
+    ~Remove() {
+      std::error_code ignored;
+      std::filesystem::remove_all(Folder, ignored);
+    }
+  } removeRecovery{recovery};
   QApplication app(argc, argv);
   // The pictures show the workspace as a first start has it, whatever the user's settings
   // hold; the window is never closed, so nothing is written back.
