@@ -46,6 +46,25 @@ bool PutChunk(const PngSink& sink, const char (&type)[5], std::span<const std::u
   return sink(head) && (data.empty() || sink(data)) && sink(tail);
 }
 
+// The signature and the header of an 8-bit picture of the colour type.
+bool PutHead(const PngSink& sink, std::uint32_t width, std::uint32_t height, std::uint8_t colour) {
+  std::array<std::uint8_t, 13> header{};
+  StoreBE32(header.data(), width);
+  StoreBE32(header.data() + 4, height);
+  header[8] = 8;  // bits per channel
+  header[9] = colour;
+  return sink(kSignature) && PutChunk(sink, "IHDR", header);
+}
+
+// Compressed data as IDAT chunks of at most kDataChunkBytes each.
+bool PutImageData(const PngSink& sink, std::span<const std::uint8_t> bytes) {
+  for (std::size_t at = 0; at < bytes.size(); at += kDataChunkBytes) {
+    if (!PutChunk(sink, "IDAT", bytes.subspan(at, std::min(kDataChunkBytes, bytes.size() - at))))
+      return false;
+  }
+  return true;
+}
+
 // A deflate stream for the lifetime of one encoding.
 class Deflater {
  public:
@@ -149,22 +168,13 @@ bool EncodePng(const QImage& image, int level, const PngSink& sink,
   const auto height = static_cast<std::uint32_t>(pixels.height());
   const std::size_t channels = alpha ? 4 : 3;
 
-  std::array<std::uint8_t, 13> header{};
-  StoreBE32(header.data(), width);
-  StoreBE32(header.data() + 4, height);
-  header[8] = 8;  // bits per channel
-  header[9] = alpha ? kColourRgba : kColourRgb;
-  if (!sink(kSignature) || !PutChunk(sink, "IHDR", header)) return false;
+  if (!PutHead(sink, width, height, alpha ? kColourRgba : kColourRgb)) return false;
 
   const std::size_t rowBytes = 1 + channels * width;
   if (rowBytes * height <= wholeBufferBytes) {
     if (const auto packed = CompressWhole(pixels, level, alpha, rowBytes)) {
-      const std::span<const std::uint8_t> data(packed->Bytes.get(), packed->Size);
-      for (std::size_t at = 0; at < data.size(); at += kDataChunkBytes) {
-        if (!PutChunk(sink, "IDAT", data.subspan(at, std::min(kDataChunkBytes, data.size() - at))))
-          return false;
-      }
-      return PutChunk(sink, "IEND", {});
+      return PutImageData(sink, {packed->Bytes.get(), packed->Size}) &&
+             PutChunk(sink, "IEND", {});
     }
   }
 
@@ -218,23 +228,12 @@ PngBandWriter::PngBandWriter(PngSink sink, int width, int height, int level)
 bool PngBandWriter::Begin() {
   if (begun_ || width_ < 1 || height_ < 1 || level_ < 0 || level_ > kMaxPngLevel) return false;
   begun_ = true;
-  std::array<std::uint8_t, 13> header{};
-  StoreBE32(header.data(), static_cast<std::uint32_t>(width_));
-  StoreBE32(header.data() + 4, static_cast<std::uint32_t>(height_));
-  header[8] = 8;
-  header[9] = kColourRgb;
   // The zlib header opens the data: deflate with a 32 KiB window, no dictionary.
   constexpr std::array<std::uint8_t, 2> kZlibHeader = {0x78, 0x01};
-  failed_ = !(sink_(kSignature) && PutChunk(sink_, "IHDR", header) && PutData(kZlibHeader));
+  failed_ = !(PutHead(sink_, static_cast<std::uint32_t>(width_),
+                      static_cast<std::uint32_t>(height_), kColourRgb) &&
+              PutImageData(sink_, kZlibHeader));
   return !failed_;
-}
-
-bool PngBandWriter::PutData(std::span<const std::uint8_t> bytes) {
-  for (std::size_t at = 0; at < bytes.size(); at += kDataChunkBytes) {
-    if (!PutChunk(sink_, "IDAT", bytes.subspan(at, std::min(kDataChunkBytes, bytes.size() - at))))
-      return false;
-  }
-  return true;
 }
 
 PngBandWriter::Part PngBandWriter::Compress(const QImage& band, int first, int count) const {
@@ -305,7 +304,7 @@ bool PngBandWriter::Add(const Part& part) {
   adler_ = static_cast<std::uint32_t>(
       adler32_combine(adler_, part.Adler, static_cast<z_off_t>(part.Length)));
   rows_ += part.Rows;
-  failed_ = !PutData(part.Bytes);
+  failed_ = !PutImageData(sink_, part.Bytes);
   return !failed_;
 }
 
@@ -322,7 +321,7 @@ bool PngBandWriter::Finish() {
   if (deflate(&z, Z_FINISH) != Z_STREAM_END) return false;
   const std::size_t used = end.size() - 4 - z.avail_out;
   StoreBE32(end.data() + used, adler_);
-  failed_ = !(PutData({end.data(), used + 4}) && PutChunk(sink_, "IEND", {}));
+  failed_ = !(PutImageData(sink_, {end.data(), used + 4}) && PutChunk(sink_, "IEND", {}));
   return !failed_;
 }
 

@@ -65,8 +65,6 @@ class PngBandWriter {
   int RowsWritten() const { return rows_; }
 
  private:
-  bool PutData(std::span<const std::uint8_t> bytes);
-
   PngSink sink_;
   int width_, height_, level_;
   int rows_ = 0;
