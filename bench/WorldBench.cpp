@@ -86,6 +86,16 @@ void BM_ReadAndDrawOneSegment(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadAndDrawOneSegment)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// One worker, then as many as the machine has cores: a whole world's work each, twice.
+void OneWorkerAndAll(benchmark::internal::Benchmark* b) {
+  b->ArgName("workers")
+      ->Arg(1)
+      ->Arg(hl::WorkerPool::DefaultSize())
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(2);
+}
+
 // The whole 100 x 100 world at 1/16 (12,000 x 8,000 pixels) into a PNG, on `workers` threads.
 void BM_WorldRender100x100(benchmark::State& state) {
   World& world = TheWorld();
@@ -100,13 +110,7 @@ void BM_WorldRender100x100(benchmark::State& state) {
   }
   state.counters["per_segment"] = PerSegment(kSegments);
 }
-BENCHMARK(BM_WorldRender100x100)
-    ->ArgName("workers")
-    ->Arg(1)
-    ->Arg(hl::WorkerPool::DefaultSize())
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(2);
+BENCHMARK(BM_WorldRender100x100)->Apply(OneWorkerAndAll);
 
 void WaitIdle(const hl::ThumbnailBuilder& builder) {
   while (!builder.Idle()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -132,13 +136,7 @@ void BM_BuildThumbnails100x100(benchmark::State& state) {
   if (built != kSide * kSide) state.SkipWithError("not every thumbnail was made");
   state.counters["per_segment"] = PerSegment(kSegments);
 }
-BENCHMARK(BM_BuildThumbnails100x100)
-    ->ArgName("workers")
-    ->Arg(1)
-    ->Arg(hl::WorkerPool::DefaultSize())
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(2);
+BENCHMARK(BM_BuildThumbnails100x100)->Apply(OneWorkerAndAll);
 
 // The second opening: every thumbnail found on disk under its key.
 void BM_ReopenThumbnails100x100(benchmark::State& state) {
